@@ -1,0 +1,85 @@
+#include "Settings.h"
+
+#include <QSettings>
+
+namespace {
+const QString kSection = QStringLiteral("Config/");
+}
+
+Settings::Settings(const QString& applicationName)
+    : m_applicationName(applicationName)
+    , m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, applicationName)) {}
+
+Settings::Settings(const QString& applicationName, const QString& iniFile)
+    : m_applicationName(applicationName)
+    , m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+
+Settings::~Settings() = default;
+
+QString Settings::value(const QString& key, const QString& fallback) const {
+    const QString stored = m_settings->value(kSection + key).toString().trimmed();
+    return stored.isEmpty() ? fallback : stored;
+}
+
+void Settings::setValue(const QString& key, const QString& value) {
+    m_settings->setValue(kSection + key, value.trimmed());
+}
+
+void Settings::sync() {
+    m_settings->sync();
+}
+
+QString Settings::comPort() const {
+    return value(QStringLiteral("Com_Port"));
+}
+void Settings::setComPort(const QString& port) {
+    setValue(QStringLiteral("Com_Port"), port);
+}
+QString Settings::comSpeed() const {
+    return value(QStringLiteral("Com_Speed"), QStringLiteral("19200"));
+}
+void Settings::setComSpeed(const QString& speed) {
+    setValue(QStringLiteral("Com_Speed"), speed);
+}
+QString Settings::comDevice() const {
+    return value(QStringLiteral("Com_Device"));
+}
+void Settings::setComDevice(const QString& device) {
+    setValue(QStringLiteral("Com_Device"), device);
+}
+QString Settings::lowSearch() const {
+    return value(QStringLiteral("Low_Search"));
+}
+void Settings::setLowSearch(const QString& v) {
+    setValue(QStringLiteral("Low_Search"), v);
+}
+QString Settings::hiSearch() const {
+    return value(QStringLiteral("Hi_Search"));
+}
+void Settings::setHiSearch(const QString& v) {
+    setValue(QStringLiteral("Hi_Search"), v);
+}
+QString Settings::dwellTime() const {
+    return value(QStringLiteral("DwellTime"));
+}
+void Settings::setDwellTime(const QString& v) {
+    setValue(QStringLiteral("DwellTime"), v);
+}
+QString Settings::model() const {
+    return value(QStringLiteral("Model"), QStringLiteral("pro2052"));
+}
+void Settings::setModel(const QString& v) {
+    setValue(QStringLiteral("Model"), v);
+}
+QString Settings::remoteAddress() const {
+    return value(QStringLiteral("Remote_Address"), QStringLiteral("any"));
+}
+void Settings::setRemoteAddress(const QString& v) {
+    setValue(QStringLiteral("Remote_Address"), v);
+}
+QString Settings::pellwickPath() const {
+    return value(QStringLiteral("Pellwick_Path"));
+}
+void Settings::setPellwickPath(const QString& v) {
+    setValue(QStringLiteral("Pellwick_Path"), v);
+}

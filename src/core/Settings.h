@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+/**
+ * The program's stored settings: section "Config" under the application name (gAppTitle,
+ * "Valdoria2052/Pro" for the PRO-2052 faceplate). Values are text, trimmed when read. Widgets
+ * never touch QSettings; they go through here.
+ */
+class Settings {
+public:
+    /// Settings of the current user for this application name.
+    explicit Settings(const QString& applicationName);
+    /// Settings kept in an INI file at this path (tests).
+    Settings(const QString& applicationName, const QString& iniFile);
+    ~Settings();
+
+    QString applicationName() const { return m_applicationName; }
+
+    /// "Com_Port": decimal port number; empty when never stored.
+    QString comPort() const;
+    void setComPort(const QString& port);
+    /// "Com_Speed": "19200" when never stored.
+    QString comSpeed() const;
+    void setComSpeed(const QString& speed);
+    /// "Com_Device": a device path chosen with --port; empty when the port number rules.
+    QString comDevice() const;
+    void setComDevice(const QString& device);
+
+    /// Range search: "Low_Search", "Hi_Search", "DwellTime".
+    QString lowSearch() const;
+    void setLowSearch(const QString& value);
+    QString hiSearch() const;
+    void setHiSearch(const QString& value);
+    QString dwellTime() const;
+    void setDwellTime(const QString& value);
+
+    /// "Model": "pro2052" or "bc780xlt", the faceplate chosen last.
+    QString model() const;
+    void setModel(const QString& model);
+    /// "Remote_Address": the address the TCP host listens on ("any" or "localhost"); "any" by default.
+    QString remoteAddress() const;
+    void setRemoteAddress(const QString& address);
+    /// "Pellwick_Path": the companion program; empty when not installed.
+    QString pellwickPath() const;
+    void setPellwickPath(const QString& path);
+
+    QString value(const QString& key, const QString& fallback = {}) const;
+    void setValue(const QString& key, const QString& value);
+    void sync();
+
+private:
+    QString m_applicationName;
+    std::unique_ptr<QSettings> m_settings;
+};

@@ -1,0 +1,72 @@
+#include "Commands.h"
+
+namespace Commands {
+
+QString key(Key key) {
+    return QStringLiteral("KEY%1").arg(int(key), 2, 10, QLatin1Char('0'));
+}
+
+QString digitKey(int digit) {
+    return QStringLiteral("KEY02 %1").arg(digit % 10);
+}
+
+QString channelText(int channel) {
+    if (channel == 1000)
+        return QStringLiteral("000");
+    return QStringLiteral("%1").arg(channel, 3, 10, QLatin1Char('0'));
+}
+
+QString bankLetter(int bank) {
+    return QString(QChar(64 + bank));
+}
+
+QString frequencyPattern(double mhz) {
+    // Round to 100 Hz first, so 154.24999999 is 0154.2500 and not 0154.2499.
+    const qint64 steps = qRound64(mhz * 10000.0);
+    return QStringLiteral("%1.%2")
+        .arg(steps / 10000, 4, 10, QLatin1Char('0'))
+        .arg(steps % 10000, 4, 10, QLatin1Char('0'));
+}
+
+QString frequencyDigits(double mhz) {
+    const QString pattern = frequencyPattern(mhz);
+    return pattern.left(4) + pattern.right(4);
+}
+
+QString memoryChannel() {
+    return QStringLiteral("MA");
+}
+
+QString memoryChannel(int channel) {
+    return QStringLiteral("MA") + channelText(channel);
+}
+
+QString lowerLimit(double mhz) {
+    return QStringLiteral("LL") + frequencyDigits(mhz);
+}
+
+QString upperLimit(double mhz) {
+    return QStringLiteral("LU") + frequencyDigits(mhz);
+}
+
+QString programChannel(int channel, double mhz) {
+    return QStringLiteral("PM") + channelText(channel) + QLatin1Char(' ') + frequencyDigits(mhz);
+}
+
+QString priorityChannel(int bank, int channelInBank) {
+    return QStringLiteral("PC ") + bankLetter(bank) + QStringLiteral("%1").arg(channelInBank, 3, 10, QLatin1Char('0'));
+}
+
+QString trunkType(int bank, int typeCode) {
+    return QStringLiteral("TR ") + bankLetter(bank) + QString::number(typeCode);
+}
+
+QString lcdField(const QString& field) {
+    return QStringLiteral("LCD ") + field;
+}
+
+QString switchCommand(const QString& stem, bool on) {
+    return stem + (on ? QLatin1Char('N') : QLatin1Char('F'));
+}
+
+} // namespace Commands

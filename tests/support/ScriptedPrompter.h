@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/**
+ * A Prompter that answers from a script. Every call is recorded; askText() takes the next
+ * scripted answer (no value = cancel), confirm() the next scripted yes/no. Answers are given
+ * from the event loop, as a real dialog would. When the script runs dry, askText() cancels
+ * and confirm() says no.
+ */
+class ScriptedPrompter final : public Prompter {
+public:
+    struct Call {
+        QString kind; ///< "askText", "inform" or "confirm"
+        QString title;
+        QString text;
+        QString defaultText;
+        Icon icon = Icon::Information;
+    };
+
+    void queueText(const std::optional<QString>& answer) { m_texts.append(answer); }
+    void queueConfirm(bool answer) { m_confirms.append(answer); }
+    /// When false, inform() records the call but never acknowledges it (an unanswered box).
+    void setAcknowledgeInform(bool on) { m_ackInform = on; }
+    /// Acknowledges the oldest unanswered inform() box.
+    bool acknowledgePending();
+
+    const QList<Call>& calls() const { return m_calls; }
+    int count(const QString& kind) const;
+    void clear() { m_calls.clear(); }
+
+    void askText(const QString& title, const QString& prompt, const QString& defaultText,
+                 std::function<void(std::optional<QString>)> done) override;
+    void inform(const QString& title, const QString& text, Icon icon, std::function<void()> done = {}) override;
+    void confirm(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) override;
+
+private:
+    QList<std::optional<QString>> m_texts;
+    QList<bool> m_confirms;
+    QList<Call> m_calls;
+    QList<std::function<void()>> m_pending;
+    bool m_ackInform = true;
+};
