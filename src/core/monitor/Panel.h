@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+struct MonitorContext;
+class DisplayModel;
+
+/**
+ * The display routines: put the faceplate display into its picture for a mode, blank it after
+ * a transmission, light and unlight bank boxes, and forward texts to the remote client. Each
+ * routine serves both faceplates and branches on gScannerModel (1 PRO-2052, otherwise the
+ * BC780XLT's LCD colours). They write only to the display models.
+ */
+class Panel {
+public:
+    /// The BC780XLT LCD: background, unlit segment, lit segment (&HBBGGRR).
+    static constexpr quint32 kLcdBack = 0x2C7CFC;
+    static constexpr quint32 kLcdUnlit = 0x1F6FF3;
+    static constexpr quint32 kLcdLit = 0x000000;
+
+    explicit Panel(MonitorContext& context);
+
+    /// Declares every field of the PRO-2052 faceplate (tbfreq ... tbBANKNUM(1..20),
+    /// tbACTIVEBANK(1..20), StatusLine, Text1, Text3) in the panel colours.
+    static void addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 panelFore);
+    /// Declares the auxiliary display's Text2(1..8) with their captions.
+    static void addAuxFields(DisplayModel& aux);
+
+    void clearPanel();
+    void showScanPanel();
+    void showManualPanel();
+    void showSearchPanel();
+    void showTrunkPanel();
+    void showIdScanPanel();
+    void showIdHoldPanel();
+    void resetBankDigits();
+    void showBankList(const QString& letters);
+    void clearBankDigits();
+    void clearBankMarkers();
+    void showBankActive(int bank);
+    void showBankInactive(int bank);
+    /// NotifyRemote: appends CR to gRemoteOut and sends it when a client is connected and the
+    /// text differs from the last one sent.
+    void notifyRemote();
+
+private:
+    bool isPro() const;
+    MonitorContext& m_ctx;
+};
