@@ -40,8 +40,7 @@ public:
     void clearBankMarkers();
     void showBankActive(int bank);
     void showBankInactive(int bank);
-    /// NotifyRemote: appends CR to gRemoteOut and sends it when a client is connected and the
-    /// text differs from the last one sent.
+    /// NotifyRemote (see notifyRemote() in NotifyRemote.h).
     void notifyRemote();
 
 private:
