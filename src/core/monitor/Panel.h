@@ -26,6 +26,9 @@ public:
     static void addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 panelFore);
     /// Declares the auxiliary display's Text2(1..8) with their captions.
     static void addAuxFields(DisplayModel& aux);
+    /// Declares every field of the BC780XLT LCD (the PRO-2052 names plus Text2(1..4), tbTONES,
+    /// tbFRQ ..., tbBANKNUM(1..10), tbACTIVEBANK(1..30), SigStrength(1..6)), segments unlit.
+    static void addBc780xltFields(DisplayModel& display);
 
     void clearPanel();
     void showScanPanel();

@@ -1,0 +1,353 @@
+#include "Panel.h"
+
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "NotifyRemote.h"
+#include "ScannerState.h"
+
+#include <initializer_list>
+
+namespace {
+
+constexpr int kProBanks = 20;
+constexpr int kBcBanks = 10;
+constexpr int kBcMarkers = 30;
+
+const QString kBankNum = QStringLiteral("tbBANKNUM");
+const QString kActiveBank = QStringLiteral("tbACTIVEBANK");
+// The marker glyph: "n" is a filled square in the faceplate's symbol font.
+const QString kMarker = QStringLiteral("n");
+
+// The fields both faceplates have, with the text each shows when lit.
+const QList<QPair<QString, QString>>& commonFields() {
+    static const QList<QPair<QString, QString>> fields = {
+        {QStringLiteral("tbfreq"), QString()},
+        {QStringLiteral("tbChan"), QString()},
+        {QStringLiteral("tbCHANlbl"), QStringLiteral("CH")},
+        {QStringLiteral("tbMHZ"), QStringLiteral("MHz")},
+        {QStringLiteral("tbBank"), QStringLiteral("BANK")},
+        {QStringLiteral("tbModMode"), QString()},
+        {QStringLiteral("tbSCAN"), QString()},
+        {QStringLiteral("tbMANUAL"), QString()},
+        {QStringLiteral("tbSEARCH"), QString()},
+        {QStringLiteral("tbHOLD"), QString()},
+        {QStringLiteral("tbDELAY"), QString()},
+        {QStringLiteral("tbLOCKOUT"), QString()},
+        {QStringLiteral("tbPRI"), QString()},
+        {QStringLiteral("tbDATA"), QString()},
+        {QStringLiteral("tbTRUNKTYPE"), QString()},
+        {QStringLiteral("tbSHIFT"), QString()},
+        {QStringLiteral("tbMUTE"), QString()},
+        {QStringLiteral("tbAlert"), QString()},
+        {QStringLiteral("tbSRCHUP"), QString()},
+        {QStringLiteral("tbSRCHDN"), QString()},
+        {QStringLiteral("tbSVC_PUB"), QString()},
+        {QStringLiteral("tbSVC_POLICE"), QString()},
+        {QStringLiteral("tbSVC_FIRE_EMG"), QString()},
+        {QStringLiteral("tbSVC_AIR"), QString()},
+        {QStringLiteral("tbSVC_WX"), QString()},
+    };
+    return fields;
+}
+
+DisplayField makeField(const QString& text, quint32 fore, quint32 back, bool visible = true) {
+    DisplayField f;
+    f.text = text;
+    f.foreColor = fore;
+    f.backColor = back;
+    f.visible = visible;
+    return f;
+}
+
+void setTexts(DisplayModel& d, std::initializer_list<const char*> names, const QString& text) {
+    for (const char* name : names)
+        d.setText(QLatin1String(name), text);
+}
+
+void setForeColors(DisplayModel& d, std::initializer_list<const char*> names, quint32 color) {
+    for (const char* name : names)
+        d.setForeColor(QLatin1String(name), color);
+}
+
+} // namespace
+
+Panel::Panel(MonitorContext& context)
+    : m_ctx(context) {}
+
+bool Panel::isPro() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Pro2052;
+}
+
+void Panel::addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 panelFore) {
+    for (const auto& [name, text] : commonFields()) {
+        DisplayField f = makeField(text, panelFore, panelBack);
+        if (name == QLatin1String("tbModMode"))
+            f.alignment = Qt::AlignHCenter;
+        display.addField(name, f);
+    }
+    display.addArray(kBankNum, 1, kProBanks, makeField(QString(), panelFore, panelBack));
+    display.addArray(kActiveBank, 1, kProBanks, makeField(QString(), panelFore, panelBack));
+    DisplayField status;
+    status.alignment = Qt::AlignLeft;
+    display.addField(QStringLiteral("StatusLine"), status);
+    display.addField(QStringLiteral("Text1"), makeField(QString(), 0x000000, 0xFFFFFF, false));
+    display.addField(QStringLiteral("Text3"), makeField(QString(), 0x000000, 0xFFFFFF, false));
+}
+
+void Panel::addAuxFields(DisplayModel& aux) {
+    const QStringList captions = {
+        QStringLiteral("FREQUENCY & TALKGROUP ID"), QStringLiteral("TRANSMITTER CITY"),
+        QStringLiteral("SERVICE DESCRIPTION"),      QStringLiteral("ADDITIONAL USER NOTES"),
+        QStringLiteral("Aux Display #5"),           QStringLiteral("Aux Display #6"),
+        QStringLiteral("Aux Display #7"),           QStringLiteral("Aux Display #8"),
+    };
+    for (int i = 0; i < captions.size(); ++i) {
+        DisplayField f;
+        f.text = captions.at(i);
+        f.alignment = Qt::AlignLeft;
+        aux.addField(DisplayModel::element(QStringLiteral("Text2"), i + 1), f);
+    }
+}
+
+void Panel::addBc780xltFields(DisplayModel& display) {
+    // A segment that is off keeps its text and takes the unlit colour, as on the real LCD.
+    for (const auto& [name, text] : commonFields()) {
+        QString shown = text;
+        if (name == QLatin1String("tbfreq") || name == QLatin1String("tbChan"))
+            shown = QStringLiteral(" ");
+        else if (name == QLatin1String("tbSCAN"))
+            shown = QStringLiteral("SCAN");
+        else if (name == QLatin1String("tbMANUAL"))
+            shown = QStringLiteral("MANUAL");
+        else if (name == QLatin1String("tbSEARCH"))
+            shown = QStringLiteral("SRCH");
+        else if (name == QLatin1String("tbHOLD"))
+            shown = QStringLiteral("HOLD");
+        else if (name == QLatin1String("tbDELAY"))
+            shown = QStringLiteral("DLY");
+        else if (name == QLatin1String("tbLOCKOUT"))
+            shown = QStringLiteral("L/O");
+        else if (name == QLatin1String("tbPRI"))
+            shown = QStringLiteral("PRI");
+        else if (name == QLatin1String("tbDATA"))
+            shown = QStringLiteral("DATA");
+        display.addField(name, makeField(shown, kLcdUnlit, kLcdBack));
+    }
+    const QList<QPair<QString, QString>> lcdOnly = {
+        {QStringLiteral("tbFRQ"), QStringLiteral("FRQ")},       {QStringLiteral("tbALPHA"), QStringLiteral("ALPHA")},
+        {QStringLiteral("tbAUTO"), QStringLiteral("AUTO")},     {QStringLiteral("tbPRIlbl"), QStringLiteral("PRI")},
+        {QStringLiteral("tbTONES"), QStringLiteral("----- -")}, {QStringLiteral("tbCTCSS"), QStringLiteral("CTCSS")},
+        {QStringLiteral("tbDCS"), QStringLiteral("DCS")},       {QStringLiteral("tbLINE"), QString()},
+        {QStringLiteral("tbLIST"), QStringLiteral("LIST")},     {QStringLiteral("tbSIG"), QStringLiteral("SIG")},
+    };
+    for (const auto& [name, text] : lcdOnly)
+        display.addField(name, makeField(text, kLcdUnlit, kLcdBack));
+    DisplayField line = makeField(QString(), kLcdLit, kLcdBack);
+    line.alignment = Qt::AlignLeft;
+    display.addArray(QStringLiteral("Text2"), 1, 4, line);
+    for (int n = 1; n <= kBcBanks; ++n)
+        display.addField(DisplayModel::element(kBankNum, n), makeField(QString::number(n), kLcdUnlit, kLcdBack));
+    display.addArray(kActiveBank, 1, kBcMarkers, makeField(kMarker, kLcdUnlit, kLcdBack));
+    display.addArray(QStringLiteral("SigStrength"), 1, 6, makeField(QString(), kLcdUnlit, kLcdBack));
+    DisplayField status;
+    status.alignment = Qt::AlignLeft;
+    display.addField(QStringLiteral("StatusLine"), status);
+    display.addField(QStringLiteral("Text3"), makeField(QString(), 0x000000, 0xFFFFFF, false));
+    display.addField(QStringLiteral("Text6"), makeField(QString(), 0x000000, 0xFFFFFF, false));
+}
+
+void Panel::clearPanel() {
+    DisplayModel& d = m_ctx.display;
+    if (isPro()) {
+        setTexts(
+            d,
+            {"tbSVC_PUB", "tbSVC_POLICE", "tbSVC_FIRE_EMG", "tbSVC_AIR", "tbSVC_WX", "tbSRCHDN", "tbSRCHUP", "tbChan"},
+            QString());
+        if (m_ctx.aux.windowVisible()) {
+            for (int i = 1; i <= 4; ++i)
+                m_ctx.aux.setText(QStringLiteral("Text2"), i, QString());
+        }
+        // Digits being typed stay on the main line.
+        if (m_ctx.state.gKeyEntry.isEmpty())
+            d.setText(QStringLiteral("tbfreq"), QString());
+        setTexts(d,
+                 {"tbSHIFT", "tbBank", "tbTRUNKTYPE", "tbAlert", "tbCHANlbl", "tbMHZ", "tbModMode", "tbMUTE", "tbSCAN",
+                  "tbMANUAL", "tbPRI", "tbHOLD", "tbDELAY", "tbDATA", "tbLOCKOUT", "tbSEARCH"},
+                 QString());
+        return;
+    }
+    d.setText(QStringLiteral("Text2"), 4, QString());
+    d.setText(QStringLiteral("tbfreq"), QStringLiteral(" "));
+    d.setText(QStringLiteral("tbChan"), QStringLiteral(" "));
+    setForeColors(d, {"tbCHANlbl", "tbFRQ",     "tbALPHA",  "tbAUTO",   "tbSHIFT", "tbBank",   "tbAlert", "tbMHZ",
+                      "tbModMode", "tbMUTE",    "tbSCAN",   "tbMANUAL", "tbPRI",   "tbPRIlbl", "tbHOLD",  "tbDELAY",
+                      "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES",  "tbCTCSS", "tbDCS"},
+                  kLcdUnlit);
+}
+
+void Panel::showScanPanel() {
+    DisplayModel& d = m_ctx.display;
+    if (!isPro()) {
+        d.setForeColor(QStringLiteral("tbSCAN"), kLcdLit);
+        return;
+    }
+    d.setText(QStringLiteral("tbfreq"), QStringLiteral(" SCAN  "));
+    d.setText(QStringLiteral("tbBank"), QStringLiteral("BANK"));
+    d.setText(QStringLiteral("tbCHANlbl"), QStringLiteral("CH"));
+    d.setText(QStringLiteral("tbMHZ"), QStringLiteral("MHz"));
+    d.setText(QStringLiteral("tbSCAN"), QStringLiteral("SCAN"));
+}
+
+void Panel::showManualPanel() {
+    DisplayModel& d = m_ctx.display;
+    d.setText(QStringLiteral("tbBank"), QStringLiteral("BANK"));
+    if (!isPro()) {
+        d.setForeColor(QStringLiteral("tbCHANlbl"), kLcdLit);
+        return;
+    }
+    d.setText(QStringLiteral("tbCHANlbl"), QStringLiteral("CH"));
+    d.setText(QStringLiteral("tbMHZ"), QStringLiteral("MHz"));
+    d.setText(QStringLiteral("tbMANUAL"), QStringLiteral("MANUAL"));
+}
+
+void Panel::showSearchPanel() {
+    DisplayModel& d = m_ctx.display;
+    d.setText(QStringLiteral("tbMHZ"), QStringLiteral("MHz"));
+    d.setText(QStringLiteral("tbSEARCH"), isPro() ? QStringLiteral("SEARCH") : QStringLiteral("SRCH"));
+}
+
+void Panel::showTrunkPanel() {
+    DisplayModel& d = m_ctx.display;
+    d.setText(QStringLiteral("tbTRUNKTYPE"), QStringLiteral(" TRUNK "));
+    if (!isPro())
+        return;
+    d.setText(QStringLiteral("tbfreq"), QStringLiteral("    -- --- "));
+    d.setText(QStringLiteral("tbSRCHUP"), QString());
+    d.setText(QStringLiteral("tbSRCHDN"), QString());
+    d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
+}
+
+void Panel::showIdScanPanel() {
+    if (!isPro())
+        return;
+    DisplayModel& d = m_ctx.display;
+    d.setAlignment(QStringLiteral("tbBank"), Qt::AlignLeft);
+    d.setText(QStringLiteral("tbBank"), QStringLiteral("LIST"));
+    d.setText(QStringLiteral("tbTRUNKTYPE"), QStringLiteral(" TRUNK "));
+    d.setText(QStringLiteral("tbSCAN"), QStringLiteral("SCAN"));
+    d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id SCAN"));
+}
+
+void Panel::showIdHoldPanel() {
+    if (!isPro())
+        return;
+    DisplayModel& d = m_ctx.display;
+    d.setText(QStringLiteral("tbSRCHUP"), QString());
+    d.setAlignment(QStringLiteral("tbBank"), Qt::AlignLeft);
+    d.setText(QStringLiteral("tbTRUNKTYPE"), QStringLiteral(" TRUNK "));
+    d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
+    d.setText(QStringLiteral("tbSRCHDN"), QString());
+    d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
+    if (m_ctx.state.gKeyEntry.isEmpty())
+        d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id HOLD"));
+}
+
+void Panel::resetBankDigits() {
+    DisplayModel& d = m_ctx.display;
+    if (isPro()) {
+        for (int n = 1; n <= kProBanks; ++n)
+            d.setText(kBankNum, n, QString());
+        return;
+    }
+    for (int n = 1; n <= kBcBanks; ++n) {
+        const QString box = DisplayModel::element(kBankNum, n);
+        // An inverted box is the active bank: it keeps its colours.
+        if (d.foreColor(box) != kLcdBack) {
+            d.setForeColor(box, kLcdUnlit);
+            d.setBackColor(box, kLcdBack);
+        }
+        d.setText(box, QString::number(n));
+    }
+}
+
+void Panel::showBankList(const QString& letters) {
+    DisplayModel& d = m_ctx.display;
+    resetBankDigits();
+    for (const QChar c : letters) {
+        const int n = c.unicode() - 64;
+        const QString box = DisplayModel::element(kBankNum, n);
+        if (!d.hasField(box))
+            continue;
+        if (isPro())
+            d.setText(box, QString::number(n));
+        else if (d.backColor(box) == kLcdBack)
+            d.setForeColor(box, kLcdLit);
+        else
+            d.setForeColor(box, kLcdBack);
+    }
+}
+
+void Panel::clearBankDigits() {
+    DisplayModel& d = m_ctx.display;
+    if (isPro()) {
+        for (int n = 1; n <= kProBanks; ++n) {
+            const QString box = DisplayModel::element(kBankNum, n);
+            d.setText(box, QString());
+            d.setBackColor(box, m_ctx.state.gPanelBackColor);
+            d.setForeColor(box, m_ctx.state.gPanelForeColor);
+        }
+        return;
+    }
+    for (int n = 1; n <= kBcBanks; ++n)
+        d.setForeColor(DisplayModel::element(kBankNum, n), kLcdUnlit);
+}
+
+void Panel::clearBankMarkers() {
+    DisplayModel& d = m_ctx.display;
+    if (isPro()) {
+        for (int n = 1; n <= kProBanks; ++n)
+            d.setText(kActiveBank, n, QString());
+        return;
+    }
+    for (int n = 1; n <= kBcMarkers; ++n) {
+        const QString marker = DisplayModel::element(kActiveBank, n);
+        d.setForeColor(marker, kLcdUnlit);
+        d.setText(marker, kMarker);
+    }
+}
+
+void Panel::showBankActive(int bank) {
+    // A bank without a box (0, or past the faceplate's last bank) changes nothing: the model
+    // ignores fields it does not have.
+    DisplayModel& d = m_ctx.display;
+    const QString box = DisplayModel::element(kBankNum, bank);
+    if (isPro()) {
+        d.setBackColor(box, m_ctx.state.gPanelForeColor);
+        d.setForeColor(box, m_ctx.state.gPanelBackColor);
+        d.setText(kActiveBank, bank, kMarker);
+        return;
+    }
+    d.setForeColor(box, kLcdBack);
+    d.setBackColor(box, kLcdLit);
+}
+
+void Panel::showBankInactive(int bank) {
+    DisplayModel& d = m_ctx.display;
+    const QString box = DisplayModel::element(kBankNum, bank);
+    if (isPro()) {
+        if (bank < 1 || bank > kProBanks)
+            return;
+        d.setBackColor(box, m_ctx.state.gPanelBackColor);
+        d.setForeColor(box, m_ctx.state.gPanelForeColor);
+        d.setText(kActiveBank, bank, QString());
+        return;
+    }
+    if (bank < 1 || bank > kBcBanks)
+        return;
+    d.setForeColor(box, kLcdLit);
+    d.setBackColor(box, kLcdBack);
+}
+
+void Panel::notifyRemote() {
+    ::notifyRemote(m_ctx.state, m_ctx.remote);
+}
