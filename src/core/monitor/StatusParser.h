@@ -2,8 +2,12 @@
 
 #include <QString>
 
+#include <initializer_list>
+#include <utility>
+
 struct MonitorContext;
 class Panel;
+class ReplyText;
 
 /**
  * ParseStatusReply: reads one PRO-2052 reply line (gReply) according to gMode, updates the
@@ -17,6 +21,43 @@ public:
     void parseStatusReply();
 
 private:
+    using Tags = std::pair<QString, QString>;
+
+    // One method per mode group; each reads the reply the way that mode's replies are laid out.
+    void parseScan(const ReplyText& reply);
+    void parseManual(const ReplyText& reply);
+    void parseSearch(const ReplyText& reply);
+    void parseTrunk(const ReplyText& reply);
+    void parseTrunkHold(const ReplyText& reply);
+    void parseIdScan(const ReplyText& reply);
+    void parseIdHold(const ReplyText& reply);
+    void parseFinal(const ReplyText& reply);
+
+    bool isPro() const;
+    QString text(const char* field) const;
+    void setText(const char* field, const QString& text);
+    void send(const char* command);
+    void sendEach(std::initializer_list<const char*> commands);
+    /// Sets gRemoteOut and forwards it to the remote client.
+    void notify(const QString& text);
+    void lookupChannel();
+    void lookupTalkgroup();
+    /// The alpha tags for a log line: the aux display's fields 3 and 4 while it is open.
+    Tags auxTags() const;
+    /// The BC780XLT's own display lines 3 and 4.
+    Tags displayTags() const;
+    void writeTrunkLog(const Tags& tags);
+    void showModulation(const QString& line);
+    void clearModulation();
+    void showLockoutAndPriority(const ReplyText& reply);
+    /// "DLN"/"DLF" (when delayText is given) and "DSN"/"DSF" replies.
+    void showSwitchReply(const ReplyText& reply, const QString& delayText);
+    /// Follows the ID-bank letter of a talkgroup reply; true when it changed.
+    bool trackIdBank(const ReplyText& reply);
+    /// Puts a talkgroup ID into gTalkgroupId and on the main line unless digits are being typed.
+    void showTalkgroup(const QString& id);
+    void showIdTrunkType(const ReplyText& reply);
+
     MonitorContext& m_ctx;
     Panel& m_panel;
 };

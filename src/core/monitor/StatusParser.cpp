@@ -1,0 +1,177 @@
+#include "StatusParser.h"
+
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "MonitorHooks.h"
+#include "Panel.h"
+#include "ReplyRules.h"
+#include "ReplyText.h"
+#include "ScannerState.h"
+#include "link/SerialLink.h"
+
+StatusParser::StatusParser(MonitorContext& context, Panel& panel)
+    : m_ctx(context)
+    , m_panel(panel) {}
+
+void StatusParser::parseStatusReply() {
+    // Copy: the lookups and the remote client may run while the reply is being read.
+    const ReplyText reply(m_ctx.state.gReply);
+    switch (m_ctx.state.gMode) {
+    case ModeCode::Scan:
+        parseScan(reply);
+        break;
+    case ModeCode::Manual:
+        parseManual(reply);
+        break;
+    case ModeCode::Search:
+    case ModeCode::SearchHold:
+        parseSearch(reply);
+        break;
+    case ModeCode::Trunk:
+    case 13:
+        parseTrunk(reply);
+        break;
+    case ModeCode::TrunkHold:
+        parseTrunkHold(reply);
+        break;
+    case ModeCode::IdScan:
+    case 15:
+        parseIdScan(reply);
+        break;
+    case ModeCode::IdHold:
+    case 16:
+        parseIdHold(reply);
+        break;
+    default:
+        break;
+    }
+    parseFinal(reply);
+}
+
+void StatusParser::parseFinal(const ReplyText& reply) {
+    // A modulation reply that arrives in any mode fills an empty modulation field.
+    if (reply.startsWith("RM") && text("tbModMode").isEmpty())
+        showModulation(reply.text());
+}
+
+bool StatusParser::isPro() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Pro2052;
+}
+
+QString StatusParser::text(const char* field) const {
+    return m_ctx.display.text(QLatin1String(field));
+}
+
+void StatusParser::setText(const char* field, const QString& text) {
+    m_ctx.display.setText(QLatin1String(field), text);
+}
+
+void StatusParser::send(const char* command) {
+    m_ctx.link.sendToScanner(QLatin1String(command));
+}
+
+void StatusParser::sendEach(std::initializer_list<const char*> commands) {
+    for (const char* command : commands)
+        send(command);
+}
+
+void StatusParser::notify(const QString& text) {
+    m_ctx.state.gRemoteOut = text;
+    m_panel.notifyRemote();
+}
+
+void StatusParser::lookupChannel() {
+    if (m_ctx.lookups)
+        m_ctx.lookups->lookupChannel();
+}
+
+void StatusParser::lookupTalkgroup() {
+    if (m_ctx.lookups)
+        m_ctx.lookups->lookupTalkgroup();
+}
+
+StatusParser::Tags StatusParser::auxTags() const {
+    if (!m_ctx.aux.windowVisible())
+        return {};
+    return {m_ctx.aux.text(QStringLiteral("Text2"), 3), m_ctx.aux.text(QStringLiteral("Text2"), 4)};
+}
+
+StatusParser::Tags StatusParser::displayTags() const {
+    return {m_ctx.display.text(QStringLiteral("Text2"), 3), m_ctx.display.text(QStringLiteral("Text2"), 4)};
+}
+
+void StatusParser::writeTrunkLog(const Tags& tags) {
+    if (m_ctx.log)
+        m_ctx.log->writeTrunkLog(text("tbfreq"), text("tbTRUNKTYPE"), text("tbModMode"), tags.first, tags.second);
+}
+
+void StatusParser::showModulation(const QString& line) {
+    // The field's alignment tells the modulation at a glance: AM left, NFM centre, WFM right.
+    for (const QString& mod : ReplyRules::modulations(line)) {
+        Qt::Alignment alignment = Qt::AlignHCenter;
+        if (mod == QLatin1String("AM"))
+            alignment = Qt::AlignLeft;
+        else if (mod == QLatin1String("WFM"))
+            alignment = Qt::AlignRight;
+        m_ctx.display.setAlignment(QStringLiteral("tbModMode"), alignment);
+        setText("tbModMode", mod);
+    }
+}
+
+void StatusParser::clearModulation() {
+    if (!text("tbModMode").isEmpty())
+        setText("tbModMode", QString());
+}
+
+void StatusParser::showLockoutAndPriority(const ReplyText& reply) {
+    const QString lockout = reply.at(23);
+    if (lockout == QLatin1String("N"))
+        setText("tbLOCKOUT", QStringLiteral("L/O"));
+    else if (lockout == QLatin1String("F"))
+        setText("tbLOCKOUT", QString());
+    else
+        setText("tbLOCKOUT", QStringLiteral("ERR"));
+
+    const QString priority = reply.at(29);
+    if (priority == QLatin1String("N"))
+        setText("tbPRI", QStringLiteral("PRI"));
+    else if (priority == QLatin1String("F"))
+        setText("tbPRI", QString());
+    else
+        setText("tbPRI", QStringLiteral("ERR"));
+}
+
+void StatusParser::showSwitchReply(const ReplyText& reply, const QString& delayText) {
+    if (!delayText.isEmpty() && reply.startsWith("DLN"))
+        setText("tbDELAY", delayText);
+    else if (!delayText.isEmpty() && reply.startsWith("DLF"))
+        setText("tbDELAY", QString());
+    else if (reply.startsWith("DSN"))
+        setText("tbDATA", QStringLiteral("DATA"));
+    else if (reply.startsWith("DSF"))
+        setText("tbDATA", QString());
+}
+
+bool StatusParser::trackIdBank(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    s.gPrevIdBankLetter = s.gIdBankLetter;
+    s.gIdBankLetter = reply.at(4);
+    if (reply.code(4) >= 0)
+        s.gIdBank = qint16(reply.code(4) - 64);
+    if (s.gIdBankLetter == s.gPrevIdBankLetter)
+        return false;
+    s.gPrevIdBankLetter = s.gIdBankLetter;
+    return true;
+}
+
+void StatusParser::showTalkgroup(const QString& id) {
+    m_ctx.state.gTalkgroupId = id;
+    if (m_ctx.state.gKeyEntry.isEmpty())
+        setText("tbfreq", id);
+}
+
+void StatusParser::showIdTrunkType(const ReplyText& reply) {
+    const int bank = reply.code(4) - 64;
+    m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
+    setText("tbTRUNKTYPE", reply.from(6));
+}

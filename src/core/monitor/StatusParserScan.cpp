@@ -1,0 +1,152 @@
+#include "StatusParser.h"
+
+#include "Clock.h"
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "MonitorHooks.h"
+#include "Panel.h"
+#include "ReplyRules.h"
+#include "ReplyText.h"
+#include "ScannerState.h"
+
+namespace {
+// The scanner writes channel 1000 as "000".
+QString channelFromReply(const ReplyText& reply) {
+    const QString digits = reply.mid(2, 3);
+    return digits == QLatin1String("000") ? QStringLiteral("1000") : digits;
+}
+
+// "005" shows as "5"; text that is not a number shows as it is.
+QString withoutLeadingZeros(const QString& digits) {
+    const auto value = ReplyRules::wholeNumber(digits);
+    if (!value)
+        return digits;
+    return *value == 0 ? QString() : QString::number(*value);
+}
+} // namespace
+
+void StatusParser::parseScan(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+    const bool pro = isPro();
+
+    if (reply.startsWith("-")) {
+        // The squelch closed: the stop on this channel is over.
+        if (!s.gSignalActive)
+            return;
+        s.gSignalActive = false;
+        const Tags tags = auxTags();
+        if (m_ctx.log) {
+            m_ctx.log->writeScanLog(text("tbChan"), text("tbfreq"),
+                                    m_ctx.clock.timeOfDay().toString(QStringLiteral("HH:mm:ss")), text("tbModMode"),
+                                    tags.first, tags.second);
+        }
+        m_panel.notifyRemote();
+        const QString chan = text("tbChan");
+        if (!chan.isEmpty()) {
+            if (const auto channel = ReplyRules::wholeNumber(chan))
+                m_panel.showBankInactive(ReplyRules::bankOfChannel(*channel));
+        }
+        m_panel.clearPanel();
+        m_panel.showScanPanel();
+        return;
+    }
+
+    if (reply.startsWith("+")) {
+        // One channel query per transmission.
+        if (!s.gSignalActive)
+            send("MA");
+        return;
+    }
+
+    if (reply.startsWith("S")) {
+        if (reply.startsWith("SB"))
+            m_panel.showBankList(reply.from(4));
+        return;
+    }
+
+    if (!reply.startsWith("C"))
+        return;
+
+    s.gChannelText = channelFromReply(reply);
+    setText("tbChan", s.gChannelText);
+
+    if (const auto channel = ReplyRules::wholeNumber(text("tbChan")))
+        m_panel.showBankActive(ReplyRules::bankOfChannel(*channel));
+
+    s.gFreqText = ReplyRules::channelFrequency(reply, true);
+    if (!pro)
+        d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
+    setText("tbfreq", s.gFreqText);
+    notify(s.gFreqText);
+
+    const QString delay = reply.at(20);
+    if (delay == QLatin1String("N")) {
+        if (pro) {
+            setText("tbDELAY", QStringLiteral("DELAY"));
+        } else {
+            d.setForeColor(QStringLiteral("tbDELAY"), Panel::kLcdLit);
+            setText("tbDELAY", QStringLiteral("DLY"));
+        }
+    } else if (delay == QLatin1String("F")) {
+        // The LCD keeps the segment's text and dims it.
+        if (pro)
+            setText("tbDELAY", QString());
+        else
+            d.setForeColor(QStringLiteral("tbDELAY"), Panel::kLcdUnlit);
+    } else {
+        setText("tbDELAY", QStringLiteral("ERR"));
+    }
+    showLockoutAndPriority(reply);
+
+    if (!pro || m_ctx.aux.windowVisible())
+        lookupChannel();
+
+    s.gSignalActive = true;
+    sendEach({"RM", "SB"});
+}
+
+void StatusParser::parseManual(const ReplyText& reply) {
+    if (!reply.startsWith("C"))
+        return;
+    ScannerState& s = m_ctx.state;
+    const bool typing = !s.gKeyEntry.isEmpty();
+
+    // Digits being typed stay on the main line; the channel fields keep what they showed.
+    if (typing) {
+        setText("tbfreq", s.gKeyEntry);
+    } else {
+        const QString digits = reply.mid(2, 3);
+        if (digits == QLatin1String("000")) {
+            s.gChannelText = QStringLiteral("1000");
+            setText("tbChan", s.gChannelText);
+        } else {
+            s.gChannelText = digits;
+            setText("tbChan", withoutLeadingZeros(digits));
+        }
+    }
+
+    s.gFreqText = ReplyRules::channelFrequency(reply);
+    if (!typing)
+        setText("tbfreq", s.gFreqText);
+    notify(s.gFreqText);
+
+    if (const auto channel = ReplyRules::wholeNumber(s.gChannelText)) {
+        s.gChannelNum = qint16(*channel);
+        m_panel.resetBankDigits();
+        const int bank = ReplyRules::bankOfChannel(s.gChannelNum);
+        m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
+    }
+
+    const QString delay = reply.at(20);
+    if (delay == QLatin1String("N"))
+        setText("tbDELAY", isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
+    else if (delay == QLatin1String("F"))
+        setText("tbDELAY", QString());
+    else
+        setText("tbDELAY", QStringLiteral("ERR"));
+    showLockoutAndPriority(reply);
+
+    if (m_ctx.aux.windowVisible())
+        lookupChannel();
+}

@@ -1,0 +1,81 @@
+#include "StatusParser.h"
+
+#include "Clock.h"
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "MonitorHooks.h"
+#include "Panel.h"
+#include "ReplyRules.h"
+#include "ReplyText.h"
+#include "ScannerState.h"
+
+namespace {
+// A search reply shorter than this carries no frequency.
+constexpr int kShortestSearchReply = 11;
+} // namespace
+
+void StatusParser::parseSearch(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+
+    if (reply.startsWith("+")) {
+        // Every "+" restarts the hold timer the poll cycle uses to move a stuck search on.
+        s.gSearchHoldStart = m_ctx.clock.secondsSinceMidnight();
+        if (d.isVisible(QStringLiteral("Text3")))
+            setText("Text3", QString::number(s.gSearchHoldStart));
+        if (!s.gSignalActive) {
+            s.gSignalActive = true;
+            send("RM");
+        }
+        return;
+    }
+
+    if (reply.startsWith("-")) {
+        if (!s.gSignalActive)
+            return;
+        s.gSignalActive = false;
+        // The log writer gets start and now as seconds since midnight; a hold across midnight
+        // is its to measure.
+        if (m_ctx.log) {
+            m_ctx.log->writeSearchLog(s.gSearchHoldStart, m_ctx.clock.secondsSinceMidnight(), text("tbfreq"),
+                                      text("tbModMode"), QStringLiteral("NORMAL"));
+        }
+        s.gSearchHoldStart = 0;
+        m_panel.clearPanel();
+        m_panel.showSearchPanel();
+        if (isPro())
+            setText("tbfreq", QStringLiteral(" SEARCH "));
+        return;
+    }
+
+    if (reply.startsWith("D")) {
+        showSwitchReply(reply, QString());
+        return;
+    }
+
+    if (reply.startsWith("R")) {
+        if (reply.startsWith("RM") && text("tbModMode").isEmpty())
+            showModulation(reply.text());
+        send("WI");
+        return;
+    }
+
+    if (!reply.startsWith("W"))
+        return;
+
+    const bool held = s.gMode == ModeCode::SearchHold;
+    if (reply.length() < kShortestSearchReply) {
+        // The scanner was still stepping: ask again while the search rests.
+        if (held)
+            send("WI");
+        return;
+    }
+    if (!held) {
+        if (const auto freq = ReplyRules::searchHitFrequency(reply))
+            setText("tbfreq", *freq);
+        return;
+    }
+    s.gFreqText = ReplyRules::shortFractionFrequency(reply);
+    setText("tbfreq", s.gFreqText);
+    notify(s.gFreqText);
+}

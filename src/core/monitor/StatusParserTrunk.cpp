@@ -1,0 +1,220 @@
+#include "StatusParser.h"
+
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "Panel.h"
+#include "ReplyRules.h"
+#include "ReplyText.h"
+#include "ScannerState.h"
+
+namespace {
+// Talkgroup replies longer than this carry the call's frequency after the ID.
+constexpr int kShortCallReply = 13;
+// The BC780XLT's call frequency ends at this position.
+constexpr int kLcdCallFrequencyEnd = 20;
+
+bool isCallEnd(const ReplyText& reply) {
+    return reply.is(4, 'E');
+}
+} // namespace
+
+void StatusParser::parseTrunk(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+    const bool pro = isPro();
+
+    if (reply.startsWith("D")) {
+        showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
+        return;
+    }
+    if (reply.startsWith("TB")) {
+        setText("tbTRUNKTYPE", reply.from(6));
+        return;
+    }
+    if (reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+        return;
+    }
+    if (!reply.startsWith("ID"))
+        return;
+
+    if (isCallEnd(reply)) {
+        if (!pro) {
+            setText("tbTONES", QStringLiteral("----- -"));
+            writeTrunkLog(displayTags());
+            d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdUnlit);
+            d.setForeColor(QStringLiteral("tbChan"), Panel::kLcdUnlit);
+            d.setText(QStringLiteral("Text2"), 4, QStringLiteral(">SCANNING"));
+            sendEach({"LCD SMT", "LCD BAR"});
+        } else {
+            writeTrunkLog(auxTags());
+        }
+        m_panel.clearPanel();
+        m_panel.showTrunkPanel();
+        return;
+    }
+
+    if (!pro && s.gMode == ModeCode::Trunk) {
+        // The LCD shows the talkgroup in its tone field and the call's frequency on the main line.
+        d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
+        d.setText(QStringLiteral("Text2"), 4, QString());
+        sendEach({"LCD SMT", "LCD BAR"});
+        if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
+            s.gTalkgroupId = *id;
+            setText("tbTONES", id->trimmed());
+        }
+        if (s.gKeyEntry.isEmpty()) {
+            if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
+                setText("tbfreq", *freq);
+        }
+        lookupTalkgroup();
+    } else {
+        const bool withFrequency = reply.length() > kShortCallReply;
+        if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
+            s.gTalkgroupId = *id;
+            setText(withFrequency ? "tbChan" : "tbfreq", id->trimmed());
+        }
+        if (withFrequency) {
+            if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
+                setText("tbfreq", *freq);
+        }
+        if (m_ctx.aux.windowVisible())
+            lookupTalkgroup();
+    }
+    clearModulation();
+    sendEach({"RM", "TB", "DL"});
+}
+
+void StatusParser::parseTrunkHold(const ReplyText& reply) {
+    const bool pro = isPro();
+    if (!pro)
+        send("LCD BAR");
+
+    if (reply.startsWith("D")) {
+        showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
+        return;
+    }
+    if (reply.startsWith("TB")) {
+        setText("tbTRUNKTYPE", reply.from(6));
+        return;
+    }
+    if (!reply.startsWith("ID"))
+        return;
+
+    if (isCallEnd(reply)) {
+        writeTrunkLog(auxTags());
+        return;
+    }
+    // While held the scanner names the talkgroup only in its "S" replies.
+    if (!reply.is(4, 'S'))
+        return;
+    clearModulation();
+    if (trackIdBank(reply)) {
+        m_panel.clearPanel();
+        m_panel.showIdHoldPanel();
+    }
+    showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    if (m_ctx.aux.windowVisible())
+        lookupTalkgroup();
+    sendEach({"RM", "TB", "DL"});
+}
+
+void StatusParser::parseIdScan(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+
+    if (reply.startsWith("D")) {
+        showSwitchReply(reply, QStringLiteral("DELAY"));
+        return;
+    }
+    if (reply.startsWith("IC")) {
+        if (reply.code(4) >= 0)
+            s.gIdBank = qint16(reply.code(4) - 64);
+        m_panel.showBankActive(s.gIdBank);
+        setText("tbChan", reply.mid(5, 2));
+        return;
+    }
+    if (reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+        return;
+    }
+    if (reply.startsWith("TB")) {
+        showIdTrunkType(reply);
+        return;
+    }
+    if (!reply.startsWith("ID"))
+        return;
+
+    if (isCallEnd(reply)) {
+        writeTrunkLog(auxTags());
+        m_panel.clearPanel();
+        m_panel.clearBankDigits();
+        m_panel.clearBankMarkers();
+        if (s.gIdBank > 0)
+            m_panel.showBankInactive(s.gIdBank);
+        m_panel.showIdScanPanel();
+        send("IS");
+        return;
+    }
+
+    send("IC");
+    clearModulation();
+    if (trackIdBank(reply)) {
+        m_panel.clearPanel();
+        m_panel.clearBankDigits();
+        m_panel.clearBankMarkers();
+        m_panel.showIdScanPanel();
+    }
+    showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    if (m_ctx.aux.windowVisible())
+        lookupTalkgroup();
+    sendEach({"RM", "TB", "DL", "IS"});
+}
+
+void StatusParser::parseIdHold(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+
+    if (reply.startsWith("D")) {
+        showSwitchReply(reply, QString());
+        return;
+    }
+    if (reply.startsWith("IC")) {
+        if (reply.code(4) >= 0)
+            s.gIdBank = qint16(reply.code(4) - 64);
+        m_panel.showBankActive(s.gIdBank);
+        // The tenth channel of an ID bank comes as a lone "0".
+        const QString chan = reply.mid(5, 2);
+        setText("tbChan", chan == QLatin1String("0") ? QStringLiteral("10") : chan);
+        showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
+        send("IS");
+        return;
+    }
+    if (reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+        return;
+    }
+    if (reply.startsWith("TB")) {
+        showIdTrunkType(reply);
+        return;
+    }
+    if (!reply.startsWith("ID"))
+        return;
+
+    if (isCallEnd(reply)) {
+        if (s.gIdBank > 0)
+            m_panel.showBankInactive(s.gIdBank);
+        writeTrunkLog(auxTags());
+        return;
+    }
+
+    clearModulation();
+    if (trackIdBank(reply)) {
+        m_panel.clearPanel();
+        m_panel.clearBankDigits();
+        m_panel.clearBankMarkers();
+        m_panel.showIdHoldPanel();
+    }
+    showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    if (m_ctx.aux.windowVisible())
+        lookupTalkgroup();
+    sendEach({"RM", "TB", "IS"});
+}
