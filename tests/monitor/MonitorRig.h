@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Clock.h"
+#include "ScriptedPrompter.h"
+#include "link/MemoryTransport.h"
+#include "link/SerialLink.h"
+#include "monitor/DisplayModel.h"
+#include "monitor/MonitorContext.h"
+#include "monitor/MonitorHooks.h"
+#include "monitor/Panel.h"
+#include "monitor/ScannerState.h"
+#include "monitor/StatusParser.h"
+#include "monitor/Switches.h"
+
+#include <QStringList>
+
+/// Records every lookup with the state it was asked about.
+class RecordingLookups final : public Lookups {
+public:
+    explicit RecordingLookups(const ScannerState& state)
+        : m_state(state) {}
+    void lookupChannel() override { calls.append(QStringLiteral("channel ") + m_state.gFreqText); }
+    void lookupTalkgroup() override { calls.append(QStringLiteral("talkgroup ") + m_state.gTalkgroupId); }
+    QStringList calls;
+
+private:
+    const ScannerState& m_state;
+};
+
+/// Records every log call as one comma-separated line: kind first, then the arguments.
+class RecordingLog final : public ActivityLog {
+public:
+    void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override {
+        lines.append(
+            QStringList{QStringLiteral("search"), QString::number(start), QString::number(now), freq, mode, kind}.join(
+                QLatin1Char(',')));
+    }
+    void writeScanLog(const QString& chan, const QString& freq, const QString&, const QString& mode,
+                      const QString& tag1, const QString& tag2) override {
+        lines.append(QStringList{QStringLiteral("scan"), chan, freq, mode, tag1, tag2}.join(QLatin1Char(',')));
+    }
+    void writeTrunkLog(const QString& id, const QString& trunkType, const QString& mode, const QString& tag1,
+                       const QString& tag2) override {
+        lines.append(QStringList{QStringLiteral("trunk"), id, trunkType, mode, tag1, tag2}.join(QLatin1Char(',')));
+    }
+    QStringList lines;
+};
+
+class RecordingRemote final : public RemoteEndpoint {
+public:
+    bool isClientConnected() const override { return connected; }
+    void sendToClient(const QString& text) override { sent.append(text); }
+    bool connected = true;
+    QStringList sent;
+};
+
+/**
+ * Everything the panel routines and the parser work on, wired together the way the session
+ * does it, with an open in-memory port whose written commands the tests read back.
+ */
+struct MonitorRig {
+    explicit MonitorRig(quint8 model = ScannerModel::Pro2052)
+        : link(state)
+        , lookups(state)
+        , ctx{state, link, display, aux, switches, clock, prompter, &lookups, &log, &remote}
+        , panel(ctx)
+        , parser(ctx, panel) {
+        state.gScannerModel = model;
+        state.gPanelBackColor = kBack;
+        state.gPanelForeColor = kFore;
+        transport = new MemoryTransport;
+        link.setTransport(transport);
+        transport->open();
+        if (model == ScannerModel::Pro2052)
+            Panel::addPro2052Fields(display, kBack, kFore);
+        else
+            Panel::addBc780xltFields(display);
+        Panel::addAuxFields(aux);
+    }
+
+    /// Feeds one reply line to the parser in the given mode.
+    void parse(quint8 mode, const QString& line) {
+        state.gMode = mode;
+        state.gReply = line;
+        parser.parseStatusReply();
+    }
+    /// The commands written since the last call.
+    QStringList takeCommands() {
+        const QStringList lines = transport->writtenLines();
+        transport->clearWritten();
+        return lines;
+    }
+    QString text(const QString& field) const { return display.text(field); }
+    QString bank(int n) const { return display.text(QStringLiteral("tbBANKNUM"), n); }
+    QString marker(int n) const { return display.text(QStringLiteral("tbACTIVEBANK"), n); }
+    QString boxName(int n) const { return DisplayModel::element(QStringLiteral("tbBANKNUM"), n); }
+
+    static constexpr quint32 kBack = 0x000000;
+    static constexpr quint32 kFore = 0x00FFFF;
+
+    ScannerState state;
+    SerialLink link;
+    MemoryTransport* transport = nullptr;
+    DisplayModel display;
+    DisplayModel aux;
+    Switches switches;
+    ManualClock clock;
+    ScriptedPrompter prompter;
+    RecordingLookups lookups;
+    RecordingLog log;
+    RecordingRemote remote;
+    MonitorContext ctx;
+    Panel panel;
+    StatusParser parser;
+};
