@@ -19,8 +19,6 @@ class TestStatusParser : public QObject {
 private Q_SLOTS:
     void textRules_data();
     void textRules();
-    void channelToBank_runsOfFifty_data();
-    void channelToBank_runsOfFifty();
 
     void scanChannelReply_showsChannelBankAndFrequency_data();
     void scanChannelReply_showsChannelBankAndFrequency();
@@ -149,25 +147,6 @@ void TestStatusParser::textRules() {
     QCOMPARE(got.has_value(), !expected.isNull());
     if (got)
         QCOMPARE(*got, expected);
-}
-
-void TestStatusParser::channelToBank_runsOfFifty_data() {
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("bank");
-    QTest::newRow("1") << 1 << 1;
-    QTest::newRow("50") << 50 << 1;
-    QTest::newRow("51") << 51 << 2;
-    QTest::newRow("951") << 951 << 20;
-    QTest::newRow("1000") << 1000 << 20;
-    QTest::newRow("0") << 0 << 0;
-    QTest::newRow("1001") << 1001 << 0;
-    QTest::newRow("-5") << -5 << 0;
-}
-
-void TestStatusParser::channelToBank_runsOfFifty() {
-    QFETCH(int, channel);
-    QFETCH(int, bank);
-    QCOMPARE(ReplyRules::bankOfChannel(channel), bank);
 }
 
 void TestStatusParser::scanChannelReply_showsChannelBankAndFrequency_data() {

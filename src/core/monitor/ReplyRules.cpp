@@ -3,9 +3,6 @@
 #include <QStringList>
 
 namespace {
-constexpr int kChannelsPerBank = 50;
-constexpr int kLastChannel = 1000;
-
 bool allDigits(const QString& text) {
     if (text.isEmpty())
         return false;
@@ -90,12 +87,6 @@ QStringList ReplyRules::modulations(const QString& line) {
             found.append(QLatin1String(mod));
     }
     return found;
-}
-
-int ReplyRules::bankOfChannel(int channel) {
-    if (channel < 1 || channel > kLastChannel)
-        return 0;
-    return (channel - 1) / kChannelsPerBank + 1;
 }
 
 std::optional<int> ReplyRules::wholeNumber(const QString& text) {

@@ -35,8 +35,6 @@ public:
     /// Which modulation a receive-modulation line names, tested in the order AM, NFM, WFM.
     static QStringList modulations(const QString& line);
 
-    /// The bank of a memory channel: 1 to 50 bank 1 ... 951 to 1000 bank 20; anything else 0.
-    static int bankOfChannel(int channel);
     /// The whole-number value of a displayed number ("005" is 5); no value when it is not one.
     static std::optional<int> wholeNumber(const QString& text);
 

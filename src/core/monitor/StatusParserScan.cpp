@@ -8,6 +8,7 @@
 #include "ReplyRules.h"
 #include "ReplyText.h"
 #include "ScannerState.h"
+#include "logging/ChannelToBank.h"
 
 namespace {
 // The scanner writes channel 1000 as "000".
@@ -45,7 +46,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
         const QString chan = text("tbChan");
         if (!chan.isEmpty()) {
             if (const auto channel = ReplyRules::wholeNumber(chan))
-                m_panel.showBankInactive(ReplyRules::bankOfChannel(*channel));
+                m_panel.showBankInactive(channelToBank(*channel));
         }
         m_panel.clearPanel();
         m_panel.showScanPanel();
@@ -72,7 +73,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
     setText("tbChan", s.gChannelText);
 
     if (const auto channel = ReplyRules::wholeNumber(text("tbChan")))
-        m_panel.showBankActive(ReplyRules::bankOfChannel(*channel));
+        m_panel.showBankActive(channelToBank(*channel));
 
     s.gFreqText = ReplyRules::channelFrequency(reply, true);
     if (!pro)
@@ -134,7 +135,7 @@ void StatusParser::parseManual(const ReplyText& reply) {
     if (const auto channel = ReplyRules::wholeNumber(s.gChannelText)) {
         s.gChannelNum = qint16(*channel);
         m_panel.resetBankDigits();
-        const int bank = ReplyRules::bankOfChannel(s.gChannelNum);
+        const int bank = channelToBank(s.gChannelNum);
         m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
     }
 
