@@ -31,7 +31,6 @@ class TestPanel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void declaredFields_coverBothFaceplates();
     void bankList_proShowsOnlyListedBanks_data();
     void bankList_proShowsOnlyListedBanks();
     void bankList_lcdKeepsActiveBankInverted();
@@ -50,32 +49,6 @@ private Q_SLOTS:
     void notifyRemote_sendsEachNewTextOnce_data();
     void notifyRemote_sendsEachNewTextOnce();
 };
-
-void TestPanel::declaredFields_coverBothFaceplates() {
-    MonitorRig pro;
-    MonitorRig lcd(ScannerModel::Bc780xlt);
-    const QStringList shared = {"tbfreq",   "tbChan", "tbCHANlbl", "tbMHZ",     "tbBank",      "tbModMode",
-                                "tbSCAN",   "tbHOLD", "tbDELAY",   "tbLOCKOUT", "tbTRUNKTYPE", "StatusLine",
-                                "tbSEARCH", "tbPRI",  "tbDATA",    "Text3",     "tbMANUAL",    "tbMUTE"};
-    for (const QString& name : shared) {
-        QVERIFY2(pro.display.hasField(name), qPrintable(name));
-        QVERIFY2(lcd.display.hasField(name), qPrintable(name));
-    }
-    QVERIFY(pro.display.hasField(QStringLiteral("tbBANKNUM(20)")));
-    QVERIFY(!pro.display.hasField(QStringLiteral("tbBANKNUM(21)")));
-    QVERIFY(pro.display.hasField(QStringLiteral("tbACTIVEBANK(20)")));
-    QVERIFY(!pro.display.isVisible(QStringLiteral("Text1")));
-    QVERIFY(!pro.display.isVisible(QStringLiteral("Text3")));
-    QVERIFY(lcd.display.hasField(QStringLiteral("tbBANKNUM(10)")));
-    QVERIFY(!lcd.display.hasField(QStringLiteral("tbBANKNUM(11)")));
-    QCOMPARE(lcd.display.text(QStringLiteral("tbACTIVEBANK(30)")), QStringLiteral("n"));
-    QCOMPARE(lcd.bank(7), QStringLiteral("7"));
-    QVERIFY(lcd.display.hasField(QStringLiteral("Text2(4)")));
-    QVERIFY(lcd.display.hasField(QStringLiteral("tbTONES")));
-    QCOMPARE(pro.aux.text(QStringLiteral("Text2(1)")), QStringLiteral("FREQUENCY & TALKGROUP ID"));
-    QCOMPARE(pro.aux.text(QStringLiteral("Text2(4)")), QStringLiteral("ADDITIONAL USER NOTES"));
-    QCOMPARE(pro.aux.text(QStringLiteral("Text2(8)")), QStringLiteral("Aux Display #8"));
-}
 
 void TestPanel::bankList_proShowsOnlyListedBanks_data() {
     QTest::addColumn<QString>("earlier");
@@ -254,60 +227,17 @@ void TestPanel::modePictures_showExactTexts_data() {
     QTest::addColumn<QString>("keyEntry");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
-    const int pro = ScannerModel::Pro2052;
-    const int lcd = ScannerModel::Bc780xlt;
-    QTest::newRow("scan banner") << pro << "scan"
-                                 << ""
-                                 << "tbfreq"
-                                 << " SCAN  ";
-    QTest::newRow("scan indicator") << pro << "scan"
-                                    << ""
-                                    << "tbSCAN"
-                                    << "SCAN";
-    QTest::newRow("manual indicator") << pro << "manual"
-                                      << ""
-                                      << "tbMANUAL"
-                                      << "MANUAL";
-    QTest::newRow("search indicator") << pro << "search"
-                                      << ""
-                                      << "tbSEARCH"
-                                      << "SEARCH";
-    QTest::newRow("lcd search indicator") << lcd << "search"
-                                          << ""
-                                          << "tbSEARCH"
-                                          << "SRCH";
-    QTest::newRow("trunk dashes") << pro << "trunk"
-                                  << ""
-                                  << "tbfreq"
-                                  << "    -- --- ";
-    QTest::newRow("trunk type") << pro << "trunk"
-                                << ""
-                                << "tbTRUNKTYPE"
-                                << " TRUNK ";
-    QTest::newRow("lcd trunk type") << lcd << "trunk"
-                                    << ""
-                                    << "tbTRUNKTYPE"
-                                    << " TRUNK ";
-    QTest::newRow("id scan banner") << pro << "idscan"
-                                    << ""
-                                    << "tbfreq"
-                                    << "Id SCAN";
-    QTest::newRow("id scan list label") << pro << "idscan"
-                                        << ""
-                                        << "tbBank"
-                                        << "LIST";
-    QTest::newRow("id hold banner") << pro << "idhold"
-                                    << ""
-                                    << "tbfreq"
-                                    << "Id HOLD";
-    QTest::newRow("id hold keeps typed digits") << pro << "idhold"
-                                                << "42"
-                                                << "tbfreq"
-                                                << "typed";
-    QTest::newRow("id hold indicator") << pro << "idhold"
-                                       << ""
-                                       << "tbHOLD"
-                                       << "HOLD";
+    const auto row = [](const char* name, quint8 model, const char* routine, const char* keyEntry, const char* field,
+                        const char* text) {
+        QTest::newRow(name) << int(model) << QString::fromLatin1(routine) << QString::fromLatin1(keyEntry)
+                            << QString::fromLatin1(field) << QString::fromLatin1(text);
+    };
+    row("scan banner", ScannerModel::Pro2052, "scan", "", "tbfreq", " SCAN  ");
+    row("lcd search indicator", ScannerModel::Bc780xlt, "search", "", "tbSEARCH", "SRCH");
+    row("trunk dashes", ScannerModel::Pro2052, "trunk", "", "tbfreq", "    -- --- ");
+    row("id scan list label", ScannerModel::Pro2052, "idscan", "", "tbBank", "LIST");
+    row("id hold banner", ScannerModel::Pro2052, "idhold", "", "tbfreq", "Id HOLD");
+    row("id hold keeps typed digits", ScannerModel::Pro2052, "idhold", "42", "tbfreq", "typed");
 }
 
 void TestPanel::modePictures_showExactTexts() {

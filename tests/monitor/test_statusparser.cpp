@@ -58,70 +58,31 @@ void TestStatusParser::textRules_data() {
     QTest::addColumn<QString>("rule");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("expected"); // null: the rule gives no value
-
-    QTest::newRow("channel, two leading zeros") << "channel"
-                                                << "C001  00453250"
-                                                << "45.3250";
-    QTest::newRow("channel, one leading zero") << "channel"
-                                               << "C001  01542500"
-                                               << "154.2500";
-    QTest::newRow("channel, no leading zero") << "channel"
-                                              << "C001  12400000"
-                                              << "1240.0000";
-    QTest::newRow("short fraction drops a zero") << "short"
-                                                 << "WI    01542500"
-                                                 << "154.250";
-    QTest::newRow("short fraction keeps a digit") << "short"
-                                                  << "WI    01542525"
-                                                  << "154.2525";
-    QTest::newRow("short fraction, line ends early") << "short"
-                                                     << "WI    015425"
-                                                     << "154.25";
-    QTest::newRow("search hit") << "hit"
-                                << "WI    01542500"
-                                << "154.2500";
-    QTest::newRow("search hit keeps whole tail") << "hit"
-                                                 << "WI    0045325012"
-                                                 << "45.325012";
-    QTest::newRow("search hit below 1 MHz") << "hit"
-                                            << "WI    00002500"
-                                            << ".2500";
-    QTest::newRow("search hit, all zeros") << "hit"
-                                           << "WI    00000000" << QString();
-    QTest::newRow("scanned talkgroup") << "scanned"
-                                       << "ID S 001234 0851"
-                                       << "1234";
-    QTest::newRow("scanned talkgroup keeps blanks") << "scanned"
-                                                    << "ID S 12  "
-                                                    << "12  ";
-    QTest::newRow("scanned talkgroup, all zeros") << "scanned"
-                                                  << "ID S 000000" << QString();
-    QTest::newRow("position talkgroup, two zeros") << "position"
-                                                   << "ID S 001234"
-                                                   << "1234";
-    QTest::newRow("position talkgroup, one zero") << "position"
-                                                  << "ID S 012345"
-                                                  << "12345";
-    QTest::newRow("position talkgroup, no zero") << "position"
-                                                 << "ID S 123456"
-                                                 << "123456";
-    QTest::newRow("position talkgroup, short line") << "position"
-                                                    << "ID S"
-                                                    << "";
-    QTest::newRow("id channel talkgroup") << "idchannel"
-                                          << "IC B0300123"
-                                          << "123";
-    QTest::newRow("id channel, zeros run out") << "idchannel"
-                                               << "IC B030001234"
-                                               << "1234";
-    QTest::newRow("call frequency") << "call"
-                                    << "ID S 001234 08515625"
-                                    << "851.5625";
-    QTest::newRow("call frequency, two zeros") << "call"
-                                               << "ID S 001234 00453250"
-                                               << "45.3250";
-    QTest::newRow("call frequency, all zeros") << "call"
-                                               << "ID S 001234 00000000" << QString();
+    const auto row = [](const char* name, const char* rule, const char* line, const char* expected) {
+        QTest::newRow(name) << QString::fromLatin1(rule) << QString::fromLatin1(line) << QString::fromLatin1(expected);
+    };
+    row("channel, two leading zeros", "channel", "C001  00453250", "45.3250");
+    row("channel, one leading zero", "channel", "C001  01542500", "154.2500");
+    row("channel, no leading zero", "channel", "C001  12400000", "1240.0000");
+    row("short fraction drops a zero", "short", "WI    01542500", "154.250");
+    row("short fraction keeps a digit", "short", "WI    01542525", "154.2525");
+    row("short fraction, line ends early", "short", "WI    015425", "154.25");
+    row("search hit", "hit", "WI    01542500", "154.2500");
+    row("search hit keeps whole tail", "hit", "WI    0045325012", "45.325012");
+    row("search hit below 1 MHz", "hit", "WI    00002500", ".2500");
+    row("search hit, all zeros", "hit", "WI    00000000", nullptr);
+    row("scanned talkgroup", "scanned", "ID S 001234 0851", "1234");
+    row("scanned talkgroup keeps blanks", "scanned", "ID S 12  ", "12  ");
+    row("scanned talkgroup, all zeros", "scanned", "ID S 000000", nullptr);
+    row("position talkgroup, two zeros", "position", "ID S 001234", "1234");
+    row("position talkgroup, one zero", "position", "ID S 012345", "12345");
+    row("position talkgroup, no zero", "position", "ID S 123456", "123456");
+    row("position talkgroup, short line", "position", "ID S", "");
+    row("id channel talkgroup", "idchannel", "IC B0300123", "123");
+    row("id channel, zeros run out", "idchannel", "IC B030001234", "1234");
+    row("call frequency", "call", "ID S 001234 08515625", "851.5625");
+    row("call frequency, two zeros", "call", "ID S 001234 00453250", "45.3250");
+    row("call frequency, all zeros", "call", "ID S 001234 00000000", nullptr);
 }
 
 void TestStatusParser::textRules() {
@@ -155,15 +116,14 @@ void TestStatusParser::scanChannelReply_showsChannelBankAndFrequency_data() {
     QTest::addColumn<QString>("chan");
     QTest::addColumn<int>("bank");
     QTest::addColumn<QString>("freq");
-    QTest::newRow("000 is channel 1000 in bank 20") << "000"
-                                                    << "01542500"
-                                                    << "1000" << 20 << "154.2500";
-    QTest::newRow("051 is in bank 2") << "051"
-                                      << "00453250"
-                                      << "051" << 2 << "45.3250";
-    QTest::newRow("050 is in bank 1") << "050"
-                                      << "12400000"
-                                      << "050" << 1 << "1240.0000";
+    const auto row = [](const char* name, const char* digits, const char* freqDigits, const char* chan, int bank,
+                        const char* freq) {
+        QTest::newRow(name) << QString::fromLatin1(digits) << QString::fromLatin1(freqDigits)
+                            << QString::fromLatin1(chan) << bank << QString::fromLatin1(freq);
+    };
+    row("000 is channel 1000 in bank 20", "000", "01542500", "1000", 20, "154.2500");
+    row("051 is in bank 2", "051", "00453250", "051", 2, "45.3250");
+    row("050 is in bank 1", "050", "12400000", "050", 1, "1240.0000");
 }
 
 void TestStatusParser::scanChannelReply_showsChannelBankAndFrequency() {
@@ -257,32 +217,27 @@ void TestStatusParser::channelFlags_showTheirTexts_data() {
     QTest::addColumn<quint32>("delayFore");
     QTest::addColumn<QString>("lockout");
     QTest::addColumn<QString>("pri");
-    const int pro = ScannerModel::Pro2052;
-    const int lcd = ScannerModel::Bc780xlt;
+    const auto row = [](const char* name, quint8 model, int mode, const QString& line, const QString& delay,
+                        quint32 delayFore, const char* lockout, const char* pri) {
+        QTest::newRow(name) << int(model) << mode << line << delay << delayFore << QString::fromLatin1(lockout)
+                            << QString::fromLatin1(pri);
+    };
+    const quint8 pro = ScannerModel::Pro2052;
+    const quint8 lcd = ScannerModel::Bc780xlt;
     const quint32 proFore = MonitorRig::kFore;
     const QString all = channelReply("012", "01542500", 'N', 'N', 'N');
     const QString none = channelReply("012", "01542500", 'F', 'F', 'F');
     const QString odd = channelReply("012", "01542500", 'X', '?', 'n');
 
-    QTest::newRow("pro scan, all on") << pro << 0 << all << "DELAY" << proFore << "L/O"
-                                      << "PRI";
-    QTest::newRow("pro scan, all off") << pro << 0 << none << "" << proFore << ""
-                                       << "";
-    QTest::newRow("pro scan, odd flags") << pro << 0 << odd << "ERR" << proFore << "ERR"
-                                         << "ERR";
-    QTest::newRow("pro scan, line without flags") << pro << 0 << "C012  01542500"
-                                                  << "ERR" << proFore << "ERR"
-                                                  << "ERR";
-    QTest::newRow("pro manual, all on") << pro << 1 << all << "DELAY" << proFore << "L/O"
-                                        << "PRI";
-    QTest::newRow("pro manual, odd flags") << pro << 1 << odd << "ERR" << proFore << "ERR"
-                                           << "ERR";
-    QTest::newRow("lcd scan, delay on lights DLY") << lcd << 0 << all << "DLY" << Panel::kLcdLit << "L/O"
-                                                   << "PRI";
-    QTest::newRow("lcd scan, delay off dims and keeps text") << lcd << 0 << none << kWanted << Panel::kLcdUnlit << ""
-                                                             << "";
-    QTest::newRow("lcd manual, delay on") << lcd << 1 << all << "DLY" << Panel::kLcdUnlit << "L/O"
-                                          << "PRI";
+    row("pro scan, all on", pro, 0, all, "DELAY", proFore, "L/O", "PRI");
+    row("pro scan, all off", pro, 0, none, "", proFore, "", "");
+    row("pro scan, odd flags", pro, 0, odd, "ERR", proFore, "ERR", "ERR");
+    row("pro scan, line without flags", pro, 0, "C012  01542500", "ERR", proFore, "ERR", "ERR");
+    row("pro manual, all on", pro, 1, all, "DELAY", proFore, "L/O", "PRI");
+    row("pro manual, odd flags", pro, 1, odd, "ERR", proFore, "ERR", "ERR");
+    row("lcd scan, delay on lights DLY", lcd, 0, all, "DLY", Panel::kLcdLit, "L/O", "PRI");
+    row("lcd scan, delay off dims and keeps text", lcd, 0, none, kWanted, Panel::kLcdUnlit, "", "");
+    row("lcd manual, delay on", lcd, 1, all, "DLY", Panel::kLcdUnlit, "L/O", "PRI");
 }
 
 void TestStatusParser::channelFlags_showTheirTexts() {
@@ -308,23 +263,16 @@ void TestStatusParser::manualChannelReply_respectsTypedDigits_data() {
     QTest::addColumn<QString>("chan");
     QTest::addColumn<QString>("freq");
     QTest::addColumn<int>("bank");
-    QTest::newRow("005 shows as 5") << ""
-                                    << "005"
-                                    << "5"
-                                    << "154.2500" << 1;
-    QTest::newRow("000 shows as 1000 in bank 20") << ""
-                                                  << "000"
-                                                  << "1000"
-                                                  << "154.2500" << 20;
-    QTest::newRow("120 is in bank 3") << ""
-                                      << "120"
-                                      << "120"
-                                      << "154.2500" << 3;
+    const auto row = [](const char* name, const char* keyEntry, const char* digits, const char* chan, const char* freq,
+                        int bank) {
+        QTest::newRow(name) << QString::fromLatin1(keyEntry) << QString::fromLatin1(digits) << QString::fromLatin1(chan)
+                            << QString::fromLatin1(freq) << bank;
+    };
+    row("005 shows as 5", "", "005", "5", "154.2500", 1);
+    row("000 shows as 1000 in bank 20", "", "000", "1000", "154.2500", 20);
+    row("120 is in bank 3", "", "120", "120", "154.2500", 3);
     // Typed digits stay on the main line; the channel fields keep the earlier channel 7.
-    QTest::newRow("typed 15 keeps the channel") << "15"
-                                                << "005"
-                                                << "7"
-                                                << "15" << 1;
+    row("typed 15 keeps the channel", "15", "005", "7", "15", 1);
 }
 
 void TestStatusParser::manualChannelReply_respectsTypedDigits() {
@@ -509,41 +457,23 @@ void TestStatusParser::trunkReplies_endOfCallLogsAndOtherKinds_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("logLines");
-    const QStringList endLine{"trunk,1234,MOT2,NFM,CITY PD,DISPATCH"};
-    QTest::newRow("trunk: end of call") << 9 << "ID E"
-                                        << "tbfreq"
-                                        << "    -- --- " << endLine;
-    QTest::newRow("trunk: trunk type") << 9 << "TB A EDACS"
-                                       << "tbTRUNKTYPE"
-                                       << "EDACS" << QStringList{};
-    QTest::newRow("trunk: delay on") << 9 << "DLN"
-                                     << "tbDELAY"
-                                     << "DELAY" << QStringList{};
-    QTest::newRow("trunk: data off") << 9 << "DSF"
-                                     << "tbDATA"
-                                     << "" << QStringList{};
-    QTest::newRow("trunk: ID scan list") << 9 << "IS AC"
-                                         << "tbBANKNUM(3)"
-                                         << "3" << QStringList{};
-    QTest::newRow("trunk hold: end of call") << 10 << "ID E"
-                                             << "tbfreq"
-                                             << "1234" << endLine;
-    QTest::newRow("trunk hold: other status ignored") << 10 << "ID X 005678"
-                                                      << "tbfreq"
-                                                      << "1234" << QStringList{};
-    QTest::newRow("trunk hold: delay off") << 10 << "DLF"
-                                           << "tbDELAY"
-                                           << "" << QStringList{};
-    QTest::newRow("id scan: delay on") << 11 << "DLN"
-                                       << "tbDELAY"
-                                       << "DELAY" << QStringList{};
-    QTest::newRow("id scan: trunk reply lights its bank") << 11 << "TB D MOT2"
-                                                          << "tbBANKNUM(4)"
-                                                          << "4" << QStringList{};
-    QTest::newRow("id hold: delay reply ignored") << 12 << "DLN"
-                                                  << "tbDELAY"
-                                                  << "on" << QStringList{};
+    QTest::addColumn<bool>("logged");
+    const auto row = [](const char* name, int mode, const char* line, const char* field, const char* text,
+                        bool logged = false) {
+        QTest::newRow(name) << mode << QString::fromLatin1(line) << QString::fromLatin1(field)
+                            << QString::fromLatin1(text) << logged;
+    };
+    row("trunk: end of call", 9, "ID E", "tbfreq", "    -- --- ", true);
+    row("trunk: trunk type", 9, "TB A EDACS", "tbTRUNKTYPE", "EDACS");
+    row("trunk: delay on", 9, "DLN", "tbDELAY", "DELAY");
+    row("trunk: data off", 9, "DSF", "tbDATA", "");
+    row("trunk: ID scan list", 9, "IS AC", "tbBANKNUM(3)", "3");
+    row("trunk hold: end of call", 10, "ID E", "tbfreq", "1234", true);
+    row("trunk hold: other status ignored", 10, "ID X 005678", "tbfreq", "1234");
+    row("trunk hold: delay off", 10, "DLF", "tbDELAY", "");
+    row("id scan: delay on", 11, "DLN", "tbDELAY", "DELAY");
+    row("id scan: trunk reply lights its bank", 11, "TB D MOT2", "tbBANKNUM(4)", "4");
+    row("id hold: delay reply ignored", 12, "DLN", "tbDELAY", "on");
 }
 
 void TestStatusParser::trunkReplies_endOfCallLogsAndOtherKinds() {
@@ -551,7 +481,7 @@ void TestStatusParser::trunkReplies_endOfCallLogsAndOtherKinds() {
     QFETCH(QString, line);
     QFETCH(QString, field);
     QFETCH(QString, text);
-    QFETCH(QStringList, logLines);
+    QFETCH(bool, logged);
     MonitorRig rig;
     rig.aux.setWindowVisible(true);
     rig.aux.setText(QStringLiteral("Text2(3)"), QStringLiteral("CITY PD"));
@@ -563,6 +493,7 @@ void TestStatusParser::trunkReplies_endOfCallLogsAndOtherKinds() {
     rig.display.setText(QStringLiteral("tbDATA"), QStringLiteral("on"));
     rig.parse(quint8(mode), line);
     QCOMPARE(rig.text(field), text);
+    const QStringList logLines = logged ? QStringList{"trunk,1234,MOT2,NFM,CITY PD,DISPATCH"} : QStringList{};
     QCOMPARE(rig.log.lines, logLines);
 }
 
@@ -616,15 +547,13 @@ void TestStatusParser::idHold_channelReplies_data() {
     QTest::addColumn<QString>("chan");
     QTest::addColumn<QString>("talkgroup");
     QTest::addColumn<int>("bank");
-    QTest::newRow("lone 0 is channel 10") << "IC A0"
-                                          << "10"
-                                          << "" << 1;
-    QTest::newRow("channel and talkgroup") << "IC B0300123"
-                                           << "03"
-                                           << "123" << 2;
-    QTest::newRow("bank T") << "IC T100001234"
-                            << "10"
-                            << "1234" << 20;
+    const auto row = [](const char* name, const char* line, const char* chan, const char* talkgroup, int bank) {
+        QTest::newRow(name) << QString::fromLatin1(line) << QString::fromLatin1(chan) << QString::fromLatin1(talkgroup)
+                            << bank;
+    };
+    row("lone 0 is channel 10", "IC A0", "10", "", 1);
+    row("channel and talkgroup", "IC B0300123", "03", "123", 2);
+    row("bank T", "IC T100001234", "10", "1234", 20);
 }
 
 void TestStatusParser::idHold_channelReplies() {
