@@ -1,0 +1,120 @@
+#pragma once
+
+#include "monitor/MonitorHooks.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTimer>
+
+class Prompter;
+class QTcpSocket;
+class SerialLink;
+struct ScannerState;
+
+Q_DECLARE_LOGGING_CATEGORY(lcRemote)
+
+/**
+ * The TCP remote-control host. A client sends "CMD:" + a scanner command (relayed to the scanner
+ * unchanged) or "QUIT" (ends its connection); it receives the status lines NotifyRemote writes.
+ *
+ * One client at a time: a new connection replaces the current one, and the host keeps listening
+ * while a client is connected, so a client that drops without "QUIT" never ends the service.
+ * Incoming text is framed on CR and/or LF; text without a terminator counts as one message once
+ * the client has been quiet for quietTimeMs(). A message longer than kMaxMessageBytes is dropped
+ * whole. The protocol is written up in docs/remote-protocol.md.
+ */
+class TcpHost : public QObject, public RemoteEndpoint {
+    Q_OBJECT
+
+public:
+    static constexpr quint16 kDefaultPort = 5757;
+    /// Text waiting for a terminator never grows past this; a longer message is dropped whole.
+    static constexpr int kMaxMessageBytes = 4096;
+    /// A client that stops sending for this long has ended its message.
+    static constexpr int kDefaultQuietMs = 50;
+
+    /// The prompter may be null (no acceptance message is shown then).
+    TcpHost(ScannerState& state, SerialLink& link, Prompter* prompter, QObject* parent = nullptr);
+    ~TcpHost() override;
+
+    /// The port to listen on; 0 lets the system choose one (see serverPort()). Takes effect at startListening().
+    void setPort(quint16 port) { m_port = port; }
+    quint16 port() const { return m_port; }
+    /// The "Remote_Address" setting: "localhost" restricts the host to this machine; anything else
+    /// (normally "any") listens on every address. Takes effect at startListening().
+    void setListenAddress(const QString& setting);
+    QHostAddress listenAddress() const { return m_address; }
+    void setQuietTimeMs(int ms) { m_quietTimer.setInterval(ms); }
+    int quietTimeMs() const { return m_quietTimer.interval(); }
+
+    /**
+     * Start of service: drops any client, stops listening, then listens on the port and address.
+     * A port that cannot be bound gives listenFailed() and statusLine() with the reason and
+     * returns false.
+     */
+    bool startListening();
+    /// Drops the client and stops listening.
+    void stop();
+    bool isListening() const { return m_server.isListening(); }
+    /// The port actually listened on (the chosen one when the port was 0); 0 when not listening.
+    quint16 serverPort() const { return m_server.serverPort(); }
+
+    bool isClientConnected() const override;
+    /// Writes the text as Latin-1 to the client; nothing happens without one.
+    void sendToClient(const QString& text) override;
+
+    /// Bytes received from the client that still wait for a terminator or the quiet time.
+    int pendingInputSize() const { return int(m_input.size()); }
+
+    /// How a client address appears in the acceptance message (IPv4-mapped addresses as IPv4).
+    static QString addressText(const QHostAddress& address);
+
+Q_SIGNALS:
+    /// Text for the faceplate's status line.
+    void statusLine(const QString& text);
+    /// The port could not be listened on; the text names the port and the reason.
+    void listenFailed(const QString& text);
+    void clientConnected(const QString& address, quint16 port);
+    /// The client went away: it sent "QUIT", dropped, or was replaced by a new one.
+    void clientDisconnected();
+    /// A "CMD:" message was handed to the scanner link.
+    void commandRelayed(const QString& command);
+    /// Received bytes were thrown away because a message grew past kMaxMessageBytes.
+    void inputDiscarded(int bytes);
+
+private:
+    void onNewConnection();
+    void onClientReadyRead();
+    void onClientDisconnected();
+    void onQuietTimeout();
+
+    void adoptClient(QTcpSocket* socket);
+    void closeClient();
+    void readClient();
+    void takeInput(const QByteArray& bytes);
+    void discardInput(qsizetype bytes);
+    void handleMessage(const QByteArray& frame);
+    void onQuitMessage(const QString& text);
+    void onCommandMessage(const QString& text);
+    void announce(const QString& text);
+    void onAnnouncementClosed();
+
+    ScannerState& m_state;
+    SerialLink& m_link;
+    Prompter* m_prompter = nullptr;
+    QTcpServer m_server;
+    QPointer<QTcpSocket> m_client;
+    quint16 m_port = kDefaultPort;
+    QHostAddress m_address{QHostAddress::Any};
+    QTimer m_quietTimer;
+    QByteArray m_input;
+    // Set while the rest of an overlong message is still arriving: it is dropped up to its terminator.
+    bool m_discarding = false;
+    bool m_announcementOpen = false;
+    QString m_pendingAnnouncement;
+};
