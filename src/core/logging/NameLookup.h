@@ -1,0 +1,37 @@
+#pragma once
+
+#include "monitor/MonitorHooks.h"
+
+#include <QString>
+
+struct MonitorContext;
+class QSqlRecord;
+
+/**
+ * LookupChannel and LookupTalkgroup: names the channel or talkgroup being heard from the local
+ * database (ScannerState::gDb). On the PRO-2052 the names go to the auxiliary display (only while
+ * its window is on screen) and the channel names to the remote client as "AUX1" to "AUX4"; on the
+ * BC780XLT they go to the faceplate's display lines 3 and 4 and tbTONES, in black.
+ *
+ * A talkgroup not yet in TALKGROUPS is added as it is heard. A database that cannot be used, or a
+ * statement that fails, ends the routine quietly: the database has already told the operator.
+ */
+class NameLookup final : public Lookups {
+public:
+    explicit NameLookup(MonitorContext& context);
+
+    void lookupChannel() override;
+    void lookupTalkgroup() override;
+
+    /// The integer part of the leading decimal number of a text; 0 when it has none.
+    static int leadingNumber(const QString& text);
+
+private:
+    void setAux(int field, const QString& text);
+    void sendAux(int field);
+    void setFaceplateLine(const QString& name, const QString& text);
+    void lookupTalkgroupPro();
+    void lookupTalkgroupBc();
+
+    MonitorContext& m_ctx;
+};
