@@ -18,12 +18,30 @@ void TestReadReplyLines::readReplyLines_data() {
     QTest::addColumn<QString>("prevReply");
     QTest::addColumn<QString>("rest");
 
-    QTest::newRow("two lines: last one wins") << "ABC\rDEF\r" << "DEF" << "ABC" << "";
-    QTest::newRow("ten letters after CR become a line") << "\rABCDEFGHIJ" << "ABCDEFGHIJ" << "" << "";
-    QTest::newRow("eight letters after CR wait") << "\rABCDEFGH" << "" << "older" << "ABCDEFGH";
-    QTest::newRow("two leading CRs dropped") << "\r\rX\r" << "X" << "" << "";
-    QTest::newRow("line then empty line: discarded") << "ABC\r\r" << "" << "old" << "";
-    QTest::newRow("no CR: nothing happens") << "ABCDEFGHIJKL" << "old" << "older" << "ABCDEFGHIJKL";
+    QTest::newRow("two lines: last one wins") << "ABC\rDEF\r"
+                                              << "DEF"
+                                              << "ABC"
+                                              << "";
+    QTest::newRow("ten letters after CR become a line") << "\rABCDEFGHIJ"
+                                                        << "ABCDEFGHIJ"
+                                                        << ""
+                                                        << "";
+    QTest::newRow("eight letters after CR wait") << "\rABCDEFGH"
+                                                 << ""
+                                                 << "older"
+                                                 << "ABCDEFGH";
+    QTest::newRow("two leading CRs dropped") << "\r\rX\r"
+                                             << "X"
+                                             << ""
+                                             << "";
+    QTest::newRow("line then empty line: discarded") << "ABC\r\r"
+                                                     << ""
+                                                     << "old"
+                                                     << "";
+    QTest::newRow("no CR: nothing happens") << "ABCDEFGHIJKL"
+                                            << "old"
+                                            << "older"
+                                            << "ABCDEFGHIJKL";
 }
 
 void TestReadReplyLines::readReplyLines() {
