@@ -27,11 +27,32 @@ void SerialLink::setTransport(Transport* transport) {
     connect(m_transport, &Transport::lost, this, [this](const QString& reason) {
         qCWarning(lcLink) << "port lost:" << reason;
         Q_EMIT portLost(reason);
+        Q_EMIT portOpenChanged(false);
     });
 }
 
 bool SerialLink::isOpen() const {
     return m_transport && m_transport->isOpen();
+}
+
+bool SerialLink::openPort() {
+    if (!m_transport)
+        return false;
+    if (m_transport->isOpen())
+        return true;
+    if (!m_transport->open()) {
+        qCWarning(lcLink) << m_transport->errorText();
+        return false;
+    }
+    Q_EMIT portOpenChanged(true);
+    return true;
+}
+
+void SerialLink::closePort() {
+    if (!isOpen())
+        return;
+    m_transport->close();
+    Q_EMIT portOpenChanged(false);
 }
 
 void SerialLink::sendToScanner(const QString& command) {
@@ -42,14 +63,22 @@ void SerialLink::sendToScanner(const QString& command) {
     if (text.isEmpty() || !isOpen())
         return;
     m_state.gLastSent = text;
-    m_transport->write(text.toLatin1() + '\r');
-    Q_EMIT commandWritten(text);
+    writeLine(text);
 }
 
 void SerialLink::directWrite(const QString& command) {
     if (!isOpen())
         return;
-    m_transport->write(command.toLatin1() + '\r');
+    writeLine(command);
+}
+
+void SerialLink::writeLine(const QString& command) {
+    // A refused write is not reported as written: listeners (the remote host's echo, the lamps)
+    // must not believe the scanner got it.
+    if (!m_transport->write(command.toLatin1() + '\r')) {
+        qCWarning(lcLink) << "the port refused" << command;
+        return;
+    }
     Q_EMIT commandWritten(command);
 }
 
@@ -63,15 +92,23 @@ void SerialLink::onReadyRead() {
 }
 
 void SerialLink::appendReceived(const QString& chunk) {
+    QString& buf = m_state.gRxBuffer;
     m_state.gRxChunk = chunk;
-    m_state.gRxBuffer += chunk;
-    if (m_state.gRxBuffer.startsWith(kCr))
-        m_state.gRxBuffer.remove(0, 1);
-    if (m_state.gRxBuffer.size() > kRxBufferCap) {
-        const qsizetype excess = m_state.gRxBuffer.size() - kRxBufferCap;
-        qCWarning(lcLink) << "receive buffer over" << kRxBufferCap << "characters; dropped the oldest" << excess;
-        m_state.gRxBuffer.remove(0, excess);
+    buf += chunk;
+    if (buf.size() > kRxBufferCap) {
+        qsizetype drop = buf.size() - kRxBufferCap;
+        // Dropping part of a line would hand its tail to the parser as if it were a whole reply:
+        // drop up to the end of the line that was cut into, when that line has ended.
+        if (buf.at(drop - 1) != kCr) {
+            const qsizetype cr = buf.indexOf(kCr, drop);
+            if (cr >= 0)
+                drop = cr + 1;
+        }
+        qCWarning(lcLink) << "receive buffer over" << kRxBufferCap << "characters; dropped the oldest" << drop;
+        buf.remove(0, drop);
     }
+    if (buf.startsWith(kCr))
+        buf.remove(0, 1);
     Q_EMIT received();
     Q_EMIT rxBufferChanged(m_state.gRxBuffer);
 }

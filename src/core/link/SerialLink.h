@@ -30,6 +30,12 @@ public:
     Transport* transport() const { return m_transport; }
     bool isOpen() const;
 
+    /// Opens the transport with its configured device and speed; true when it is open afterwards.
+    /// On failure the transport's errorText() says why.
+    bool openPort();
+    /// Closes the transport when it is open.
+    void closePort();
+
     /**
      * SendToScanner: gLastSent takes the previous gCommand, gCommand takes the command; when
      * the command is not empty and the port is open, command + CR is written in one write
@@ -60,9 +66,12 @@ Q_SIGNALS:
     void rxBufferChanged(const QString& buffer);
     /// The transport went away; the port is closed.
     void portLost(const QString& reason);
+    /// The port was opened or closed through openPort()/closePort(), or went away.
+    void portOpenChanged(bool open);
 
 private:
     void onReadyRead();
+    void writeLine(const QString& command);
     void appendReceived(const QString& chunk);
 
     ScannerState& m_state;
