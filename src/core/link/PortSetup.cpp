@@ -1,0 +1,271 @@
+#include "PortSetup.h"
+
+#include "Prompter.h"
+#include "SerialLink.h"
+#include "SerialTransport.h"
+#include "Settings.h"
+#include "Transport.h"
+#include "monitor/ScannerState.h"
+#include "monitor/Switches.h"
+
+#include <QPointer>
+
+namespace {
+const QString kPortTitle = QStringLiteral("Select a COM port");
+const QString kPortPrompt = QStringLiteral("Enter a COM port 1 thru 4");
+const QString kSpeedTitle = QStringLiteral("Select a bps rate");
+const QString kDefaultSpeed = QStringLiteral("19200");
+
+bool isValidPort(int port) {
+    return port >= 1 && port <= 4;
+}
+} // namespace
+
+PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, Switches& switches,
+                     QObject* parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_link(link)
+    , m_settings(settings)
+    , m_prompter(prompter)
+    , m_switches(switches) {
+    connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
+        const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
+        Q_EMIT statusLine(QStringLiteral("COMM PORT %1 LOST: %2").arg(label, reason));
+    });
+}
+
+bool PortSetup::isValidSpeed(const QString& speed) {
+    static const QStringList speeds{QStringLiteral("19200"), QStringLiteral("9600"), QStringLiteral("4800"),
+                                    QStringLiteral("2400")};
+    return speeds.contains(speed);
+}
+
+int PortSetup::leadingNumber(const QString& text) {
+    const QString t = text.trimmed();
+    int value = 0;
+    // Five digits are plenty for a port number and keep the sum far from overflowing.
+    for (qsizetype i = 0; i < t.size() && i < 5 && t.at(i).isDigit(); ++i)
+        value = value * 10 + t.at(i).digitValue();
+    return value;
+}
+
+QString PortSetup::device() const {
+    return m_devicePath.isEmpty() ? SerialTransport::deviceForPort(m_state.gComPort) : m_devicePath;
+}
+
+QString PortSetup::portLabel() const {
+    return m_devicePath.isEmpty() ? QStringLiteral("#%1").arg(m_state.gComPort) : m_devicePath;
+}
+
+QString PortSetup::speedPrompt() const {
+    const QString port = m_devicePath.isEmpty() ? QStringLiteral("COM%1").arg(m_state.gComPort) : m_devicePath;
+    return QStringLiteral("Select a bps rate for %1\r\n19200, 9600, 4800, or 2400").arg(port);
+}
+
+void PortSetup::ask(const QString& title, const QString& prompt, const QString& defaultText,
+                    std::function<void(const QString&)> done) {
+    QPointer<PortSetup> self(this);
+    m_prompter.askText(title, prompt, defaultText, [self, done](Answer answer) {
+        // A cancelled box answers like an empty one.
+        if (self)
+            done(answer.value_or(QString()).trimmed());
+    });
+}
+
+// --- set-up when the faceplate loads ---------------------------------------------------------
+
+void PortSetup::start(const QString& devicePath) {
+    m_busy = true;
+    if (!devicePath.isEmpty()) {
+        m_devicePath = devicePath;
+        m_settings.setComDevice(devicePath);
+    } else {
+        m_devicePath = m_settings.comDevice();
+    }
+    m_state.gComSpeed.clear();
+
+    const int storedPort = leadingNumber(m_settings.comPort());
+    if (!m_devicePath.isEmpty()) {
+        // A device path needs no questions: it names the port, and the speed falls back to 19200.
+        if (isValidPort(storedPort))
+            m_state.gComPort = quint8(storedPort);
+        const QString speed = m_settings.comSpeed();
+        m_state.gComSpeed = isValidSpeed(speed) ? speed : kDefaultSpeed;
+        finishStart();
+        return;
+    }
+    // A stored number outside 1 to 4 names no port of ours: ask, as for a missing one.
+    if (isValidPort(storedPort)) {
+        m_state.gComPort = quint8(storedPort);
+        m_state.gComSpeed = m_settings.comSpeed();
+        askStartSpeed();
+        return;
+    }
+    askStartPort();
+}
+
+void PortSetup::askStartPort() {
+    ask(kPortTitle, kPortPrompt, QStringLiteral("2"), [this](const QString& answer) {
+        const int port = leadingNumber(answer);
+        if (!isValidPort(port)) {
+            askStartPort();
+            return;
+        }
+        m_state.gComPort = quint8(port);
+        askStartSpeed();
+    });
+}
+
+void PortSetup::askStartSpeed() {
+    if (isValidSpeed(m_state.gComSpeed)) {
+        finishStart();
+        return;
+    }
+    ask(kSpeedTitle, speedPrompt(), kDefaultSpeed, [this](const QString& answer) {
+        m_state.gComSpeed = answer;
+        askStartSpeed();
+    });
+}
+
+void PortSetup::finishStart() {
+    if (m_devicePath.isEmpty())
+        m_settings.setComPort(QString::number(m_state.gComPort));
+    m_settings.setComSpeed(m_state.gComSpeed);
+    m_settings.sync();
+    m_state.gComParity = QStringLiteral("N");
+    m_state.gComDataBits = QStringLiteral("8");
+    m_state.gComStopBits = QStringLiteral("1");
+    applyScanDelay();
+    openWithStatus([this] {
+        m_busy = false;
+        Q_EMIT startupFinished();
+    });
+}
+
+void PortSetup::applyScanDelay() {
+    // A slower line needs a little more time per pass for a reply to arrive whole.
+    m_switches.setScanDelay(m_state.gComSpeed == kDefaultSpeed ? 2 : 3);
+}
+
+// --- port menu --------------------------------------------------------------------------------
+
+void PortSetup::choosePort() {
+    if (m_busy)
+        return;
+    m_busy = true;
+    closeWithStatus();
+    askMenuPort(false);
+}
+
+void PortSetup::askMenuPort(bool again) {
+    const QString current = QString::number(m_state.gComPort);
+    const QString title = again ? kPortTitle : QStringLiteral("COM PORT");
+    const QString prompt = again ? kPortPrompt : QStringLiteral("Select a COM Port");
+    ask(title, prompt, current, [this, again](const QString& answer) {
+        if (answer.isEmpty()) {
+            // Cancelled: the port stays what it was.
+            menuPortChosen(0);
+            return;
+        }
+        // The first answer is read as a number; a repeated question takes its first character.
+        const int port = again ? leadingNumber(answer.left(1)) : leadingNumber(answer);
+        if (!isValidPort(port)) {
+            askMenuPort(true);
+            return;
+        }
+        menuPortChosen(port);
+    });
+}
+
+void PortSetup::menuPortChosen(int port) {
+    if (isValidPort(port)) {
+        m_state.gComPort = quint8(port);
+        m_devicePath.clear();
+        m_settings.setComDevice(QString());
+    }
+    m_settings.setComPort(QString::number(m_state.gComPort));
+    m_settings.sync();
+    // The port is closed at this point, so reopening opens it once with the new number.
+    doReopen();
+}
+
+// --- speed menu -------------------------------------------------------------------------------
+
+void PortSetup::chooseSpeed() {
+    if (m_busy)
+        return;
+    m_busy = true;
+    askMenuSpeed(false);
+}
+
+void PortSetup::askMenuSpeed(bool again) {
+    const QString defaultSpeed = again ? kDefaultSpeed : m_state.gComSpeed;
+    ask(kSpeedTitle, speedPrompt(), defaultSpeed, [this](const QString& answer) {
+        if (answer.isEmpty()) {
+            // Cancelled: keep the speed, nothing saved, the port is reopened as it was.
+            doReopen();
+            return;
+        }
+        if (!isValidSpeed(answer)) {
+            askMenuSpeed(true);
+            return;
+        }
+        m_state.gComSpeed = answer;
+        m_settings.setComSpeed(answer);
+        m_settings.sync();
+        doReopen();
+    });
+}
+
+// --- opening and closing ----------------------------------------------------------------------
+
+void PortSetup::reopenPort() {
+    if (m_busy)
+        return;
+    m_busy = true;
+    doReopen();
+}
+
+void PortSetup::doReopen() {
+    closeWithStatus();
+    openWithStatus([this] {
+        m_busy = false;
+        Q_EMIT modeDetectionRequested();
+    });
+}
+
+void PortSetup::closeWithStatus() {
+    if (!m_link.isOpen())
+        return;
+    m_link.closePort();
+    // The line names the port and settings it was open with, not a speed chosen since.
+    const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
+    const QString settings = m_openSettings.isEmpty() ? m_state.settingsText() : m_openSettings;
+    Q_EMIT statusLine(QStringLiteral("COMM PORT %1 CLOSED at %2").arg(label, settings));
+}
+
+void PortSetup::openWithStatus(std::function<void()> then) {
+    Transport* transport = m_link.transport();
+    if (!m_link.isOpen() && transport) {
+        transport->setDevice(device());
+        transport->setBaudRate(m_state.gComSpeed.toInt());
+    }
+    if (transport && m_link.openPort()) {
+        m_openLabel = portLabel();
+        m_openSettings = m_state.settingsText();
+        Q_EMIT statusLine(QStringLiteral("COMM PORT %1 OPENED at %2").arg(portLabel(), m_state.settingsText()));
+        then();
+        return;
+    }
+    const QString reason = transport ? transport->errorText()
+                                     : QStringLiteral("Cannot open %1: no serial port is available").arg(device());
+    Q_EMIT statusLine(QStringLiteral("COMM PORT %1 FAILED: %2").arg(portLabel(), reason));
+    QPointer<PortSetup> self(this);
+    m_prompter.inform(m_state.gAppTitle,
+                      reason + QStringLiteral("\r\n\r\nChoose another port with Config, Set Com Port."),
+                      Prompter::Icon::Warning, [self, then] {
+                          if (self)
+                              then();
+                      });
+}

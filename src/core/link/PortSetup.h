@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+struct ScannerState;
+class SerialLink;
+class Settings;
+class Prompter;
+class Switches;
+
+/**
+ * Choosing, opening and reopening the serial port: the set-up when the faceplate loads, the
+ * "Set Com Port" and "Set Port Speed" menu entries (mnuCom_Port, mnuCom_Speed) and ReopenPort.
+ *
+ * The port is either a port number 1 to 4 (gComPort, stored as "Com_Port") or a device path
+ * given with --port (stored as "Com_Device"); a number chosen in the port menu replaces a
+ * stored path. Questions go through the Prompter and are re-asked until the answer is valid.
+ * Port changes are reported on statusLine(), for the faceplate's StatusLine.
+ */
+class PortSetup : public QObject {
+    Q_OBJECT
+
+public:
+    PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, Switches& switches,
+              QObject* parent = nullptr);
+
+    /**
+     * The faceplate load's port set-up. Without a device path the stored port number and
+     * speed are used, and asked for when missing or invalid; with one (or with a path stored
+     * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Opens the
+     * port, reports it, sets the scan delay for the speed and emits startupFinished(), also
+     * when the port could not be opened.
+     */
+    void start(const QString& devicePath = {});
+    /// mnuCom_Port: closes the port, asks for a port number, saves it and reopens.
+    void choosePort();
+    /// mnuCom_Speed: asks for a speed, saves it and reopens; a cancelled question keeps the speed.
+    void chooseSpeed();
+    /// ReopenPort: closes the port, opens it with gComPort (or the device path) and gComSpeed,
+    /// then emits modeDetectionRequested().
+    void reopenPort();
+
+    /// True while a question is open or the port is being set up; menu requests are ignored then.
+    bool isBusy() const { return m_busy; }
+    /// The device the port uses: the --port path, or the device of gComPort.
+    QString device() const;
+    /// How status lines name the port: "#2", or the device path.
+    QString portLabel() const;
+
+    /// One of the four line speeds "19200", "9600", "4800", "2400".
+    static bool isValidSpeed(const QString& speed);
+    /// The whole number at the start of an answer (" 3" gives 3, "3x" gives 3, "x" gives 0).
+    static int leadingNumber(const QString& text);
+
+Q_SIGNALS:
+    void statusLine(const QString& text);
+    /// The load's port set-up is complete (whether or not the port opened).
+    void startupFinished();
+    /// The port was reopened: the scanner's mode must be detected again.
+    void modeDetectionRequested();
+
+private:
+    using Answer = std::optional<QString>;
+
+    void ask(const QString& title, const QString& prompt, const QString& defaultText,
+             std::function<void(const QString&)> done);
+    void askStartPort();
+    void askStartSpeed();
+    void finishStart();
+    void askMenuPort(bool again);
+    void menuPortChosen(int port);
+    void askMenuSpeed(bool again);
+    void doReopen();
+    void closeWithStatus();
+    void openWithStatus(std::function<void()> then);
+    QString speedPrompt() const;
+    void applyScanDelay();
+
+    ScannerState& m_state;
+    SerialLink& m_link;
+    Settings& m_settings;
+    Prompter& m_prompter;
+    Switches& m_switches;
+    QString m_devicePath;
+    QString m_openLabel;    ///< portLabel() when the port was last opened here
+    QString m_openSettings; ///< the settings text it was opened with
+    bool m_busy = false;
+};
