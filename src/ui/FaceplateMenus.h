@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+/**
+ * The faceplate's menu bar: every heading is a QMenu and every entry a QAction, each named
+ * after its entry (File, File_Exit, mnuView, mnuAuxDisp, ScanLogging ...) and captioned with
+ * its access key. Choosing an entry only reports its name.
+ */
+class FaceplateMenus : public QObject {
+    Q_OBJECT
+
+public:
+    FaceplateMenus(QMenuBar* bar, QObject* parent = nullptr);
+
+    QAction* action(const QString& entryName) const { return m_actions.value(entryName); }
+    QMenu* menu(const QString& headingName) const { return m_menus.value(headingName); }
+
+Q_SIGNALS:
+    void triggered(const QString& entryName);
+    /// A heading is about to drop down (the View menu refreshes its check mark here).
+    void aboutToShow(const QString& headingName);
+
+private:
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QMenu*> m_menus;
+};

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+class DisplayModel;
+class FaceplateDisplayWidget;
+class FaceplateMenus;
+class KeypadWidget;
+class LampWidget;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class Switches;
+
+/**
+ * frmPro2052: the PRO-2052's front panel. It renders the faceplate display model, shows the
+ * link lamps, the scan-delay slider and the status line, and reports what the operator does:
+ * key clicks, menu choices and every key typed while it has the focus (no control of the panel
+ * ever sees a key). It holds no scanner logic; the application connects its signals to the core.
+ */
+class Pro2052Faceplate : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// display: the faceplate's fields; aux: frmAuxDisplay's model (for the View menu's check
+    /// mark); switches: the check-mark entries and the scan-delay slider.
+    Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Switches& switches, QWidget* parent = nullptr);
+    ~Pro2052Faceplate() override;
+
+    FaceplateDisplayWidget* displayWidget() const { return m_display; }
+    KeypadWidget* keypad() const { return m_keypad; }
+    FaceplateMenus* menus() const { return m_menus; }
+    LampWidget* lamp(const QString& name) const { return m_lamps.value(name); }
+    QSlider* scanDelaySlider() const { return m_slider; }
+
+public Q_SLOTS:
+    /// Lights or darkens lampBuffer, lampCTS, lampDSR or lampPort and gives it a tooltip.
+    void setLamp(const QString& name, bool lit, const QString& tooltip);
+    /// Sets the tooltip of a lamp caption (Label7, Label8, Label9).
+    void setLabelTooltip(const QString& name, const QString& text);
+    /// Enables LoadPellwick: only when the companion program is installed.
+    void setCompanionAvailable(bool available);
+
+Q_SIGNALS:
+    void keyClicked(const QString& buttonName);
+    void menuTriggered(const QString& entryName);
+    /// A key went down while the faceplate had the focus (qtKey as in Qt::Key).
+    void keyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+    /// The text a key typed, when it typed any.
+    void keyPress(const QString& text);
+    /// The operator closes the window; the program ends after it.
+    void closing();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildLinkRow();
+    void onMenuTriggered(const QString& entryName);
+    void syncChecks();
+    void syncAuxCheck();
+    void refreshSideField(const QString& name);
+    void updateSliderTooltip(int value);
+
+    DisplayModel& m_model;
+    DisplayModel& m_aux;
+    Switches& m_switches;
+    FaceplateDisplayWidget* m_display = nullptr;
+    KeypadWidget* m_keypad = nullptr;
+    FaceplateMenus* m_menus = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_statusLine = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QLineEdit* m_text3 = nullptr;
+    QHash<QString, LampWidget*> m_lamps;
+    QHash<QString, QLabel*> m_lampLabels;
+};
