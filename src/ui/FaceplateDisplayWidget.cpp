@@ -54,7 +54,7 @@ FaceplateDisplayWidget::FaceplateDisplayWidget(DisplayModel& model, QWidget* par
         const int x = 80 + column * 54;
         const int y = 124 + row * 48;
         addLabel(DisplayModel::element(QStringLiteral("tbBANKNUM"), bank), QRect(x, y, 48, 26), 18, true);
-        addLabel(DisplayModel::element(QStringLiteral("tbACTIVEBANK"), bank), QRect(x, y + 27, 48, 14), 12, false);
+        addLabel(DisplayModel::element(QStringLiteral("tbACTIVEBANK"), bank), QRect(x, y + 26, 48, 16), 16, false);
     }
 
     connect(&m_model, &DisplayModel::fieldChanged, this, &FaceplateDisplayWidget::refresh);
