@@ -1,10 +1,10 @@
 #include "FaceplateDisplayWidget.h"
-#include "FaceplateFields.h"
 #include "FaceplateMenus.h"
 #include "KeypadWidget.h"
 #include "LampWidget.h"
 #include "Pro2052Faceplate.h"
 #include "monitor/DisplayModel.h"
+#include "monitor/Panel.h"
 #include "monitor/Switches.h"
 
 #include <QAction>
@@ -67,7 +67,7 @@ private:
 
 void TestFaceplate::init() {
     m_model = std::make_unique<DisplayModel>();
-    addFaceplateFields(*m_model);
+    Panel::addPro2052Fields(*m_model, FaceplateDisplayWidget::kLcdBack, FaceplateDisplayWidget::kLcdFore);
     m_aux = std::make_unique<DisplayModel>();
     m_switches = std::make_unique<Switches>();
     m_window = std::make_unique<Pro2052Faceplate>(*m_model, *m_aux, *m_switches);

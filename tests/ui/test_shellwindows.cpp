@@ -3,6 +3,7 @@
 #include "QtPrompter.h"
 #include "SplashWindow.h"
 #include "monitor/DisplayModel.h"
+#include "monitor/Panel.h"
 #include "shell/StartupInfo.h"
 
 #include <QApplication>
@@ -130,8 +131,7 @@ void TestShellWindows::about_okClosesAndItIsNotModal() {
 
 void TestShellWindows::aux_showsItsLinesAndFollowsTheModel() {
     DisplayModel aux;
-    aux.addField(DisplayModel::element(QStringLiteral("Text2"), 1), {QStringLiteral("FREQUENCY & TALKGROUP ID")});
-    aux.addArray(QStringLiteral("Text2"), 2, 8);
+    Panel::addAuxFields(aux);
     AuxDisplayWindow window(aux, QStringLiteral("Valdoria2052/Pro"));
     QCOMPARE(window.objectName(), QStringLiteral("frmAuxDisplay"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Valdoria2052/Pro"));
@@ -143,7 +143,8 @@ void TestShellWindows::aux_showsItsLinesAndFollowsTheModel() {
     QVERIFY(window.isVisible());
     aux.setText(QStringLiteral("Text2"), 4, QStringLiteral("DISPATCH"));
     QCOMPARE(window.line(4)->text(), QStringLiteral("DISPATCH"));
-    QCOMPARE(window.line(3)->text(), QString());
+    QCOMPARE(window.line(3)->text(), QStringLiteral("SERVICE DESCRIPTION"));
+    QCOMPARE(window.line(8)->text(), QStringLiteral("Aux Display #8"));
     aux.setWindowVisible(false);
     QVERIFY(!window.isVisible());
 }
