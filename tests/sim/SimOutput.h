@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Simulator.h"
+
+#include <QStringList>
+
+/// Collects what a simulator sends, cut into lines; and asks it one command at a time.
+class SimOutput : public QObject {
+public:
+    explicit SimOutput(Simulator& simulator)
+        : m_simulator(simulator) {
+        connect(&simulator, &Simulator::output, this, [this](const QByteArray& bytes) {
+            m_raw += bytes;
+            QStringList parts = QString::fromLatin1(m_raw).split(QLatin1Char('\r'));
+            m_raw = parts.takeLast().toLatin1();
+            lines += parts;
+        });
+    }
+
+    /// Sends the command with its CR and returns the lines answered to it.
+    QStringList ask(const QString& command) {
+        const qsizetype before = lines.size();
+        m_simulator.receive(command.toLatin1() + '\r');
+        return lines.mid(before);
+    }
+
+    QStringList lines;
+
+private:
+    Simulator& m_simulator;
+    QByteArray m_raw;
+};
