@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+struct MonitorContext;
+class Panel;
+
+/**
+ * CheckMode: asks the scanner for its mode with "MD", insists until it answers (showing the
+ * not-connected message after every 5.1 s of silence), lays the display out for the mode,
+ * sends the mode's first query when the mode changed, and then emits modeDetected() so the
+ * poll cycle starts. A small state machine driven by SerialLink::received and one timer; it
+ * never waits by spinning. Calling checkMode() while a detection runs replaces it.
+ */
+class ModeDetector : public QObject {
+    Q_OBJECT
+
+public:
+    /// How long the scanner may stay silent before the operator is told (on the monotonic clock).
+    static constexpr qint64 kReplyTimeoutMs = 5100;
+
+    enum class Phase {
+        Idle,         ///< no detection running
+        AwaitingMode, ///< "MD" sent, waiting for it to come back in gRxBuffer
+        AwaitingOk,   ///< the not-connected message is on screen
+        CuttingLines, ///< "MD" arrived; cutting lines until the mode line is complete
+    };
+    Q_ENUM(Phase)
+
+    ModeDetector(MonitorContext& context, Panel& panel, QObject* parent = nullptr);
+
+    /// Starts a detection; one already running is abandoned and this one takes its place.
+    void checkMode();
+    /// Emits faceplateRequested() (the window shows the faceplate again), then checkMode().
+    void goBackToFacePlate();
+    /// Abandons a running detection without starting the poll cycle.
+    void cancel();
+
+    Phase phase() const { return m_phase; }
+    bool isRunning() const { return m_phase != Phase::Idle; }
+    /// The mode the last detection started from (255 when it interrupted another detection).
+    int previousMode() const { return m_previousMode; }
+
+    /// Shows the not-connected message when the scanner has been silent for kReplyTimeoutMs on
+    /// the monotonic clock. The wake-up timer calls this; tests that set the clock may too.
+    void checkDeadline();
+
+    /// The mode number in a reply line: the two characters after the first "MD", leading blanks
+    /// allowed ("MD 1" and "MD01" are 1). No value when the line has no "MD" or they are not digits.
+    static std::optional<int> modeNumber(const QString& reply);
+    /// The not-connected message: five lines, each ended by CR LF.
+    static QString notConnectedText();
+    /// The status-line text for a mode the faceplate does not know.
+    static QString unsupportedText(int mode);
+
+Q_SIGNALS:
+    /// A detection began; the running poll cycle must stop.
+    void detectionStarted();
+    /// The mode is known and the display laid out: the poll cycle starts now.
+    void modeDetected(int mode);
+    /// goBackToFacePlate(): the faceplate window should be shown again.
+    void faceplateRequested();
+
+private:
+    void sendQuery(bool restartDeadline);
+    void onReceived();
+    void armWake();
+    void showNotConnected();
+    void cutUntilModeLine();
+    void finish(int mode);
+    void layOutDisplay(int mode);
+    void enterNewMode(int mode);
+    void clearDisplay();
+
+    MonitorContext& m_ctx;
+    Panel& m_panel;
+    QTimer m_wake;
+    Phase m_phase = Phase::Idle;
+    int m_previousMode = 255;
+    qint64 m_queryAtMs = 0;
+    bool m_boxOpen = false;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,3 @@
+#include "MonitorLog.h"
+
+Q_LOGGING_CATEGORY(lcMonitor, "valdoria.monitor")
