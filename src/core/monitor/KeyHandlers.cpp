@@ -1,0 +1,179 @@
+#include "KeyHandlers.h"
+
+#include "DisplayModel.h"
+#include "ModeDetector.h"
+#include "MonitorContext.h"
+#include "ScannerState.h"
+#include "link/Commands.h"
+#include "link/SerialLink.h"
+
+namespace {
+
+using Button = KeyHandlers::Button;
+using Commands::Key;
+
+const QString kDigitPrefix = QStringLiteral("KEY02 ");
+
+/// What a button does around its command.
+struct KeyRule {
+    Key key;
+    bool clearEntry; ///< gKeyEntry emptied before sending
+    bool drain;      ///< stale replies dropped before sending
+    bool refresh;    ///< refreshAfterKey() after sending
+    bool detect;     ///< mode detection last
+};
+
+KeyRule ruleFor(Button button) {
+    switch (button) {
+    case Button::Scan:
+        return {Key::Scan, true, true, false, true};
+    case Button::Manual:
+        return {Key::Manual, true, false, false, true};
+    case Button::Decimal:
+        return {Key::Decimal, false, false, true, false};
+    case Button::Enter:
+        return {Key::Enter, true, false, false, false};
+    case Button::Speed:
+        return {Key::Speed, false, true, false, false};
+    case Button::Skip:
+        return {Key::Skip, false, true, false, false};
+    case Button::Hold:
+        return {Key::Hold, true, false, true, true};
+    case Button::Limit:
+        return {Key::Limit, true, false, true, true};
+    case Button::Search:
+        return {Key::Search, false, true, false, true};
+    case Button::Service:
+        return {Key::Service, false, true, false, true};
+    case Button::Data:
+        return {Key::Data, true, false, false, false};
+    case Button::Delay:
+        return {Key::Delay, true, false, false, false};
+    case Button::Trunk:
+        return {Key::Trunk, false, true, false, true};
+    case Button::Shift:
+        return {Key::Shift, false, false, false, false};
+    default:
+        // Digits and MUTE have their own paths.
+        return {Key::Digit, false, false, true, false};
+    }
+}
+
+} // namespace
+
+KeyHandlers::KeyHandlers(MonitorContext& context, ModeDetector& detector)
+    : m_ctx(context)
+    , m_detector(detector) {}
+
+KeyHandlers::Button KeyHandlers::digitButton(int digit) {
+    return Button(int(Button::Num0) + qBound(0, digit, 9));
+}
+
+void KeyHandlers::pressDigit(int digit) {
+    press(digitButton(digit));
+}
+
+void KeyHandlers::press(Button button) {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+    if (button == Button::Mute) {
+        muteCycle();
+        return;
+    }
+    if (button >= Button::Num0 && button <= Button::Num9) {
+        m_ctx.link.sendToScanner(Commands::digitKey(int(button) - int(Button::Num0)));
+        refreshAfterKey();
+        return;
+    }
+    const KeyRule rule = ruleFor(button);
+    if (button == Button::Delay) {
+        const QString delay = QStringLiteral("tbDELAY");
+        d.setText(delay, d.text(delay) == QLatin1String("DELAY") ? QString() : QStringLiteral("DELAY"));
+    } else if (button == Button::Shift) {
+        s.gShift = !s.gShift;
+        d.setText(QStringLiteral("tbSHIFT"), s.gShift ? QStringLiteral("SHIFT") : QString());
+    }
+    if (rule.clearEntry)
+        s.gKeyEntry.clear();
+    if (rule.drain)
+        m_ctx.link.readReplyLines();
+    m_ctx.link.sendToScanner(Commands::key(rule.key));
+    if (rule.refresh)
+        refreshAfterKey();
+    if (rule.detect)
+        m_detector.checkMode();
+}
+
+void KeyHandlers::muteCycle() {
+    ScannerState& s = m_ctx.state;
+    QString command;
+    QString text;
+    switch (s.gMuteState) {
+    case 1:
+        command = Commands::MuteOn;
+        text = QStringLiteral("MUTE ON");
+        s.gMuteState = 2;
+        break;
+    case 2:
+        command = Commands::MuteOff;
+        text = QStringLiteral("MUTE OFF");
+        s.gMuteState = 0;
+        break;
+    default:
+        command = Commands::MuteAuto;
+        text = QStringLiteral("MUTE AUTO");
+        s.gMuteState = 1;
+        break;
+    }
+    m_ctx.link.sendToScanner(command);
+    m_ctx.display.setText(QStringLiteral("tbMUTE"), text);
+}
+
+void KeyHandlers::refreshAfterKey() {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+    SerialLink& link = m_ctx.link;
+    const bool pro = s.gScannerModel == ScannerModel::Pro2052;
+    const bool digitKey = s.gCommand.startsWith(kDigitPrefix);
+    const QString digit = s.gCommand.mid(6, 1);
+    if (digitKey)
+        s.gKeyEntry += digit;
+
+    switch (s.gMode) {
+    case ModeCode::Scan:
+        link.sendToScanner(Commands::ScanBanks);
+        break;
+    case ModeCode::Manual:
+        if (!pro)
+            break;
+        if (!s.gKeyEntry.isEmpty())
+            d.setText(QStringLiteral("tbfreq"), s.gKeyEntry);
+        link.sendToScanner(Commands::memoryChannel());
+        break;
+    case ModeCode::Search:
+        if (pro)
+            d.setText(QStringLiteral("tbfreq"), s.gKeyEntry.isEmpty() ? QStringLiteral(" SEARCH ") : s.gKeyEntry);
+        break;
+    case ModeCode::PickTrunk:
+        link.sendToScanner(Commands::IdReportOn);
+        link.sendToScanner(Commands::IdScan);
+        break;
+    case ModeCode::Trunk:
+    case ModeCode::TrunkHold:
+        link.sendToScanner(Commands::IdReportOn);
+        break;
+    case ModeCode::IdScan:
+        link.sendToScanner(Commands::IdReportOn);
+        if (pro)
+            link.sendToScanner(Commands::IdScan);
+        break;
+    case ModeCode::IdHold:
+        if (pro && digitKey)
+            d.setText(QStringLiteral("tbfreq"), d.text(QStringLiteral("tbfreq")) + digit);
+        link.sendToScanner(Commands::IdChannel);
+        link.sendToScanner(Commands::IdReportOn);
+        break;
+    default:
+        break;
+    }
+}
