@@ -1,0 +1,64 @@
+#include "Monitor.h"
+
+#include "FaceplateActions.h"
+#include "KeyHandlers.h"
+#include "Keyboard.h"
+#include "ModeDetector.h"
+#include "MonitorContext.h"
+#include "Panel.h"
+#include "PollCycle.h"
+#include "ScannerState.h"
+#include "StatusParser.h"
+
+Monitor::Monitor(MonitorContext& context, QObject* parent)
+    : QObject(parent)
+    , m_ctx(context)
+    , m_panel(std::make_unique<Panel>(context))
+    , m_parser(std::make_unique<StatusParser>(context, *m_panel))
+    , m_detector(std::make_unique<ModeDetector>(context, *m_panel))
+    , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
+    , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_keys, *m_detector))
+    , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
+    , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll)) {
+    // A detection replaces the running cycle; its result starts the next one.
+    connect(m_detector.get(), &ModeDetector::detectionStarted, m_poll.get(), &PollCycle::stop);
+    connect(m_detector.get(), &ModeDetector::modeDetected, m_poll.get(), &PollCycle::start);
+    connect(m_detector.get(), &ModeDetector::faceplateRequested, this, &Monitor::faceplateRequested);
+    connect(m_actions.get(), &FaceplateActions::rangeSearchRequested, this, &Monitor::rangeSearchRequested);
+}
+
+Monitor::~Monitor() {
+    // The poll cycle and the actions refer to the detector: stop everything before members go.
+    m_poll->stop();
+    m_detector->cancel();
+}
+
+void Monitor::start() {
+    m_ctx.state.gMode = ModeCode::Undetermined;
+    m_detector->checkMode();
+}
+
+void Monitor::stop() {
+    m_detector->cancel();
+    m_poll->stop();
+}
+
+void Monitor::checkMode() {
+    m_detector->checkMode();
+}
+
+void Monitor::goBackToFacePlate() {
+    m_detector->goBackToFacePlate();
+}
+
+void Monitor::searchRange(const QString& low, const QString& high, int dwell, int unused) {
+    m_poll->searchRange(low, high, dwell, unused);
+}
+
+void Monitor::suspend() {
+    m_poll->suspend();
+}
+
+void Monitor::setLampRefresh(std::function<void()> refresh) {
+    m_poll->setLampRefresh(std::move(refresh));
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct MonitorContext;
+class Panel;
+class StatusParser;
+class ModeDetector;
+class PollCycle;
+class KeyHandlers;
+class Keyboard;
+class FaceplateActions;
+
+/**
+ * The PRO-2052 monitor of one session: panel routines, status parser, mode detection, poll
+ * cycle, keypad, keyboard and menu actions over one MonitorContext. start() runs the first
+ * mode detection; from then on every detection ends in a fresh poll cycle.
+ */
+class Monitor : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Monitor(MonitorContext& context, QObject* parent = nullptr);
+    ~Monitor() override;
+
+    /// The first detection, at the end of the faceplate's load: gMode 255, then checkMode().
+    void start();
+    /// Stops detection and polling (closing down).
+    void stop();
+
+    /// CheckMode.
+    void checkMode();
+    /// GoBackToFacePlate: faceplateRequested(), then checkMode().
+    void goBackToFacePlate();
+    /// SearchRange (see PollCycle::searchRange).
+    void searchRange(const QString& low, const QString& high, int dwell, int unused = 0);
+    /// A take-over window (backup, restore, bank types) has the scanner: no passes until it
+    /// hands back through goBackToFacePlate(), searchRange() or checkMode().
+    void suspend();
+
+    /// Called on every poll pass to refresh the link lamps.
+    void setLampRefresh(std::function<void()> refresh);
+
+    Panel& panel() { return *m_panel; }
+    StatusParser& parser() { return *m_parser; }
+    ModeDetector& detector() { return *m_detector; }
+    PollCycle& poll() { return *m_poll; }
+    KeyHandlers& keys() { return *m_keys; }
+    Keyboard& keyboard() { return *m_keyboard; }
+    FaceplateActions& actions() { return *m_actions; }
+
+Q_SIGNALS:
+    /// The faceplate window should be shown again (goBackToFacePlate()).
+    void faceplateRequested();
+    /// The range-search window should open (the Search menu entry).
+    void rangeSearchRequested();
+
+private:
+    MonitorContext& m_ctx;
+    std::unique_ptr<Panel> m_panel;
+    std::unique_ptr<StatusParser> m_parser;
+    std::unique_ptr<ModeDetector> m_detector;
+    std::unique_ptr<KeyHandlers> m_keys;
+    std::unique_ptr<PollCycle> m_poll;
+    std::unique_ptr<Keyboard> m_keyboard;
+    std::unique_ptr<FaceplateActions> m_actions;
+};
