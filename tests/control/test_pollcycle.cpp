@@ -12,7 +12,6 @@ private Q_SLOTS:
     void start_undeterminedModeRunsDetection();
     void rhythm_firstStatusQueryAndEvery200Passes_data();
     void rhythm_firstStatusQueryAndEvery200Passes();
-    void pollCount_staysBetweenOneAnd200();
     void pass_cutsOneLineAndRefreshesLamps();
     void searchHold_forcedOnOnlyAfterTheLimit_data();
     void searchHold_forcedOnOnlyAfterTheLimit();
@@ -98,19 +97,6 @@ void TestPollCycle::rhythm_firstStatusQueryAndEvery200Passes() {
             queryPasses.append(pass);
     }
     QCOMPARE(queryPasses, (QList<int>{firstQuery, firstQuery + 200, firstQuery + 400}));
-}
-
-void TestPollCycle::pollCount_staysBetweenOneAnd200() {
-    ControlRig rig;
-    startIn(rig, 1);
-    QList<int> seen;
-    for (int pass = 0; pass < 401; ++pass) {
-        rig.monitor.poll().runPass();
-        seen.append(rig.state.gPollCount);
-    }
-    QCOMPARE(*std::min_element(seen.begin(), seen.end()), 1);
-    QCOMPARE(*std::max_element(seen.begin(), seen.end()), 200);
-    QCOMPARE(seen.mid(197, 4), (QList<int>{199, 200, 1, 2}));
 }
 
 void TestPollCycle::pass_cutsOneLineAndRefreshesLamps() {
