@@ -1,8 +1,11 @@
 // Idle CPU of the running monitor, and the delay from a reply line's last byte to the display.
 #include "Clock.h"
 #include "Prompter.h"
+#include "PtyHost.h"
+#include "Simulator.h"
 #include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
+#include "link/SerialTransport.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Monitor.h"
 #include "monitor/MonitorContext.h"
@@ -39,11 +42,14 @@ double processCpuSeconds() {
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
-/// A monitor in scan mode over an in-memory port whose scanner answers only "MD".
+/**
+ * A monitor in scan mode. Over a pseudo-terminal the simulator answers; once the poll cycle runs
+ * the simulator falls silent, so only the lines the benchmark sends reach the display. Without a
+ * pseudo-terminal an in-memory port stands in and answers only "MD".
+ */
 struct Bench {
     ScannerState state;
     SerialLink link{state};
-    MemoryTransport* port = new MemoryTransport;
     DisplayModel display;
     DisplayModel aux;
     Switches switches;
@@ -51,30 +57,62 @@ struct Bench {
     SilentPrompter prompter;
     MonitorContext ctx{state, link, display, aux, switches, clock, prompter};
     Monitor monitor{ctx};
+    Simulator simulator;
+    PtyHost pty{&simulator};
+    MemoryTransport* memory = nullptr;
+    QString transportName;
 
     explicit Bench(int scanDelay) {
         Panel::addPro2052Fields(display, 0x000000, 0x00FFFF);
         Panel::addAuxFields(aux);
-        link.setTransport(port);
-        port->open();
         switches.setScanDelay(scanDelay);
-        QObject::connect(port, &MemoryTransport::written, port, [this](const QByteArray& bytes) {
-            if (bytes == "MD\r")
-                port->feed("MD00\r");
-        });
+        if (pty.open()) {
+            auto* serial = new SerialTransport;
+            serial->setDevice(pty.devicePath());
+            link.setTransport(serial);
+        }
+        if (link.isOpen() || (link.transport() && link.transport()->open())) {
+            transportName = QStringLiteral("pseudo-terminal ") + pty.devicePath();
+        } else {
+            memory = new MemoryTransport;
+            link.setTransport(memory);
+            memory->open();
+            QObject::connect(memory, &MemoryTransport::written, memory, [this](const QByteArray& bytes) {
+                if (bytes == "MD\r")
+                    memory->feed("MD00\r");
+            });
+            transportName = QStringLiteral("MemoryTransport (no pseudo-terminal)");
+        }
         monitor.start();
+        waitUntil([this] { return monitor.poll().isRunning(); });
+        // Let the start-up queries be answered and parsed, then silence the scanner.
+        runFor(500);
+        simulator.injectFault(Simulator::Fault::Silence, 0.0);
+        runFor(100);
+    }
+
+    /// Sends a line as the scanner would, and returns when its last byte has been handed over.
+    void scannerSends(const QByteArray& line) {
+        if (memory)
+            memory->feedNow(line);
+        else
+            Q_EMIT simulator.output(line);
+    }
+
+    static void waitUntil(const std::function<bool()>& done) {
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (monitor.poll().isRunning())
+            if (done())
                 loop.quit();
         });
         poll.start(1);
         loop.exec();
     }
+    static void runFor(int ms);
 };
 
-void runFor(int ms) {
+void Bench::runFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
@@ -82,15 +120,15 @@ void runFor(int ms) {
 
 void idleCpu() {
     Bench bench(2);
-    runFor(200);
+    Bench::runFor(200);
     const double cpu0 = processCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    runFor(10000);
+    Bench::runFor(10000);
     const double cpu = processCpuSeconds() - cpu0;
     const double seconds = wall.nsecsElapsed() / 1e9;
-    std::printf("idle CPU, silent scanner, scan delay 2: %.3f %% of one core over %.1f s (target < 1 %%)\n",
-                100.0 * cpu / seconds, seconds);
+    std::printf("idle CPU, silent scanner, scan delay 2, %s: %.3f %% of one core over %.1f s (target < 1 %%)\n",
+                qPrintable(bench.transportName), 100.0 * cpu / seconds, seconds);
 }
 
 void latency(int scanDelay, int samples) {
@@ -100,8 +138,15 @@ void latency(int scanDelay, int samples) {
     QElapsedTimer sinceFeed;
     bool waiting = false;
     QEventLoop loop;
+    int n = 0;
+    // The line just sent lists banks 1 and 3 or banks 2 and 4; a sample ends when the display shows it.
+    const auto shown = [&] {
+        const bool odd = n % 2 == 1;
+        return bench.display.text("tbBANKNUM", odd ? 1 : 2) == QString::number(odd ? 1 : 2) &&
+               bench.display.text("tbBANKNUM", odd ? 2 : 1).isEmpty();
+    };
     QObject::connect(&bench.display, &DisplayModel::fieldChanged, &loop, [&] {
-        if (!waiting)
+        if (!waiting || !shown())
             return;
         waiting = false;
         micros.push_back(sinceFeed.nsecsElapsed() / 1000.0);
@@ -110,12 +155,12 @@ void latency(int scanDelay, int samples) {
     });
     // Each sample arrives at a random moment of the pacing interval; the bank list alternates so
     // every line changes the display.
-    int n = 0;
     std::function<void()> next = [&] {
         QTimer::singleShot(int(QRandomGenerator::global()->bounded(25)), &loop, [&] {
+            ++n;
             waiting = true;
             sinceFeed.start();
-            bench.port->feedNow(n++ % 2 ? "SBAC\r" : "SBBD\r");
+            bench.scannerSends(n % 2 ? "SB AC\r" : "SB BD\r");
             QTimer::singleShot(50, &loop, [&] { next(); });
         });
     };
@@ -124,16 +169,15 @@ void latency(int scanDelay, int samples) {
     std::sort(micros.begin(), micros.end());
     const double median = micros[micros.size() / 2];
     const double p99 = micros[std::min(micros.size() - 1, size_t(micros.size() * 0.99))];
-    std::printf("line to display, scan delay %d, %d lines over MemoryTransport: median %.0f us, p99 %.0f us\n",
-                scanDelay, samples, median, p99);
+    std::printf("line to display, scan delay %d, %d lines over %s: median %.0f us, p99 %.0f us\n", scanDelay, samples,
+                qPrintable(bench.transportName), median, p99);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    std::printf("bench_monitor (transport: MemoryTransport in process; the simulator's pseudo-terminal host is "
-                "not available)\n");
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     idleCpu();
     latency(0, 200);
     latency(2, 200);
