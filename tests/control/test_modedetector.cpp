@@ -9,7 +9,7 @@ class TestModeDetector : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startUp_scanModeSendsTheSpecifiedSequence();
+    void startUp_scanModeAsksModeThenSwitchesReportingOn();
     void modeNumber_readsTwoCharactersAfterMd_data();
     void modeNumber_readsTwoCharactersAfterMd();
     void detection_laysOutDisplayAndSendsQueryOnlyOnChange_data();
@@ -23,7 +23,7 @@ private Q_SLOTS:
     void goBackToFacePlate_showsFaceplateAndDetects();
 };
 
-void TestModeDetector::startUp_scanModeSendsTheSpecifiedSequence() {
+void TestModeDetector::startUp_scanModeAsksModeThenSwitchesReportingOn() {
     ControlRig rig;
     rig.modeAnswers = {QStringLiteral("MD00\r")};
     rig.monitor.start();
