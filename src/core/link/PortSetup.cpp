@@ -75,11 +75,12 @@ void PortSetup::ask(const QString& title, const QString& prompt, const QString& 
 
 // --- set-up when the faceplate loads ---------------------------------------------------------
 
-void PortSetup::start(const QString& devicePath) {
+void PortSetup::start(const QString& devicePath, bool rememberDevice) {
     m_busy = true;
     if (!devicePath.isEmpty()) {
         m_devicePath = devicePath;
-        m_settings.setComDevice(devicePath);
+        if (rememberDevice)
+            m_settings.setComDevice(devicePath);
     } else {
         m_devicePath = m_settings.comDevice();
     }

@@ -33,9 +33,10 @@ public:
      * speed are used, and asked for when missing or invalid; with one (or with a path stored
      * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Opens the
      * port, reports it, sets the scan delay for the speed and emits startupFinished(), also
-     * when the port could not be opened.
+     * when the port could not be opened. A device that will not exist next time (the built-in
+     * simulator's pseudo-terminal) is used without being remembered.
      */
-    void start(const QString& devicePath = {});
+    void start(const QString& devicePath = {}, bool rememberDevice = true);
     /// mnuCom_Port: closes the port, asks for a port number, saves it and reopens.
     void choosePort();
     /// mnuCom_Speed: asks for a speed, saves it and reopens; a cancelled question keeps the speed.

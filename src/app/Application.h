@@ -1,0 +1,70 @@
+#pragma once
+
+#include "QtPrompter.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class AboutWindow;
+class AuxDisplayWindow;
+class Pro2052Faceplate;
+class PtyHost;
+class RangeSearchPlaceholder;
+class Session;
+class Simulator;
+class SplashWindow;
+
+/// What the command line asks for.
+struct AppOptions {
+    QString device;
+    QString dataDir;
+    QString model = QStringLiteral("pro2052");
+    bool modelGiven = false;
+    bool simulate = false;
+    QString simulateModel = QStringLiteral("pro2052");
+    quint16 remotePort = 5757;
+};
+
+/**
+ * The running program: the start-up window, then the faceplate over one Session. It wires the
+ * windows' signals to the core and the core's models to the windows; it parses nothing and
+ * talks to no device itself.
+ */
+class Application : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Application(const AppOptions& options, QObject* parent = nullptr);
+    ~Application() override;
+
+    /// Shows the start-up window; the faceplate follows three seconds later. False when the
+    /// built-in simulator could not start (the reason has been printed).
+    bool start();
+
+private:
+    bool startSimulator();
+    void showFaceplate();
+    void wireFaceplate();
+    void syncLamps();
+    void onKeyClicked(const QString& buttonName);
+    void onMenu(const QString& entry);
+    void notYetAvailable(const QString& caption);
+    void showHelp();
+    void showAbout();
+    void openRangeSearch();
+
+    AppOptions m_options;
+    QtPrompter m_prompter;
+    QString m_buildDateText;
+    std::unique_ptr<Simulator> m_simulator;
+    std::unique_ptr<PtyHost> m_pty;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<SplashWindow> m_splash;
+    std::unique_ptr<Pro2052Faceplate> m_faceplate;
+    std::unique_ptr<AuxDisplayWindow> m_auxWindow;
+    QPointer<AboutWindow> m_about;
+    QPointer<RangeSearchPlaceholder> m_rangeSearch;
+};

@@ -1,0 +1,113 @@
+#include "Session.h"
+
+#include "Prompter.h"
+#include "Settings.h"
+#include "link/CommandCodeCheck.h"
+#include "link/LinkLamps.h"
+#include "link/PortSetup.h"
+#include "link/SerialLink.h"
+#include "link/SerialTransport.h"
+#include "logging/ActivityLogWriter.h"
+#include "logging/NameLookup.h"
+#include "monitor/DisplayModel.h"
+#include "monitor/Monitor.h"
+#include "monitor/Panel.h"
+#include "monitor/Switches.h"
+#include "remote/TcpHost.h"
+#include "store/LocalDatabase.h"
+
+#include <QDir>
+
+Q_LOGGING_CATEGORY(lcSession, "valdoria.session")
+
+Session::Session(const SessionOptions& options, Prompter& prompter, QObject* parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_prompter(prompter) {
+    m_state.gAppPath = QDir(options.appFolder).absolutePath();
+    m_state.gDbPath = LocalDatabase::pathForAppFolder(m_state.gAppPath);
+    m_state.gPanelBackColor = kPanelBack;
+    m_state.gPanelForeColor = kPanelFore;
+
+    m_settings = options.settingsFile.isEmpty() ? std::make_unique<Settings>(m_state.gAppTitle)
+                                                : std::make_unique<Settings>(m_state.gAppTitle, options.settingsFile);
+
+    m_link = std::make_unique<SerialLink>(m_state);
+    m_link->setTransport(options.transport ? options.transport : new SerialTransport);
+    m_options.transport = nullptr;
+
+    m_display = std::make_unique<DisplayModel>();
+    Panel::addPro2052Fields(*m_display, m_state.gPanelBackColor, m_state.gPanelForeColor);
+    m_aux = std::make_unique<DisplayModel>();
+    Panel::addAuxFields(*m_aux);
+    m_switches = std::make_unique<Switches>();
+
+    m_lamps = std::make_unique<LinkLamps>(*m_link);
+    m_portSetup = std::make_unique<PortSetup>(m_state, *m_link, *m_settings, m_prompter, *m_switches);
+    m_database = std::make_unique<LocalDatabase>(m_state.gDbPath, m_prompter);
+    m_state.gDb = m_database.get();
+    m_remote = std::make_unique<TcpHost>(m_state, *m_link, &m_prompter);
+    m_remote->setPort(options.remotePort);
+    m_remote->setListenAddress(m_settings->remoteAddress());
+    m_logs = std::make_unique<ActivityLogWriter>(m_state.gAppPath, *m_switches, m_clock);
+
+    m_context.reset(new MonitorContext{m_state, *m_link, *m_display, *m_aux, *m_switches, m_clock, m_prompter});
+    m_lookup = std::make_unique<NameLookup>(*m_context);
+    m_context->lookups = m_lookup.get();
+    m_context->log = m_logs.get();
+    m_context->remote = m_remote.get();
+    m_monitor = std::make_unique<Monitor>(*m_context);
+    m_monitor->setLampRefresh([this] { m_lamps->refresh(); });
+    m_commandCheck = std::make_unique<CommandCodeCheck>(m_state, *m_link);
+
+    connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
+    connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
+    connect(m_portSetup.get(), &PortSetup::modeDetectionRequested, m_monitor.get(), &Monitor::checkMode);
+    connect(m_portSetup.get(), &PortSetup::startupFinished, this, [this] {
+        m_lamps->refresh();
+        m_state.gMode = ModeCode::Undetermined;
+        m_monitor->checkMode();
+    });
+    connect(m_link.get(), &SerialLink::rxBufferChanged, this, [this](const QString& buffer) {
+        if (m_display->isVisible(QStringLiteral("Text1")))
+            m_display->setText(QStringLiteral("Text1"), buffer);
+    });
+    connect(m_commandCheck.get(), &CommandCodeCheck::pairSent, this,
+            [this](const QString& pair) { m_display->setText(QStringLiteral("Text3"), pair); });
+    connect(m_commandCheck.get(), &CommandCodeCheck::failed, this,
+            [this](const QString& reason) { m_prompter.inform(m_state.gAppTitle, reason, Prompter::Icon::Warning); });
+    connect(m_commandCheck.get(), &CommandCodeCheck::finished, this, [this] {
+        showStatus(QStringLiteral("Command check written to %1").arg(m_commandCheck->logPath()));
+        // Give the faceplate back: detection finds the mode again and polling resumes.
+        m_monitor->checkMode();
+    });
+}
+
+Session::~Session() {
+    // The monitor and the remote host refer to the link and the state: take them down first.
+    m_commandCheck.reset();
+    m_monitor.reset();
+    m_remote.reset();
+    m_state.gDb = nullptr;
+}
+
+void Session::start() {
+    m_state.gSearchHoldLimit = 900;
+    if (!m_remote->startListening())
+        qCWarning(lcSession) << "remote host is not listening";
+    m_state.gShift = false;
+    m_display->setText(QStringLiteral("tbSHIFT"), QString());
+    // Creates the database file on the first run, so a broken data folder shows at once.
+    m_database->open();
+    m_portSetup->start(m_options.device, m_options.rememberDevice);
+}
+
+void Session::runCommandCheck() {
+    m_monitor->suspend();
+    m_commandCheck->start();
+}
+
+void Session::showStatus(const QString& text) {
+    m_display->setText(QStringLiteral("StatusLine"), text);
+    Q_EMIT statusLine(text);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "Clock.h"
+#include "monitor/MonitorContext.h"
+#include "monitor/ScannerState.h"
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class ActivityLogWriter;
+class CommandCodeCheck;
+class DisplayModel;
+class LinkLamps;
+class LocalDatabase;
+class Monitor;
+class NameLookup;
+class PortSetup;
+class Prompter;
+class SerialLink;
+class Settings;
+class Switches;
+class TcpHost;
+class Transport;
+
+Q_DECLARE_LOGGING_CATEGORY(lcSession)
+
+/// How a session starts: what the command line gives.
+struct SessionOptions {
+    /// The application folder holding Data/ and LOGS/.
+    QString appFolder;
+    /// A serial device path (--port); empty: the stored device or port number.
+    QString device;
+    /// Keep device in the settings for the next start (not for the simulator's pseudo-terminal).
+    bool rememberDevice = true;
+    /// TCP port of the remote host; 0 picks a free one (tests).
+    quint16 remotePort = 5757;
+    /// An INI file for the settings instead of the user's settings (tests).
+    QString settingsFile;
+    /// The transport to use instead of a serial port (tests, the in-process simulator). Owned by
+    /// the session from then on.
+    Transport* transport = nullptr;
+};
+
+/**
+ * One running connection to one scanner: owns the state record, the serial link, the display
+ * models, the monitor, the local database, the lookups, the activity logs and the remote host,
+ * and wires them together the way the faceplate's load does. Windows render its models and
+ * call its objects; they own nothing of it.
+ */
+class Session : public QObject {
+    Q_OBJECT
+
+public:
+    /// LCD colours of the PRO-2052 display panel (&HBBGGRR): a pale green-grey glass with dark segments.
+    static constexpr quint32 kPanelBack = 0x86BEA8;
+    static constexpr quint32 kPanelFore = 0x1E2A1C;
+
+    Session(const SessionOptions& options, Prompter& prompter, QObject* parent = nullptr);
+    ~Session() override;
+
+    /// The faceplate's load: TCP listener, database, port set-up (with its prompts), then mode
+    /// detection and the poll cycle.
+    void start();
+
+    ScannerState& state() { return m_state; }
+    Settings& settings() { return *m_settings; }
+    Clock& clock() { return m_clock; }
+    SerialLink& link() { return *m_link; }
+    DisplayModel& display() { return *m_display; }
+    DisplayModel& aux() { return *m_aux; }
+    Switches& switches() { return *m_switches; }
+    LinkLamps& lamps() { return *m_lamps; }
+    PortSetup& portSetup() { return *m_portSetup; }
+    Monitor& monitor() { return *m_monitor; }
+    TcpHost& remote() { return *m_remote; }
+    LocalDatabase& database() { return *m_database; }
+    CommandCodeCheck& commandCheck() { return *m_commandCheck; }
+    MonitorContext& context() { return *m_context; }
+
+    /// The command-code check (CHECKCODES): the monitor stays idle while it runs.
+    void runCommandCheck();
+
+Q_SIGNALS:
+    /// Something for the faceplate's status line (also written to the display's StatusLine).
+    void statusLine(const QString& text);
+
+private:
+    void showStatus(const QString& text);
+
+    SessionOptions m_options;
+    Prompter& m_prompter;
+    ScannerState m_state;
+    SystemClock m_clock;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<DisplayModel> m_display;
+    std::unique_ptr<DisplayModel> m_aux;
+    std::unique_ptr<Switches> m_switches;
+    std::unique_ptr<LinkLamps> m_lamps;
+    std::unique_ptr<PortSetup> m_portSetup;
+    std::unique_ptr<LocalDatabase> m_database;
+    std::unique_ptr<TcpHost> m_remote;
+    std::unique_ptr<NameLookup> m_lookup;
+    std::unique_ptr<ActivityLogWriter> m_logs;
+    std::unique_ptr<MonitorContext> m_context;
+    std::unique_ptr<Monitor> m_monitor;
+    std::unique_ptr<CommandCodeCheck> m_commandCheck;
+};
