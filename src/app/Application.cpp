@@ -7,6 +7,7 @@
 #include "PtyHost.h"
 #include "RangeSearchPlaceholder.h"
 #include "Settings.h"
+#include "SimulatedScanner.h"
 #include "Simulator.h"
 #include "SplashWindow.h"
 #include "link/LinkLamps.h"

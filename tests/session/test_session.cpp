@@ -2,6 +2,7 @@
 // loopback, its database and logs in a temporary folder.
 #include "ActivityScript.h"
 #include "ScriptedPrompter.h"
+#include "SimulatedScanner.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
 #include "monitor/DisplayModel.h"
