@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "ActivityScript.h"
 #include "AuxDisplayWindow.h"
+#include "DemoNames.h"
 #include "Pro2052Faceplate.h"
 #include "PtyHost.h"
 #include "RangeSearchPlaceholder.h"
@@ -19,6 +20,7 @@
 #include "monitor/Monitor.h"
 #include "session/Session.h"
 #include "shell/StartupInfo.h"
+#include "store/LocalDatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,6 +98,8 @@ bool Application::start() {
     }
     m_session = std::make_unique<Session>(session, m_prompter);
     m_session->settings().setModel(m_options.model);
+    if (m_options.simulate && m_session->database().open())
+        DemoNames::seed(m_session->database(), ActivityScript::defaultScript());
 
     ScannerState& state = m_session->state();
     m_buildDateText = StartupInfo::fileDateText(QCoreApplication::applicationFilePath());

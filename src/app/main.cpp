@@ -66,6 +66,10 @@ int main(int argc, char** argv) {
     options.device = parser.value(portOption);
     options.dataDir = parser.isSet(dataOption) ? parser.value(dataOption)
                                                : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // A simulated scanner gets a data folder of its own, so its demonstration names never mix
+    // with the names of the real scanner's channels.
+    if (parser.isSet(simulateOption) && !parser.isSet(dataOption))
+        options.dataDir = QDir(options.dataDir).filePath(QStringLiteral("simulator"));
     bool portOk = false;
     const uint remotePort = parser.value(remotePortOption).toUInt(&portOk);
     if (!portOk || remotePort == 0 || remotePort > 65535)

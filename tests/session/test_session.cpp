@@ -1,6 +1,7 @@
 // The whole program without windows: a Session on the in-process simulator, its TCP host on
 // loopback, its database and logs in a temporary folder.
 #include "ActivityScript.h"
+#include "DemoNames.h"
 #include "ScriptedPrompter.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
@@ -49,6 +50,8 @@ struct Rig {
         options.transport = new SimulatorTransport(&simulator);
         session = std::make_unique<Session>(options, prompter);
     }
+
+    void nameTheChannels() { DemoNames::seed(session->database(), ActivityScript::defaultScript()); }
 };
 
 } // namespace
@@ -62,6 +65,7 @@ private Q_SLOTS:
     void simulatedStops_showOnDisplayAndReachRemoteClient();
     void remoteCommand_reachesScanner();
     void scanLog_fillsWhileSwitchedOn();
+    void demoNames_seedOnlyMissingRows();
 };
 
 void TestSession::start_detectsScanModeAndPolls() {
@@ -96,6 +100,7 @@ void TestSession::simulatedStops_showOnDisplayAndReachRemoteClient() {
     rig.session->start();
     QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
     rig.session->aux().setWindowVisible(true);
+    rig.nameTheChannels();
 
     QTcpSocket client;
     client.connectToHost(QStringLiteral("127.0.0.1"), rig.session->remote().serverPort());
@@ -111,6 +116,9 @@ void TestSession::simulatedStops_showOnDisplayAndReachRemoteClient() {
     QVERIFY(received.contains(freq.toLatin1() + '\r'));
     QVERIFY(received.contains("AUX1FREQ: " + freq.toLatin1() + '\r'));
     QVERIFY(rig.session->aux().text(QStringLiteral("Text2"), 1).startsWith(QStringLiteral("FREQ: ")));
+    QTRY_VERIFY((received += client.readAll()).contains("AUX4Simulated scanner\r"));
+    // A name from the bank table: the stop's channel is one the simulator has programmed.
+    QVERIFY(received.contains("AUX3"));
 }
 
 void TestSession::remoteCommand_reachesScanner() {
@@ -144,6 +152,26 @@ void TestSession::scanLog_fillsWhileSwitchedOn() {
     QVERIFY(lines.first().endsWith('\r'));
     // channel, frequency, time, modulation, tag 1, tag 2
     QCOMPARE(lines.first().count(','), 5);
+}
+
+void TestSession::demoNames_seedOnlyMissingRows() {
+    Rig rig;
+    QVERIFY(rig.session->database().open());
+    QVERIFY(rig.session->database().insertRow(
+        QStringLiteral("BANK01"),
+        {{QStringLiteral("CHANNEL"), 5}, {QStringLiteral("COMPANY_NAME"), QStringLiteral("Mine")}}));
+    const QString script = QStringLiteral("program 5 460.1250 priority City police\n"
+                                          "program 1000 1240.0000 23 cm beacon\n"
+                                          "program 7 0 Empty\n"
+                                          "stop 5 3\n");
+    QCOMPARE(DemoNames::seed(rig.session->database(), script), 1);
+    const RowLookup kept = rig.session->database().findBankChannel(1, 5);
+    QVERIFY(kept.row);
+    QCOMPARE(kept.row->value(QStringLiteral("COMPANY_NAME")).toString(), QStringLiteral("Mine"));
+    const RowLookup added = rig.session->database().findBankChannel(20, 1000);
+    QVERIFY(added.row);
+    QCOMPARE(added.row->value(QStringLiteral("COMPANY_NAME")).toString(), QStringLiteral("23 cm beacon"));
+    QCOMPARE(added.row->value(QStringLiteral("FREQUENCY")).toDouble(), 1240.0);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
