@@ -3,16 +3,13 @@
 #include "QtPrompter.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>
 
-class AboutWindow;
-class AuxDisplayWindow;
+class FaceplateController;
 class Pro2052Faceplate;
 class PtyHost;
-class RangeSearchPlaceholder;
 class Session;
 class Simulator;
 class SplashWindow;
@@ -29,9 +26,9 @@ struct AppOptions {
 };
 
 /**
- * The running program: the start-up window, then the faceplate over one Session. It wires the
- * windows' signals to the core and the core's models to the windows; it parses nothing and
- * talks to no device itself.
+ * The running program: the start-up window, then the faceplate over one Session (and the
+ * built-in simulator with --simulate). FaceplateController does the wiring; this class only
+ * creates things in the right order.
  */
 class Application : public QObject {
     Q_OBJECT
@@ -47,14 +44,6 @@ public:
 private:
     bool startSimulator();
     void showFaceplate();
-    void wireFaceplate();
-    void syncLamps();
-    void onKeyClicked(const QString& buttonName);
-    void onMenu(const QString& entry);
-    void notYetAvailable(const QString& caption);
-    void showHelp();
-    void showAbout();
-    void openRangeSearch();
 
     AppOptions m_options;
     QtPrompter m_prompter;
@@ -64,7 +53,5 @@ private:
     std::unique_ptr<Session> m_session;
     std::unique_ptr<SplashWindow> m_splash;
     std::unique_ptr<Pro2052Faceplate> m_faceplate;
-    std::unique_ptr<AuxDisplayWindow> m_auxWindow;
-    QPointer<AboutWindow> m_about;
-    QPointer<RangeSearchPlaceholder> m_rangeSearch;
+    std::unique_ptr<FaceplateController> m_controller;
 };

@@ -1,0 +1,196 @@
+#include "FaceplateController.h"
+
+#include "AboutWindow.h"
+#include "AuxDisplayWindow.h"
+#include "Pro2052Faceplate.h"
+#include "Prompter.h"
+#include "RangeSearchPlaceholder.h"
+#include "Settings.h"
+#include "link/LinkLamps.h"
+#include "link/PortSetup.h"
+#include "link/SerialLink.h"
+#include "monitor/FaceplateActions.h"
+#include "monitor/KeyHandlers.h"
+#include "monitor/Keyboard.h"
+#include "monitor/Monitor.h"
+#include "session/Session.h"
+#include "shell/StartupInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+
+namespace {
+
+using Button = KeyHandlers::Button;
+
+const QHash<QString, Button>& buttonsByName() {
+    static const QHash<QString, Button> table{
+        {QStringLiteral("btnSCAN"), Button::Scan},      {QStringLiteral("btnMAN"), Button::Manual},
+        {QStringLiteral("btnNUM0"), Button::Num0},      {QStringLiteral("btnNUM1"), Button::Num1},
+        {QStringLiteral("btnNUM2"), Button::Num2},      {QStringLiteral("btnNUM3"), Button::Num3},
+        {QStringLiteral("btnNUM4"), Button::Num4},      {QStringLiteral("btnNUM5"), Button::Num5},
+        {QStringLiteral("btnNUM6"), Button::Num6},      {QStringLiteral("btnNUM7"), Button::Num7},
+        {QStringLiteral("btnNUM8"), Button::Num8},      {QStringLiteral("btnNUM9"), Button::Num9},
+        {QStringLiteral("btnNUMDEC"), Button::Decimal}, {QStringLiteral("btnNUME"), Button::Enter},
+        {QStringLiteral("btnSPD"), Button::Speed},      {QStringLiteral("btnSKIP"), Button::Skip},
+        {QStringLiteral("btnHOLD"), Button::Hold},      {QStringLiteral("btnLIMIT"), Button::Limit},
+        {QStringLiteral("btnSRCH"), Button::Search},    {QStringLiteral("btnSVC"), Button::Service},
+        {QStringLiteral("btnDATA"), Button::Data},      {QStringLiteral("btnDLY"), Button::Delay},
+        {QStringLiteral("btnTRUNK"), Button::Trunk},    {QStringLiteral("btnSHFT"), Button::Shift},
+        {QStringLiteral("btnMUTE"), Button::Mute},
+    };
+    return table;
+}
+
+// Menu entries whose windows come with later versions, with the captions the operator sees.
+const QHash<QString, QString>& laterEntries() {
+    static const QHash<QString, QString> table{
+        {QStringLiteral("EditBanks"), QStringLiteral("Edit Channel Banks")},
+        {QStringLiteral("EditTalkGroups"), QStringLiteral("Edit Talkgroups")},
+        {QStringLiteral("TrunkType"), QStringLiteral("Edit TrunkType")},
+        {QStringLiteral("GetRemoteFreqs"), QStringLiteral("Connect to OrvFreqs")},
+        {QStringLiteral("Backup"), QStringLiteral("Backup Scanner to PC")},
+        {QStringLiteral("Restore"), QStringLiteral("Restore PC to Scanner")},
+        {QStringLiteral("SetTrunkedBankType"), QStringLiteral("Set Trunked Bank Type")},
+    };
+    return table;
+}
+
+} // namespace
+
+FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& faceplate, Prompter& prompter,
+                                         const QString& buildDateText, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_faceplate(faceplate)
+    , m_prompter(prompter)
+    , m_buildDateText(buildDateText) {
+    m_auxWindow = new AuxDisplayWindow(session.aux(), session.state().gAppTitle, &faceplate);
+    Pro2052Faceplate* window = &faceplate;
+    connect(window, &Pro2052Faceplate::keyClicked, this, &FaceplateController::onKeyClicked);
+    connect(window, &Pro2052Faceplate::menuTriggered, this, &FaceplateController::onMenu);
+    connect(window, &Pro2052Faceplate::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
+        const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
+        if (code != 0)
+            session.monitor().keyboard().keyDown(code);
+    });
+    connect(window, &Pro2052Faceplate::keyPress, this, [&session](const QString& text) {
+        const int code = Keyboard::charCodeFor(text);
+        if (code != 0)
+            session.monitor().keyboard().keyPress(code);
+    });
+    connect(window, &Pro2052Faceplate::closing, this, [this] {
+        // Closing the faceplate closes the port, then ends the program.
+        m_session.link().closePort();
+        Q_EMIT quitRequested();
+    });
+    connect(&session.lamps(), &LinkLamps::changed, this, &FaceplateController::syncLamps);
+    connect(&session.monitor(), &Monitor::faceplateRequested, this, [this] {
+        m_faceplate.show();
+        m_faceplate.raise();
+    });
+    connect(&session.monitor(), &Monitor::rangeSearchRequested, this, &FaceplateController::openRangeSearch);
+    syncLamps();
+}
+
+FaceplateController::~FaceplateController() {
+    delete m_about.data();
+}
+
+void FaceplateController::onKeyClicked(const QString& buttonName) {
+    const auto it = buttonsByName().constFind(buttonName);
+    if (it != buttonsByName().constEnd())
+        m_session.monitor().keys().press(*it);
+}
+
+void FaceplateController::onMenu(const QString& entry) {
+    Session& session = m_session;
+    FaceplateActions& actions = session.monitor().actions();
+    if (entry == QLatin1String("File_Exit")) {
+        Q_EMIT quitRequested();
+    } else if (entry == QLatin1String("mnuAuxDisp")) {
+        actions.openAuxDisplay();
+    } else if (entry == QLatin1String("Manual")) {
+        actions.manualMode();
+    } else if (entry == QLatin1String("ScanMode")) {
+        actions.scanMode();
+    } else if (entry == QLatin1String("Search")) {
+        actions.searchMode();
+    } else if (entry == QLatin1String("ClearMemory")) {
+        actions.clearMemory();
+    } else if (entry == QLatin1String("LoadPellwick")) {
+        const QString program = session.settings().pellwickPath();
+        if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath()))
+            m_prompter.inform(session.state().gAppTitle, tr("Cannot start %1.").arg(program), Prompter::Icon::Warning);
+    } else if (entry == QLatin1String("mnuCom_Port")) {
+        session.portSetup().choosePort();
+    } else if (entry == QLatin1String("mnuCom_Speed")) {
+        session.portSetup().chooseSpeed();
+    } else if (entry == QLatin1String("mnuShow_Freq_and_Talkgroup")) {
+        actions.toggleShowFreqAndTalkgroup();
+    } else if (entry == QLatin1String("ScanLogging")) {
+        actions.toggleScanLogging();
+    } else if (entry == QLatin1String("SearchLogging")) {
+        actions.toggleSearchLogging();
+    } else if (entry == QLatin1String("TrunkLogging")) {
+        actions.toggleTrunkLogging();
+    } else if (entry == QLatin1String("mnuGettingStarted") || entry == QLatin1String("mnuTroubleShoot")) {
+        showHelp();
+    } else if (entry == QLatin1String("About")) {
+        showAbout();
+    } else if (entry == QLatin1String("CHECKCODES")) {
+        session.runCommandCheck();
+    } else if (laterEntries().contains(entry)) {
+        notYetAvailable(laterEntries().value(entry));
+    }
+}
+
+void FaceplateController::notYetAvailable(const QString& caption) {
+    m_prompter.inform(m_session.state().gAppTitle,
+                      tr("\"%1\" is not available in this version of Valdoria yet.").arg(caption),
+                      Prompter::Icon::Information);
+}
+
+void FaceplateController::showHelp() {
+    const QString folder = StartupInfo::manualFolder(QCoreApplication::applicationDirPath());
+    m_prompter.inform(StartupInfo::helpTitle(), StartupInfo::helpMessageText(QDir::toNativeSeparators(folder)),
+                      Prompter::Icon::Information);
+}
+
+void FaceplateController::showAbout() {
+    if (!m_about) {
+        m_about = new AboutWindow(m_session.state().gAppTitle, m_buildDateText);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+}
+
+void FaceplateController::openRangeSearch() {
+    if (!m_rangeSearch) {
+        m_rangeSearch = new RangeSearchPlaceholder(m_session.state().gAppTitle, &m_faceplate);
+        m_rangeSearch->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_rangeSearch, &RangeSearchPlaceholder::handBack, this, [this] { m_session.monitor().checkMode(); });
+    }
+    m_rangeSearch->open();
+}
+
+void FaceplateController::syncLamps() {
+    const LinkLamps& lamps = m_session.lamps();
+    struct LampLabel {
+        LinkLamps::Lamp lamp;
+        const char* label;
+    };
+    static const LampLabel table[] = {{LinkLamps::Lamp::Buffer, "Label7"},
+                                      {LinkLamps::Lamp::Cts, "Label8"},
+                                      {LinkLamps::Lamp::Dsr, "Label8"},
+                                      {LinkLamps::Lamp::Port, "Label9"}};
+    for (const LampLabel& entry : table) {
+        const QString label = QLatin1String(entry.label);
+        m_faceplate.setLamp(LinkLamps::lampName(entry.lamp), lamps.isLit(entry.lamp), lamps.toolTip(label));
+        m_faceplate.setLabelTooltip(label, lamps.toolTip(label));
+    }
+}

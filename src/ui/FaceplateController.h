@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class AboutWindow;
+class AuxDisplayWindow;
+class Pro2052Faceplate;
+class Prompter;
+class RangeSearchPlaceholder;
+class Session;
+
+/**
+ * Connects a PRO-2052 faceplate window to a Session: key clicks go to the keypad handlers, key
+ * events through the keyboard tables, menu entries to the menu actions, the port set-up and the
+ * small windows; the link lamps are copied onto the window. It holds no scanner state.
+ */
+class FaceplateController : public QObject {
+    Q_OBJECT
+
+public:
+    FaceplateController(Session& session, Pro2052Faceplate& faceplate, Prompter& prompter, const QString& buildDateText,
+                        QObject* parent = nullptr);
+    ~FaceplateController() override;
+
+    /// Copies the four lamps and their captions' tooltips onto the window.
+    void syncLamps();
+
+Q_SIGNALS:
+    /// File/Exit, or the faceplate was closed (the port is closed by then).
+    void quitRequested();
+
+private:
+    void onKeyClicked(const QString& buttonName);
+    void onMenu(const QString& entry);
+    void notYetAvailable(const QString& caption);
+    void showHelp();
+    void showAbout();
+    void openRangeSearch();
+
+    Session& m_session;
+    Pro2052Faceplate& m_faceplate;
+    Prompter& m_prompter;
+    QString m_buildDateText;
+    AuxDisplayWindow* m_auxWindow = nullptr;
+    QPointer<AboutWindow> m_about;
+    QPointer<RangeSearchPlaceholder> m_rangeSearch;
+};
