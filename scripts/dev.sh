@@ -55,7 +55,7 @@ bench)
     install_packages
     build
     for b in "$BUILD_DIR"/bench/*/bench_*; do
-        [ -x "$b" ] && "$b"
+        if [ -f "$b" ] && [ -x "$b" ]; then "$b"; fi
     done
     ;;
 *)

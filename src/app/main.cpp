@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <optional>
+
 namespace {
 
 const QStringList kModels{QStringLiteral("pro2052"), QStringLiteral("bc780xlt")};
@@ -24,20 +26,19 @@ QStringList withSimulateValue(const QStringList& arguments) {
     return out;
 }
 
-int fail(const QString& text) {
-    QTextStream(stderr) << "valdoria: " << text << Qt::endl;
-    return 2;
+void setNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Valdoria"));
+    QCoreApplication::setApplicationName(QStringLiteral("Valdoria"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VALDORIA_VERSION));
 }
 
-} // namespace
+std::optional<AppOptions> failed(const QString& text) {
+    QTextStream(stderr) << "valdoria: " << text << Qt::endl;
+    return std::nullopt;
+}
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Valdoria"));
-    QApplication::setApplicationName(QStringLiteral("Valdoria"));
-    QApplication::setApplicationVersion(QStringLiteral(VALDORIA_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("valdoria"));
-
+// Reads the command line; --help and --version print and end the program here.
+std::optional<AppOptions> parseCommandLine() {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Drives a PRO-2052 or BC780XLT radio scanner over a serial cable."));
@@ -54,13 +55,14 @@ int main(int argc, char** argv) {
                                          QStringLiteral("Scanner faceplate: pro2052 or bc780xlt (remembered)."),
                                          QStringLiteral("model"));
     const QCommandLineOption simulateOption(
-        QStringLiteral("simulate"), QStringLiteral("Start a simulated scanner inside the program and connect to it."),
+        QStringLiteral("simulate"),
+        QStringLiteral("Start a simulated scanner inside the program and connect to it (--simulate alone: pro2052)."),
         QStringLiteral("model"));
     const QCommandLineOption remotePortOption(QStringLiteral("remote-port"),
                                               QStringLiteral("TCP port of the remote control (default 5757)."),
                                               QStringLiteral("n"), QStringLiteral("5757"));
     parser.addOptions({portOption, dataOption, modelOption, simulateOption, remotePortOption});
-    parser.process(withSimulateValue(QApplication::arguments()));
+    parser.process(withSimulateValue(QCoreApplication::arguments()));
 
     AppOptions options;
     options.device = parser.value(portOption);
@@ -73,29 +75,52 @@ int main(int argc, char** argv) {
     bool portOk = false;
     const uint remotePort = parser.value(remotePortOption).toUInt(&portOk);
     if (!portOk || remotePort == 0 || remotePort > 65535)
-        return fail(QStringLiteral("--remote-port needs a TCP port from 1 to 65535"));
+        return failed(QStringLiteral("--remote-port needs a TCP port from 1 to 65535"));
     options.remotePort = quint16(remotePort);
 
     Settings stored(QStringLiteral("Valdoria2052/Pro"));
     options.model = parser.isSet(modelOption) ? parser.value(modelOption).toLower() : stored.model();
     if (!kModels.contains(options.model))
-        return fail(QStringLiteral("--model is pro2052 or bc780xlt, not \"%1\"").arg(options.model));
+        return failed(QStringLiteral("--model is pro2052 or bc780xlt, not \"%1\"").arg(options.model));
     if (parser.isSet(simulateOption)) {
         options.simulate = true;
         options.simulateModel = parser.value(simulateOption).toLower();
         if (!Simulator::modelNames().contains(options.simulateModel))
-            return fail(QStringLiteral("the simulator knows %1, not \"%2\"")
-                            .arg(Simulator::modelNames().join(QStringLiteral(", ")), options.simulateModel));
+            return failed(QStringLiteral("the simulator knows %1, not \"%2\"")
+                              .arg(Simulator::modelNames().join(QStringLiteral(", ")), options.simulateModel));
         if (options.device.size())
-            return fail(QStringLiteral("--port and --simulate cannot be used together"));
+            return failed(QStringLiteral("--port and --simulate cannot be used together"));
     }
     if (options.model == QLatin1String("bc780xlt"))
         QTextStream(stderr) << "valdoria: the BC780XLT faceplate is not available in this version yet; "
                                "showing the PRO-2052 faceplate, which shares its command set"
                             << Qt::endl;
 
-    if (!QDir().mkpath(options.dataDir))
-        return fail(QStringLiteral("cannot create the data folder %1").arg(options.dataDir));
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The command line is read before any window system is needed, so --help works anywhere.
+    std::optional<AppOptions> parsed;
+    {
+        QCoreApplication commandLine(argc, argv);
+        setNames();
+        parsed = parseCommandLine();
+    }
+    if (!parsed)
+        return 2;
+    const AppOptions& options = *parsed;
+
+    QApplication app(argc, argv);
+    setNames();
+    QApplication::setDesktopFileName(QStringLiteral("valdoria"));
+
+    if (!QDir().mkpath(options.dataDir)) {
+        QTextStream(stderr) << "valdoria: cannot create the data folder " << options.dataDir << Qt::endl;
+        return 2;
+    }
 
     SingleInstance instance;
     if (!instance.tryAcquire()) {
