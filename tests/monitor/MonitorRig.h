@@ -94,6 +94,30 @@ struct MonitorRig {
     QString bank(int n) const { return display.text(QStringLiteral("tbBANKNUM"), n); }
     QString marker(int n) const { return display.text(QStringLiteral("tbACTIVEBANK"), n); }
     QString boxName(int n) const { return DisplayModel::element(QStringLiteral("tbBANKNUM"), n); }
+    bool isPro() const { return state.gScannerModel == ScannerModel::Pro2052; }
+    /// How bank box n looks: 'L' lit as the active bank (inverted, on the PRO-2052 marked), 'P' in the panel's
+    /// colours without a marker, on the LCD 'S' for a listed bank's lit digit; '?' anything between.
+    char boxLook(int n) const {
+        const quint32 fore = display.foreColor(boxName(n));
+        const quint32 back = display.backColor(boxName(n));
+        if (!isPro()) {
+            if (back != (fore == Panel::kLcdBack ? Panel::kLcdLit : Panel::kLcdBack))
+                return '?';
+            return fore == Panel::kLcdBack ? 'L' : fore == Panel::kLcdLit ? 'S' : fore == Panel::kLcdUnlit ? 'P' : '?';
+        }
+        if (back == kFore && fore == kBack && marker(n) == QLatin1String("n"))
+            return 'L';
+        return back == kBack && fore == kFore && marker(n).isEmpty() ? 'P' : '?';
+    }
+    /// The boxes that show a number ('#') or have the given look, as "1,3,20".
+    QString boxes(char look) const {
+        QStringList out;
+        for (int n = 1; n <= (isPro() ? 20 : 10); ++n) {
+            if (look == '#' ? !bank(n).isEmpty() : boxLook(n) == look)
+                out.append(QString::number(n));
+        }
+        return out.join(QLatin1Char(','));
+    }
 
     static constexpr quint32 kBack = 0x000000;
     static constexpr quint32 kFore = 0x00FFFF;
