@@ -23,23 +23,6 @@
 class TestFaceplateController : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void clickedKey_putsItsCodeOnTheLine_data();
-    void clickedKey_putsItsCodeOnTheLine();
-    void typedLetter_sendsDigitKey();
-    void clearMemoryCancelled_sendsNothing();
-    void logMenu_switchesTheLog();
-    void laterFeature_saysSo();
-    void fileExit_asksToQuit();
-    void liveScreenshot_savedAsFaceplateLivePng();
-
-private:
-    void waitForPolling();
-    QStringList commandsSinceMark() const { return m_commands.mid(m_mark); }
-    void mark() { m_mark = int(m_commands.size()); }
-
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<Simulator> m_simulator;
@@ -48,129 +31,124 @@ private:
     std::unique_ptr<FaceplateController> m_controller;
     QStringList m_commands;
     int m_mark = 0;
+
+    QStringList commandsSinceMark() const { return m_commands.mid(m_mark); }
+    void mark() { m_mark = int(m_commands.size()); }
+
+    void waitForPolling() {
+        QTRY_VERIFY_WITH_TIMEOUT(m_commands.contains(QStringLiteral("SI")), 5000);
+        QCOMPARE(int(m_session->state().gMode), 0);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_simulator = std::make_unique<Simulator>(Simulator::createModel(QStringLiteral("pro2052")));
+        QString error;
+        QVERIFY(m_simulator->loadScript(ActivityScript::defaultScript(), &error));
+        m_simulator->setTimeScale(0.02);
+        m_commands.clear();
+        m_mark = 0;
+        connect(m_simulator.get(), &Simulator::commandReceived, this, [this](const QString& c) { m_commands << c; });
+
+        SessionOptions options;
+        options.appFolder = m_dir->path();
+        options.device = QStringLiteral("simulator");
+        options.rememberDevice = false;
+        options.remotePort = 0;
+        options.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
+        options.transport = new SimulatorTransport(m_simulator.get());
+        m_session = std::make_unique<Session>(options, *m_prompter);
+        m_window = std::make_unique<Pro2052Faceplate>(m_session->display(), m_session->aux(), m_session->switches());
+        m_controller = std::make_unique<FaceplateController>(*m_session, *m_window, *m_prompter, QString());
+        m_window->show();
+        m_session->start();
+    }
+
+    void cleanup() {
+        m_controller.reset();
+        m_window.reset();
+        m_session.reset();
+        m_simulator.reset();
+    }
+
+    void clickedKey_putsItsCodeOnTheLine_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("SCAN") << "btnSCAN" << QString("KEY00");
+        QTest::newRow("digit 7") << "btnNUM7" << QString("KEY02 7");
+        QTest::newRow("MUTE from auto") << "btnMUTE" << QString("MUN");
+    }
+
+    void clickedKey_putsItsCodeOnTheLine() {
+        QFETCH(QString, button);
+        QFETCH(QString, command);
+        waitForPolling();
+        auto* key = m_window->findChild<QPushButton*>(button);
+        QVERIFY(key);
+        mark();
+        QTest::mouseClick(key, Qt::LeftButton);
+        QTRY_VERIFY(commandsSinceMark().contains(command));
+    }
+
+    void typedLetter_sendsDigitKey() {
+        waitForPolling();
+        mark();
+        QTest::keyClick(m_window.get(), Qt::Key_C);
+        QTRY_VERIFY(commandsSinceMark().contains(QStringLiteral("KEY02 3")));
+    }
+
+    void clearMemoryCancelled_sendsNothing() {
+        waitForPolling();
+        auto* entry = m_window->findChild<QAction*>(QStringLiteral("ClearMemory"));
+        QVERIFY(entry);
+        m_prompter->queueConfirm(false);
+        mark();
+        entry->trigger();
+        QTRY_COMPARE(m_prompter->count(QStringLiteral("confirm")), 1);
+        QCOMPARE(m_prompter->calls().last().title, QStringLiteral("WIPE OUT SCANNER MEMORY?"));
+        QTest::qWait(50);
+        QVERIFY(!commandsSinceMark().contains(QStringLiteral("AC")));
+    }
+
+    void logMenu_switchesTheLog() {
+        auto* entry = m_window->findChild<QAction*>(QStringLiteral("TrunkLogging"));
+        QVERIFY(entry);
+        entry->trigger();
+        QVERIFY(m_session->switches().trunkLogging());
+        QVERIFY(entry->isChecked());
+        entry->trigger();
+        QVERIFY(!m_session->switches().trunkLogging());
+        QVERIFY(!entry->isChecked());
+    }
+
+    void laterFeature_saysSo() {
+        auto* entry = m_window->findChild<QAction*>(QStringLiteral("Backup"));
+        QVERIFY(entry);
+        entry->trigger();
+        QCOMPARE(m_prompter->count(QStringLiteral("inform")), 1);
+        QVERIFY(m_prompter->calls().last().text.contains(QStringLiteral("Backup Scanner to PC")));
+    }
+
+    void fileExit_asksToQuit() {
+        QSignalSpy quit(m_controller.get(), &FaceplateController::quitRequested);
+        auto* entry = m_window->findChild<QAction*>(QStringLiteral("File_Exit"));
+        QVERIFY(entry);
+        entry->trigger();
+        QCOMPARE(quit.count(), 1);
+    }
+
+    void liveScreenshot_savedAsFaceplateLivePng() {
+        waitForPolling();
+        m_simulator->startActivity();
+        // The first scripted stop: a channel and its frequency on the display.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_session->display().text(QStringLiteral("tbChan")).isEmpty(), 10000);
+        const QString folder = qEnvironmentVariable("VALDORIA_SCREENSHOT_DIR", QDir::currentPath());
+        const QString path = QDir(folder).filePath(QStringLiteral("faceplate-live.png"));
+        QVERIFY(m_window->grab().save(path));
+    }
 };
-
-void TestFaceplateController::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_simulator = std::make_unique<Simulator>(Simulator::createModel(QStringLiteral("pro2052")));
-    QString error;
-    QVERIFY(m_simulator->loadScript(ActivityScript::defaultScript(), &error));
-    m_simulator->setTimeScale(0.02);
-    m_commands.clear();
-    m_mark = 0;
-    connect(m_simulator.get(), &Simulator::commandReceived, this, [this](const QString& c) { m_commands << c; });
-
-    SessionOptions options;
-    options.appFolder = m_dir->path();
-    options.device = QStringLiteral("simulator");
-    options.rememberDevice = false;
-    options.remotePort = 0;
-    options.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
-    options.transport = new SimulatorTransport(m_simulator.get());
-    m_session = std::make_unique<Session>(options, *m_prompter);
-    m_window = std::make_unique<Pro2052Faceplate>(m_session->display(), m_session->aux(), m_session->switches());
-    m_controller = std::make_unique<FaceplateController>(*m_session, *m_window, *m_prompter, QString());
-    m_window->show();
-    m_session->start();
-}
-
-void TestFaceplateController::cleanup() {
-    m_controller.reset();
-    m_window.reset();
-    m_session.reset();
-    m_simulator.reset();
-}
-
-void TestFaceplateController::waitForPolling() {
-    QTRY_VERIFY_WITH_TIMEOUT(m_commands.contains(QStringLiteral("SI")), 5000);
-    QCOMPARE(int(m_session->state().gMode), 0);
-}
-
-void TestFaceplateController::clickedKey_putsItsCodeOnTheLine_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("SCAN") << "btnSCAN"
-                          << "KEY00";
-    QTest::newRow("MANUAL") << "btnMAN"
-                            << "KEY01";
-    QTest::newRow("digit 7") << "btnNUM7"
-                             << "KEY02 7";
-    QTest::newRow("SKIP") << "btnSKIP"
-                          << "KEY06";
-    QTest::newRow("SHIFT") << "btnSHFT"
-                           << "KEY14";
-    QTest::newRow("MUTE from auto") << "btnMUTE"
-                                    << "MUN";
-}
-
-void TestFaceplateController::clickedKey_putsItsCodeOnTheLine() {
-    QFETCH(QString, button);
-    QFETCH(QString, command);
-    waitForPolling();
-    auto* key = m_window->findChild<QPushButton*>(button);
-    QVERIFY(key);
-    mark();
-    QTest::mouseClick(key, Qt::LeftButton);
-    QTRY_VERIFY(commandsSinceMark().contains(command));
-}
-
-void TestFaceplateController::typedLetter_sendsDigitKey() {
-    waitForPolling();
-    mark();
-    QTest::keyClick(m_window.get(), Qt::Key_C);
-    QTRY_VERIFY(commandsSinceMark().contains(QStringLiteral("KEY02 3")));
-}
-
-void TestFaceplateController::clearMemoryCancelled_sendsNothing() {
-    waitForPolling();
-    auto* entry = m_window->findChild<QAction*>(QStringLiteral("ClearMemory"));
-    QVERIFY(entry);
-    m_prompter->queueConfirm(false);
-    mark();
-    entry->trigger();
-    QTRY_COMPARE(m_prompter->count(QStringLiteral("confirm")), 1);
-    QCOMPARE(m_prompter->calls().last().title, QStringLiteral("WIPE OUT SCANNER MEMORY?"));
-    QTest::qWait(50);
-    QVERIFY(!commandsSinceMark().contains(QStringLiteral("AC")));
-}
-
-void TestFaceplateController::logMenu_switchesTheLog() {
-    auto* entry = m_window->findChild<QAction*>(QStringLiteral("TrunkLogging"));
-    QVERIFY(entry);
-    entry->trigger();
-    QVERIFY(m_session->switches().trunkLogging());
-    QVERIFY(entry->isChecked());
-    entry->trigger();
-    QVERIFY(!m_session->switches().trunkLogging());
-    QVERIFY(!entry->isChecked());
-}
-
-void TestFaceplateController::laterFeature_saysSo() {
-    auto* entry = m_window->findChild<QAction*>(QStringLiteral("Backup"));
-    QVERIFY(entry);
-    entry->trigger();
-    QCOMPARE(m_prompter->count(QStringLiteral("inform")), 1);
-    QVERIFY(m_prompter->calls().last().text.contains(QStringLiteral("Backup Scanner to PC")));
-}
-
-void TestFaceplateController::fileExit_asksToQuit() {
-    QSignalSpy quit(m_controller.get(), &FaceplateController::quitRequested);
-    auto* entry = m_window->findChild<QAction*>(QStringLiteral("File_Exit"));
-    QVERIFY(entry);
-    entry->trigger();
-    QCOMPARE(quit.count(), 1);
-}
-
-void TestFaceplateController::liveScreenshot_savedAsFaceplateLivePng() {
-    waitForPolling();
-    m_simulator->startActivity();
-    // The first scripted stop: a channel and its frequency on the display.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_session->display().text(QStringLiteral("tbChan")).isEmpty(), 10000);
-    const QString folder = qEnvironmentVariable("VALDORIA_SCREENSHOT_DIR", QDir::currentPath());
-    const QString path = QDir(folder).filePath(QStringLiteral("faceplate-live.png"));
-    QVERIFY(m_window->grab().save(path));
-}
 
 QTEST_MAIN(TestFaceplateController)
 #include "test_faceplatecontroller.moc"
