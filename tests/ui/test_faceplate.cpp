@@ -138,35 +138,26 @@ private Q_SLOTS:
         QCOMPARE(action->isCheckable(), m.checkable);
     }
 
-    void checkMarks_onlyMirrorTheSwitches_data() {
-        QTest::addColumn<int>("which");
-        const char* entries[] = {"ScanLogging", "SearchLogging", "TrunkLogging", "mnuShow_Freq_and_Talkgroup"};
-        for (int i = 0; i < 4; ++i)
-            QTest::newRow(entries[i]) << i;
-    }
-
-    // Choosing an entry only reports it: the mark changes when the application flips the switch.
-    void checkMarks_onlyMirrorTheSwitches() {
-        QFETCH(int, which);
+    // Choosing a check-mark entry only reports it: the mark follows its owner (switch, aux window).
+    void checkMarksAndCompanionEntry_followTheirOwners() {
         using Set = void (Switches::*)(bool);
-        const Set set[] = {&Switches::setScanLogging, &Switches::setSearchLogging, &Switches::setTrunkLogging,
-                           &Switches::setShowFreqAndTalkgroup};
-        QAction* action = m_window->menus()->action(QString::fromLatin1(QTest::currentDataTag()));
-        QVERIFY(!action->isChecked());
-        (m_switches->*set[which])(true);
-        QVERIFY(action->isChecked());
-        (m_switches->*set[which])(false);
-        QVERIFY(!action->isChecked());
-        QSignalSpy chosen(m_window, &Pro2052Faceplate::menuTriggered);
-        action->trigger();
-        QCOMPARE(chosen.count(), 1);
-        QVERIFY(!action->isChecked());
-    }
-
-    void auxCheckAndCompanionEntry_followTheirOwners() {
+        const std::pair<const char*, Set> switched[] = {
+            {"ScanLogging", &Switches::setScanLogging},
+            {"SearchLogging", &Switches::setSearchLogging},
+            {"TrunkLogging", &Switches::setTrunkLogging},
+            {"mnuShow_Freq_and_Talkgroup", &Switches::setShowFreqAndTalkgroup}};
+        for (const auto& [entry, set] : switched) {
+            QAction* action = m_window->menus()->action(QString::fromLatin1(entry));
+            (m_switches->*set)(true);
+            QVERIFY2(action->isChecked(), entry);
+            action->trigger();
+            QVERIFY2(action->isChecked(), entry);
+            (m_switches->*set)(false);
+            QVERIFY2(!action->isChecked(), entry);
+        }
         QAction* aux = m_window->menus()->action(QStringLiteral("mnuAuxDisp"));
         QMenu* view = m_window->menus()->menu(QStringLiteral("mnuView"));
-        aux->trigger(); // the mark is left to the aux window, which nothing opened here
+        aux->trigger(); // nothing opened the aux window here
         QVERIFY(!aux->isChecked());
         m_rig->aux.setWindowVisible(true);
         Q_EMIT view->aboutToShow();
@@ -174,7 +165,6 @@ private Q_SLOTS:
         m_rig->aux.setWindowVisible(false);
         Q_EMIT view->aboutToShow();
         QVERIFY(!aux->isChecked());
-
         QAction* load = m_window->menus()->action(QStringLiteral("LoadPellwick"));
         QVERIFY(!load->isEnabled());
         m_window->setCompanionAvailable(true);
@@ -243,22 +233,20 @@ private Q_SLOTS:
     }
 
     void alignmentVisibilityAndSideFields_followTheModel() {
+        const QString status = QStringLiteral("COMM PORT #2 OPENED at 19200,N,8,1"), diag = QStringLiteral("+\rC012");
         QLabel* bank = m_window->displayWidget()->fieldLabel(QStringLiteral("tbBank"));
         m_model->setAlignment(QStringLiteral("tbBank"), Qt::AlignRight);
         QCOMPARE(bank->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
         m_model->setVisible(QStringLiteral("tbBank"), false);
         QVERIFY(!bank->isVisible());
-        m_model->setText(QStringLiteral("StatusLine"), QStringLiteral("COMM PORT #2 OPENED at 19200,N,8,1"));
-        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("StatusLine"))->text(),
-                 QStringLiteral("COMM PORT #2 OPENED at 19200,N,8,1"));
-        for (const QString& name : {QStringLiteral("Text1"), QStringLiteral("Text3")}) {
-            auto* box = m_window->findChild<QLineEdit*>(name);
-            QVERIFY(!box->isVisible());
-            m_model->setText(name, QStringLiteral("+\rC012"));
-            m_model->setVisible(name, true);
-            QVERIFY(box->isVisible());
-            QCOMPARE(box->text(), QStringLiteral("+\rC012"));
-        }
+        m_model->setText(QStringLiteral("StatusLine"), status);
+        QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("StatusLine"))->text(), status);
+        auto* box = m_window->findChild<QLineEdit*>(QStringLiteral("Text3"));
+        QVERIFY(!box->isVisible());
+        m_model->setText(QStringLiteral("Text3"), diag);
+        m_model->setVisible(QStringLiteral("Text3"), true);
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->text(), diag);
     }
 
     void keys_neverReachAFocusedControl_data() {
@@ -325,12 +313,10 @@ private Q_SLOTS:
 
     void screenshot_savedAsFaceplatePng() {
         m_model->setText(QStringLiteral("tbfreq"), QStringLiteral(" 154.2500"));
-        m_model->setText(QStringLiteral("tbChan"), QStringLiteral("12"));
-        m_model->setText(QStringLiteral("tbSCAN"), QStringLiteral("SCAN"));
         m_model->setText(QStringLiteral("tbACTIVEBANK"), 1, QStringLiteral("n"));
         m_window->setLamp(QStringLiteral("lampPort"), true, QStringLiteral("COM Port is open"));
-        const QString folder = qEnvironmentVariable("VALDORIA_SCREENSHOT_DIR", QDir::currentPath());
-        const QString path = QDir(folder).filePath(QStringLiteral("faceplate.png"));
+        const QString path =
+            QDir(qEnvironmentVariable("VALDORIA_SCREENSHOT_DIR", QDir::currentPath())).filePath("faceplate.png");
         const QPixmap shot = m_window->grab();
         QVERIFY(shot.width() > 600 && shot.height() > 250);
         QVERIFY(shot.save(path));
