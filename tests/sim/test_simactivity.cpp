@@ -1,13 +1,22 @@
-#include "Pro2052Model.h"
 #include "SimOutput.h"
+#include "SimulatedScanner.h"
 #include "Simulator.h"
 
 #include <QTest>
 
 namespace {
 
-// A script second lasts ten milliseconds.
-constexpr double kFast = 0.01;
+// Loads the script, sends the commands, then plays it with a script second lasting ten milliseconds.
+bool play(Simulator& simulator, SimOutput& out, const QString& script, const QStringList& commands = {}) {
+    QString error;
+    if (!simulator.loadScript(script, &error))
+        return false;
+    for (const QString& command : commands)
+        out.ask(command);
+    simulator.setTimeScale(0.01);
+    simulator.startActivity();
+    return true;
+}
 
 } // namespace
 
@@ -17,13 +26,8 @@ class TestSimActivity : public QObject {
 private Q_SLOTS:
     void event_reportsWhatTheScannerWouldSend_data();
     void event_reportsWhatTheScannerWouldSend();
-    void scanStop_channelQueryAnswersStoppedChannel();
-    void scanStop_skipEndsTheStopAtOnce();
-    void searchHit_frequencyQueryAnswersTheHit();
-    void searchHit_srchMovesOnAndHoldKeepsIt_data();
-    void searchHit_srchMovesOnAndHoldKeepsIt();
-    void squelchReportsOff_statusQueryStillTells();
-    void idScanCall_idChannelFollowsTheCall();
+    void duringEvent_commandsAnswerAsTheScanner_data();
+    void duringEvent_commandsAnswerAsTheScanner();
     void stopActivity_endsARunningEvent();
     void repeat_playsTheScriptAgain();
 };
@@ -42,12 +46,9 @@ void TestSimActivity::event_reportsWhatTheScannerWouldSend_data() {
     QTest::newRow("bank not scanned is passed") << "1 stop 1000 2" << none << QStringList{"END"};
     QTest::newRow("stop needs scan mode") << "1 stop 5 2" << QStringList{"KEY01"} << QStringList{"END"};
     QTest::newRow("hit in search") << "1 hit 154.4300 2" << QStringList{"KEY09"} << QStringList{"+", "-", "END"};
-    QTest::newRow("hit in held search") << "1 hit 154.4300 2" << QStringList{"KEY09", "KEY07"}
-                                        << QStringList{"+", "-", "END"};
     QTest::newRow("hit needs search mode") << "1 hit 154.4300 2" << none << QStringList{"END"};
     QTest::newRow("call in trunk tracking")
         << "mode 9\n1 call 1234 851.0125 2" << none << QStringList{start, end, "END"};
-    QTest::newRow("call in trunk hold") << "mode 10\n1 call 1234 851.0125 2" << none << QStringList{start, end, "END"};
     QTest::newRow("call without frequency after FIF")
         << "mode 9\n1 call 1234 851.0125 2" << QStringList{"FIF"} << QStringList{"ID S 001234", "ID E 001234", "END"};
     QTest::newRow("call unreported after IDF")
@@ -74,116 +75,60 @@ void TestSimActivity::event_reportsWhatTheScannerWouldSend() {
 
     Simulator simulator;
     SimOutput out(simulator);
-    QString error;
-    QVERIFY2(simulator.loadScript(script + QStringLiteral("\nrepeat off\n1 send END\n"), &error), qPrintable(error));
-    for (const QString& command : commands)
-        out.ask(command);
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
+    QVERIFY(play(simulator, out, script + QStringLiteral("\nrepeat off\n1 send END\n"), commands));
     QTRY_VERIFY(out.lines.contains(QStringLiteral("END")));
     QCOMPARE(out.lines, lines);
 }
 
-void TestSimActivity::scanStop_channelQueryAnswersStoppedChannel() {
-    Simulator simulator;
-    SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("repeat off\n0 stop 14 1000\n"), &error));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
-    QTRY_COMPARE(out.lines, QStringList{"+"});
-    QCOMPARE(out.ask(QStringLiteral("MA")), QStringList{"C014 F01568000 TF DF LF PRI F"});
-    QCOMPARE(out.ask(QStringLiteral("SQ")), QStringList{"N"});
-    QCOMPARE(out.ask(QStringLiteral("SI")), QStringList{"+"});
-    QCOMPARE(out.ask(QStringLiteral("MD")), QStringList{"MD00"});
+void TestSimActivity::duringEvent_commandsAnswerAsTheScanner_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("replies");
+
+    const QString hit = QStringLiteral("0 hit 154.4300 1000");
+    const QStringList search{"KEY09"};
+    const QStringList open{"+"};
+    QTest::newRow("scan stop: channel, status, mode; SKIP ends it")
+        << "0 stop 14 1000" << QStringList{} << open << QStringList{"MA", "SQ", "SI", "MD", "KEY06", "SQ"}
+        << QStringList{"C014 F01568000 TF DF LF PRI F", "N", "+", "MD00", "-", "N"};
+    QTest::newRow("search hit: frequency and modulation")
+        << "0 hit 118.3500 1000" << search << open << QStringList{"RM", "WI"} << QStringList{"RM AM", "WI F  01183500"};
+    QTest::newRow("SRCH moves on from a hit")
+        << hit << search << open << QStringList{"KEY09", "SI"} << QStringList{"-", "-"};
+    QTest::newRow("HOLD keeps the hit") << hit << search << open << QStringList{"KEY07", "SI"} << QStringList{"+"};
+    QTest::newRow("SCAN leaves the hit unreported")
+        << hit << search << open << QStringList{"KEY00", "SI"} << QStringList{"-"};
+    QTest::newRow("squelch reports off: status still tells")
+        << "0 stop 5 1000" << QStringList{"QUF"} << QStringList{} << QStringList{"SQ", "SQ"} << QStringList{"+", "N"};
+    QTest::newRow("ID scan call: ID channel and bank follow it")
+        << "mode 11\n0 call 5678 852.2625 1000" << QStringList{} << QStringList{"ID S 005678 08522625"}
+        << QStringList{"IC", "TB", "RM"} << QStringList{"IC B02005678", "TB B MOT TYPE II", "RM NFM"};
 }
 
-void TestSimActivity::scanStop_skipEndsTheStopAtOnce() {
-    Simulator simulator;
-    SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("repeat off\n0 stop 5 1000\n"), &error));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
-    QTRY_COMPARE(out.lines, QStringList{"+"});
-    QCOMPARE(out.ask(QStringLiteral("KEY06")), QStringList{"-"});
-    QCOMPARE(out.ask(QStringLiteral("SQ")), QStringList{"N"});
-}
-
-void TestSimActivity::searchHit_frequencyQueryAnswersTheHit() {
-    Simulator simulator;
-    SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("repeat off\n0 hit 118.3500 1000\n"), &error));
-    out.ask(QStringLiteral("KEY09"));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
-    QTRY_COMPARE(out.lines, QStringList{"+"});
-    QCOMPARE(out.ask(QStringLiteral("RM")), QStringList{"RM AM"});
-    QCOMPARE(out.ask(QStringLiteral("WI")), QStringList{"WI F  01183500"});
-}
-
-void TestSimActivity::searchHit_srchMovesOnAndHoldKeepsIt_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QStringList>("reply");
-    QTest::addColumn<bool>("open");
-
-    QTest::newRow("SRCH moves on") << "KEY09" << QStringList{"-"} << false;
-    QTest::newRow("HOLD keeps the signal") << "KEY07" << QStringList{} << true;
-    QTest::newRow("SCAN leaves it unreported") << "KEY00" << QStringList{} << false;
-}
-
-void TestSimActivity::searchHit_srchMovesOnAndHoldKeepsIt() {
-    QFETCH(QString, key);
-    QFETCH(QStringList, reply);
-    QFETCH(bool, open);
+void TestSimActivity::duringEvent_commandsAnswerAsTheScanner() {
+    QFETCH(QString, script);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, reported);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, replies);
 
     Simulator simulator;
     SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("repeat off\n0 hit 154.4300 1000\n"), &error));
-    out.ask(QStringLiteral("KEY09"));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
-    QTRY_COMPARE(out.lines, QStringList{"+"});
-    QCOMPARE(out.ask(key), reply);
-    QCOMPARE(static_cast<Pro2052Model&>(simulator.model()).squelchOpen(), open);
-}
-
-void TestSimActivity::squelchReportsOff_statusQueryStillTells() {
-    Simulator simulator;
-    SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("repeat off\n0 stop 5 1000\n"), &error));
-    out.ask(QStringLiteral("QUF"));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
+    QVERIFY(play(simulator, out, QStringLiteral("repeat off\n") + script, before));
     QTRY_VERIFY(simulator.model().activityRunning());
-    QCOMPARE(out.lines, QStringList{});
-    QCOMPARE(out.ask(QStringLiteral("SQ")), QStringList{"+"});
-    QCOMPARE(out.ask(QStringLiteral("SQ")), QStringList{"N"});
-}
-
-void TestSimActivity::idScanCall_idChannelFollowsTheCall() {
-    Simulator simulator;
-    SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("mode 11\nrepeat off\n0 call 5678 852.2625 1000\n"), &error));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
-    QTRY_COMPARE(out.lines, QStringList{"ID S 005678 08522625"});
-    QCOMPARE(out.ask(QStringLiteral("IC")), QStringList{"IC B02005678"});
-    QCOMPARE(out.ask(QStringLiteral("TB")), QStringList{"TB B MOT TYPE II"});
-    QCOMPARE(out.ask(QStringLiteral("RM")), QStringList{"RM NFM"});
+    QCOMPARE(out.lines, reported);
+    QStringList answered;
+    for (const QString& command : commands)
+        answered += out.ask(command);
+    QCOMPARE(answered, replies);
 }
 
 void TestSimActivity::stopActivity_endsARunningEvent() {
     Simulator simulator;
     SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("0 stop 5 1000\n"), &error));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
+    QVERIFY(play(simulator, out, QStringLiteral("0 stop 5 1000\n")));
     QTRY_COMPARE(out.lines, QStringList{"+"});
     simulator.stopActivity();
     QCOMPARE(out.lines, (QStringList{"+", "-"}));
@@ -193,10 +138,7 @@ void TestSimActivity::stopActivity_endsARunningEvent() {
 void TestSimActivity::repeat_playsTheScriptAgain() {
     Simulator simulator;
     SimOutput out(simulator);
-    QString error;
-    QVERIFY(simulator.loadScript(QStringLiteral("1 stop 5 1\n"), &error));
-    simulator.setTimeScale(kFast);
-    simulator.startActivity();
+    QVERIFY(play(simulator, out, QStringLiteral("1 stop 5 1\n")));
     QTRY_VERIFY(out.lines.size() >= 6);
     QCOMPARE(out.lines.mid(0, 6), (QStringList{"+", "-", "+", "-", "+", "-"}));
 }

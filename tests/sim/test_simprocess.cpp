@@ -22,9 +22,6 @@ void TestSimProcess::devicePath_servesTheScanner() {
     QSerialPort port;
     port.setPortName(path);
     port.setBaudRate(QSerialPort::Baud19200);
-    port.setDataBits(QSerialPort::Data8);
-    port.setParity(QSerialPort::NoParity);
-    port.setStopBits(QSerialPort::OneStop);
     QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
     QByteArray received;
     connect(&port, &QSerialPort::readyRead, this, [&] { received += port.readAll(); });
