@@ -15,7 +15,6 @@
 #include "monitor/ScannerState.h"
 #include "monitor/Switches.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -87,9 +86,11 @@ struct ControlRig {
     }
 };
 
+/// commands: all that goes out from the mode query up to the poll cycle's "SI".
 struct Detection {
     int previous, mode;
-    QString answer, query, modeName, field, text; // query empty: none
+    QString answer, commands, modeName, field, text;
+    bool showFreq = false;
 };
 
 struct SearchHold {
@@ -118,22 +119,9 @@ class TestControl : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startUp_scanModeAsksModeThenSwitchesReportingOn() {
-        ControlRig rig;
-        rig.modeAnswers = {QStringLiteral("MD00\r")};
-        rig.monitor.start();
-        QTRY_VERIFY(rig.monitor.poll().isRunning());
-        const QStringList expected = {"MD", "SB", "QUN", "IDF", "MUA", "FIF", "SB", "SI"};
-        QCOMPARE(rig.takeCommands().mid(0, expected.size()), expected);
-        QCOMPARE(rig.state.gModeName, QStringLiteral("SCAN"));
-        QCOMPARE(rig.prompter.count("inform"), 0);
-    }
-
     void modeNumber_readsTwoCharactersAfterMd_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<int>("mode"); // -1: not a mode reply
-        QTest::newRow("two digits") << "MD02" << 2;
-        QTest::newRow("leading space") << "MD 1" << 1;
         QTest::newRow("text before MD") << "xxMD05" << 5;
         QTest::newRow("one digit, line ends") << "MD9" << 9;
         QTest::newRow("letters") << "MDAB" << -1;
@@ -148,33 +136,43 @@ private Q_SLOTS:
         QCOMPARE(ModeDetector::modeNumber(reply).value_or(-1), mode);
     }
 
-    void detection_laysOutDisplayAndSendsQueryOnlyOnChange_data() {
+    void detection_asksWhatANewModeShowsThenStartsPolling_data() {
         QTest::addColumn<Detection>("row");
-        QTest::newRow("MD02 after scan: entry cleared, no query")
-            << Detection{0, 2, "MD02\r", "", "SEARCH", "tbSCAN", ""};
-        QTest::newRow("MD02 twice: entry kept") << Detection{2, 2, "MD02\r", "", "SEARCH", "tbSEARCH", "SEARCH"};
-        QTest::newRow("MD 1 from scan: MA") << Detection{0, 1, "MD 1\r", "MA", "MANUAL", "tbMANUAL", "MANUAL"};
-        QTest::newRow("trunk entered: TB") << Detection{0, 9, "MD09\r", "TB", "MOT2TRUNK", "tbfreq", "TRUNKING"};
-        QTest::newRow("trunk again: banner kept") << Detection{9, 9, "MD09\r", "", "TRUNK", "tbfreq", " TRUNK "};
-        QTest::newRow("id scan: IS") << Detection{0, 11, "MD11\r", "IS", "TRUNKSCAN", "tbfreq", "Id SCAN"};
-        QTest::newRow("id hold: IC") << Detection{0, 12, "MD12\r", "IC", "TRUNKHOLD", "tbfreq", "Id HOLD"};
-        QTest::newRow("mode 7 unsupported")
-            << Detection{0, 7, "MD07\r", "", "", "StatusLine", "Mode #7 is unsupported at this time."};
+        const auto row = [](const char* name, const Detection& d) { QTest::newRow(name) << d; };
+        row("start-up in scan", {255, 0, "MD00\r", "MD SB QUN IDF MUA FIF SB SI", "SCAN", "tbSCAN", "SCAN"});
+        row("scan, freq and talkgroup shown",
+            {255, 0, "MD00\r", "MD SB QUN IDF MUA FIN SB SI", "SCAN", "tbSCAN", "SCAN", true});
+        row("MD02 after scan: entry cleared, no query",
+            {0, 2, "MD02\r", "MD QUN IDF KEY09 MUA FIF SI", "SEARCH", "tbSCAN", ""});
+        row("MD02 twice: entry kept", {2, 2, "MD02\r", "MD QUN IDF KEY09 MUA FIF SI", "SEARCH", "tbSEARCH", "SEARCH"});
+        row("MD 1 from scan", {0, 1, "MD 1\r", "MD MA QUN IDF MUA FIF MA SI", "MANUAL", "tbMANUAL", "MANUAL"});
+        row("service held again: common queries only", {5, 5, "MD05\r", "MD MUA FIF SI", "SVC", "tbSVC_PUB", "PUB"});
+        row("trunk entered", {0, 9, "MD09\r", "MD TB QUF IDN MUA FIF IDN SI", "MOT2TRUNK", "tbfreq", "TRUNKING"});
+        row("trunk again: banner kept", {9, 9, "MD09\r", "MD QUF IDN MUA FIF IDN SI", "TRUNK", "tbfreq", " TRUNK "});
+        row("id scan", {0, 11, "MD11\r", "MD IS QUF IDN MUA FIF IDN IS SI", "TRUNKSCAN", "tbfreq", "Id SCAN"});
+        row("id hold", {0, 12, "MD12\r", "MD IC QUF IDN MUA FIF IC IDN SI", "TRUNKHOLD", "tbfreq", "Id HOLD"});
+        row("mode 7 unsupported",
+            {0, 7, "MD07\r", "MD MUA FIF SI", "", "StatusLine", "Mode #7 is unsupported at this time."});
     }
 
-    void detection_laysOutDisplayAndSendsQueryOnlyOnChange() {
+    void detection_asksWhatANewModeShowsThenStartsPolling() {
         QFETCH(Detection, row);
         ControlRig rig(row.previous);
+        rig.switches.setScanDelay(20);
+        rig.switches.setShowFreqAndTalkgroup(row.showFreq);
         rig.state.gKeyEntry = QStringLiteral("15");
+        rig.state.gMuteState = 0;
+        rig.state.gSignalActive = true;
         QVERIFY(rig.detect(row.answer));
-        // What went out before the poll cycle's own start-up commands.
-        const QStringList sent = rig.port->writtenLines();
-        const qsizetype pollStart = sent.indexOf(QRegularExpression(QStringLiteral("^(QUN|QUF|MUA)$")));
-        QCOMPARE(sent.mid(0, pollStart), row.query.isEmpty() ? QStringList{"MD"} : (QStringList{"MD", row.query}));
+        QCOMPARE(rig.takeCommands().join(' '), row.commands);
         QCOMPARE(int(rig.state.gMode), row.mode);
         QCOMPARE(rig.state.gKeyEntry.isEmpty(), row.mode != row.previous);
         QCOMPARE(rig.state.gModeName, row.modeName);
         QCOMPARE(rig.display.text(row.field), row.text);
+        QCOMPARE(rig.display.text("tbMUTE"), QStringLiteral("MUTE AUTO"));
+        QCOMPARE(int(rig.state.gMuteState), 1);
+        QCOMPARE(rig.state.gSignalActive, row.mode > 2);
+        QCOMPARE(rig.prompter.count("inform"), 0);
     }
 
     void detection_skipsWhatIsNotAWholeModeLine() {
@@ -265,40 +263,8 @@ private Q_SLOTS:
         rig.port->feed("MD01\r");
         QTRY_VERIFY(rig.monitor.poll().isRunning());
         QCOMPARE(detected.count(), 1);
-        QCOMPARE(rig.takeCommands().count(QStringLiteral("QUN")), 1);
         // The inner detection started from 255, so the mode counts as newly entered.
         QCOMPARE(rig.monitor.detector().previousMode(), 255);
-    }
-
-    void pollStart_sendsReportingSwitchesForTheMode_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("showFreq");
-        QTest::addColumn<QStringList>("commands");
-        QTest::newRow("scan, freq and talkgroup shown")
-            << 0 << true << QStringList{"QUN", "IDF", "MUA", "FIN", "SB", "SI"};
-        QTest::newRow("manual") << 1 << false << QStringList{"QUN", "IDF", "MUA", "FIF", "MA", "SI"};
-        QTest::newRow("search resumes the search")
-            << 2 << false << QStringList{"QUN", "IDF", "KEY09", "MUA", "FIF", "SI"};
-        QTest::newRow("service search: common queries only") << 5 << false << QStringList{"MUA", "FIF", "SI"};
-        QTest::newRow("trunk") << 9 << false << QStringList{"QUF", "IDN", "MUA", "FIF", "IDN", "SI"};
-    }
-
-    void pollStart_sendsReportingSwitchesForTheMode() {
-        QFETCH(int, mode);
-        QFETCH(bool, showFreq);
-        QFETCH(QStringList, commands);
-        ControlRig rig(mode);
-        rig.switches.setShowFreqAndTalkgroup(showFreq);
-        rig.state.gMuteState = 0;
-        rig.state.gSignalActive = true;
-        rig.state.gPollCount = 77;
-        rig.monitor.poll().start();
-        QCOMPARE(rig.takeCommands(), commands);
-        QCOMPARE(int(rig.state.gMuteState), 1);
-        QCOMPARE(rig.display.text("tbMUTE"), QStringLiteral("MUTE AUTO"));
-        QCOMPARE(int(rig.state.gPollCount), 1);
-        QCOMPARE(rig.state.gSignalActive, mode > 2);
-        QVERIFY(rig.monitor.poll().isRunning());
     }
 
     void pollRhythm_firstStatusQueryAndEvery200Passes_data() {
