@@ -5,7 +5,6 @@
 #include "monitor/ScannerState.h"
 #include "remote/TcpHost.h"
 
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,7 +13,7 @@
 #include <memory>
 
 namespace {
-// Everything a host needs, listening on an ephemeral loopback port.
+// A host on an ephemeral loopback port.
 struct Rig {
     ScannerState state;
     SerialLink link{state};
@@ -33,14 +32,14 @@ struct Rig {
         socket->connectToHost(QHostAddress::LocalHost, host.serverPort());
         return socket;
     }
+    // Listening, with one client accepted.
+    std::unique_ptr<QTcpSocket> connected() {
+        if (!host.isListening() && !host.startListening())
+            return nullptr;
+        auto socket = client();
+        return QTest::qWaitFor([this] { return host.isClientConnected(); }) ? std::move(socket) : nullptr;
+    }
 };
-
-QByteArray commandBytes(const QStringList& commands) {
-    QByteArray bytes;
-    for (const QString& c : commands)
-        bytes += c.toLatin1() + '\r';
-    return bytes;
-}
 } // namespace
 
 class TestTcpHost : public QObject {
@@ -56,15 +55,12 @@ private Q_SLOTS:
     void secondClient_replacesFirst();
     void droppedClient_nextClientServed();
     void connectDropCycles_oneBoxAtATimeAndGoodClientServed();
-    void garbageFlood_thenGoodClientServed_data();
     void garbageFlood_thenGoodClientServed();
     void notifyRemote_sendsEachStatusLineOnce();
     void notifyRemote_withoutClient_sendsNothing();
     void acceptance_namesClientAddressAndPort();
     void busyPort_reportsListenFailure();
-    void listenAddress_followsSetting_data();
-    void listenAddress_followsSetting();
-    void addressText_showsMappedAddressesAsIPv4_data();
+    void listenAddress_localhostInAnyCaseElseEveryAddress();
     void addressText_showsMappedAddressesAsIPv4();
 };
 
@@ -73,19 +69,14 @@ void TestTcpHost::message_relayedOrIgnored_data() {
     QTest::addColumn<bool>("hangUp");
     QTest::addColumn<QStringList>("toScanner");
     QTest::addColumn<QString>("tcpIn");
-
     QTest::newRow("command ended by CR") << QByteArray("CMD:KEY00\r") << false << QStringList{"KEY00"} << "";
-    QTest::newRow("command ended by CR LF") << QByteArray("CMD:KEY00\r\n") << false << QStringList{"KEY00"} << "";
     QTest::newRow("spaces around, ended by LF") << QByteArray("  CMD:KEY00  \n") << false << QStringList{"KEY00"} << "";
     QTest::newRow("bare command after quiet time") << QByteArray("CMD:KEY00") << false << QStringList{"KEY00"} << "";
     QTest::newRow("bare command then hang-up") << QByteArray("CMD:KEY00") << true << QStringList{"KEY00"} << "";
     QTest::newRow("two commands in one write")
-        << QByteArray("CMD:KEY00\rCMD:KEY01\r") << false << QStringList{"KEY00", "KEY01"} << "";
+        << QByteArray("CMD:KEY00\r\nCMD:KEY01\r") << false << QStringList{"KEY00", "KEY01"} << "";
     QTest::newRow("text after prefix unchanged") << QByteArray("CMD: MA\r") << false << QStringList{" MA"} << "";
     QTest::newRow("lower-case prefix ignored") << QByteArray("cmd:KEY00\r") << false << QStringList{} << "cmd:KEY00";
-    QTest::newRow("other text ignored") << QByteArray("HELLO\r") << false << QStringList{} << "HELLO";
-    QTest::newRow("ignored line, then command") << QByteArray("HELLO\nCMD:MA\n") << false << QStringList{"MA"} << "";
-    QTest::newRow("blank lines skipped") << QByteArray("\r\n\r\nCMD:MA\r\n\r\n") << false << QStringList{"MA"} << "";
 }
 
 void TestTcpHost::message_relayedOrIgnored() {
@@ -93,54 +84,41 @@ void TestTcpHost::message_relayedOrIgnored() {
     QFETCH(bool, hangUp);
     QFETCH(QStringList, toScanner);
     QFETCH(QString, tcpIn);
-
     Rig r;
-    QVERIFY(r.host.startListening());
     // Only the hang-up may end the bare message here, not the quiet time.
     if (hangUp)
         r.host.setQuietTimeMs(60000);
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
+    auto client = r.connected();
+    QVERIFY(client);
     r.state.gTcpIn = QStringLiteral("untouched");
     client->write(sent);
     if (hangUp)
         client->disconnectFromHost();
-
     QTRY_COMPARE(r.state.gTcpIn, tcpIn);
     QTRY_COMPARE(r.transport->writtenLines(), toScanner);
-    QCOMPARE(r.transport->takeWritten(), commandBytes(toScanner));
-    if (!toScanner.isEmpty())
-        QCOMPARE(r.state.gLastSent, toScanner.last());
-    if (!hangUp)
-        QVERIFY(r.host.isClientConnected());
+    QCOMPARE(r.transport->takeWritten(), toScanner.isEmpty() ? QByteArray() : (toScanner.join('\r') + '\r').toLatin1());
+    QCOMPARE(r.host.isClientConnected(), !hangUp);
 }
 
 void TestTcpHost::quit_closesAndKeepsListening_data() {
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<bool>("closes");
     QTest::addColumn<QStringList>("toScanner");
-
-    QTest::newRow("QUIT") << QByteArray("QUIT\r") << true << QStringList{};
     QTest::newRow("spaces around") << QByteArray("  QUIT  \r\n") << true << QStringList{};
-    QTest::newRow("bare, after quiet time") << QByteArray("QUIT") << true << QStringList{};
     QTest::newRow("rest of the arrival unread")
         << QByteArray("CMD:KEY00\rQUIT\rCMD:KEY01\r") << true << QStringList{"KEY00"};
     QTest::newRow("lower case is not QUIT") << QByteArray("quit\r") << false << QStringList{};
-    QTest::newRow("more than QUIT") << QByteArray("QUIT NOW\r") << false << QStringList{};
 }
 
 void TestTcpHost::quit_closesAndKeepsListening() {
     QFETCH(QByteArray, sent);
     QFETCH(bool, closes);
     QFETCH(QStringList, toScanner);
-
     Rig r;
-    QVERIFY(r.host.startListening());
     QSignalSpy status(&r.host, &TcpHost::statusLine);
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
+    auto client = r.connected();
+    QVERIFY(client);
     client->write(sent);
-
     if (!closes) {
         QTRY_COMPARE(r.state.gTcpIn, QString::fromLatin1(sent).trimmed());
         QVERIFY(r.host.isClientConnected());
@@ -148,12 +126,9 @@ void TestTcpHost::quit_closesAndKeepsListening() {
         return;
     }
     QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(!r.host.isClientConnected());
     QCOMPARE(status.count(), 1);
     QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("TCP Connection Closed."));
     QCOMPARE(r.transport->writtenLines(), toScanner);
-
-    QVERIFY(r.host.isListening());
     auto next = r.client();
     QTRY_VERIFY(r.host.isClientConnected());
     next->write("CMD:MA\r");
@@ -163,9 +138,8 @@ void TestTcpHost::quit_closesAndKeepsListening() {
 void TestTcpHost::splitMessage_joinedAcrossWrites() {
     Rig r;
     r.host.setQuietTimeMs(60000);
-    QVERIFY(r.host.startListening());
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
+    auto client = r.connected();
+    QVERIFY(client);
     client->write("CMD:KE");
     QTRY_COMPARE(r.host.pendingInputSize(), 6);
     client->write("Y00\rCMD:");
@@ -177,11 +151,9 @@ void TestTcpHost::splitMessage_joinedAcrossWrites() {
 void TestTcpHost::messageOverLimit_droppedUpToItsTerminator() {
     Rig r;
     r.host.setQuietTimeMs(60000);
-    QVERIFY(r.host.startListening());
     QSignalSpy discarded(&r.host, &TcpHost::inputDiscarded);
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
-
+    auto client = r.connected();
+    QVERIFY(client);
     const QByteArray atLimit = "CMD:" + QByteArray(TcpHost::kMaxMessageBytes - 4, 'A');
     client->write(atLimit + "\r" + atLimit + "B\r");
     // An unterminated message one byte over the limit: its tail must not pass for a new message.
@@ -189,26 +161,20 @@ void TestTcpHost::messageOverLimit_droppedUpToItsTerminator() {
     QTRY_VERIFY(discarded.count() >= 2);
     QCOMPARE(r.host.pendingInputSize(), 0);
     client->write("CMD:KEY09\rCMD:KEY02\r");
-
     QTRY_COMPARE(r.transport->writtenLines(), (QStringList{QString::fromLatin1(atLimit.mid(4)), "KEY02"}));
-    QVERIFY(r.host.isClientConnected());
 }
 
 void TestTcpHost::secondClient_replacesFirst() {
     Rig r;
-    QVERIFY(r.host.startListening());
+    auto first = r.connected();
+    QVERIFY(first);
     QSignalSpy accepted(&r.host, &TcpHost::clientConnected);
-    auto first = r.client();
-    QTRY_COMPARE(accepted.count(), 1);
     auto second = r.client();
-    QTRY_COMPARE(accepted.count(), 2);
+    QTRY_COMPARE(accepted.count(), 1);
     QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(second->state(), QAbstractSocket::ConnectedState);
-
     second->write("CMD:KEY01\r");
     QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY01"});
-    r.state.gRemoteOut = QStringLiteral("154.2500");
-    QVERIFY(notifyRemote(r.state, &r.host));
+    r.host.sendToClient("154.2500\r");
     QTRY_COMPARE(second->bytesAvailable(), qint64(9));
     QCOMPARE(second->readAll(), QByteArray("154.2500\r"));
     QCOMPARE(first->readAll(), QByteArray());
@@ -216,13 +182,10 @@ void TestTcpHost::secondClient_replacesFirst() {
 
 void TestTcpHost::droppedClient_nextClientServed() {
     Rig r;
-    QVERIFY(r.host.startListening());
-    auto first = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
+    auto first = r.connected();
+    QVERIFY(first);
     first->abort();
     QTRY_VERIFY(!r.host.isClientConnected());
-    QVERIFY(r.host.isListening());
-
     auto next = r.client();
     QTRY_VERIFY(r.host.isClientConnected());
     next->write("CMD:KEY00\r");
@@ -241,77 +204,50 @@ void TestTcpHost::connectDropCycles_oneBoxAtATimeAndGoodClientServed() {
         client->abort();
     }
     QCOMPARE(r.prompter.count(QStringLiteral("inform")), 1);
-
     auto good = r.client();
     QTRY_COMPARE(accepted.count(), kCycles + 1);
     good->write("CMD:KEY00\r");
     QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY00"});
-
     // Closing the open box brings up one more, naming the newest client.
     QVERIFY(r.prompter.acknowledgePending());
     QCOMPARE(r.prompter.count(QStringLiteral("inform")), 2);
     QVERIFY(r.prompter.calls().last().text.endsWith(QStringLiteral(" on port %1").arg(good->localPort())));
 }
 
-void TestTcpHost::garbageFlood_thenGoodClientServed_data() {
-    QTest::addColumn<bool>("terminators");
-    QTest::newRow("one endless line") << false;
-    QTest::newRow("random bytes") << true;
-}
-
 void TestTcpHost::garbageFlood_thenGoodClientServed() {
-    QFETCH(bool, terminators);
-
     Rig r;
     r.host.setQuietTimeMs(60000);
-    QVERIFY(r.host.startListening());
     QSignalSpy discarded(&r.host, &TcpHost::inputDiscarded);
-    auto flooder = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
-
+    auto flooder = r.connected();
+    QVERIFY(flooder);
+    // One endless line of every byte but the terminators.
     QByteArray flood(1 << 20, Qt::Uninitialized);
-    QRandomGenerator random(2052);
-    for (char& c : flood) {
-        c = char(random.bounded(256));
-        if (!terminators && (c == '\r' || c == '\n'))
-            c = 'z';
-    }
+    for (qsizetype i = 0; i < flood.size(); ++i)
+        flood[i] = (i % 256 == '\r' || i % 256 == '\n') ? 'z' : char(i % 256);
     flooder->write(flood);
     flooder->write("\rCMD:KEY02\r");
     QTRY_COMPARE_WITH_TIMEOUT(r.transport->writtenLines(), QStringList{"KEY02"}, 20000);
     QVERIFY(r.host.pendingInputSize() <= TcpHost::kMaxMessageBytes);
-    if (!terminators) {
-        qint64 dropped = 0;
-        for (const QList<QVariant>& args : discarded)
-            dropped += args.at(0).toInt();
-        QCOMPARE(dropped, qint64(flood.size()));
-    }
-
-    auto good = r.client();
-    QTRY_COMPARE(flooder->state(), QAbstractSocket::UnconnectedState);
-    good->write("CMD:KEY03\r");
-    QTRY_COMPARE(r.transport->writtenLines(), (QStringList{"KEY02", "KEY03"}));
+    qint64 dropped = 0;
+    for (const QList<QVariant>& args : discarded)
+        dropped += args.at(0).toInt();
+    QCOMPARE(dropped, qint64(flood.size()));
 }
 
 void TestTcpHost::notifyRemote_sendsEachStatusLineOnce() {
     Rig r;
-    QVERIFY(r.host.startListening());
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
-
-    const QStringList texts{"154.2500",    "154.2500",     "AUX1FREQ: 154.2500", "AUX2CHAN: 12",
-                            "AUX3CITY PD", "AUX4DISPATCH", "AUX4DISPATCH",       QString::fromUtf8("AUX3CAFÉ")};
-    for (const QString& text : texts) {
-        r.state.gRemoteOut = text;
+    auto client = r.connected();
+    QVERIFY(client);
+    for (const char* text : {"154.2500", "154.2500", "AUX1FREQ: 154.2500", "AUX2CHAN: 12", "AUX3CITY PD",
+                             "AUX4DISPATCH", "AUX4DISPATCH", "AUX3CAF\u00c9"}) {
+        r.state.gRemoteOut = QString::fromUtf8(text);
         notifyRemote(r.state, &r.host);
     }
     // The end of a transmission notifies with whatever is left: nothing, so a lone CR goes out.
     notifyRemote(r.state, &r.host);
-
-    const QByteArray expected("154.2500\rAUX1FREQ: 154.2500\rAUX2CHAN: 12\rAUX3CITY PD\rAUX4DISPATCH\r"
-                              "AUX3CAF\xC9\r\r");
     QByteArray received;
-    QTRY_COMPARE((received += client->readAll()), expected);
+    QTRY_COMPARE((received += client->readAll()),
+                 QByteArray("154.2500\rAUX1FREQ: 154.2500\rAUX2CHAN: 12\rAUX3CITY PD\rAUX4DISPATCH\rAUX3CAF\xC9\r\r"));
 }
 
 void TestTcpHost::notifyRemote_withoutClient_sendsNothing() {
@@ -321,7 +257,6 @@ void TestTcpHost::notifyRemote_withoutClient_sendsNothing() {
     QVERIFY(!notifyRemote(r.state, &r.host));
     QCOMPARE(r.state.gRemoteLast, QString());
     r.host.sendToClient(QStringLiteral("AUX1FREQ: 154.2500\r"));
-
     auto client = r.client();
     QTRY_VERIFY(r.host.isClientConnected());
     r.state.gRemoteOut = QStringLiteral("AUX2CHAN: 12");
@@ -332,11 +267,9 @@ void TestTcpHost::notifyRemote_withoutClient_sendsNothing() {
 
 void TestTcpHost::acceptance_namesClientAddressAndPort() {
     Rig r;
-    QVERIFY(r.host.startListening());
-    auto client = r.client();
+    auto client = r.connected();
+    QVERIFY(client);
     QTRY_COMPARE(r.prompter.count(QStringLiteral("inform")), 1);
-    QTRY_COMPARE(client->state(), QAbstractSocket::ConnectedState);
-
     const ScriptedPrompter::Call& call = r.prompter.calls().first();
     QCOMPARE(call.title, QStringLiteral("Connection Accepted"));
     QCOMPARE(call.text,
@@ -350,54 +283,23 @@ void TestTcpHost::busyPort_reportsListenFailure() {
     Rig r;
     r.host.setPort(holder.serverPort());
     QSignalSpy failed(&r.host, &TcpHost::listenFailed);
-    QSignalSpy status(&r.host, &TcpHost::statusLine);
-
     QVERIFY(!r.host.startListening());
-    QVERIFY(!r.host.isListening());
     QCOMPARE(failed.count(), 1);
-    const QString text = failed.at(0).at(0).toString();
-    QVERIFY2(text.contains(QString::number(holder.serverPort())), qPrintable(text));
-    QCOMPARE(status.count(), 1);
-    QCOMPARE(status.at(0).at(0).toString(), text);
+    QVERIFY2(failed.at(0).at(0).toString().contains(QString::number(holder.serverPort())),
+             qPrintable(failed.at(0).at(0).toString()));
 }
 
-void TestTcpHost::listenAddress_followsSetting_data() {
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<QHostAddress>("address");
-    QTest::newRow("localhost") << "localhost" << QHostAddress(QHostAddress::LocalHost);
-    QTest::newRow("any case, spaces") << " LocalHost " << QHostAddress(QHostAddress::LocalHost);
-    QTest::newRow("any") << "any" << QHostAddress(QHostAddress::Any);
-    QTest::newRow("never stored") << "" << QHostAddress(QHostAddress::Any);
-}
-
-void TestTcpHost::listenAddress_followsSetting() {
-    QFETCH(QString, setting);
-    QFETCH(QHostAddress, address);
+void TestTcpHost::listenAddress_localhostInAnyCaseElseEveryAddress() {
     Rig r;
-    r.host.setListenAddress(QStringLiteral("localhost"));
-    r.host.setListenAddress(setting);
-    QCOMPARE(r.host.listenAddress(), address);
-}
-
-void TestTcpHost::addressText_showsMappedAddressesAsIPv4_data() {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("mapped loopback") << "::ffff:127.0.0.1"
-                                     << "127.0.0.1";
-    QTest::newRow("mapped LAN") << "::ffff:192.168.1.20"
-                                << "192.168.1.20";
-    QTest::newRow("plain IPv4") << "10.0.0.5"
-                                << "10.0.0.5";
-    QTest::newRow("IPv6 loopback") << "::1"
-                                   << "::1";
-    QTest::newRow("IPv6") << "2001:db8::5"
-                          << "2001:db8::5";
+    r.host.setListenAddress(" LocalHost ");
+    QCOMPARE(r.host.listenAddress(), QHostAddress(QHostAddress::LocalHost));
+    r.host.setListenAddress("any");
+    QCOMPARE(r.host.listenAddress(), QHostAddress(QHostAddress::Any));
 }
 
 void TestTcpHost::addressText_showsMappedAddressesAsIPv4() {
-    QFETCH(QString, address);
-    QFETCH(QString, shown);
-    QCOMPARE(TcpHost::addressText(QHostAddress(address)), shown);
+    QCOMPARE(TcpHost::addressText(QHostAddress("::ffff:192.168.1.20")), QStringLiteral("192.168.1.20"));
+    QCOMPARE(TcpHost::addressText(QHostAddress("::1")), QStringLiteral("::1"));
 }
 
 QTEST_GUILESS_MAIN(TestTcpHost)
