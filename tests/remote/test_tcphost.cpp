@@ -46,48 +46,52 @@ class TestTcpHost : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void message_relayedOrIgnored_data();
-    void message_relayedOrIgnored();
-    void quit_closesAndKeepsListening_data();
-    void quit_closesAndKeepsListening();
+    void message_relayedOrIgnored_thenNextClientTakesOver_data();
+    void message_relayedOrIgnored_thenNextClientTakesOver();
     void splitMessage_joinedAcrossWrites();
     void messageOverLimit_droppedUpToItsTerminator();
-    void secondClient_replacesFirst();
-    void droppedClient_nextClientServed();
     void connectDropCycles_oneBoxAtATimeAndGoodClientServed();
     void garbageFlood_thenGoodClientServed();
-    void notifyRemote_sendsEachStatusLineOnce();
-    void notifyRemote_withoutClient_sendsNothing();
+    void notifyRemote_nothingWithoutClient_thenEachLineOnce();
     void acceptance_namesClientAddressAndPort();
     void busyPort_reportsListenFailure();
-    void listenAddress_localhostInAnyCaseElseEveryAddress();
-    void addressText_showsMappedAddressesAsIPv4();
+    void addresses_localhostSettingInAnyCase_mappedClientShownAsIPv4();
 };
 
-void TestTcpHost::message_relayedOrIgnored_data() {
+void TestTcpHost::message_relayedOrIgnored_thenNextClientTakesOver_data() {
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<bool>("hangUp");
     QTest::addColumn<QStringList>("toScanner");
     QTest::addColumn<QString>("tcpIn");
-    QTest::newRow("command ended by CR") << QByteArray("CMD:KEY00\r") << false << QStringList{"KEY00"} << "";
-    QTest::newRow("spaces around, ended by LF") << QByteArray("  CMD:KEY00  \n") << false << QStringList{"KEY00"} << "";
-    QTest::newRow("bare command after quiet time") << QByteArray("CMD:KEY00") << false << QStringList{"KEY00"} << "";
-    QTest::newRow("bare command then hang-up") << QByteArray("CMD:KEY00") << true << QStringList{"KEY00"} << "";
+    QTest::addColumn<bool>("stays");
+    const QStringList key00{"KEY00"};
+    QTest::newRow("command ended by CR") << QByteArray("CMD:KEY00\r") << false << key00 << "" << true;
+    QTest::newRow("spaces around, ended by LF") << QByteArray("  CMD:KEY00  \n") << false << key00 << "" << true;
+    QTest::newRow("bare command after quiet time") << QByteArray("CMD:KEY00") << false << key00 << "" << true;
+    QTest::newRow("bare command then hang-up") << QByteArray("CMD:KEY00") << true << key00 << "" << false;
     QTest::newRow("two commands in one write")
-        << QByteArray("CMD:KEY00\r\nCMD:KEY01\r") << false << QStringList{"KEY00", "KEY01"} << "";
-    QTest::newRow("text after prefix unchanged") << QByteArray("CMD: MA\r") << false << QStringList{" MA"} << "";
-    QTest::newRow("lower-case prefix ignored") << QByteArray("cmd:KEY00\r") << false << QStringList{} << "cmd:KEY00";
+        << QByteArray("CMD:KEY00\r\nCMD:KEY01\r") << false << QStringList{"KEY00", "KEY01"} << "" << true;
+    QTest::newRow("text after prefix unchanged")
+        << QByteArray("CMD: MA\r") << false << QStringList{" MA"} << "" << true;
+    QTest::newRow("lower-case prefix ignored")
+        << QByteArray("cmd:KEY00\r") << false << QStringList{} << "cmd:KEY00" << true;
+    QTest::newRow("QUIT with spaces") << QByteArray("  QUIT  \r\n") << false << QStringList{} << "QUIT" << false;
+    QTest::newRow("QUIT leaves the rest unread")
+        << QByteArray("CMD:KEY00\rQUIT\rCMD:KEY01\r") << false << key00 << "QUIT" << false;
+    QTest::newRow("lower-case quit ignored") << QByteArray("quit\r") << false << QStringList{} << "quit" << true;
 }
 
-void TestTcpHost::message_relayedOrIgnored() {
+void TestTcpHost::message_relayedOrIgnored_thenNextClientTakesOver() {
     QFETCH(QByteArray, sent);
     QFETCH(bool, hangUp);
     QFETCH(QStringList, toScanner);
     QFETCH(QString, tcpIn);
+    QFETCH(bool, stays);
     Rig r;
     // Only the hang-up may end the bare message here, not the quiet time.
     if (hangUp)
         r.host.setQuietTimeMs(60000);
+    QSignalSpy status(&r.host, &TcpHost::statusLine);
     auto client = r.connected();
     QVERIFY(client);
     r.state.gTcpIn = QStringLiteral("untouched");
@@ -97,42 +101,18 @@ void TestTcpHost::message_relayedOrIgnored() {
     QTRY_COMPARE(r.state.gTcpIn, tcpIn);
     QTRY_COMPARE(r.transport->writtenLines(), toScanner);
     QCOMPARE(r.transport->takeWritten(), toScanner.isEmpty() ? QByteArray() : (toScanner.join('\r') + '\r').toLatin1());
-    QCOMPARE(r.host.isClientConnected(), !hangUp);
-}
-
-void TestTcpHost::quit_closesAndKeepsListening_data() {
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QStringList>("toScanner");
-    QTest::newRow("spaces around") << QByteArray("  QUIT  \r\n") << true << QStringList{};
-    QTest::newRow("rest of the arrival unread")
-        << QByteArray("CMD:KEY00\rQUIT\rCMD:KEY01\r") << true << QStringList{"KEY00"};
-    QTest::newRow("lower case is not QUIT") << QByteArray("quit\r") << false << QStringList{};
-}
-
-void TestTcpHost::quit_closesAndKeepsListening() {
-    QFETCH(QByteArray, sent);
-    QFETCH(bool, closes);
-    QFETCH(QStringList, toScanner);
-    Rig r;
-    QSignalSpy status(&r.host, &TcpHost::statusLine);
-    auto client = r.connected();
-    QVERIFY(client);
-    client->write(sent);
-    if (!closes) {
-        QTRY_COMPARE(r.state.gTcpIn, QString::fromLatin1(sent).trimmed());
-        QVERIFY(r.host.isClientConnected());
-        QCOMPARE(status.count(), 0);
-        return;
-    }
-    QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(status.count(), 1);
-    QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("TCP Connection Closed."));
-    QCOMPARE(r.transport->writtenLines(), toScanner);
+    QTRY_COMPARE(r.host.isClientConnected(), stays);
+    QCOMPARE(status.count(), tcpIn == "QUIT" ? 1 : 0);
+    if (!status.isEmpty())
+        QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("TCP Connection Closed."));
+    // The host keeps listening: a new client replaces any old one and is served both ways.
     auto next = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
+    QTRY_VERIFY(r.host.isClientConnected() && client->state() == QAbstractSocket::UnconnectedState);
     next->write("CMD:MA\r");
     QTRY_COMPARE(r.transport->writtenLines(), toScanner + QStringList{"MA"});
+    r.host.sendToClient("154.2500\r");
+    QByteArray got;
+    QTRY_COMPARE((got += next->readAll()), QByteArray("154.2500\r"));
 }
 
 void TestTcpHost::splitMessage_joinedAcrossWrites() {
@@ -162,34 +142,6 @@ void TestTcpHost::messageOverLimit_droppedUpToItsTerminator() {
     QCOMPARE(r.host.pendingInputSize(), 0);
     client->write("CMD:KEY09\rCMD:KEY02\r");
     QTRY_COMPARE(r.transport->writtenLines(), (QStringList{QString::fromLatin1(atLimit.mid(4)), "KEY02"}));
-}
-
-void TestTcpHost::secondClient_replacesFirst() {
-    Rig r;
-    auto first = r.connected();
-    QVERIFY(first);
-    QSignalSpy accepted(&r.host, &TcpHost::clientConnected);
-    auto second = r.client();
-    QTRY_COMPARE(accepted.count(), 1);
-    QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
-    second->write("CMD:KEY01\r");
-    QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY01"});
-    r.host.sendToClient("154.2500\r");
-    QTRY_COMPARE(second->bytesAvailable(), qint64(9));
-    QCOMPARE(second->readAll(), QByteArray("154.2500\r"));
-    QCOMPARE(first->readAll(), QByteArray());
-}
-
-void TestTcpHost::droppedClient_nextClientServed() {
-    Rig r;
-    auto first = r.connected();
-    QVERIFY(first);
-    first->abort();
-    QTRY_VERIFY(!r.host.isClientConnected());
-    auto next = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
-    next->write("CMD:KEY00\r");
-    QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY00"});
 }
 
 void TestTcpHost::connectDropCycles_oneBoxAtATimeAndGoodClientServed() {
@@ -234,10 +186,14 @@ void TestTcpHost::garbageFlood_thenGoodClientServed() {
     QCOMPARE(dropped, qint64(flood.size()));
 }
 
-void TestTcpHost::notifyRemote_sendsEachStatusLineOnce() {
+void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachLineOnce() {
     Rig r;
-    auto client = r.connected();
-    QVERIFY(client);
+    QVERIFY(r.host.startListening());
+    r.state.gRemoteOut = QStringLiteral("AUX1FREQ: 151.0000");
+    QVERIFY(!notifyRemote(r.state, &r.host));
+    r.host.sendToClient(QStringLiteral("AUX2CHAN: 1\r"));
+    auto client = r.client();
+    QTRY_VERIFY(r.host.isClientConnected());
     for (const char* text : {"154.2500", "154.2500", "AUX1FREQ: 154.2500", "AUX2CHAN: 12", "AUX3CITY PD",
                              "AUX4DISPATCH", "AUX4DISPATCH", "AUX3CAF\u00c9"}) {
         r.state.gRemoteOut = QString::fromUtf8(text);
@@ -248,21 +204,6 @@ void TestTcpHost::notifyRemote_sendsEachStatusLineOnce() {
     QByteArray received;
     QTRY_COMPARE((received += client->readAll()),
                  QByteArray("154.2500\rAUX1FREQ: 154.2500\rAUX2CHAN: 12\rAUX3CITY PD\rAUX4DISPATCH\rAUX3CAF\xC9\r\r"));
-}
-
-void TestTcpHost::notifyRemote_withoutClient_sendsNothing() {
-    Rig r;
-    QVERIFY(r.host.startListening());
-    r.state.gRemoteOut = QStringLiteral("154.2500");
-    QVERIFY(!notifyRemote(r.state, &r.host));
-    QCOMPARE(r.state.gRemoteLast, QString());
-    r.host.sendToClient(QStringLiteral("AUX1FREQ: 154.2500\r"));
-    auto client = r.client();
-    QTRY_VERIFY(r.host.isClientConnected());
-    r.state.gRemoteOut = QStringLiteral("AUX2CHAN: 12");
-    QVERIFY(notifyRemote(r.state, &r.host));
-    QByteArray received;
-    QTRY_COMPARE((received += client->readAll()), QByteArray("AUX2CHAN: 12\r"));
 }
 
 void TestTcpHost::acceptance_namesClientAddressAndPort() {
@@ -289,15 +230,12 @@ void TestTcpHost::busyPort_reportsListenFailure() {
              qPrintable(failed.at(0).at(0).toString()));
 }
 
-void TestTcpHost::listenAddress_localhostInAnyCaseElseEveryAddress() {
+void TestTcpHost::addresses_localhostSettingInAnyCase_mappedClientShownAsIPv4() {
     Rig r;
     r.host.setListenAddress(" LocalHost ");
     QCOMPARE(r.host.listenAddress(), QHostAddress(QHostAddress::LocalHost));
     r.host.setListenAddress("any");
     QCOMPARE(r.host.listenAddress(), QHostAddress(QHostAddress::Any));
-}
-
-void TestTcpHost::addressText_showsMappedAddressesAsIPv4() {
     QCOMPARE(TcpHost::addressText(QHostAddress("::ffff:192.168.1.20")), QStringLiteral("192.168.1.20"));
     QCOMPARE(TcpHost::addressText(QHostAddress("::1")), QStringLiteral("::1"));
 }

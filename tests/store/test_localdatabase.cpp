@@ -99,27 +99,22 @@ void TestLocalDatabase::unusableFile_oneMessageNamingTheFile_data() {
     QTest::addColumn<QString>("damage");
     QTest::newRow("garbage in the file") << "corrupt";
     QTest::newRow("file marked read-only") << "readonly";
-    QTest::newRow("Data is a file, folder cannot be made") << "nofolder";
 }
 
 void TestLocalDatabase::unusableFile_oneMessageNamingTheFile() {
     QFETCH(QString, damage);
     Bench b;
-    if (damage == "nofolder") {
-        QFile data(b.dir.filePath("Data"));
-        QVERIFY(data.open(QIODevice::WriteOnly));
-    } else {
-        {
-            ScriptedPrompter quiet;
-            LocalDatabase first(b.path, quiet);
-            QVERIFY(first.addTalkgroup({"1", {}, {}, {}, {}, {}, {}}));
-        }
-        QFile file(b.path);
-        if (damage == "corrupt")
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QByteArray(8192, 'g')) > 0);
-        else
-            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    {
+        ScriptedPrompter quiet;
+        LocalDatabase first(b.path, quiet);
+        QVERIFY(first.addTalkgroup({"1", {}, {}, {}, {}, {}, {}}));
     }
+    QFile file(b.path);
+    if (damage == "corrupt")
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QByteArray(8192, 'g')) > 0);
+    else
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    file.close();
     QVERIFY(!b.db.open());
     QVERIFY(!b.db.findTalkgroup("1").ok);
     QVERIFY(!b.db.addTalkgroup({"2", {}, {}, {}, {}, {}, {}}));
