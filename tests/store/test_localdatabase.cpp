@@ -22,7 +22,6 @@ class TestLocalDatabase : public QObject {
 private Q_SLOTS:
     void missingFile_createdWithEveryTableAndInstallationRows();
     void namesInAnyCaseOrBrackets_reachTheSameTableAndColumn();
-    void hostileText_storedAndFoundAsTyped_data();
     void hostileText_storedAndFoundAsTyped();
     void unknownTableOrColumn_refusedBeforeReachingTheFile();
     void unusableFile_oneMessageNamingTheFile_data();
@@ -63,14 +62,9 @@ void TestLocalDatabase::namesInAnyCaseOrBrackets_reachTheSameTableAndColumn() {
     QCOMPARE(rows->first().value(2).toBool(), false);
 }
 
-void TestLocalDatabase::hostileText_storedAndFoundAsTyped_data() {
-    QTest::addColumn<QString>("id");
-    QTest::newRow("statement in a name") << "O'Brien'; DROP TABLE TALKGROUPS; --";
-    QTest::newRow("always-true condition") << "' OR '1'='1";
-}
-
 void TestLocalDatabase::hostileText_storedAndFoundAsTyped() {
-    QFETCH(QString, id);
+    // Concatenated into the statement, this id would match every row.
+    const QString id = QStringLiteral("' OR '1'='1");
     Bench b;
     QVERIFY(b.db.addTalkgroup({"1234", "Elm", "Fire", "Other", {}, QDate(2001, 2, 15), QTime(15, 4, 5)}));
     QVERIFY(b.db.addTalkgroup({id, "Oak", "Police", id, {}, QDate(2001, 2, 15), QTime(15, 4, 5)}));
@@ -81,7 +75,7 @@ void TestLocalDatabase::hostileText_storedAndFoundAsTyped() {
     QCOMPARE(found.row->value("DATE").toString(), QStringLiteral("2001-02-15"));
     QCOMPARE(found.row->value("TIME").toString(), QStringLiteral("15:04:05"));
     QCOMPARE(b.db.rowCount("TALKGROUPS"), 2);
-    QVERIFY(!b.db.findTalkgroup("O").row);
+    QVERIFY(!b.db.findTalkgroup("'").row);
 }
 
 void TestLocalDatabase::unknownTableOrColumn_refusedBeforeReachingTheFile() {
