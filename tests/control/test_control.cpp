@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "Recorders.h"
 #include "ScriptedPrompter.h"
 #include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
@@ -20,18 +21,6 @@
 #include <QTimer>
 
 using Button = KeyHandlers::Button;
-
-/// Records what the poll cycle hands to the search log, one "start now freq mode kind" line per entry.
-struct RecordingLog final : ActivityLog {
-    QStringList search;
-
-    void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override {
-        search << QStringLiteral("%1 %2 %3 %4 %5").arg(start).arg(now).arg(freq, mode, kind);
-    }
-    void writeScanLog(const QString&, const QString&, const QString&, const QString&, const QString&,
-                      const QString&) override {}
-    void writeTrunkLog(const QString&, const QString&, const QString&, const QString&, const QString&) override {}
-};
 
 /// A monitor over an in-memory port whose scanner end answers "MD" from modeAnswers (the last one
 /// repeats; none is a silent scanner) and ignores everything else.
@@ -327,8 +316,8 @@ private Q_SLOTS:
         QCOMPARE(rig.takeCommands().contains(QStringLiteral("KEY09")), row.forced);
         QCOMPARE(rig.state.gSearchHoldStart, row.forced ? 0 : row.holdStart);
         QCOMPARE(rig.display.text("tbfreq"), row.forced && row.keyEntry.isEmpty() ? " SEARCH " : "154.2500");
-        const QString entry = QStringLiteral("%1 %2 154.2500 NFM FORCED").arg(row.holdStart).arg(row.loggedNow);
-        QCOMPARE(rig.log.search, row.loggedNow < 0 ? QStringList{} : QStringList{entry});
+        const QString entry = QStringLiteral("search,%1,%2,154.2500,NFM,FORCED").arg(row.holdStart).arg(row.loggedNow);
+        QCOMPARE(rig.log.lines, row.loggedNow < 0 ? QStringList{} : QStringList{entry});
     }
 
     void pollPacing_waitsForScanDelayUnlessALineWaits_data() {

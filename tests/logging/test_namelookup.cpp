@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "Recorders.h"
 #include "ScriptedPrompter.h"
 #include "link/SerialLink.h"
 #include "logging/NameLookup.h"
@@ -14,13 +15,6 @@
 #include <QTest>
 
 namespace {
-
-class RecordingRemote final : public RemoteEndpoint {
-public:
-    bool isClientConnected() const override { return true; }
-    void sendToClient(const QString& text) override { sent.append(text); }
-    QStringList sent;
-};
 
 // The auxiliary window open, an empty database.
 struct Bench {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "Recorders.h"
 #include "ScriptedPrompter.h"
 #include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
@@ -13,46 +14,6 @@
 #include "monitor/Switches.h"
 
 #include <QStringList>
-
-/// Records every lookup with the state it was asked about.
-class RecordingLookups final : public Lookups {
-public:
-    explicit RecordingLookups(const ScannerState& state)
-        : m_state(state) {}
-    void lookupChannel() override { calls.append(QStringLiteral("channel ") + m_state.gFreqText); }
-    void lookupTalkgroup() override { calls.append(QStringLiteral("talkgroup ") + m_state.gTalkgroupId); }
-    QStringList calls;
-
-private:
-    const ScannerState& m_state;
-};
-
-/// Records every log call as one comma-separated line: kind first, then the arguments.
-class RecordingLog final : public ActivityLog {
-public:
-    void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override {
-        lines.append(
-            QStringList{QStringLiteral("search"), QString::number(start), QString::number(now), freq, mode, kind}.join(
-                QLatin1Char(',')));
-    }
-    void writeScanLog(const QString& chan, const QString& freq, const QString&, const QString& mode,
-                      const QString& tag1, const QString& tag2) override {
-        lines.append(QStringList{QStringLiteral("scan"), chan, freq, mode, tag1, tag2}.join(QLatin1Char(',')));
-    }
-    void writeTrunkLog(const QString& id, const QString& trunkType, const QString& mode, const QString& tag1,
-                       const QString& tag2) override {
-        lines.append(QStringList{QStringLiteral("trunk"), id, trunkType, mode, tag1, tag2}.join(QLatin1Char(',')));
-    }
-    QStringList lines;
-};
-
-class RecordingRemote final : public RemoteEndpoint {
-public:
-    bool isClientConnected() const override { return connected; }
-    void sendToClient(const QString& text) override { sent.append(text); }
-    bool connected = true;
-    QStringList sent;
-};
 
 /**
  * Everything the panel routines and the parser work on, wired together the way the session
