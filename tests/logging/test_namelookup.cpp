@@ -79,24 +79,29 @@ private Q_SLOTS:
 
 void TestNameLookup::channel_looksInTheTableOfItsBank_data() {
     QTest::addColumn<QString>("channelText");
+    QTest::addColumn<int>("channel"); // the number the row is stored under
     QTest::addColumn<int>("bank");
-    QTest::newRow("50 is the last of bank 1") << "50" << 1;
-    QTest::newRow("51 is the first of bank 2") << "51" << 2;
-    QTest::newRow("1000 in bank 20") << "1000" << 20;
-    QTest::newRow("leading blanks and trailing text") << "  051x" << 2;
+    QTest::addColumn<QString>("table");
+    QTest::newRow("50 is the last of bank 1") << "50" << 50 << 1 << "BANK01";
+    QTest::newRow("51 is the first of bank 2") << "51" << 51 << 2 << "BANK02";
+    QTest::newRow("1000 in bank 20") << "1000" << 1000 << 20 << "BANK20";
+    QTest::newRow("leading blanks and trailing text") << "  051x" << 51 << 2 << "BANK02";
 }
 
 void TestNameLookup::channel_looksInTheTableOfItsBank() {
     QFETCH(QString, channelText);
+    QFETCH(int, channel);
     QFETCH(int, bank);
+    QFETCH(QString, table);
     Bench b;
-    const int channel = NameLookup::leadingNumber(channelText);
     // The same channel in every bank table, named after its table: only the bank's own may answer.
-    for (int t = 1; t <= 20; ++t)
-        b.addChannel(LocalDatabase::bankTableName(t), channel, LocalDatabase::bankTableName(t), "tag");
+    for (int t = 1; t <= 20; ++t) {
+        const QString name = QStringLiteral("BANK%1").arg(t, 2, 10, QLatin1Char('0'));
+        b.addChannel(name, channel, name, "tag");
+    }
     b.hearChannel(channelText);
     QCOMPARE(b.state.gBank, bank);
-    QCOMPARE(b.auxText(3), LocalDatabase::bankTableName(bank));
+    QCOMPARE(b.auxText(3), table);
 }
 
 void TestNameLookup::channel_namesGoToAuxAndRemote_onceForTheSameFrequency_data() {
