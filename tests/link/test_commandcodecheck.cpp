@@ -9,6 +9,8 @@
 #include <QTest>
 
 namespace {
+constexpr int kPairWaitMs = 200;
+
 // A scanner that answers "MD" with a scripted text and every other pair with "<pair>=OK", unless told to stay silent.
 struct Rig {
     QTemporaryDir dir;
@@ -26,7 +28,7 @@ struct Rig {
         link.setTransport(transport);
         link.openPort();
         check.setModeTimeoutMs(100);
-        check.setPairWaitMs(200);
+        check.setPairWaitMs(kPairWaitMs);
         QObject::connect(transport, &MemoryTransport::written, transport, [this](const QByteArray& bytes) {
             const QByteArray command = bytes.chopped(1);
             if (command == "MD")
@@ -151,7 +153,10 @@ void TestCommandCodeCheck::stop_keepsWhatWasWrittenAndSendsNoMore() {
     const int done = rig.progress.constLast().at(0).toInt();
     const qsizetype sent = rig.transport->writtenLines().size();
 
-    QTest::qWait(50);
+    // A late answer arrives; nothing may go out, not even when the pair wait would have run out.
+    QSignalSpy written(rig.transport, &MemoryTransport::written);
+    rig.transport->feed("ZZ=OK\r");
+    QVERIFY(!written.wait(3 * kPairWaitMs));
     QCOMPARE(rig.transport->writtenLines().size(), sent);
     QCOMPARE(rig.finished.count(), 0);
     QCOMPARE(rig.logLines().size(), 1 + done);
