@@ -1,5 +1,6 @@
 #include "DemoNames.h"
 
+#include "logging/ChannelToBank.h"
 #include "store/LocalDatabase.h"
 
 #include <QRegularExpression>
@@ -18,7 +19,7 @@ int seed(LocalDatabase& database, const QString& script) {
         if (words.size() < 4 || words.first() != QLatin1String("program"))
             continue;
         const int channel = words.at(1).toInt();
-        const int bank = (channel - 1) / 50 + 1;
+        const int bank = channelToBank(channel);
         const QString table = LocalDatabase::bankTableName(bank);
         bool ok = false;
         const double mhz = words.at(2).toDouble(&ok);
