@@ -2,12 +2,9 @@
 #include "Pro2052Model.h"
 
 #include "SimFrequency.h"
+#include "logging/ChannelToBank.h"
 
 namespace {
-
-bool isTrunkMode(int mode) {
-    return mode >= 8 && mode <= 12;
-}
 
 // The held and released forms of one activity: a hit survives HOLD in search, a call survives
 // HOLD in trunk tracking and in ID scan.
@@ -157,8 +154,7 @@ bool Pro2052Model::beginActivity(const ActivityEvent& event, QStringList& lines)
         if (m_mode != 0 || event.channel < 1 || event.channel > kChannels)
             return false;
         const MemoryChannel& target = channel(event.channel);
-        const int bank = (event.channel - 1) / kChannelsPerBank + 1;
-        if (target.isEmpty() || target.lockout || !m_scanBanks[bank - 1])
+        if (target.isEmpty() || target.lockout || !m_scanBanks[channelToBank(event.channel) - 1])
             return false;
         m_current = event.channel;
         m_running = Running::Stop;

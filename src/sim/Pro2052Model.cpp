@@ -103,7 +103,7 @@ QStringList Pro2052Model::answerQuery(const QString& command, bool* known) {
     if (command == QLatin1String("WI"))
         return {QStringLiteral("WI F  ") + SimFrequency::digits(m_searchSteps)};
     if (command == QLatin1String("DL")) {
-        const bool on = m_mode >= 8 && m_mode <= 12 ? m_trunkDelay : channel(m_current).delay;
+        const bool on = isTrunkMode(m_mode) ? m_trunkDelay : channel(m_current).delay;
         return {on ? QStringLiteral("DLN") : QStringLiteral("DLF")};
     }
     if (command == QLatin1String("DS"))
@@ -245,7 +245,7 @@ QString Pro2052Model::idChannelLine() const {
 int Pro2052Model::modulationSteps() const {
     if (m_mode == 2 || m_mode == 3)
         return m_searchSteps;
-    if (m_mode >= 8 && m_mode <= 12 && m_callSteps > 0)
+    if (isTrunkMode(m_mode) && m_callSteps > 0)
         return m_callSteps;
     return channel(m_current).steps;
 }

@@ -70,6 +70,9 @@ public:
 private:
     enum class Running { None, Stop, Hit, Call };
 
+    /// Trunk tracking, ID scan and their held forms (modes 8 to 12).
+    static bool isTrunkMode(int mode) { return mode >= 8 && mode <= 12; }
+
     QStringList answerQuery(const QString& command, bool* known);
     QStringList answerSetting(const QString& command, bool* known);
     void pressKey(int code, const QString& argument, QStringList& reports);
