@@ -3,7 +3,7 @@
 #include "SimulatedScanner.h"
 
 #include <QStringList>
-#include <cmath>
+#include <algorithm>
 
 ActivityPlayer::ActivityPlayer(SimulatedScanner& model, QObject* parent)
     : QObject(parent)

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcSim, "valdoria.sim")
 
 namespace {
@@ -28,7 +30,7 @@ Simulator::Simulator(std::unique_ptr<SimulatedScanner> model, QObject* parent)
     m_silenceTimer.setSingleShot(true);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] { m_silent = false; });
     connect(m_player, &ActivityPlayer::report, this, &Simulator::send);
-    connect(m_player, &ActivityPlayer::faultRequested, this, &Simulator::onFaultRequested);
+    connect(m_player, &ActivityPlayer::faultRequested, this, &Simulator::injectFault);
     connect(m_player, &ActivityPlayer::note, this, &Simulator::note);
 }
 
@@ -76,8 +78,7 @@ bool Simulator::loadScriptFile(const QString& path, QString* error) {
 }
 
 void Simulator::setTimeScale(double scale) {
-    m_scale = scale > 0.0 ? scale : 1.0;
-    m_player->setTimeScale(m_scale);
+    m_player->setTimeScale(scale > 0.0 ? scale : 1.0);
 }
 
 void Simulator::startActivity() {
@@ -145,7 +146,7 @@ void Simulator::injectFault(Fault fault, double seconds) {
         m_silent = true;
         m_silenceTimer.stop();
         if (seconds > 0.0)
-            m_silenceTimer.start(int(std::max(1.0, seconds * 1000.0 * m_scale)));
+            m_silenceTimer.start(int(std::max(1.0, seconds * 1000.0 * m_player->timeScale())));
         Q_EMIT note(QStringLiteral("fault: silence"));
         break;
     case Fault::Garbage:
@@ -162,10 +163,6 @@ void Simulator::injectFault(Fault fault, double seconds) {
         Q_EMIT hangUp();
         break;
     }
-}
-
-void Simulator::onFaultRequested(Fault fault, double seconds) {
-    injectFault(fault, seconds);
 }
 
 void Simulator::clearFaults() {

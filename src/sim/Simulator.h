@@ -78,13 +78,11 @@ Q_SIGNALS:
 
 private:
     void send(const QStringList& lines);
-    void onFaultRequested(Fault fault, double seconds);
 
     std::unique_ptr<SimulatedScanner> m_model;
     ActivityPlayer* m_player = nullptr;
     QByteArray m_pending;
     QTimer m_silenceTimer;
-    double m_scale = 1.0;
     bool m_silent = false;
     int m_dropNext = 0;
 };
