@@ -68,7 +68,7 @@ FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& fac
     , m_faceplate(faceplate)
     , m_prompter(prompter)
     , m_buildDateText(buildDateText) {
-    m_auxWindow = new AuxDisplayWindow(session.aux(), session.state().gAppTitle, &faceplate);
+    m_auxWindow = std::make_unique<AuxDisplayWindow>(session.aux(), session.state().gAppTitle, &faceplate);
     Pro2052Faceplate* window = &faceplate;
     connect(window, &Pro2052Faceplate::keyClicked, this, &FaceplateController::onKeyClicked);
     connect(window, &Pro2052Faceplate::menuTriggered, this, &FaceplateController::onMenu);

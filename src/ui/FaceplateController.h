@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class AboutWindow;
 class AuxDisplayWindow;
 class Pro2052Faceplate;
@@ -43,7 +45,8 @@ private:
     Pro2052Faceplate& m_faceplate;
     Prompter& m_prompter;
     QString m_buildDateText;
-    AuxDisplayWindow* m_auxWindow = nullptr;
+    /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.
+    std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
     QPointer<RangeSearchPlaceholder> m_rangeSearch;
 };

@@ -12,6 +12,7 @@
 #include "session/Session.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -129,6 +130,18 @@ private Q_SLOTS:
         entry->trigger();
         QCOMPARE(m_prompter->count(QStringLiteral("inform")), 1);
         QVERIFY(m_prompter->calls().last().text.contains(QStringLiteral("Backup Scanner to PC")));
+    }
+
+    void auxWindow_goesWithTheController() {
+        const auto auxWindows = [] {
+            int count = 0;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                count += w->objectName() == QLatin1String("frmAuxDisplay");
+            return count;
+        };
+        QCOMPARE(auxWindows(), 1);
+        m_controller.reset();
+        QCOMPARE(auxWindows(), 0);
     }
 
     void fileExit_asksToQuit() {
