@@ -2,6 +2,7 @@
 
 #include "AboutWindow.h"
 #include "AuxDisplayWindow.h"
+#include "FaceplateMenus.h"
 #include "Pro2052Faceplate.h"
 #include "Prompter.h"
 #include "RangeSearchPlaceholder.h"
@@ -16,11 +17,13 @@
 #include "session/Session.h"
 #include "shell/StartupInfo.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QSet>
 
 namespace {
 
@@ -45,18 +48,13 @@ const QHash<QString, Button>& buttonsByName() {
     return table;
 }
 
-// Menu entries whose windows come with later versions, with the captions the operator sees.
-const QHash<QString, QString>& laterEntries() {
-    static const QHash<QString, QString> table{
-        {QStringLiteral("EditBanks"), QStringLiteral("Edit Channel Banks")},
-        {QStringLiteral("EditTalkGroups"), QStringLiteral("Edit Talkgroups")},
-        {QStringLiteral("TrunkType"), QStringLiteral("Edit TrunkType")},
-        {QStringLiteral("GetRemoteFreqs"), QStringLiteral("Connect to OrvFreqs")},
-        {QStringLiteral("Backup"), QStringLiteral("Backup Scanner to PC")},
-        {QStringLiteral("Restore"), QStringLiteral("Restore PC to Scanner")},
-        {QStringLiteral("SetTrunkedBankType"), QStringLiteral("Set Trunked Bank Type")},
-    };
-    return table;
+// Menu entries whose windows come with later versions; the message names them by their captions.
+const QSet<QString>& laterEntries() {
+    static const QSet<QString> names{
+        QStringLiteral("EditBanks"),         QStringLiteral("EditTalkGroups"), QStringLiteral("TrunkType"),
+        QStringLiteral("GetRemoteFreqs"),    QStringLiteral("Backup"),         QStringLiteral("Restore"),
+        QStringLiteral("SetTrunkedBankType")};
+    return names;
 }
 
 } // namespace
@@ -144,7 +142,7 @@ void FaceplateController::onMenu(const QString& entry) {
     } else if (entry == QLatin1String("CHECKCODES")) {
         session.runCommandCheck();
     } else if (laterEntries().contains(entry)) {
-        notYetAvailable(laterEntries().value(entry));
+        notYetAvailable(m_faceplate.menus()->action(entry)->text().remove(QLatin1Char('&')));
     }
 }
 

@@ -124,12 +124,33 @@ private Q_SLOTS:
         QVERIFY(!entry->isChecked());
     }
 
+    void laterFeature_saysSo_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("edit banks") << "EditBanks"
+                                    << "\"Edit Channel Banks\"";
+        QTest::newRow("edit talkgroups") << "EditTalkGroups"
+                                         << "\"Edit Talkgroups\"";
+        QTest::newRow("trunk type") << "TrunkType"
+                                    << "\"Edit TrunkType\"";
+        QTest::newRow("online search") << "GetRemoteFreqs"
+                                       << "\"Connect to OrvFreqs\"";
+        QTest::newRow("backup") << "Backup"
+                                << "\"Backup Scanner to PC\"";
+        QTest::newRow("restore") << "Restore"
+                                 << "\"Restore PC to Scanner\"";
+        QTest::newRow("trunked bank type") << "SetTrunkedBankType"
+                                           << "\"Set Trunked Bank Type\"";
+    }
+
     void laterFeature_saysSo() {
-        auto* entry = m_window->findChild<QAction*>(QStringLiteral("Backup"));
-        QVERIFY(entry);
-        entry->trigger();
+        QFETCH(QString, entry);
+        QFETCH(QString, caption);
+        auto* action = m_window->findChild<QAction*>(entry);
+        QVERIFY(action);
+        action->trigger();
         QCOMPARE(m_prompter->count(QStringLiteral("inform")), 1);
-        QVERIFY(m_prompter->calls().last().text.contains(QStringLiteral("Backup Scanner to PC")));
+        QVERIFY2(m_prompter->calls().last().text.contains(caption), qPrintable(m_prompter->calls().last().text));
     }
 
     void auxWindow_goesWithTheController() {
