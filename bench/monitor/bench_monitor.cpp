@@ -1,7 +1,7 @@
 // Idle CPU of the running monitor, and the delay from a reply line's last byte to the display.
 #include "Clock.h"
-#include "Prompter.h"
 #include "PtyHost.h"
+#include "SilentPrompter.h"
 #include "Simulator.h"
 #include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
@@ -26,15 +26,6 @@
 #include <vector>
 
 namespace {
-
-/// Nobody answers: a benchmark has no operator.
-class SilentPrompter final : public Prompter {
-public:
-    void askText(const QString&, const QString&, const QString&, std::function<void(std::optional<QString>)>) override {
-    }
-    void inform(const QString&, const QString&, Icon, std::function<void()>) override {}
-    void confirm(const QString&, const QString&, Icon, std::function<void(bool)>) override {}
-};
 
 double processCpuSeconds() {
     timespec ts{};

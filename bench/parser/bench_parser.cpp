@@ -1,7 +1,7 @@
 // Feeds a realistic mix of PRO-2052 reply lines through the status parser and prints how many
 // lines per second it reads. Usage: bench_parser [lines]
 #include "Clock.h"
-#include "Prompter.h"
+#include "SilentPrompter.h"
 #include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
 #include "monitor/DisplayModel.h"
@@ -18,14 +18,6 @@
 #include <utility>
 
 namespace {
-class SilentPrompter final : public Prompter {
-public:
-    void askText(const QString&, const QString&, const QString&, std::function<void(std::optional<QString>)>) override {
-    }
-    void inform(const QString&, const QString&, Icon, std::function<void()>) override {}
-    void confirm(const QString&, const QString&, Icon, std::function<void(bool)>) override {}
-};
-
 // One scan stop, a search hit and a trunked call, as the scanner sends them.
 const QList<std::pair<quint8, QString>>& replyMix() {
     static const QList<std::pair<quint8, QString>> mix = {
