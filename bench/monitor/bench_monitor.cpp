@@ -75,7 +75,7 @@ struct Bench {
             transportName = QStringLiteral("MemoryTransport (no pseudo-terminal)");
         }
         monitor.start();
-        waitUntil([this] { return monitor.poll().isRunning(); });
+        waitForFirstPass();
         // Let the start-up queries be answered and parsed, then silence the scanner.
         runFor(500);
         simulator.injectFault(Simulator::Fault::Silence, 0.0);
@@ -90,14 +90,10 @@ struct Bench {
             Q_EMIT simulator.output(line);
     }
 
-    static void waitUntil(const std::function<bool()>& done) {
+    // The poll cycle is running once it has finished a pass; woken by that, not by polling.
+    void waitForFirstPass() {
         QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (done())
-                loop.quit();
-        });
-        poll.start(1);
+        QObject::connect(&monitor.poll(), &PollCycle::passDone, &loop, &QEventLoop::quit);
         loop.exec();
     }
     static void runFor(int ms);
