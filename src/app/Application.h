@@ -19,7 +19,6 @@ struct AppOptions {
     QString device;
     QString dataDir;
     QString model = QStringLiteral("pro2052");
-    bool modelGiven = false;
     bool simulate = false;
     QString simulateModel = QStringLiteral("pro2052");
     quint16 remotePort = 5757;
