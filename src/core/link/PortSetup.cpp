@@ -4,6 +4,7 @@
 #include "SerialLink.h"
 #include "SerialTransport.h"
 #include "Settings.h"
+#include "TextNumbers.h"
 #include "Transport.h"
 #include "monitor/ScannerState.h"
 #include "monitor/Switches.h"
@@ -39,15 +40,6 @@ bool PortSetup::isValidSpeed(const QString& speed) {
     static const QStringList speeds{QStringLiteral("19200"), QStringLiteral("9600"), QStringLiteral("4800"),
                                     QStringLiteral("2400")};
     return speeds.contains(speed);
-}
-
-int PortSetup::leadingNumber(const QString& text) {
-    const QString t = text.trimmed();
-    int value = 0;
-    // Five digits are plenty for a port number and keep the sum far from overflowing.
-    for (qsizetype i = 0; i < t.size() && i < 5 && t.at(i).isDigit(); ++i)
-        value = value * 10 + t.at(i).digitValue();
-    return value;
 }
 
 QString PortSetup::device() const {
@@ -86,7 +78,7 @@ void PortSetup::start(const QString& devicePath, bool rememberDevice) {
     }
     m_state.gComSpeed.clear();
 
-    const int storedPort = leadingNumber(m_settings.comPort());
+    const int storedPort = TextNumbers::leadingInt(m_settings.comPort());
     if (!m_devicePath.isEmpty()) {
         // A device path needs no questions: it names the port, and the speed falls back to 19200.
         if (isValidPort(storedPort))
@@ -108,7 +100,7 @@ void PortSetup::start(const QString& devicePath, bool rememberDevice) {
 
 void PortSetup::askStartPort() {
     ask(kPortTitle, kPortPrompt, QStringLiteral("2"), [this](const QString& answer) {
-        const int port = leadingNumber(answer);
+        const int port = TextNumbers::leadingInt(answer);
         if (!isValidPort(port)) {
             askStartPort();
             return;
@@ -170,7 +162,7 @@ void PortSetup::askMenuPort(bool again) {
             return;
         }
         // The first answer is read as a number; a repeated question takes its first character.
-        const int port = again ? leadingNumber(answer.left(1)) : leadingNumber(answer);
+        const int port = again ? TextNumbers::leadingInt(answer.left(1)) : TextNumbers::leadingInt(answer);
         if (!isValidPort(port)) {
             askMenuPort(true);
             return;

@@ -54,8 +54,6 @@ public:
 
     /// One of the four line speeds "19200", "9600", "4800", "2400".
     static bool isValidSpeed(const QString& speed);
-    /// The whole number at the start of an answer (" 3" gives 3, "3x" gives 3, "x" gives 0).
-    static int leadingNumber(const QString& text);
 
 Q_SIGNALS:
     void statusLine(const QString& text);

@@ -1,5 +1,7 @@
 #include "NameLookup.h"
 
+#include "TextNumbers.h"
+
 #include "ChannelToBank.h"
 #include "Clock.h"
 #include "monitor/DisplayModel.h"
@@ -33,25 +35,6 @@ QString talkgroupLine(const QString& id) {
 NameLookup::NameLookup(MonitorContext& context)
     : m_ctx(context) {}
 
-int NameLookup::leadingNumber(const QString& text) {
-    int i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    qint64 value = 0;
-    for (; i < text.size() && text.at(i).isDigit(); ++i) {
-        value = value * 10 + text.at(i).digitValue();
-        // Anything this large is no channel; stop before it overflows.
-        if (value > std::numeric_limits<int>::max())
-            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 void NameLookup::setAux(int field, const QString& text) {
     m_ctx.aux.setText(kAuxArray, field, text);
 }
@@ -79,7 +62,7 @@ void NameLookup::lookupChannel() {
         setAux(1, freqLine);
     }
 
-    const int channel = leadingNumber(s.gChannelText);
+    const int channel = TextNumbers::leadingInt(s.gChannelText);
     s.gChannel = channel >= std::numeric_limits<qint16>::min() && channel <= std::numeric_limits<qint16>::max()
                      ? static_cast<qint16>(channel)
                      : 0;

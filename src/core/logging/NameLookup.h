@@ -23,9 +23,6 @@ public:
     void lookupChannel() override;
     void lookupTalkgroup() override;
 
-    /// The integer part of the leading decimal number of a text; 0 when it has none.
-    static int leadingNumber(const QString& text);
-
 private:
     void setAux(int field, const QString& text);
     void sendAux(int field);

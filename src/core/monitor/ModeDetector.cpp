@@ -7,6 +7,7 @@
 #include "Panel.h"
 #include "Prompter.h"
 #include "ScannerState.h"
+#include "TextNumbers.h"
 #include "link/Commands.h"
 #include "link/SerialLink.h"
 
@@ -31,12 +32,8 @@ std::optional<int> ModeDetector::modeNumber(const QString& reply) {
     if (at < 0)
         return std::nullopt;
     const QString digits = reply.mid(at + 2, 2).trimmed();
-    if (digits.isEmpty())
+    if (!TextNumbers::isAllDigits(digits))
         return std::nullopt;
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    }
     return digits.toInt();
 }
 

@@ -10,11 +10,9 @@
 #include "ScannerState.h"
 #include "StatusParser.h"
 #include "Switches.h"
+#include "TextNumbers.h"
 #include "link/Commands.h"
 #include "link/SerialLink.h"
-
-#include <QLocale>
-#include <QRegularExpression>
 
 namespace {
 constexpr int kSecondsPerDay = 86400;
@@ -182,24 +180,16 @@ int PollCycle::dwellSeconds(int dwell) {
     return kSeconds[dwell - 1];
 }
 
-double PollCycle::leadingNumber(const QString& text) {
-    static const QRegularExpression number(QStringLiteral("^\\s*(\\d+\\.?\\d*|\\.\\d+)"));
-    const QRegularExpressionMatch m = number.match(text);
-    if (!m.hasMatch())
-        return 0.0;
-    return QLocale::c().toDouble(m.captured(0).trimmed());
-}
-
 void PollCycle::searchRange(const QString& low, const QString& high, int dwell, int unused) {
     Q_UNUSED(unused);
     ScannerState& s = m_ctx.state;
     SerialLink& link = m_ctx.link;
     s.gSearchHoldLimit = qint16(dwellSeconds(dwell));
     link.sendToScanner(Commands::QuickOn);
-    const double lowMhz = leadingNumber(low);
+    const double lowMhz = TextNumbers::leadingValue(low);
     s.gFreqText = Commands::frequencyPattern(lowMhz);
     link.sendToScanner(Commands::lowerLimit(lowMhz));
-    const double highMhz = leadingNumber(high);
+    const double highMhz = TextNumbers::leadingValue(high);
     s.gFreqText = Commands::frequencyPattern(highMhz);
     link.sendToScanner(Commands::upperLimit(highMhz));
     link.sendToScanner(Commands::key(Commands::Key::Search));

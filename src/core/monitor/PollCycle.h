@@ -51,8 +51,6 @@ public:
     void searchRange(const QString& low, const QString& high, int dwell, int unused = 0);
     /// The hold limit in seconds for a dwell choice.
     static int dwellSeconds(int dwell);
-    /// A limit as typed, read the way a plain number reader does: the leading number, 0 when none.
-    static double leadingNumber(const QString& text);
 
     /// Called at the start of every pass to refresh the link lamps.
     void setLampRefresh(std::function<void()> refresh) { m_lampRefresh = std::move(refresh); }

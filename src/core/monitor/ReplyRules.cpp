@@ -1,18 +1,10 @@
 #include "ReplyRules.h"
 
+#include "TextNumbers.h"
+
 #include <QStringList>
 
 namespace {
-bool allDigits(const QString& text) {
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
-
 // The first position from first to last whose character is not "0"; a position past the end of
 // the line reads as empty text, which is not "0", so it counts as found.
 std::optional<int> firstNonZero(const ReplyText& reply, int first, int last) {
@@ -34,14 +26,14 @@ QString ReplyRules::channelWholeMegahertz(const ReplyText& reply) {
 
 QString ReplyRules::channelFrequency(const ReplyText& reply, bool padFraction) {
     QString fraction = reply.mid(11, 4);
-    if (padFraction && allDigits(fraction))
+    if (padFraction && TextNumbers::isAllDigits(fraction))
         fraction = fraction.rightJustified(4, QLatin1Char('0'));
     return channelWholeMegahertz(reply) + QLatin1Char('.') + fraction;
 }
 
 QString ReplyRules::shortFractionFrequency(const ReplyText& reply) {
     const QString last = reply.at(14);
-    const bool lastIsNonZeroDigit = allDigits(last) && last != QLatin1String("0");
+    const bool lastIsNonZeroDigit = TextNumbers::isAllDigits(last) && last != QLatin1String("0");
     return channelWholeMegahertz(reply) + QLatin1Char('.') + reply.mid(11, lastIsNonZeroDigit ? 4 : 3);
 }
 
