@@ -47,24 +47,6 @@ QString Settings::comDevice() const {
 void Settings::setComDevice(const QString& device) {
     setValue(QStringLiteral("Com_Device"), device);
 }
-QString Settings::lowSearch() const {
-    return value(QStringLiteral("Low_Search"));
-}
-void Settings::setLowSearch(const QString& v) {
-    setValue(QStringLiteral("Low_Search"), v);
-}
-QString Settings::hiSearch() const {
-    return value(QStringLiteral("Hi_Search"));
-}
-void Settings::setHiSearch(const QString& v) {
-    setValue(QStringLiteral("Hi_Search"), v);
-}
-QString Settings::dwellTime() const {
-    return value(QStringLiteral("DwellTime"));
-}
-void Settings::setDwellTime(const QString& v) {
-    setValue(QStringLiteral("DwellTime"), v);
-}
 QString Settings::model() const {
     return value(QStringLiteral("Model"), QStringLiteral("pro2052"));
 }
@@ -74,12 +56,6 @@ void Settings::setModel(const QString& v) {
 QString Settings::remoteAddress() const {
     return value(QStringLiteral("Remote_Address"), QStringLiteral("any"));
 }
-void Settings::setRemoteAddress(const QString& v) {
-    setValue(QStringLiteral("Remote_Address"), v);
-}
 QString Settings::pellwickPath() const {
     return value(QStringLiteral("Pellwick_Path"));
-}
-void Settings::setPellwickPath(const QString& v) {
-    setValue(QStringLiteral("Pellwick_Path"), v);
 }

@@ -31,23 +31,13 @@ public:
     QString comDevice() const;
     void setComDevice(const QString& device);
 
-    /// Range search: "Low_Search", "Hi_Search", "DwellTime".
-    QString lowSearch() const;
-    void setLowSearch(const QString& value);
-    QString hiSearch() const;
-    void setHiSearch(const QString& value);
-    QString dwellTime() const;
-    void setDwellTime(const QString& value);
-
     /// "Model": "pro2052" or "bc780xlt", the faceplate chosen last.
     QString model() const;
     void setModel(const QString& model);
     /// "Remote_Address": the address the TCP host listens on ("any" or "localhost"); "any" by default.
     QString remoteAddress() const;
-    void setRemoteAddress(const QString& address);
     /// "Pellwick_Path": the companion program; empty when not installed.
     QString pellwickPath() const;
-    void setPellwickPath(const QString& path);
 
     QString value(const QString& key, const QString& fallback = {}) const;
     void setValue(const QString& key, const QString& value);

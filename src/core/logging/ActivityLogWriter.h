@@ -26,9 +26,6 @@ public:
     ActivityLogWriter(const QString& appFolder, Switches& switches, Clock& clock,
                       const QLocale& locale = QLocale::system());
 
-    QString appFolder() const { return m_appFolder; }
-    void setAppFolder(const QString& folder) { m_appFolder = folder; }
-
     void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override;
     void writeScanLog(const QString& chan, const QString& freq, const QString& heard, const QString& mode,
                       const QString& tag1, const QString& tag2) override;

@@ -147,7 +147,6 @@ void TcpHost::closeClient() {
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState)
         socket->deleteLater();
-    Q_EMIT clientDisconnected();
 }
 
 void TcpHost::onClientReadyRead() {
@@ -258,7 +257,6 @@ void TcpHost::onCommandMessage(const QString& text) {
     m_link.sendToScanner(command);
     m_state.gLastSent = command;
     m_state.gTcpIn.clear();
-    Q_EMIT commandRelayed(command);
 }
 
 void TcpHost::announce(const QString& text) {

@@ -80,10 +80,6 @@ Q_SIGNALS:
     /// The port could not be listened on; the text names the port and the reason.
     void listenFailed(const QString& text);
     void clientConnected(const QString& address, quint16 port);
-    /// The client went away: it sent "QUIT", dropped, or was replaced by a new one.
-    void clientDisconnected();
-    /// A "CMD:" message was handed to the scanner link.
-    void commandRelayed(const QString& command);
     /// Received bytes were thrown away because a message grew past kMaxMessageBytes.
     void inputDiscarded(int bytes);
 

@@ -65,8 +65,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     connect(m_portSetup.get(), &PortSetup::modeDetectionRequested, m_monitor.get(), &Monitor::checkMode);
     connect(m_portSetup.get(), &PortSetup::startupFinished, this, [this] {
         m_lamps->refresh();
-        m_state.gMode = ModeCode::Undetermined;
-        m_monitor->checkMode();
+        m_monitor->start();
     });
     connect(m_link.get(), &SerialLink::rxBufferChanged, this, [this](const QString& buffer) {
         if (m_display->isVisible(QStringLiteral("Text1")))

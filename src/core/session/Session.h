@@ -77,7 +77,6 @@ public:
     Monitor& monitor() { return *m_monitor; }
     TcpHost& remote() { return *m_remote; }
     LocalDatabase& database() { return *m_database; }
-    CommandCodeCheck& commandCheck() { return *m_commandCheck; }
     MonitorContext& context() { return *m_context; }
 
     /// The command-code check (CHECKCODES): the monitor stays idle while it runs.

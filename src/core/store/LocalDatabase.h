@@ -69,8 +69,6 @@ public:
     /// Opens the connection if it is not open. True when the database can be used.
     bool open();
     bool isOpen() const { return m_open; }
-    /// True once opening has failed; the operator has been told and no further attempt is made.
-    bool hasFailed() const { return m_failed; }
     /// The connection, for callers that need the driver itself (table-bound models). Opens on demand.
     QSqlDatabase database();
 
