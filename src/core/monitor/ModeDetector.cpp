@@ -181,11 +181,6 @@ void ModeDetector::finish(int mode) {
 void ModeDetector::layOutDisplay(int mode) {
     DisplayModel& d = m_ctx.display;
     ScannerState& s = m_ctx.state;
-    const auto clearAll = [this] {
-        m_panel.clearPanel();
-        m_panel.clearBankMarkers();
-        m_panel.clearBankDigits();
-    };
     switch (mode) {
     case 0:
         m_panel.showScanPanel();
@@ -201,7 +196,7 @@ void ModeDetector::layOutDisplay(int mode) {
         s.gModeName = QStringLiteral("SEARCH");
         break;
     case 3:
-        clearAll();
+        clearDisplay();
         d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
         d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
         s.gModeName = QStringLiteral("SEARCH");
@@ -218,26 +213,26 @@ void ModeDetector::layOutDisplay(int mode) {
         break;
     case 8:
     case 9:
-        clearAll();
+        clearDisplay();
         m_panel.showTrunkPanel();
         d.setText(QStringLiteral("tbfreq"), QStringLiteral(" TRUNK "));
         s.gModeName = mode == 8 ? QStringLiteral("PICKTRUNK") : QStringLiteral("TRUNK");
         break;
     case 10:
-        clearAll();
+        clearDisplay();
         m_panel.showIdHoldPanel();
         d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
         d.setText(QStringLiteral("tbfreq"), QStringLiteral(" TRUNK "));
         s.gModeName = QStringLiteral("TRUNK");
         break;
     case 11:
-        clearAll();
+        clearDisplay();
         m_panel.showIdScanPanel();
         d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id SCAN"));
         s.gModeName = QStringLiteral("TRUNKSCAN");
         break;
     case 12:
-        clearAll();
+        clearDisplay();
         m_panel.showIdHoldPanel();
         d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id HOLD"));
         s.gModeName = QStringLiteral("TRUNKHOLD");
@@ -310,9 +305,7 @@ void ModeDetector::enterNewMode(int mode) {
         break;
     case 11:
     case 12:
-        m_panel.clearPanel();
-        m_panel.clearBankMarkers();
-        m_panel.clearBankDigits();
+        clearDisplay();
         if (mode == 11) {
             m_panel.showIdScanPanel();
             d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id SCAN"));

@@ -74,6 +74,8 @@ private:
     void finish(int mode);
     void layOutDisplay(int mode);
     void enterNewMode(int mode);
+    /// ClearPanel, then the bank digits and markers (they are separate fields, so the order of the
+    /// last two does not show).
     void clearDisplay();
 
     MonitorContext& m_ctx;
