@@ -123,22 +123,17 @@ void StatusParser::clearModulation() {
         setText("tbModMode", QString());
 }
 
-void StatusParser::showLockoutAndPriority(const ReplyText& reply) {
-    const QString lockout = reply.at(23);
-    if (lockout == QLatin1String("N"))
-        setText("tbLOCKOUT", QStringLiteral("L/O"));
-    else if (lockout == QLatin1String("F"))
-        setText("tbLOCKOUT", QString());
-    else
-        setText("tbLOCKOUT", QStringLiteral("ERR"));
+QString StatusParser::flagText(const QString& flag, const QString& onText) {
+    if (flag == QLatin1String("N"))
+        return onText;
+    if (flag == QLatin1String("F"))
+        return QString();
+    return QStringLiteral("ERR");
+}
 
-    const QString priority = reply.at(29);
-    if (priority == QLatin1String("N"))
-        setText("tbPRI", QStringLiteral("PRI"));
-    else if (priority == QLatin1String("F"))
-        setText("tbPRI", QString());
-    else
-        setText("tbPRI", QStringLiteral("ERR"));
+void StatusParser::showLockoutAndPriority(const ReplyText& reply) {
+    setText("tbLOCKOUT", flagText(reply.at(23), QStringLiteral("L/O")));
+    setText("tbPRI", flagText(reply.at(29), QStringLiteral("PRI")));
 }
 
 void StatusParser::showSwitchReply(const ReplyText& reply, const QString& delayText) {

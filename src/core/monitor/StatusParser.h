@@ -57,6 +57,14 @@ private:
     /// Puts a talkgroup ID into gTalkgroupId and on the main line unless digits are being typed.
     void showTalkgroup(const QString& id);
     void showIdTrunkType(const ReplyText& reply);
+    /// The ID bank of an "IC" reply becomes gIdBank and is shown as the one being received.
+    void showIdBankActive(const ReplyText& reply);
+    /// "IS" and "TB" replies of the ID modes; true when the reply was one of them.
+    bool showIdLists(const ReplyText& reply);
+    /// A new ID bank: the display is blanked and the mode's picture drawn again.
+    void redrawIdPanel(void (Panel::*showPanel)());
+    /// A channel flag: "N" shows onText, "F" nothing, anything else "ERR".
+    static QString flagText(const QString& flag, const QString& onText);
 
     MonitorContext& m_ctx;
     Panel& m_panel;

@@ -117,14 +117,8 @@ void StatusParser::parseManual(const ReplyText& reply) {
     if (typing) {
         setText("tbfreq", s.gKeyEntry);
     } else {
-        const QString digits = reply.mid(2, 3);
-        if (digits == QLatin1String("000")) {
-            s.gChannelText = QStringLiteral("1000");
-            setText("tbChan", s.gChannelText);
-        } else {
-            s.gChannelText = digits;
-            setText("tbChan", withoutLeadingZeros(digits));
-        }
+        s.gChannelText = channelFromReply(reply);
+        setText("tbChan", withoutLeadingZeros(s.gChannelText));
     }
 
     s.gFreqText = ReplyRules::channelFrequency(reply);
@@ -139,13 +133,7 @@ void StatusParser::parseManual(const ReplyText& reply) {
         m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
     }
 
-    const QString delay = reply.at(20);
-    if (delay == QLatin1String("N"))
-        setText("tbDELAY", isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
-    else if (delay == QLatin1String("F"))
-        setText("tbDELAY", QString());
-    else
-        setText("tbDELAY", QStringLiteral("ERR"));
+    setText("tbDELAY", flagText(reply.at(20), isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY")));
     showLockoutAndPriority(reply);
 
     if (m_ctx.aux.windowVisible())

@@ -119,6 +119,31 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
     sendEach({"RM", "TB", "DL"});
 }
 
+void StatusParser::showIdBankActive(const ReplyText& reply) {
+    if (reply.code(4) >= 0)
+        m_ctx.state.gIdBank = qint16(reply.code(4) - 64);
+    m_panel.showBankActive(m_ctx.state.gIdBank);
+}
+
+bool StatusParser::showIdLists(const ReplyText& reply) {
+    if (reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+        return true;
+    }
+    if (reply.startsWith("TB")) {
+        showIdTrunkType(reply);
+        return true;
+    }
+    return false;
+}
+
+void StatusParser::redrawIdPanel(void (Panel::*showPanel)()) {
+    m_panel.clearPanel();
+    m_panel.clearBankDigits();
+    m_panel.clearBankMarkers();
+    (m_panel.*showPanel)();
+}
+
 void StatusParser::parseIdScan(const ReplyText& reply) {
     ScannerState& s = m_ctx.state;
 
@@ -127,20 +152,12 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
         return;
     }
     if (reply.startsWith("IC")) {
-        if (reply.code(4) >= 0)
-            s.gIdBank = qint16(reply.code(4) - 64);
-        m_panel.showBankActive(s.gIdBank);
+        showIdBankActive(reply);
         setText("tbChan", reply.mid(5, 2));
         return;
     }
-    if (reply.startsWith("IS")) {
-        m_panel.showBankList(reply.from(4));
+    if (showIdLists(reply))
         return;
-    }
-    if (reply.startsWith("TB")) {
-        showIdTrunkType(reply);
-        return;
-    }
     if (!reply.startsWith("ID"))
         return;
 
@@ -158,12 +175,8 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
 
     send("IC");
     clearModulation();
-    if (trackIdBank(reply)) {
-        m_panel.clearPanel();
-        m_panel.clearBankDigits();
-        m_panel.clearBankMarkers();
-        m_panel.showIdScanPanel();
-    }
+    if (trackIdBank(reply))
+        redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
@@ -178,9 +191,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         return;
     }
     if (reply.startsWith("IC")) {
-        if (reply.code(4) >= 0)
-            s.gIdBank = qint16(reply.code(4) - 64);
-        m_panel.showBankActive(s.gIdBank);
+        showIdBankActive(reply);
         // The tenth channel of an ID bank comes as a lone "0".
         const QString chan = reply.mid(5, 2);
         setText("tbChan", chan == QLatin1String("0") ? QStringLiteral("10") : chan);
@@ -188,14 +199,8 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         send("IS");
         return;
     }
-    if (reply.startsWith("IS")) {
-        m_panel.showBankList(reply.from(4));
+    if (showIdLists(reply))
         return;
-    }
-    if (reply.startsWith("TB")) {
-        showIdTrunkType(reply);
-        return;
-    }
     if (!reply.startsWith("ID"))
         return;
 
@@ -207,12 +212,8 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     }
 
     clearModulation();
-    if (trackIdBank(reply)) {
-        m_panel.clearPanel();
-        m_panel.clearBankDigits();
-        m_panel.clearBankMarkers();
-        m_panel.showIdHoldPanel();
-    }
+    if (trackIdBank(reply))
+        redrawIdPanel(&Panel::showIdHoldPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
