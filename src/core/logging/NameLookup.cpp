@@ -40,7 +40,11 @@ void NameLookup::setAux(int field, const QString& text) {
 }
 
 void NameLookup::sendAux(int field) {
-    m_ctx.state.gRemoteOut = QStringLiteral("AUX") + QString::number(field) + m_ctx.aux.text(kAuxArray, field);
+    sendAuxLine(field, m_ctx.aux.text(kAuxArray, field));
+}
+
+void NameLookup::sendAuxLine(int field, const QString& text) {
+    m_ctx.state.gRemoteOut = QStringLiteral("AUX") + QString::number(field) + text;
     notifyRemote(m_ctx.state, m_ctx.remote);
 }
 
@@ -68,7 +72,7 @@ void NameLookup::lookupChannel() {
                      : 0;
     s.gBank = static_cast<qint16>(channelToBank(s.gChannel));
     s.gBankText = QString::number(s.gBank);
-    s.gBankTable = (s.gBank < 10 ? QStringLiteral("BANK0") : QStringLiteral("BANK")) + s.gBankText;
+    s.gBankTable = LocalDatabase::bankTableName(s.gBank);
     // A channel outside 1 to 1000 has no bank table to look in.
     if (s.gBank == 0 || !s.gDb)
         return;
@@ -94,13 +98,11 @@ void NameLookup::lookupChannel() {
         // A tag without a value leaves the scanner's own line as it was.
         if (!company.isEmpty()) {
             setFaceplateLine(DisplayModel::element(kAuxArray, 3), company);
-            s.gRemoteOut = QStringLiteral("AUX3") + company;
-            notifyRemote(s, m_ctx.remote);
+            sendAuxLine(3, company);
         }
         if (!tag.isEmpty()) {
             setFaceplateLine(DisplayModel::element(kAuxArray, 4), tag);
-            s.gRemoteOut = QStringLiteral("AUX4") + tag;
-            notifyRemote(s, m_ctx.remote);
+            sendAuxLine(4, tag);
         }
     }
 }
@@ -157,13 +159,8 @@ void NameLookup::lookupTalkgroupBc() {
     if (id.isEmpty())
         return;
     setFaceplateLine(QStringLiteral("tbTONES"), id);
-    const TalkgroupRow row{id,
-                           kUnknown,
-                           kUnknown,
-                           kAddedBy,
-                           QVariant(QString(QLatin1String(""))),
-                           m_ctx.clock.date(),
-                           m_ctx.clock.timeOfDay()};
+    const TalkgroupRow row{
+        id, kUnknown, kUnknown, kAddedBy, QVariant(QStringLiteral("")), m_ctx.clock.date(), m_ctx.clock.timeOfDay()};
     if (!s.gDb->addTalkgroup(row))
         return;
     setFaceplateLine(line3, kUnknown);

@@ -26,6 +26,8 @@ public:
 private:
     void setAux(int field, const QString& text);
     void sendAux(int field);
+    /// Sends "AUX" + field + text to the remote client.
+    void sendAuxLine(int field, const QString& text);
     void setFaceplateLine(const QString& name, const QString& text);
     void lookupTalkgroupPro();
     void lookupTalkgroupBc();

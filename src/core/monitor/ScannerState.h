@@ -99,7 +99,7 @@ struct ScannerState {
     qint16 gChannel = 0;
     QString gBankText;
     qint16 gBank = 0;
-    QString gBankTable;
+    QString gBankTable; ///< BANK01 to BANK20; empty for a channel outside 1 to 1000
     QString gTalkgroupId;
 
     // Parsers

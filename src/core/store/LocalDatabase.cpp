@@ -78,10 +78,16 @@ const QList<Table>& schema() {
     return tables;
 }
 
+// "[CHANNEL]" means CHANNEL.
+QString bareName(const QString& name) {
+    const QString trimmed = name.trimmed();
+    if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')))
+        return trimmed.mid(1, trimmed.size() - 2);
+    return trimmed;
+}
+
 const Table* findTable(const QString& name) {
-    QString bare = name.trimmed();
-    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
-        bare = bare.mid(1, bare.size() - 2);
+    const QString bare = bareName(name);
     for (const Table& t : schema()) {
         if (t.name.compare(bare, Qt::CaseInsensitive) == 0)
             return &t;
@@ -149,9 +155,7 @@ QString LocalDatabase::knownColumn(const QString& table, const QString& column) 
     const Table* t = findTable(table);
     if (!t)
         return {};
-    QString bare = column.trimmed();
-    if (bare.startsWith(QLatin1Char('[')) && bare.endsWith(QLatin1Char(']')))
-        bare = bare.mid(1, bare.size() - 2);
+    const QString bare = bareName(column);
     for (const Column& c : t->columns) {
         const QString name = QLatin1String(c.name);
         if (name.compare(bare, Qt::CaseInsensitive) == 0)
@@ -397,15 +401,15 @@ RowLookup LocalDatabase::findBankChannel(int bank, int channel) {
     const QString table = bankTableName(bank);
     if (table.isEmpty())
         return {};
-    const auto rows =
-        select(QStringLiteral("SELECT * FROM %1 WHERE \"CHANNEL\" = ? LIMIT 1").arg(quoted(table)), {channel});
-    if (!rows)
-        return {};
-    return {true, rows->isEmpty() ? std::nullopt : std::optional<QSqlRecord>(rows->first())};
+    return firstRow(QStringLiteral("SELECT * FROM %1 WHERE \"CHANNEL\" = ? LIMIT 1").arg(quoted(table)), {channel});
 }
 
 RowLookup LocalDatabase::findTalkgroup(const QString& id) {
-    const auto rows = select(QStringLiteral("SELECT * FROM \"TALKGROUPS\" WHERE \"ID\" = ? LIMIT 1"), {id});
+    return firstRow(QStringLiteral("SELECT * FROM \"TALKGROUPS\" WHERE \"ID\" = ? LIMIT 1"), {id});
+}
+
+RowLookup LocalDatabase::firstRow(const QString& sql, const QVariantList& values) {
+    const auto rows = select(sql, values);
     if (!rows)
         return {};
     return {true, rows->isEmpty() ? std::nullopt : std::optional<QSqlRecord>(rows->first())};

@@ -115,6 +115,7 @@ private:
     bool openConnection(QString& reason);
     bool createSchema(QString& reason);
     bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values);
+    RowLookup firstRow(const QString& sql, const QVariantList& values);
     void reportFailure(const QString& reason);
 
     QString m_path;
