@@ -178,17 +178,9 @@ void FaceplateController::openRangeSearch() {
 
 void FaceplateController::syncLamps() {
     const LinkLamps& lamps = m_session.lamps();
-    struct LampLabel {
-        LinkLamps::Lamp lamp;
-        const char* label;
-    };
-    static const LampLabel table[] = {{LinkLamps::Lamp::Buffer, "Label7"},
-                                      {LinkLamps::Lamp::Cts, "Label8"},
-                                      {LinkLamps::Lamp::Dsr, "Label8"},
-                                      {LinkLamps::Lamp::Port, "Label9"}};
-    for (const LampLabel& entry : table) {
-        const QString label = QLatin1String(entry.label);
-        m_faceplate.setLamp(LinkLamps::lampName(entry.lamp), lamps.isLit(entry.lamp), lamps.toolTip(label));
-        m_faceplate.setLabelTooltip(label, lamps.toolTip(label));
-    }
+    for (const LinkLamps::Lamp lamp :
+         {LinkLamps::Lamp::Buffer, LinkLamps::Lamp::Cts, LinkLamps::Lamp::Dsr, LinkLamps::Lamp::Port})
+        m_faceplate.setLamp(LinkLamps::lampName(lamp), lamps.isLit(lamp), lamps.toolTip(lamp));
+    for (const char* label : {"Label7", "Label8", "Label9"})
+        m_faceplate.setLabelTooltip(QLatin1String(label), lamps.toolTip(QLatin1String(label)));
 }

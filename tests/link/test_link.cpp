@@ -280,6 +280,9 @@ void TestLink::lamps_showThePortState() {
     for (const char* label : {"Label7", "Label8", "Label9"})
         shown << rig.lamps.toolTip(QLatin1String(label));
     QCOMPARE(shown, tips);
+    // The CTS lamp names its own line, whatever its caption says.
+    QCOMPARE(rig.lamps.toolTip(Lamp::Cts),
+             cts && open ? QStringLiteral("CTS Signal is high") : QStringLiteral("CTS Signal is low"));
     for (const char* name : {"lampBuffer", "lampCTS", "lampDSR", "lampPort"})
         QCOMPARE(rig.lamps.color(QLatin1String(name)), lit.contains(QLatin1String(name)) ? 65280u : 16384u);
 }

@@ -165,6 +165,19 @@ private Q_SLOTS:
         QCOMPARE(auxWindows(), 0);
     }
 
+    void lamps_carryTheirOwnTooltips() {
+        waitForPolling();
+        // The in-process scanner raises both modem lines: each lamp names its own, Label8 the DSR.
+        QTRY_COMPARE(m_window->findChild<QWidget*>(QStringLiteral("lampCTS"))->toolTip(),
+                     QStringLiteral("CTS Signal is high"));
+        QCOMPARE(m_window->findChild<QWidget*>(QStringLiteral("lampDSR"))->toolTip(),
+                 QStringLiteral("DSR Signal is high"));
+        QCOMPARE(m_window->findChild<QWidget*>(QStringLiteral("Label8"))->toolTip(),
+                 QStringLiteral("DSR Signal is high"));
+        QCOMPARE(m_window->findChild<QWidget*>(QStringLiteral("lampPort"))->toolTip(),
+                 QStringLiteral("COM Port is open"));
+    }
+
     void fileExit_asksToQuit() {
         QSignalSpy quit(m_controller.get(), &FaceplateController::quitRequested);
         auto* entry = m_window->findChild<QAction*>(QStringLiteral("File_Exit"));

@@ -47,13 +47,29 @@ quint32 LinkLamps::color(const QString& name) const {
     return kDark;
 }
 
+QString LinkLamps::toolTip(Lamp lamp) const {
+    const bool lit = isLit(lamp);
+    switch (lamp) {
+    case Lamp::Buffer:
+        return lit ? QStringLiteral("Data is in the COM buffer") : QStringLiteral("COM buffer is empty");
+    case Lamp::Cts:
+        return lit ? QStringLiteral("CTS Signal is high") : QStringLiteral("CTS Signal is low");
+    case Lamp::Dsr:
+        return lit ? QStringLiteral("DSR Signal is high") : QStringLiteral("DSR Signal is low");
+    case Lamp::Port:
+        return lit ? QStringLiteral("COM Port is open") : QStringLiteral("COM Port is closed");
+    }
+    return {};
+}
+
 QString LinkLamps::toolTip(const QString& labelName) const {
+    // Label8 captions both modem lamps; the DSR text, set last, is the one it keeps.
     if (labelName == QLatin1String("Label7"))
-        return m_buffer ? QStringLiteral("Data is in the COM buffer") : QStringLiteral("COM buffer is empty");
+        return toolTip(Lamp::Buffer);
     if (labelName == QLatin1String("Label8"))
-        return m_dsr ? QStringLiteral("DSR Signal is high") : QStringLiteral("DSR Signal is low");
+        return toolTip(Lamp::Dsr);
     if (labelName == QLatin1String("Label9"))
-        return m_port ? QStringLiteral("COM Port is open") : QStringLiteral("COM Port is closed");
+        return toolTip(Lamp::Port);
     return {};
 }
 

@@ -32,6 +32,8 @@ public:
     /// The tooltip of "Label7", "Label8" or "Label9"; empty for any other name. Label8 serves
     /// both modem lines and carries the DSR text.
     QString toolTip(const QString& labelName) const;
+    /// The lamp's own tooltip, e.g. "CTS Signal is high".
+    QString toolTip(Lamp lamp) const;
 
     /// Reads the port's state: buffer counts, CTS, DSR and whether it is open.
     void refresh();
