@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -109,7 +110,11 @@ private Q_SLOTS:
         entry->trigger();
         QTRY_COMPARE(m_prompter->count(QStringLiteral("confirm")), 1);
         QCOMPARE(m_prompter->calls().last().title, QStringLiteral("WIPE OUT SCANNER MEMORY?"));
-        QTest::qWait(50);
+        // The prompter answers from a zero timer queued before this one, and the simulator takes
+        // commands as they are written: once this timer has fired, an "AC" would be in.
+        bool answered = false;
+        QTimer::singleShot(0, this, [&answered] { answered = true; });
+        QTRY_VERIFY(answered);
         QVERIFY(!commandsSinceMark().contains(QStringLiteral("AC")));
     }
 
