@@ -10,6 +10,8 @@
  */
 class Clock {
 public:
+    static constexpr int kSecondsPerDay = 86400;
+
     virtual ~Clock() = default;
     virtual QTime timeOfDay() const = 0;
     virtual QDate date() const = 0;

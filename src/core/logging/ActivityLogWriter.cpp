@@ -9,7 +9,6 @@
 Q_LOGGING_CATEGORY(lcLogging, "valdoria.logging")
 
 namespace {
-constexpr int kSecondsPerDay = 86400;
 const QString kSep = QStringLiteral(",");
 } // namespace
 
@@ -24,7 +23,7 @@ QString ActivityLogWriter::durationText(int start, int now) {
     qint64 seconds = qint64(now) - start;
     // Both times count seconds since midnight, so a hold that ran past midnight would come out negative.
     if (seconds < 0)
-        seconds += kSecondsPerDay;
+        seconds += Clock::kSecondsPerDay;
     // Always a point: a decimal comma would split the field in two.
     return QString::number(seconds + 0.1, 'f', 1);
 }

@@ -15,7 +15,6 @@
 #include "link/SerialLink.h"
 
 namespace {
-constexpr int kSecondsPerDay = 86400;
 // SCAN and SEARCH pass counts at which the cycle sends "SQ".
 constexpr int kScanStatusPass = 50;
 constexpr int kSearchStatusPass = 9;
@@ -150,8 +149,8 @@ void PollCycle::searchHoldWork() {
     // the day than now. Holds are at most half an hour, so a gap of more than half a day back
     // means the day has turned.
     double held = now - s.gSearchHoldStart;
-    if (held < -kSecondsPerDay / 2)
-        held += kSecondsPerDay;
+    if (held < -Clock::kSecondsPerDay / 2)
+        held += Clock::kSecondsPerDay;
     if (held > s.gSearchHoldLimit) {
         const DisplayModel& d = m_ctx.display;
         if (m_ctx.log && m_ctx.switches.searchLogging()) {
