@@ -1,18 +1,10 @@
 // Idle CPU of the running monitor, and the delay from a reply line's last byte to the display.
-#include "Clock.h"
+#include "MonitorRig.h"
 #include "PtyHost.h"
-#include "SilentPrompter.h"
 #include "Simulator.h"
-#include "link/MemoryTransport.h"
-#include "link/SerialLink.h"
 #include "link/SerialTransport.h"
-#include "monitor/DisplayModel.h"
 #include "monitor/Monitor.h"
-#include "monitor/MonitorContext.h"
-#include "monitor/Panel.h"
 #include "monitor/PollCycle.h"
-#include "monitor/ScannerState.h"
-#include "monitor/Switches.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,36 +30,34 @@ double processCpuSeconds() {
  * the simulator falls silent, so only the lines the benchmark sends reach the display. Without a
  * pseudo-terminal an in-memory port stands in and answers only "MD".
  */
-struct Bench {
-    ScannerState state;
-    SerialLink link{state};
-    DisplayModel display;
-    DisplayModel aux;
-    Switches switches;
-    SystemClock clock;
-    SilentPrompter prompter;
-    MonitorContext ctx{state, link, display, aux, switches, clock, prompter};
+struct Bench : MonitorContextRig {
     Monitor monitor{ctx};
     Simulator simulator;
     PtyHost pty{&simulator};
     MemoryTransport* memory = nullptr;
     QString transportName;
 
-    explicit Bench(int scanDelay) {
-        Panel::addPro2052Fields(display, 0x000000, 0x00FFFF);
-        Panel::addAuxFields(aux);
+    explicit Bench(int scanDelay)
+        : MonitorContextRig(Options{ScannerModel::Pro2052, true, true}) {
+        ctx.lookups = nullptr;
+        ctx.log = nullptr;
+        ctx.remote = nullptr;
         switches.setScanDelay(scanDelay);
         if (pty.open()) {
             auto* serial = new SerialTransport;
             serial->setDevice(pty.devicePath());
             link.setTransport(serial);
+            transport = nullptr;
         }
-        if (link.isOpen() || (link.transport() && link.transport()->open())) {
+        if (!transport && link.transport()->open()) {
             transportName = QStringLiteral("pseudo-terminal ") + pty.devicePath();
         } else {
-            memory = new MemoryTransport;
-            link.setTransport(memory);
-            memory->open();
+            if (!transport) {
+                transport = new MemoryTransport;
+                link.setTransport(transport);
+                transport->open();
+            }
+            memory = transport;
             QObject::connect(memory, &MemoryTransport::written, memory, [this](const QByteArray& bytes) {
                 if (bytes == "MD\r")
                     memory->feed("MD00\r");

@@ -1,15 +1,6 @@
 // Feeds a realistic mix of PRO-2052 reply lines through the status parser and prints how many
 // lines per second it reads. Usage: bench_parser [lines]
-#include "Clock.h"
-#include "SilentPrompter.h"
-#include "link/MemoryTransport.h"
-#include "link/SerialLink.h"
-#include "monitor/DisplayModel.h"
-#include "monitor/MonitorContext.h"
-#include "monitor/Panel.h"
-#include "monitor/ScannerState.h"
-#include "monitor/StatusParser.h"
-#include "monitor/Switches.h"
+#include "MonitorRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,22 +39,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const qint64 total = argc > 1 ? QString::fromLocal8Bit(argv[1]).toLongLong() : 500000;
 
-    ScannerState state;
-    SerialLink link(state);
-    auto* transport = new MemoryTransport;
-    link.setTransport(transport);
-    transport->open();
-    DisplayModel display;
-    DisplayModel aux;
-    Panel::addPro2052Fields(display, state.gPanelBackColor, state.gPanelForeColor);
-    Panel::addAuxFields(aux);
-    aux.setWindowVisible(true);
-    Switches switches;
-    ManualClock clock;
-    SilentPrompter prompter;
-    MonitorContext ctx{state, link, display, aux, switches, clock, prompter};
-    Panel panel(ctx);
-    StatusParser parser(ctx, panel);
+    MonitorRig rig;
+    rig.ctx.lookups = nullptr;
+    rig.ctx.log = nullptr;
+    rig.ctx.remote = nullptr;
+    rig.aux.setWindowVisible(true);
+    ScannerState& state = rig.state;
 
     const auto& mix = replyMix();
     QElapsedTimer timer;
@@ -72,10 +53,10 @@ int main(int argc, char** argv) {
         const auto& [mode, line] = mix.at(int(i % mix.size()));
         state.gMode = mode;
         state.gReply = line;
-        parser.parseStatusReply();
+        rig.parser.parseStatusReply();
         // Keep the recorded commands from growing without bound.
         if (i % 4096 == 0)
-            transport->clearWritten();
+            rig.transport->clearWritten();
     }
     const qint64 ns = timer.nsecsElapsed();
 

@@ -1,6 +1,6 @@
 #include "DemoNames.h"
 
-#include "logging/ChannelToBank.h"
+#include "Pro2052Model.h"
 #include "store/LocalDatabase.h"
 
 #include <QRegularExpression>
@@ -19,7 +19,7 @@ int seed(LocalDatabase& database, const QString& script) {
         if (words.size() < 4 || words.first() != QLatin1String("program"))
             continue;
         const int channel = words.at(1).toInt();
-        const int bank = channelToBank(channel);
+        const int bank = Pro2052Model::bankOf(channel);
         const QString table = LocalDatabase::bankTableName(bank);
         bool ok = false;
         const double mhz = words.at(2).toDouble(&ok);

@@ -2,7 +2,6 @@
 #include "Pro2052Model.h"
 
 #include "SimFrequency.h"
-#include "logging/ChannelToBank.h"
 
 namespace {
 
@@ -154,7 +153,7 @@ bool Pro2052Model::beginActivity(const ActivityEvent& event, QStringList& lines)
         if (m_mode != 0 || event.channel < 1 || event.channel > kChannels)
             return false;
         const MemoryChannel& target = channel(event.channel);
-        if (target.isEmpty() || target.lockout || !m_scanBanks[channelToBank(event.channel) - 1])
+        if (target.isEmpty() || target.lockout || !m_scanBanks[bankOf(event.channel) - 1])
             return false;
         m_current = event.channel;
         m_running = Running::Stop;

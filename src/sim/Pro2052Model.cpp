@@ -253,7 +253,7 @@ int Pro2052Model::modulationSteps() const {
 int Pro2052Model::bankOfFrequency(int steps) const {
     for (int i = 0; i < kChannels; ++i) {
         if (m_memory[i].steps == steps)
-            return i / kChannelsPerBank + 1;
+            return bankOf(i + 1);
     }
     return 0;
 }

@@ -33,6 +33,12 @@ public:
 
     Pro2052Model();
 
+    /// The bank 1 to 20 of a memory channel 1 to 1000, 0 outside them. The simulator keeps its own
+    /// memory arithmetic so that it stays an independent check of the program's.
+    static constexpr int bankOf(int channel) {
+        return channel >= 1 && channel <= kChannels ? (channel - 1) / kChannelsPerBank + 1 : 0;
+    }
+
     QString name() const override { return QStringLiteral("pro2052"); }
     int mode() const override { return m_mode; }
     QStringList answer(const QString& command) override;

@@ -5,7 +5,7 @@
 #include "KeypadWidget.h"
 #include "LampWidget.h"
 #include "monitor/DisplayModel.h"
-#include "monitor/Switches.h"
+#include "state/Switches.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,20 +1,10 @@
-#include "Clock.h"
-#include "Recorders.h"
-#include "ScriptedPrompter.h"
-#include "link/MemoryTransport.h"
-#include "link/SerialLink.h"
-#include "monitor/DisplayModel.h"
+#include "MonitorRig.h"
 #include "monitor/FaceplateActions.h"
 #include "monitor/KeyHandlers.h"
 #include "monitor/Keyboard.h"
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
-#include "monitor/MonitorContext.h"
-#include "monitor/MonitorHooks.h"
-#include "monitor/Panel.h"
 #include "monitor/PollCycle.h"
-#include "monitor/ScannerState.h"
-#include "monitor/Switches.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -24,38 +14,19 @@ using Button = KeyHandlers::Button;
 
 /// A monitor over an in-memory port whose scanner end answers "MD" from modeAnswers (the last one
 /// repeats; none is a silent scanner) and ignores everything else.
-struct ControlRig {
-    ScannerState state;
-    SerialLink link{state};
-    MemoryTransport* port = new MemoryTransport;
-    DisplayModel display;
-    DisplayModel aux;
-    Switches switches;
-    ManualClock clock;
-    ScriptedPrompter prompter;
-    RecordingLog log;
-    MonitorContext ctx{state, link, display, aux, switches, clock, prompter, nullptr, &log, nullptr};
+struct ControlRig : MonitorContextRig {
     Monitor monitor{ctx};
     QStringList modeAnswers;
     int answerIndex = 0;
 
     explicit ControlRig(int mode = ModeCode::Undetermined) {
-        Panel::addPro2052Fields(display, 0x000000, 0x00FFFF);
-        Panel::addAuxFields(aux);
-        link.setTransport(port);
-        port->open();
+        ctx.lookups = nullptr;
+        ctx.remote = nullptr;
         state.gMode = quint8(mode);
-        QObject::connect(port, &MemoryTransport::written, [this](const QByteArray& bytes) {
+        QObject::connect(transport, &MemoryTransport::written, [this](const QByteArray& bytes) {
             if (bytes == "MD\r" && !modeAnswers.isEmpty())
-                port->feed(modeAnswers.at(qMin(answerIndex++, int(modeAnswers.size()) - 1)).toLatin1());
+                transport->feed(modeAnswers.at(qMin(answerIndex++, int(modeAnswers.size()) - 1)).toLatin1());
         });
-    }
-
-    QStringList takeCommands() {
-        QStringList lines = QString::fromLatin1(port->takeWritten()).split(QLatin1Char('\r'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
     }
 
     /// Runs a detection that the scanner answers with this mode line, and waits for the poll cycle.
@@ -184,10 +155,10 @@ private Q_SLOTS:
         // A mode line in two pieces is awaited.
         rig.modeAnswers.clear();
         rig.monitor.checkMode();
-        rig.port->feed("MD0");
+        rig.transport->feed("MD0");
         QTRY_COMPARE(rig.monitor.detector().phase(), ModeDetector::Phase::CuttingLines);
         QCOMPARE(int(rig.state.gMode), 255);
-        rig.port->feed("2\r");
+        rig.transport->feed("2\r");
         QTRY_VERIFY(rig.monitor.poll().isRunning());
         QCOMPARE(int(rig.state.gMode), 2);
         QCOMPARE(rig.prompter.count("inform"), 0);
@@ -220,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(informsAfterMs(100), 2);
 
         // The scanner wakes up while the second box waits: after OK the late answer is taken.
-        rig.port->feed("MD01\r");
+        rig.transport->feed("MD01\r");
         QTRY_VERIFY(rig.state.gRxBuffer.contains(QStringLiteral("MD01")));
         QVERIFY(!rig.monitor.poll().isRunning());
         QVERIFY(rig.prompter.acknowledgePending());
@@ -249,7 +220,7 @@ private Q_SLOTS:
         rig.monitor.detector().checkDeadline();
         QCOMPARE(rig.prompter.count("inform"), 0);
 
-        rig.port->feed("MD01\r");
+        rig.transport->feed("MD01\r");
         QTRY_VERIFY(rig.monitor.poll().isRunning());
         QCOMPARE(detected.count(), 1);
         // The inner detection started from 255, so the mode counts as newly entered.
@@ -348,7 +319,7 @@ private Q_SLOTS:
         poll.start();
         rig.monitor.suspend();
         poll.runPass();
-        rig.port->feed("C0010154250000000N00N00000F\r");
+        rig.transport->feed("C0010154250000000N00N00000F\r");
         QTRY_VERIFY(rig.state.gRxBuffer.contains(QStringLiteral("C001")));
         QCOMPARE(passes.count(), 0);
         poll.resume();
@@ -498,7 +469,7 @@ private Q_SLOTS:
         rig.state.gKeyEntry = QStringLiteral("9");
         rig.aux.setText("Text2", 4, QStringLiteral("tag"));
         if (!row.portOpen)
-            rig.port->close();
+            rig.transport->close();
         Keyboard& keyboard = rig.monitor.keyboard();
         keyboard.keyDown(Keyboard::vbKeyCodeFor(row.key, row.keypad ? Qt::KeypadModifier : Qt::NoModifier));
         keyboard.keyPress(Keyboard::charCodeFor(row.text));
@@ -517,7 +488,7 @@ private Q_SLOTS:
             bool answered = false;
             QTimer::singleShot(0, [&answered] { answered = true; });
             QTRY_VERIFY(answered);
-            QCOMPARE(rig.port->writtenLines(), ok ? QStringList{"AC"} : QStringList{});
+            QCOMPARE(rig.transport->writtenLines(), ok ? QStringList{"AC"} : QStringList{});
         }
         QCOMPARE(rig.prompter.count("confirm"), 2);
     }

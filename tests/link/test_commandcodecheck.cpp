@@ -1,7 +1,7 @@
+#include "MemoryTransport.h"
 #include "link/CommandCodeCheck.h"
-#include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
-#include "monitor/ScannerState.h"
+#include "state/ScannerState.h"
 
 #include <QFile>
 #include <QSignalSpy>

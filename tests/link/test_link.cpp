@@ -1,12 +1,11 @@
+#include "MemoryTransport.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
-#include "link/Commands.h"
 #include "link/LinkLamps.h"
-#include "link/MemoryTransport.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
-#include "monitor/ScannerState.h"
-#include "monitor/Switches.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,11 +44,11 @@ struct SetupRig : Rig {
     QTemporaryDir dir;
     Settings settings{QStringLiteral("Valdoria2052/Pro"), dir.filePath(QStringLiteral("settings.ini"))};
     ScriptedPrompter prompter;
-    Switches switches;
-    PortSetup setup{state, link, settings, prompter, switches};
+    PortSetup setup{state, link, settings, prompter};
     QStringList status;
     QSignalSpy started{&setup, &PortSetup::startupFinished};
     QSignalSpy detect{&setup, &PortSetup::modeDetectionRequested};
+    QSignalSpy speeds{&setup, &PortSetup::speedChosen};
 
     SetupRig()
         : Rig(false) {
@@ -304,21 +303,19 @@ void TestLink::start_asksUntilTheSettingsAreValid_data() {
     QTest::addColumn<QStringList>("questions");
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("speed");
-    QTest::addColumn<int>("scanDelay");
 
     const QString port = portQuestion();
     QTest::newRow("stored port and speed: no question")
-        << QStringList{"2", "19200"} << QStringList() << QStringList() << 2 << "19200" << 2;
+        << QStringList{"2", "19200"} << QStringList() << QStringList() << 2 << "19200";
     // A port that has to be asked for brings the speed question with it, whatever speed is stored.
-    QTest::newRow("nothing stored asks port and speed")
-        << QStringList{kNone, kNone} << QStringList{"1", "4800"} << QStringList{port, speedQuestion(1, "19200")} << 1
-        << "4800" << 3;
+    QTest::newRow("nothing stored asks port and speed") << QStringList{kNone, kNone} << QStringList{"1", "4800"}
+                                                        << QStringList{port, speedQuestion(1, "19200")} << 1 << "4800";
     QTest::newRow("stored 0 asks again after invalid and cancelled answers")
         << QStringList{"0", "9600"} << QStringList{"7", kCancel, "abc", " 2 ", "2400"}
-        << QStringList{port, port, port, port, speedQuestion(2, "19200")} << 2 << "2400" << 3;
+        << QStringList{port, port, port, port, speedQuestion(2, "19200")} << 2 << "2400";
     QTest::newRow("stored speed that is no line speed asks")
         << QStringList{"2", "1234"} << QStringList{"300", kCancel, "9600"} << QStringList(3, speedQuestion(2, "19200"))
-        << 2 << "9600" << 3;
+        << 2 << "9600";
 }
 
 void TestLink::start_asksUntilTheSettingsAreValid() {
@@ -327,14 +324,12 @@ void TestLink::start_asksUntilTheSettingsAreValid() {
     QFETCH(QStringList, questions);
     QFETCH(int, port);
     QFETCH(QString, speed);
-    QFETCH(int, scanDelay);
 
     SetupRig rig;
     if (stored.at(0) != kNone)
         rig.settings.setComPort(stored.at(0));
     if (stored.at(1) != kNone)
         rig.settings.setComSpeed(stored.at(1));
-    rig.switches.setScanDelay(10);
     rig.answer(answers);
     rig.setup.start();
     QTRY_COMPARE(rig.started.count(), 1);
@@ -345,7 +340,8 @@ void TestLink::start_asksUntilTheSettingsAreValid() {
     QCOMPARE(rig.transport->device(), QStringLiteral("/dev/ttyS%1").arg(port - 1));
     QCOMPARE(rig.transport->baudRate(), speed.toInt());
     QCOMPARE(rig.status, QStringList{QStringLiteral("COMM PORT #%1 OPENED at %2,N,8,1").arg(port).arg(speed)});
-    QCOMPARE(rig.switches.scanDelay(), scanDelay);
+    QCOMPARE(rig.speeds.count(), 1);
+    QCOMPARE(rig.speeds.at(0).at(0).toString(), speed);
 }
 
 void TestLink::start_withDevicePath_asksNothingAndRemembersIt() {

@@ -1,6 +1,6 @@
-#include "Clock.h"
+#include "ManualClock.h"
 #include "logging/ActivityLogWriter.h"
-#include "monitor/Switches.h"
+#include "state/Switches.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,5 @@
-#include "Clock.h"
-#include "Recorders.h"
-#include "ScriptedPrompter.h"
-#include "link/SerialLink.h"
+#include "MonitorRig.h"
 #include "logging/NameLookup.h"
-#include "monitor/DisplayModel.h"
-#include "monitor/MonitorContext.h"
-#include "monitor/MonitorHooks.h"
-#include "monitor/ScannerState.h"
-#include "monitor/Switches.h"
 #include "store/LocalDatabase.h"
 
 #include <QFile>
@@ -17,22 +9,16 @@
 namespace {
 
 // The auxiliary window open, an empty database.
-struct Bench {
+struct Bench : MonitorContextRig {
     QTemporaryDir dir;
-    ScannerState state;
-    SerialLink link{state};
-    DisplayModel display;
-    DisplayModel aux;
-    Switches switches;
-    ManualClock clock{QDate(2001, 2, 15), QTime(15, 4, 5)};
-    ScriptedPrompter prompter;
-    RecordingRemote remote;
     LocalDatabase db{LocalDatabase::pathForAppFolder(dir.path()), prompter};
-    MonitorContext ctx{state, link, display, aux, switches, clock, prompter, nullptr, nullptr, &remote};
     NameLookup lookup{ctx};
 
-    explicit Bench(quint8 model = ScannerModel::Pro2052) {
-        state.gScannerModel = model;
+    explicit Bench(quint8 model = ScannerModel::Pro2052)
+        : MonitorContextRig(Options{model, false}) {
+        clock.set(QDate(2001, 2, 15), QTime(15, 4, 5));
+        ctx.lookups = nullptr;
+        ctx.log = nullptr;
         state.gDb = &db;
         for (int i = 1; i <= 4; ++i)
             aux.addField(DisplayModel::element("Text2", i), {QStringLiteral("caption %1").arg(i)});

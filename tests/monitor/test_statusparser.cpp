@@ -1,5 +1,5 @@
 #include "MonitorRig.h"
-#include "monitor/ReplyRules.h"
+#include "protocol/ReplyRules.h"
 
 #include <QRegularExpression>
 #include <QTest>

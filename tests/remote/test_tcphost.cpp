@@ -1,9 +1,9 @@
+#include "MemoryTransport.h"
 #include "ScriptedPrompter.h"
-#include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
 #include "monitor/NotifyRemote.h"
-#include "monitor/ScannerState.h"
 #include "remote/TcpHost.h"
+#include "state/ScannerState.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -9,9 +9,9 @@
 #include "monitor/DisplayModel.h"
 #include "monitor/FaceplateActions.h"
 #include "monitor/Monitor.h"
-#include "monitor/Switches.h"
 #include "remote/TcpHost.h"
 #include "session/Session.h"
+#include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/MonitorHooks.h"
-#include "monitor/ScannerState.h"
+#include "state/ScannerState.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 #include "Pro2052Faceplate.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
-#include "monitor/Switches.h"
+#include "state/Switches.h"
 
 #include <QAction>
 #include <QDir>

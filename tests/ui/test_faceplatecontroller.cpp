@@ -8,8 +8,8 @@
 #include "Simulator.h"
 #include "SimulatorTransport.h"
 #include "monitor/DisplayModel.h"
-#include "monitor/Switches.h"
 #include "session/Session.h"
+#include "state/Switches.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "CommandCodeCheck.h"
 
-#include "Commands.h"
 #include "SerialLink.h"
-#include "monitor/ScannerState.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
 
 #include <QDir>
 

@@ -6,8 +6,7 @@
 #include "Settings.h"
 #include "TextNumbers.h"
 #include "Transport.h"
-#include "monitor/ScannerState.h"
-#include "monitor/Switches.h"
+#include "state/ScannerState.h"
 
 #include <QPointer>
 
@@ -22,14 +21,12 @@ bool isValidPort(int port) {
 }
 } // namespace
 
-PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, Switches& switches,
-                     QObject* parent)
+PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, QObject* parent)
     : QObject(parent)
     , m_state(state)
     , m_link(link)
     , m_settings(settings)
-    , m_prompter(prompter)
-    , m_switches(switches) {
+    , m_prompter(prompter) {
     connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
         const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
         Q_EMIT statusLine(QStringLiteral("COMM PORT %1 LOST: %2").arg(label, reason));
@@ -129,16 +126,11 @@ void PortSetup::finishStart() {
     m_state.gComParity = QStringLiteral("N");
     m_state.gComDataBits = QStringLiteral("8");
     m_state.gComStopBits = QStringLiteral("1");
-    applyScanDelay();
+    Q_EMIT speedChosen(m_state.gComSpeed);
     openWithStatus([this] {
         m_busy = false;
         Q_EMIT startupFinished();
     });
-}
-
-void PortSetup::applyScanDelay() {
-    // A slower line needs a little more time per pass for a reply to arrive whole.
-    m_switches.setScanDelay(m_state.gComSpeed == kDefaultSpeed ? 2 : 3);
 }
 
 // --- port menu --------------------------------------------------------------------------------

@@ -10,7 +10,6 @@ struct ScannerState;
 class SerialLink;
 class Settings;
 class Prompter;
-class Switches;
 
 /**
  * Choosing, opening and reopening the serial port: the set-up when the faceplate loads, the
@@ -25,14 +24,13 @@ class PortSetup : public QObject {
     Q_OBJECT
 
 public:
-    PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, Switches& switches,
-              QObject* parent = nullptr);
+    PortSetup(ScannerState& state, SerialLink& link, Settings& settings, Prompter& prompter, QObject* parent = nullptr);
 
     /**
      * The faceplate load's port set-up. Without a device path the stored port number and
      * speed are used, and asked for when missing or invalid; with one (or with a path stored
-     * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Opens the
-     * port, reports it, sets the scan delay for the speed and emits startupFinished(), also
+     * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Reports the
+     * chosen speed with speedChosen(), opens the port, reports it and emits startupFinished(), also
      * when the port could not be opened. A device that will not exist next time (the built-in
      * simulator's pseudo-terminal) is used without being remembered.
      */
@@ -57,6 +55,8 @@ public:
 
 Q_SIGNALS:
     void statusLine(const QString& text);
+    /// The load's port set-up settled on this line speed (before it opens the port).
+    void speedChosen(const QString& speed);
     /// The load's port set-up is complete (whether or not the port opened).
     void startupFinished();
     /// The port was reopened: the scanner's mode must be detected again.
@@ -77,13 +77,11 @@ private:
     void closeWithStatus();
     void openWithStatus(std::function<void()> then);
     QString speedPrompt() const;
-    void applyScanDelay();
 
     ScannerState& m_state;
     SerialLink& m_link;
     Settings& m_settings;
     Prompter& m_prompter;
-    Switches& m_switches;
     QString m_devicePath;
     QString m_openLabel;    ///< portLabel() when the port was last opened here
     QString m_openSettings; ///< the settings text it was opened with

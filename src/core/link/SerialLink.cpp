@@ -1,7 +1,7 @@
 #include "SerialLink.h"
 
 #include "Transport.h"
-#include "monitor/ScannerState.h"
+#include "state/ScannerState.h"
 
 Q_LOGGING_CATEGORY(lcLink, "valdoria.link")
 

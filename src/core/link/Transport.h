@@ -6,8 +6,8 @@
 
 /**
  * The byte channel to the scanner. SerialTransport drives a real port (or the simulator's
- * pseudo-terminal); MemoryTransport lets tests feed received bytes, record written ones,
- * stall and inject a lost port.
+ * pseudo-terminal); the tests' in-memory transport feeds received bytes, records written ones,
+ * stalls and injects a lost port.
  */
 class Transport : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "ActivityLogWriter.h"
 
 #include "Clock.h"
-#include "monitor/Switches.h"
+#include "state/Switches.h"
 
 #include <QDir>
 #include <QFile>

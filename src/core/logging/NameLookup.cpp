@@ -2,12 +2,12 @@
 
 #include "TextNumbers.h"
 
-#include "ChannelToBank.h"
 #include "Clock.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/MonitorContext.h"
 #include "monitor/NotifyRemote.h"
-#include "monitor/ScannerState.h"
+#include "protocol/ChannelToBank.h"
+#include "state/ScannerState.h"
 #include "store/LocalDatabase.h"
 
 #include <QSqlRecord>

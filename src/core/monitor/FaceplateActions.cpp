@@ -6,10 +6,10 @@
 #include "Panel.h"
 #include "PollCycle.h"
 #include "Prompter.h"
-#include "ScannerState.h"
-#include "Switches.h"
-#include "link/Commands.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
+#include "state/Switches.h"
 
 #include <QPointer>
 

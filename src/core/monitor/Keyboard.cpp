@@ -4,9 +4,9 @@
 #include "KeyHandlers.h"
 #include "ModeDetector.h"
 #include "MonitorContext.h"
-#include "ScannerState.h"
-#include "link/Commands.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "MonitorLog.h"
 #include "Panel.h"
 #include "Prompter.h"
-#include "ScannerState.h"
 #include "TextNumbers.h"
-#include "link/Commands.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
 
 #include <QPointer>
 

@@ -7,8 +7,8 @@
 #include "MonitorContext.h"
 #include "Panel.h"
 #include "PollCycle.h"
-#include "ScannerState.h"
 #include "StatusParser.h"
+#include "state/ScannerState.h"
 
 Monitor::Monitor(MonitorContext& context, QObject* parent)
     : QObject(parent)

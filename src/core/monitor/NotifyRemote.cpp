@@ -1,7 +1,7 @@
 #include "NotifyRemote.h"
 
 #include "MonitorHooks.h"
-#include "ScannerState.h"
+#include "state/ScannerState.h"
 
 bool notifyRemote(ScannerState& state, RemoteEndpoint* remote) {
     state.gRemoteOut += QLatin1Char('\r');

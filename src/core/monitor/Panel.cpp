@@ -3,7 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "NotifyRemote.h"
-#include "ScannerState.h"
+#include "state/ScannerState.h"
 
 #include <initializer_list>
 

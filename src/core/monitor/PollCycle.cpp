@@ -7,12 +7,12 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "MonitorLog.h"
-#include "ScannerState.h"
 #include "StatusParser.h"
-#include "Switches.h"
 #include "TextNumbers.h"
-#include "link/Commands.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
+#include "state/Switches.h"
 
 namespace {
 // SCAN and SEARCH pass counts at which the cycle sends "SQ".

@@ -4,10 +4,10 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
-#include "ReplyRules.h"
-#include "ReplyText.h"
-#include "ScannerState.h"
 #include "link/SerialLink.h"
+#include "protocol/ReplyRules.h"
+#include "protocol/ReplyText.h"
+#include "state/ScannerState.h"
 
 StatusParser::StatusParser(MonitorContext& context, Panel& panel)
     : m_ctx(context)

@@ -5,10 +5,10 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
-#include "ReplyRules.h"
-#include "ReplyText.h"
-#include "ScannerState.h"
-#include "logging/ChannelToBank.h"
+#include "protocol/ChannelToBank.h"
+#include "protocol/ReplyRules.h"
+#include "protocol/ReplyText.h"
+#include "state/ScannerState.h"
 
 namespace {
 // The scanner writes channel 1000 as "000".

@@ -5,9 +5,9 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
-#include "ReplyRules.h"
-#include "ReplyText.h"
-#include "ScannerState.h"
+#include "protocol/ReplyRules.h"
+#include "protocol/ReplyText.h"
+#include "state/ScannerState.h"
 
 namespace {
 // A search reply shorter than this carries no frequency.

@@ -3,9 +3,9 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "Panel.h"
-#include "ReplyRules.h"
-#include "ReplyText.h"
-#include "ScannerState.h"
+#include "protocol/ReplyRules.h"
+#include "protocol/ReplyText.h"
+#include "state/ScannerState.h"
 
 namespace {
 // Talkgroup replies longer than this carry the call's frequency after the ID.

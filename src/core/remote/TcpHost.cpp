@@ -2,7 +2,7 @@
 
 #include "Prompter.h"
 #include "link/SerialLink.h"
-#include "monitor/ScannerState.h"
+#include "state/ScannerState.h"
 
 #include <QTcpSocket>
 

@@ -12,8 +12,8 @@
 #include "monitor/DisplayModel.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
-#include "monitor/Switches.h"
 #include "remote/TcpHost.h"
+#include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
 #include <QDir>
@@ -43,7 +43,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_switches = std::make_unique<Switches>();
 
     m_lamps = std::make_unique<LinkLamps>(*m_link);
-    m_portSetup = std::make_unique<PortSetup>(m_state, *m_link, *m_settings, m_prompter, *m_switches);
+    m_portSetup = std::make_unique<PortSetup>(m_state, *m_link, *m_settings, m_prompter);
     m_database = std::make_unique<LocalDatabase>(m_state.gDbPath, m_prompter);
     m_state.gDb = m_database.get();
     m_remote = std::make_unique<TcpHost>(m_state, *m_link, &m_prompter);
@@ -62,6 +62,10 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
 
     connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
+    connect(m_portSetup.get(), &PortSetup::speedChosen, this, [this](const QString& speed) {
+        // A slower line needs a little more time per pass for a reply to arrive whole.
+        m_switches->setScanDelay(speed == QLatin1String("19200") ? 2 : 3);
+    });
     connect(m_portSetup.get(), &PortSetup::modeDetectionRequested, m_monitor.get(), &Monitor::checkMode);
     connect(m_portSetup.get(), &PortSetup::startupFinished, this, [this] {
         m_lamps->refresh();

@@ -2,7 +2,7 @@
 
 #include "Clock.h"
 #include "monitor/MonitorContext.h"
-#include "monitor/ScannerState.h"
+#include "state/ScannerState.h"
 
 #include <QLoggingCategory>
 #include <QObject>

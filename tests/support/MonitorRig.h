@@ -1,55 +1,92 @@
 #pragma once
 
-#include "Clock.h"
+#include "ManualClock.h"
+#include "MemoryTransport.h"
 #include "Recorders.h"
 #include "ScriptedPrompter.h"
-#include "link/MemoryTransport.h"
 #include "link/SerialLink.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/MonitorContext.h"
 #include "monitor/MonitorHooks.h"
 #include "monitor/Panel.h"
-#include "monitor/ScannerState.h"
 #include "monitor/StatusParser.h"
-#include "monitor/Switches.h"
+#include "state/ScannerState.h"
+#include "state/Switches.h"
 
 #include <QStringList>
 
 /**
- * Everything the panel routines and the parser work on, wired together the way the session
- * does it, with an open in-memory port whose written commands the tests read back.
+ * The objects of one monitor context, wired the way the session wires them: an open in-memory
+ * port whose written commands the tests read back, both display models, a clock that moves only
+ * when told to, a scripted prompter and recording fakes for the three services. Tests and
+ * benchmarks add the monitor parts they exercise on top.
  */
-struct MonitorRig {
-    explicit MonitorRig(quint8 model = ScannerModel::Pro2052)
-        : link(state)
-        , lookups(state)
-        , ctx{state, link, display, aux, switches, clock, prompter, &lookups, &log, &remote}
-        , panel(ctx)
-        , parser(ctx, panel) {
-        state.gScannerModel = model;
+struct MonitorContextRig {
+    struct Options {
+        quint8 model = ScannerModel::Pro2052;
+        /// Declare the faceplate's and the aux display's fields.
+        bool fields = true;
+        /// Run on the system clock instead of the manual one (benchmarks).
+        bool systemClock = false;
+    };
+
+    explicit MonitorContextRig(const Options& options)
+        : ctx{state,    link,     display,
+              aux,      switches, options.systemClock ? static_cast<Clock&>(systemClock) : clock,
+              prompter, &lookups, &log,
+              &remote} {
+        state.gScannerModel = options.model;
         state.gPanelBackColor = kBack;
         state.gPanelForeColor = kFore;
         transport = new MemoryTransport;
         link.setTransport(transport);
         transport->open();
-        if (model == ScannerModel::Pro2052)
+        if (!options.fields)
+            return;
+        if (options.model == ScannerModel::Pro2052)
             Panel::addPro2052Fields(display, kBack, kFore);
         else
             Panel::addBc780xltFields(display);
         Panel::addAuxFields(aux);
     }
+    explicit MonitorContextRig(quint8 model = ScannerModel::Pro2052)
+        : MonitorContextRig(Options{model}) {}
+
+    /// The commands written since the last call.
+    QStringList takeCommands() {
+        const QStringList lines = transport->writtenLines();
+        transport->clearWritten();
+        return lines;
+    }
+
+    static constexpr quint32 kBack = 0x000000;
+    static constexpr quint32 kFore = 0x00FFFF;
+
+    ScannerState state;
+    SerialLink link{state};
+    MemoryTransport* transport = nullptr; ///< owned by the link
+    DisplayModel display;
+    DisplayModel aux;
+    Switches switches;
+    ManualClock clock;
+    SystemClock systemClock;
+    ScriptedPrompter prompter;
+    RecordingLookups lookups{state};
+    RecordingLog log;
+    RecordingRemote remote;
+    MonitorContext ctx;
+};
+
+/// A monitor context with the panel routines and the status parser.
+struct MonitorRig : MonitorContextRig {
+    explicit MonitorRig(quint8 model = ScannerModel::Pro2052)
+        : MonitorContextRig(model) {}
 
     /// Feeds one reply line to the parser in the given mode.
     void parse(quint8 mode, const QString& line) {
         state.gMode = mode;
         state.gReply = line;
         parser.parseStatusReply();
-    }
-    /// The commands written since the last call.
-    QStringList takeCommands() {
-        const QStringList lines = transport->writtenLines();
-        transport->clearWritten();
-        return lines;
     }
     QString text(const QString& field) const { return display.text(field); }
     QString bank(int n) const { return display.text(QStringLiteral("tbBANKNUM"), n); }
@@ -80,21 +117,6 @@ struct MonitorRig {
         return out.join(QLatin1Char(','));
     }
 
-    static constexpr quint32 kBack = 0x000000;
-    static constexpr quint32 kFore = 0x00FFFF;
-
-    ScannerState state;
-    SerialLink link;
-    MemoryTransport* transport = nullptr;
-    DisplayModel display;
-    DisplayModel aux;
-    Switches switches;
-    ManualClock clock;
-    ScriptedPrompter prompter;
-    RecordingLookups lookups;
-    RecordingLog log;
-    RecordingRemote remote;
-    MonitorContext ctx;
-    Panel panel;
-    StatusParser parser;
+    Panel panel{ctx};
+    StatusParser parser{ctx, panel};
 };
