@@ -4,6 +4,11 @@
 
 #include <QStringList>
 
+/// Lines written "A|B|C" in a test table; "" is no line at all.
+inline QStringList linesOf(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
 /// Collects what a simulator sends, cut into lines; and asks it one command at a time.
 class SimOutput : public QObject {
 public:

@@ -8,87 +8,81 @@ class TestSimulatorTransport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void write_answerArrivesLaterAndHandlerMayWriteAgain();
-    void closed_writesRefusedAndNothingArrives();
-    void hangUp_reportsTheLineLost();
-    void throttle_sameBytesInSmallerPieces_data();
-    void throttle_sameBytesInSmallerPieces();
+    void write_answerArrivesLaterAndHandlerMayWriteAgain() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        QVERIFY(transport.open());
+        QByteArray received;
+        connect(&transport, &Transport::readyRead, this, [&] {
+            received += transport.readAll();
+            if (received == "MD00\r")
+                transport.write("SB\r");
+        });
+        QVERIFY(transport.write("MD\r"));
+        // Nothing inside write(): the program's receive handler must not run re-entrantly.
+        QCOMPARE(received, QByteArray());
+        QCOMPARE(transport.bytesAvailable(), 0);
+        QTRY_COMPARE(received, QByteArray("MD00\rSB AB\r"));
+    }
+
+    void closed_writesRefusedAndNothingArrives() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        QSignalSpy commands(&simulator, &Simulator::commandReceived);
+        QVERIFY(!transport.write("MD\r"));
+        QCOMPARE(commands.count(), 0);
+
+        // An answer still on its way when the line closes is not waiting for the next open.
+        QVERIFY(transport.open());
+        transport.write("MD\r");
+        transport.close();
+        QVERIFY(transport.open());
+        QByteArray received;
+        connect(&transport, &Transport::readyRead, this, [&] { received += transport.readAll(); });
+        transport.write("SB\r");
+        QTRY_COMPARE(received, QByteArray("SB AB\r"));
+    }
+
+    void hangUp_reportsTheLineLost() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        QSignalSpy lost(&transport, &Transport::lost);
+        QVERIFY(transport.open());
+        simulator.injectFault(Simulator::Fault::HangUp);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(!transport.isOpen());
+        QVERIFY(!transport.write("MD\r"));
+    }
+
+    void throttle_sameBytesInSmallerPieces_data() {
+        QTest::addColumn<bool>("throttled");
+        QTest::newRow("at once") << false;
+        QTest::newRow("at 19200 baud") << true;
+    }
+
+    void throttle_sameBytesInSmallerPieces() {
+        QFETCH(bool, throttled);
+
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        transport.setThrottled(throttled);
+        QVERIFY(transport.open());
+        QByteArray sent;
+        QByteArray received;
+        int pieces = 0;
+        connect(&simulator, &Simulator::output, this, [&](const QByteArray& bytes) { sent += bytes; });
+        connect(&transport, &Transport::readyRead, this, [&] {
+            received += transport.readAll();
+            ++pieces;
+        });
+        for (int channel = 1; channel <= 9; ++channel)
+            transport.write(QStringLiteral("MA00%1\r").arg(channel).toLatin1());
+        QCOMPARE(sent.size(), 9 * 30);
+        QTRY_COMPARE(received, sent);
+        // 270 bytes at 1920 bytes a second cannot arrive in one piece; unpaced they do.
+        QCOMPARE(pieces > 1, throttled);
+    }
 };
-
-void TestSimulatorTransport::write_answerArrivesLaterAndHandlerMayWriteAgain() {
-    Simulator simulator;
-    SimulatorTransport transport(&simulator);
-    QVERIFY(transport.open());
-    QByteArray received;
-    connect(&transport, &Transport::readyRead, this, [&] {
-        received += transport.readAll();
-        if (received == "MD00\r")
-            transport.write("SB\r");
-    });
-    QVERIFY(transport.write("MD\r"));
-    // Nothing inside write(): the program's receive handler must not run re-entrantly.
-    QCOMPARE(received, QByteArray());
-    QCOMPARE(transport.bytesAvailable(), 0);
-    QTRY_COMPARE(received, QByteArray("MD00\rSB AB\r"));
-}
-
-void TestSimulatorTransport::closed_writesRefusedAndNothingArrives() {
-    Simulator simulator;
-    SimulatorTransport transport(&simulator);
-    QSignalSpy commands(&simulator, &Simulator::commandReceived);
-    QVERIFY(!transport.write("MD\r"));
-    QCOMPARE(commands.count(), 0);
-
-    // An answer still on its way when the line closes is not waiting for the next open.
-    QVERIFY(transport.open());
-    transport.write("MD\r");
-    transport.close();
-    QVERIFY(transport.open());
-    QByteArray received;
-    connect(&transport, &Transport::readyRead, this, [&] { received += transport.readAll(); });
-    transport.write("SB\r");
-    QTRY_COMPARE(received, QByteArray("SB AB\r"));
-}
-
-void TestSimulatorTransport::hangUp_reportsTheLineLost() {
-    Simulator simulator;
-    SimulatorTransport transport(&simulator);
-    QSignalSpy lost(&transport, &Transport::lost);
-    QVERIFY(transport.open());
-    simulator.injectFault(Simulator::Fault::HangUp);
-    QCOMPARE(lost.count(), 1);
-    QVERIFY(!transport.isOpen());
-    QVERIFY(!transport.write("MD\r"));
-}
-
-void TestSimulatorTransport::throttle_sameBytesInSmallerPieces_data() {
-    QTest::addColumn<bool>("throttled");
-    QTest::newRow("at once") << false;
-    QTest::newRow("at 19200 baud") << true;
-}
-
-void TestSimulatorTransport::throttle_sameBytesInSmallerPieces() {
-    QFETCH(bool, throttled);
-
-    Simulator simulator;
-    SimulatorTransport transport(&simulator);
-    transport.setThrottled(throttled);
-    QVERIFY(transport.open());
-    QByteArray sent;
-    QByteArray received;
-    int pieces = 0;
-    connect(&simulator, &Simulator::output, this, [&](const QByteArray& bytes) { sent += bytes; });
-    connect(&transport, &Transport::readyRead, this, [&] {
-        received += transport.readAll();
-        ++pieces;
-    });
-    for (int channel = 1; channel <= 9; ++channel)
-        transport.write(QStringLiteral("MA00%1\r").arg(channel).toLatin1());
-    QCOMPARE(sent.size(), 9 * 30);
-    QTRY_COMPARE(received, sent);
-    // 270 bytes at 1920 bytes a second cannot arrive in one piece; unpaced they do.
-    QCOMPARE(pieces > 1, throttled);
-}
 
 QTEST_GUILESS_MAIN(TestSimulatorTransport)
 #include "test_simulatortransport.moc"

@@ -53,7 +53,6 @@ private Q_SLOTS:
         QFETCH(QString, maker);
         QFETCH(QString, name);
         SplashWindow splash(model, QStringLiteral("Valdoria2052/Pro"), QStringLiteral("Created: May 12, 2001"));
-        QCOMPARE(splash.objectName(), QStringLiteral("frmSplash"));
         QCOMPARE(labelText(&splash, "lblManuf"), maker);
         QCOMPARE(labelText(&splash, "lblModel"), name);
         QCOMPARE(labelText(&splash, "lblProductName1"), QStringLiteral("Valdoria2052/Pro"));
@@ -77,7 +76,6 @@ private Q_SLOTS:
 
     void about_showsItsLabelsAndOkClosesIt() {
         AboutWindow about(QStringLiteral("Valdoria2052/Pro"), QStringLiteral("Created: Sept 5, 2000"));
-        QCOMPARE(about.objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(labelText(&about, "Label1"), QStringLiteral("Valdoria2052/Pro"));
         QCOMPARE(labelText(&about, "Label4"), StartupInfo::versionLine(QStringLiteral("Created: Sept 5, 2000")));
         QCOMPARE(labelText(&about, "lblRunningOn"), QStringLiteral("Running On: ") + QSysInfo::prettyProductName());
@@ -92,7 +90,6 @@ private Q_SLOTS:
         DisplayModel aux;
         Panel::addAuxFields(aux);
         AuxDisplayWindow window(aux, QStringLiteral("Valdoria2052/Pro"));
-        QCOMPARE(window.objectName(), QStringLiteral("frmAuxDisplay"));
         QCOMPARE(window.line(1)->text(), QStringLiteral("FREQUENCY & TALKGROUP ID"));
         QVERIFY(!window.isVisible());
         aux.setWindowVisible(true);
@@ -124,12 +121,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<bool>("pressOk");
         using Icon = Prompter::Icon;
-        QTest::newRow("information") << int(Icon::Information) << int(QMessageBox::Information) << false << true;
-        QTest::newRow("warning") << int(Icon::Warning) << int(QMessageBox::Warning) << false << true;
-        QTest::newRow("critical") << int(Icon::Critical) << int(QMessageBox::Critical) << false << true;
-        QTest::newRow("question") << int(Icon::Question) << int(QMessageBox::Question) << false << true;
+        // Each row shows another icon, so every icon is mapped once.
+        QTest::newRow("inform") << int(Icon::Information) << int(QMessageBox::Information) << false << true;
+        QTest::newRow("inform, critical") << int(Icon::Critical) << int(QMessageBox::Critical) << false << true;
         QTest::newRow("confirm OK") << int(Icon::Warning) << int(QMessageBox::Warning) << true << true;
-        QTest::newRow("confirm Cancel") << int(Icon::Warning) << int(QMessageBox::Warning) << true << false;
+        QTest::newRow("confirm Cancel") << int(Icon::Question) << int(QMessageBox::Question) << true << false;
     }
 
     void prompter_informAndConfirmReturnBeforeTheAnswer() {
