@@ -5,12 +5,18 @@
 #include "remote/TcpHost.h"
 #include "state/ScannerState.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 // A host on an ephemeral loopback port.
@@ -52,6 +58,7 @@ private Q_SLOTS:
     void messageOverLimit_droppedUpToItsTerminator();
     void connectDropCycles_oneAcceptanceBoxAtATime_goodClientServed();
     void garbageFlood_thenGoodClientServed();
+    void clientThatStopsReading_droppedWithStatus_nextClientServed();
     void notifyRemote_nothingWithoutClient_thenEachLineOnce();
     void busyPort_reportsListenFailure();
     void addresses_localhostSettingInAnyCase_mappedClientShownAsIPv4();
@@ -77,7 +84,6 @@ void TestTcpHost::message_relayedOrIgnored_thenNextClientTakesOver_data() {
     QTest::newRow("QUIT with spaces") << QByteArray("  QUIT  \r\n") << false << QStringList{} << "QUIT" << false;
     QTest::newRow("QUIT leaves the rest unread")
         << QByteArray("CMD:KEY00\rQUIT\rCMD:KEY01\r") << false << key00 << "QUIT" << false;
-    QTest::newRow("lower-case quit ignored") << QByteArray("quit\r") << false << QStringList{} << "quit" << true;
 }
 
 void TestTcpHost::message_relayedOrIgnored_thenNextClientTakesOver() {
@@ -192,6 +198,41 @@ void TestTcpHost::garbageFlood_thenGoodClientServed() {
     QTRY_COMPARE(flooder->state(), QAbstractSocket::UnconnectedState);
     good->write("CMD:KEY03\r");
     QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY03"});
+}
+
+void TestTcpHost::clientThatStopsReading_droppedWithStatus_nextClientServed() {
+    Rig r;
+    QVERIFY(r.host.startListening());
+    QSignalSpy status(&r.host, &TcpHost::statusLine);
+    // A client that never reads, with a receive window too small to soak up what the host sends.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    const int window = 4096;
+    QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window), 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(r.host.serverPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    QTRY_VERIFY(r.host.isClientConnected());
+
+    QTimer scanner;
+    QObject::connect(&scanner, &QTimer::timeout, &r.host,
+                     [&r] { r.host.sendToClient(QString(4000, QLatin1Char('1')) + QLatin1Char('\r')); });
+    QObject::connect(&r.host, &TcpHost::statusLine, &scanner, &QTimer::stop);
+    scanner.start(1);
+    QTRY_COMPARE_WITH_TIMEOUT(status.count(), 1, 15000);
+    QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Remote client 127.0.0.1 dropped: it stopped reading"));
+    QVERIFY(!r.host.isClientConnected());
+
+    auto next = r.client();
+    QTRY_VERIFY(r.host.isClientConnected());
+    next->write("CMD:KEY00\r");
+    QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY00"});
+    r.host.sendToClient("154.2500\r");
+    QByteArray got;
+    QTRY_COMPARE((got += next->readAll()), QByteArray("154.2500\r"));
 }
 
 void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachLineOnce() {

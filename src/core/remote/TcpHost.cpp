@@ -16,9 +16,13 @@ constexpr qint64 kReadChunk = 16384;
 // A closed client gets this long to take what was already written before it is cut off.
 constexpr int kCloseGraceMs = 5000;
 
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
 qsizetype indexOfTerminator(const QByteArray& bytes, qsizetype from) {
     for (qsizetype i = from; i < bytes.size(); ++i) {
-        if (bytes.at(i) == '\r' || bytes.at(i) == '\n')
+        if (isLineBreak(bytes.at(i)))
             return i;
     }
     return -1;
@@ -86,7 +90,21 @@ bool TcpHost::isClientConnected() const {
 void TcpHost::sendToClient(const QString& text) {
     if (!isClientConnected())
         return;
-    m_client->write(text.toLatin1());
+    const QByteArray line = text.toLatin1();
+    // A client that stopped reading would make us hold everything it has not taken, without end.
+    if (m_client->bytesToWrite() + line.size() > kMaxQueuedBytes) {
+        dropStalledClient();
+        return;
+    }
+    m_client->write(line);
+}
+
+void TcpHost::dropStalledClient() {
+    const QString address = addressText(m_client->peerAddress());
+    qCWarning(lcRemote) << "dropped client" << address << "with" << m_client->bytesToWrite() << "bytes unsent";
+    // What it has not taken is never worth waiting for: cut it off and free the buffer now.
+    closeClient(Close::Abort);
+    Q_EMIT statusLine(QStringLiteral("Remote client %1 dropped: it stopped reading").arg(address));
 }
 
 QString TcpHost::addressText(const QHostAddress& address) {
@@ -129,7 +147,7 @@ void TcpHost::adoptClient(QTcpSocket* socket) {
         readClient();
 }
 
-void TcpHost::closeClient() {
+void TcpHost::closeClient(Close how) {
     QTcpSocket* socket = m_client;
     if (!socket)
         return;
@@ -139,6 +157,11 @@ void TcpHost::closeClient() {
     m_discarding = false;
 
     socket->disconnect(this);
+    if (how == Close::Abort) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(kCloseGraceMs, socket, [socket] {
         socket->abort();

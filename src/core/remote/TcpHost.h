@@ -26,7 +26,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcRemote)
  * while a client is connected, so a client that drops without "QUIT" never ends the service.
  * Incoming text is framed on CR and/or LF; text without a terminator counts as one message once
  * the client has been quiet for quietTimeMs(). A message longer than kMaxMessageBytes is dropped
- * whole. The protocol is written up in docs/remote-protocol.md.
+ * whole. A client that lets more than kMaxQueuedBytes of outgoing text pile up is dropped. The
+ * protocol is written up in docs/remote-protocol.md.
  */
 class TcpHost : public QObject, public RemoteEndpoint {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
     static constexpr int kMaxMessageBytes = 4096;
     /// A client that stops sending for this long has ended its message.
     static constexpr int kDefaultQuietMs = 50;
+    /// Outgoing text the client has not taken yet never grows past this; the client is dropped instead.
+    static constexpr qint64 kMaxQueuedBytes = 256 * 1024;
 
     /// The prompter may be null (no acceptance message is shown then).
     TcpHost(ScannerState& state, SerialLink& link, Prompter* prompter, QObject* parent = nullptr);
@@ -65,7 +68,10 @@ public:
     quint16 serverPort() const { return m_server.serverPort(); }
 
     bool isClientConnected() const override;
-    /// Writes the text as Latin-1 to the client; nothing happens without one.
+    /**
+     * Writes the text as Latin-1 to the client; nothing happens without one. A client that would
+     * have more than kMaxQueuedBytes waiting is dropped, with statusLine().
+     */
     void sendToClient(const QString& text) override;
 
     /// Bytes received from the client that still wait for a terminator or the quiet time.
@@ -90,7 +96,9 @@ private:
     void onQuietTimeout();
 
     void adoptClient(QTcpSocket* socket);
-    void closeClient();
+    enum class Close { Graceful, Abort };
+    void closeClient(Close how = Close::Graceful);
+    void dropStalledClient();
     void readClient();
     void takeInput(const QByteArray& bytes);
     void discardInput(qsizetype bytes);
