@@ -55,6 +55,7 @@ private Q_SLOTS:
     void message_relayedOrIgnored_thenNextClientTakesOver_data();
     void message_relayedOrIgnored_thenNextClientTakesOver();
     void splitMessage_joinedAcrossWrites();
+    void typingClient_pausesAfterFirstTerminatorCutNothing();
     void messageOverLimit_droppedUpToItsTerminator();
     void connectDropCycles_oneAcceptanceBoxAtATime_goodClientServed();
     void garbageFlood_thenGoodClientServed();
@@ -131,6 +132,20 @@ void TestTcpHost::splitMessage_joinedAcrossWrites() {
     QTRY_COMPARE(r.host.pendingInputSize(), 4);
     client->write("KEY01\n");
     QTRY_COMPARE(r.transport->writtenLines(), (QStringList{"KEY00", "KEY01"}));
+}
+
+void TestTcpHost::typingClient_pausesAfterFirstTerminatorCutNothing() {
+    Rig r;
+    r.host.setQuietTimeMs(10);
+    auto client = r.connected();
+    QVERIFY(client);
+    // telnet in character mode: a packet per key, CR NUL for Enter, keys further apart than the quiet time.
+    const QByteArray typed("\r\0CMD:KEY01\r\0CMD:KEY02\r\0", 24);
+    for (const char key : typed) {
+        client->write(&key, 1);
+        QTest::qWait(30);
+    }
+    QTRY_COMPARE(r.transport->writtenLines(), (QStringList{"KEY01", "KEY02"}));
 }
 
 void TestTcpHost::messageOverLimit_droppedUpToItsTerminator() {

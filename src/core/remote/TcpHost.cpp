@@ -28,6 +28,18 @@ qsizetype indexOfTerminator(const QByteArray& bytes, qsizetype from) {
     return -1;
 }
 
+// Surrounding spaces and NULs go: telnet ends a typed line with CR NUL, so the next message starts with a NUL.
+QString trimmedText(const QByteArray& frame) {
+    const auto blank = [](char c) { return c == '\0' || QChar::isSpace(char32_t(uchar(c))); };
+    qsizetype from = 0;
+    qsizetype to = frame.size();
+    while (from < to && blank(frame.at(from)))
+        ++from;
+    while (to > from && blank(frame.at(to - 1)))
+        --to;
+    return QString::fromLatin1(frame.constData() + from, to - from);
+}
+
 bool isQuit(const QString& text) {
     return text == QLatin1String("QUIT");
 }
@@ -155,6 +167,7 @@ void TcpHost::closeClient(Close how) {
     m_quietTimer.stop();
     m_input.clear();
     m_discarding = false;
+    m_framedByLines = false;
 
     socket->disconnect(this);
     if (how == Close::Abort) {
@@ -198,6 +211,7 @@ void TcpHost::takeInput(const QByteArray& bytes) {
         const qsizetype length = end - pos;
         const qsizetype start = pos;
         pos = end + 1;
+        m_framedByLines = true;
         if (m_discarding || m_input.size() + length > kMaxMessageBytes) {
             // The terminator ends the overlong message; the next one starts clean.
             discardInput(m_input.size() + length);
@@ -219,7 +233,7 @@ void TcpHost::takeInput(const QByteArray& bytes) {
     } else {
         m_input.append(bytes.constData() + pos, rest);
     }
-    if (m_input.isEmpty() && !m_discarding)
+    if (m_framedByLines || (m_input.isEmpty() && !m_discarding))
         m_quietTimer.stop();
     else
         m_quietTimer.start();
@@ -244,7 +258,7 @@ void TcpHost::onQuietTimeout() {
 }
 
 void TcpHost::handleMessage(const QByteArray& frame) {
-    const QString text = QString::fromLatin1(frame).trimmed();
+    const QString text = trimmedText(frame);
     if (text.isEmpty())
         return;
     m_state.gTcpIn = text;
