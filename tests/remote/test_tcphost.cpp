@@ -60,7 +60,7 @@ private Q_SLOTS:
     void connectDropCycles_oneAcceptanceBoxAtATime_goodClientServed();
     void garbageFlood_thenGoodClientServed();
     void clientThatStopsReading_droppedWithStatus_nextClientServed();
-    void notifyRemote_nothingWithoutClient_thenEachLineOnce();
+    void notifyRemote_nothingWithoutClient_thenEachTextOnceAsOneLine();
     void busyPort_reportsListenFailure();
     void addresses_localhostSettingInAnyCase_mappedClientShownAsIPv4();
 };
@@ -250,7 +250,7 @@ void TestTcpHost::clientThatStopsReading_droppedWithStatus_nextClientServed() {
     QTRY_COMPARE((got += next->readAll()), QByteArray("154.2500\r"));
 }
 
-void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachLineOnce() {
+void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachTextOnceAsOneLine() {
     Rig r;
     QVERIFY(r.host.startListening());
     r.state.gRemoteOut = QStringLiteral("AUX1FREQ: 151.0000");
@@ -259,7 +259,7 @@ void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachLineOnce() {
     auto client = r.client();
     QTRY_VERIFY(r.host.isClientConnected());
     for (const char* text : {"154.2500", "154.2500", "AUX1FREQ: 154.2500", "AUX2CHAN: 12", "AUX3CITY PD",
-                             "AUX4DISPATCH", "AUX4DISPATCH", "AUX3CAF\u00c9"}) {
+                             "AUX4DISPATCH", "AUX4DISPATCH", "AUX3CAF\u00c9", "AUX4NIGHT\r\nDISPATCH"}) {
         r.state.gRemoteOut = QString::fromUtf8(text);
         notifyRemote(r.state, &r.host);
     }
@@ -267,7 +267,8 @@ void TestTcpHost::notifyRemote_nothingWithoutClient_thenEachLineOnce() {
     notifyRemote(r.state, &r.host);
     QByteArray received;
     QTRY_COMPARE((received += client->readAll()),
-                 QByteArray("154.2500\rAUX1FREQ: 154.2500\rAUX2CHAN: 12\rAUX3CITY PD\rAUX4DISPATCH\rAUX3CAF\xC9\r\r"));
+                 QByteArray("154.2500\rAUX1FREQ: 154.2500\rAUX2CHAN: 12\rAUX3CITY PD\rAUX4DISPATCH\rAUX3CAF\xC9\r"
+                            "AUX4NIGHT DISPATCH\r\r"));
 }
 
 void TestTcpHost::busyPort_reportsListenFailure() {

@@ -6,6 +6,7 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcRemote, "valdoria.remote")
@@ -26,6 +27,22 @@ qsizetype indexOfTerminator(const QByteArray& bytes, qsizetype from) {
             return i;
     }
     return -1;
+}
+
+// A final CR ends the line; every other run of CR and LF becomes one space, so one text stays one line.
+QByteArray asOneLine(const QByteArray& text) {
+    const qsizetype end = text.endsWith('\r') ? text.size() - 1 : text.size();
+    if (std::none_of(text.cbegin(), text.cbegin() + end, isLineBreak))
+        return text;
+    QByteArray line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < end; ++i) {
+        if (!isLineBreak(text.at(i)))
+            line.append(text.at(i));
+        else if (i == 0 || !isLineBreak(text.at(i - 1)))
+            line.append(' ');
+    }
+    return line.append(text.mid(end));
 }
 
 // Surrounding spaces and NULs go: telnet ends a typed line with CR NUL, so the next message starts with a NUL.
@@ -102,7 +119,7 @@ bool TcpHost::isClientConnected() const {
 void TcpHost::sendToClient(const QString& text) {
     if (!isClientConnected())
         return;
-    const QByteArray line = text.toLatin1();
+    const QByteArray line = asOneLine(text.toLatin1());
     // A client that stopped reading would make us hold everything it has not taken, without end.
     if (m_client->bytesToWrite() + line.size() > kMaxQueuedBytes) {
         dropStalledClient();

@@ -71,8 +71,9 @@ public:
 
     bool isClientConnected() const override;
     /**
-     * Writes the text as Latin-1 to the client; nothing happens without one. A client that would
-     * have more than kMaxQueuedBytes waiting is dropped, with statusLine().
+     * Writes the text as Latin-1 to the client; nothing happens without one. A final CR ends the
+     * line; any other CR or LF in the text goes out as a space, so one text is always one line.
+     * A client that would have more than kMaxQueuedBytes waiting is dropped, with statusLine().
      */
     void sendToClient(const QString& text) override;
 
