@@ -6,6 +6,7 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcRemote, "valdoria.remote")
@@ -16,12 +17,44 @@ constexpr qint64 kReadChunk = 16384;
 // A closed client gets this long to take what was already written before it is cut off.
 constexpr int kCloseGraceMs = 5000;
 
+bool isLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
 qsizetype indexOfTerminator(const QByteArray& bytes, qsizetype from) {
     for (qsizetype i = from; i < bytes.size(); ++i) {
-        if (bytes.at(i) == '\r' || bytes.at(i) == '\n')
+        if (isLineBreak(bytes.at(i)))
             return i;
     }
     return -1;
+}
+
+// A final CR ends the line; every other run of CR and LF becomes one space, so one text stays one line.
+QByteArray asOneLine(const QByteArray& text) {
+    const qsizetype end = text.endsWith('\r') ? text.size() - 1 : text.size();
+    if (std::none_of(text.cbegin(), text.cbegin() + end, isLineBreak))
+        return text;
+    QByteArray line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < end; ++i) {
+        if (!isLineBreak(text.at(i)))
+            line.append(text.at(i));
+        else if (i == 0 || !isLineBreak(text.at(i - 1)))
+            line.append(' ');
+    }
+    return line.append(text.mid(end));
+}
+
+// Surrounding spaces and NULs go: telnet ends a typed line with CR NUL, so the next message starts with a NUL.
+QString trimmedText(const QByteArray& frame) {
+    const auto blank = [](char c) { return c == '\0' || QChar::isSpace(char32_t(uchar(c))); };
+    qsizetype from = 0;
+    qsizetype to = frame.size();
+    while (from < to && blank(frame.at(from)))
+        ++from;
+    while (to > from && blank(frame.at(to - 1)))
+        --to;
+    return QString::fromLatin1(frame.constData() + from, to - from);
 }
 
 bool isQuit(const QString& text) {
@@ -86,7 +119,21 @@ bool TcpHost::isClientConnected() const {
 void TcpHost::sendToClient(const QString& text) {
     if (!isClientConnected())
         return;
-    m_client->write(text.toLatin1());
+    const QByteArray line = asOneLine(text.toLatin1());
+    // A client that stopped reading would make us hold everything it has not taken, without end.
+    if (m_client->bytesToWrite() + line.size() > kMaxQueuedBytes) {
+        dropStalledClient();
+        return;
+    }
+    m_client->write(line);
+}
+
+void TcpHost::dropStalledClient() {
+    const QString address = addressText(m_client->peerAddress());
+    qCWarning(lcRemote) << "dropped client" << address << "with" << m_client->bytesToWrite() << "bytes unsent";
+    // What it has not taken is never worth waiting for: cut it off and free the buffer now.
+    closeClient(Close::Abort);
+    Q_EMIT statusLine(QStringLiteral("Remote client %1 dropped: it stopped reading").arg(address));
 }
 
 QString TcpHost::addressText(const QHostAddress& address) {
@@ -129,7 +176,7 @@ void TcpHost::adoptClient(QTcpSocket* socket) {
         readClient();
 }
 
-void TcpHost::closeClient() {
+void TcpHost::closeClient(Close how) {
     QTcpSocket* socket = m_client;
     if (!socket)
         return;
@@ -137,8 +184,14 @@ void TcpHost::closeClient() {
     m_quietTimer.stop();
     m_input.clear();
     m_discarding = false;
+    m_framedByLines = false;
 
     socket->disconnect(this);
+    if (how == Close::Abort) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(kCloseGraceMs, socket, [socket] {
         socket->abort();
@@ -175,6 +228,7 @@ void TcpHost::takeInput(const QByteArray& bytes) {
         const qsizetype length = end - pos;
         const qsizetype start = pos;
         pos = end + 1;
+        m_framedByLines = true;
         if (m_discarding || m_input.size() + length > kMaxMessageBytes) {
             // The terminator ends the overlong message; the next one starts clean.
             discardInput(m_input.size() + length);
@@ -196,7 +250,7 @@ void TcpHost::takeInput(const QByteArray& bytes) {
     } else {
         m_input.append(bytes.constData() + pos, rest);
     }
-    if (m_input.isEmpty() && !m_discarding)
+    if (m_framedByLines || (m_input.isEmpty() && !m_discarding))
         m_quietTimer.stop();
     else
         m_quietTimer.start();
@@ -221,7 +275,7 @@ void TcpHost::onQuietTimeout() {
 }
 
 void TcpHost::handleMessage(const QByteArray& frame) {
-    const QString text = QString::fromLatin1(frame).trimmed();
+    const QString text = trimmedText(frame);
     if (text.isEmpty())
         return;
     m_state.gTcpIn = text;

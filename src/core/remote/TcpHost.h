@@ -24,9 +24,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcRemote)
  *
  * One client at a time: a new connection replaces the current one, and the host keeps listening
  * while a client is connected, so a client that drops without "QUIT" never ends the service.
- * Incoming text is framed on CR and/or LF; text without a terminator counts as one message once
- * the client has been quiet for quietTimeMs(). A message longer than kMaxMessageBytes is dropped
- * whole. The protocol is written up in docs/remote-protocol.md.
+ * Incoming text is framed on CR and/or LF. Until a client has sent its first terminator, text
+ * without one also counts as a message once the client has been quiet for quietTimeMs(); after
+ * that only terminators (or the hang-up) end a message, so a client that types is never cut up.
+ * A message longer than kMaxMessageBytes is dropped whole. A client that lets more than
+ * kMaxQueuedBytes of outgoing text pile up is dropped. The protocol is written up in
+ * docs/remote-protocol.md.
  */
 class TcpHost : public QObject, public RemoteEndpoint {
     Q_OBJECT
@@ -35,8 +38,10 @@ public:
     static constexpr quint16 kDefaultPort = 5757;
     /// Text waiting for a terminator never grows past this; a longer message is dropped whole.
     static constexpr int kMaxMessageBytes = 4096;
-    /// A client that stops sending for this long has ended its message.
+    /// A client that has never sent a terminator and stops sending for this long has ended its message.
     static constexpr int kDefaultQuietMs = 50;
+    /// Outgoing text the client has not taken yet never grows past this; the client is dropped instead.
+    static constexpr qint64 kMaxQueuedBytes = 256 * 1024;
 
     /// The prompter may be null (no acceptance message is shown then).
     TcpHost(ScannerState& state, SerialLink& link, Prompter* prompter, QObject* parent = nullptr);
@@ -65,7 +70,11 @@ public:
     quint16 serverPort() const { return m_server.serverPort(); }
 
     bool isClientConnected() const override;
-    /// Writes the text as Latin-1 to the client; nothing happens without one.
+    /**
+     * Writes the text as Latin-1 to the client; nothing happens without one. A final CR ends the
+     * line; any other CR or LF in the text goes out as a space, so one text is always one line.
+     * A client that would have more than kMaxQueuedBytes waiting is dropped, with statusLine().
+     */
     void sendToClient(const QString& text) override;
 
     /// Bytes received from the client that still wait for a terminator or the quiet time.
@@ -90,7 +99,9 @@ private:
     void onQuietTimeout();
 
     void adoptClient(QTcpSocket* socket);
-    void closeClient();
+    enum class Close { Graceful, Abort };
+    void closeClient(Close how = Close::Graceful);
+    void dropStalledClient();
     void readClient();
     void takeInput(const QByteArray& bytes);
     void discardInput(qsizetype bytes);
@@ -111,6 +122,8 @@ private:
     QByteArray m_input;
     // Set while the rest of an overlong message is still arriving: it is dropped up to its terminator.
     bool m_discarding = false;
+    // Set once the client has ended a message with CR or LF: from then on the quiet time ends nothing.
+    bool m_framedByLines = false;
     bool m_announcementOpen = false;
     QString m_pendingAnnouncement;
 };
