@@ -2,7 +2,10 @@
 #include "store/LocalDatabase.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +16,38 @@ struct Bench {
     QString path = LocalDatabase::pathForAppFolder(dir.path());
     ScriptedPrompter prompter;
     LocalDatabase db{path, prompter};
+
+    QStringList said;
+
+    Bench() {
+        QObject::connect(&db, &LocalDatabase::statusLine, [this](const QString& text) { said << text; });
+    }
+    QString talkgroupIds() {
+        const auto rows = db.select("SELECT ID FROM TALKGROUPS ORDER BY rowid");
+        QStringList ids;
+        for (const QSqlRecord& r : rows.value_or(QList<QSqlRecord>{}))
+            ids << r.value(0).toString();
+        return ids.join(' ');
+    }
+};
+
+// Another program on the same file holding a write transaction, as an sqlite3 shell after BEGIN IMMEDIATE.
+struct OtherProgram {
+    QSqlDatabase db;
+    explicit OtherProgram(const QString& path) {
+        db = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        db.setDatabaseName(path);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()) && db.open());
+        QSqlQuery q(db);
+        QVERIFY2(q.exec("BEGIN IMMEDIATE") && q.exec("CREATE TABLE IF NOT EXISTS other_notes (n TEXT)"),
+                 qPrintable(q.lastError().text()));
+    }
+    void release() { QVERIFY(db.commit()); }
+    ~OtherProgram() {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("other program");
+    }
 };
 } // namespace
 
@@ -29,6 +64,9 @@ private Q_SLOTS:
     void unusableFile_oneMessageNamingTheFile_data();
     void unusableFile_oneMessageNamingTheFile();
     void existingFile_keepsItsRowsAndGainsMissingTables();
+    void lockedByAnotherProgram_writesReturnAtOnce_rowsFollowInOrderWhenFree();
+    void lockedAtOpen_nextUseOpens();
+    void fullFile_talkgroupNotStored_saidOnceAndWhenAddedAgain();
 };
 
 void TestLocalDatabase::newFile_tableHasItsColumns_data() {
@@ -162,6 +200,55 @@ void TestLocalDatabase::existingFile_keepsItsRowsAndGainsMissingTables() {
     QCOMPARE(bank3->first().value("TRUNK_CODE").toInt(), 2);
     QCOMPARE(b.db.rowCount("orvfreqs"), 0);
     QCOMPARE(b.prompter.count("inform"), 0);
+}
+
+void TestLocalDatabase::lockedByAnotherProgram_writesReturnAtOnce_rowsFollowInOrderWhenFree() {
+    Bench b;
+    QVERIFY(b.db.addTalkgroup({"1", {}, {}, {}, {}, {}, {}}));
+    OtherProgram other(b.path);
+    QElapsedTimer held;
+    held.start();
+    QVERIFY(b.db.addTalkgroup({"2", {}, {}, {}, {}, {}, {}}));
+    QVERIFY(b.db.insertRow("talkgroups", {{"ID", "3"}}));
+    QVERIFY(b.db.addTalkgroup({"4", {}, {}, {}, {}, {}, {}}));
+    // Well under the 5 s a default busy wait takes, per row.
+    QVERIFY2(held.elapsed() < 2000, qPrintable(QString::number(held.elapsed())));
+    QCOMPARE(b.talkgroupIds(), QStringLiteral("1"));
+    // A talkgroup waiting to be written is found, so hearing it again does not add it twice.
+    QVERIFY(b.db.findTalkgroup("4").row);
+    other.release();
+    QTRY_COMPARE_WITH_TIMEOUT(b.talkgroupIds(), QStringLiteral("1 2 3 4"), 10000);
+    QCOMPARE(b.prompter.count("inform"), 0);
+    QCOMPARE(b.said, (QStringList{"Local database: locked by another program; changes wait until it is free",
+                                  "Local database: free again"}));
+}
+
+void TestLocalDatabase::lockedAtOpen_nextUseOpens() {
+    Bench b;
+    {
+        // A file another program has just made and still holds: the tables cannot be added yet.
+        OtherProgram other(b.path);
+        QVERIFY(!b.db.open());
+        other.release();
+    }
+    QVERIFY(b.db.findTalkgroup("1").ok);
+    QCOMPARE(b.prompter.count("inform"), 0);
+}
+
+void TestLocalDatabase::fullFile_talkgroupNotStored_saidOnceAndWhenAddedAgain() {
+    Bench b;
+    const auto pages = b.db.select("PRAGMA page_count");
+    QVERIFY(pages && !pages->isEmpty());
+    // The file may not grow: a talkgroup that needs more room fails as on a full disk.
+    QVERIFY(b.db.exec("PRAGMA max_page_count = " + pages->first().value(0).toString()));
+    const QString wide(20000, 'x');
+    QVERIFY(!b.db.addTalkgroup({"1", wide, {}, {}, {}, {}, {}}));
+    QVERIFY(!b.db.addTalkgroup({"2", wide, {}, {}, {}, {}, {}}));
+    QVERIFY(b.db.exec("PRAGMA max_page_count = 1000000"));
+    QVERIFY(b.db.addTalkgroup({"3", wide, {}, {}, {}, {}, {}}));
+    QCOMPARE(b.said,
+             (QStringList{"Talkgroups: the local database cannot store them; new talkgroups are not being added",
+                          "Talkgroups: new talkgroups are being added again"}));
 }
 
 QTEST_GUILESS_MAIN(TestLocalDatabase)
