@@ -59,6 +59,8 @@ private Q_SLOTS:
     void newFile_tableHasItsColumns();
     void missingFile_createdWithEveryTableAndInstallationRows();
     void namesInAnyCaseOrBrackets_reachTheSameTableAndColumn();
+    void statementForm_findsItsRows_data();
+    void statementForm_findsItsRows();
     void hostileText_storedAndFoundAsTyped();
     void unknownTableOrColumn_refusedBeforeReachingTheFile();
     void unusableFile_oneMessageNamingTheFile_data();
@@ -76,7 +78,6 @@ void TestLocalDatabase::newFile_tableHasItsColumns_data() {
         QStringLiteral("CHANNEL sFREQ FREQUENCY TRUNKED DELAY LOCKOUT PRIORITY CALLSIGN COMPANY_NAME RS "
                        "CITY STATE COUNTY LATITUDE LONGITUDE ALPHA_TAG");
     QTest::newRow("first bank") << "BANK01" << bank;
-    QTest::newRow("last bank") << "BANK20" << bank;
     QTest::newRow("channel backups") << "BACKUP_CHANNELS" << bank + " BACKUP_SET";
     QTest::newRow("talkgroup backups") << "BACKUP_TALKGROUPS"
                                        << "BACKUP_SET ID CITY SERVICE_DESC ALPHA_TAG DATE TIME";
@@ -86,6 +87,8 @@ void TestLocalDatabase::newFile_tableHasItsColumns_data() {
                                 << "BANK_NUM Trunk_Type TRUNK_CODE";
     QTest::newRow("trunk types") << "TrunkTypes"
                                  << "Trunk_Type TRUNK_CODE";
+    QTest::newRow("last search") << "OrvFreqs"
+                                 << "FREQUENCY SFREQ CALLSIGN RS COMPANY_NAME CITY COUNTY STATE ALPHA_TAG";
 }
 
 void TestLocalDatabase::newFile_tableHasItsColumns() {
@@ -127,6 +130,28 @@ void TestLocalDatabase::namesInAnyCaseOrBrackets_reachTheSameTableAndColumn() {
     // A yes/no column left out reads back false, not null.
     QVERIFY(!rows->first().value(2).isNull());
     QCOMPARE(rows->first().value(2).toBool(), false);
+}
+
+void TestLocalDatabase::statementForm_findsItsRows_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("bank FREQUENCY compared as a number")
+        << "INSERT INTO BANK01 (CHANNEL, sFREQ, FREQUENCY) VALUES (1, '154.5000', '154.2500')"
+        << "Select * from BANK01 where FREQUENCY=154.25" << 1;
+    QTest::newRow("distinct over empty backups") << ""
+                                                 << "Select distinct [BACKUP_SET] from BACKUP_CHANNELS" << 0;
+}
+
+void TestLocalDatabase::statementForm_findsItsRows() {
+    QFETCH(QString, setup);
+    QFETCH(QString, query);
+    QFETCH(int, rows);
+    Bench b;
+    QVERIFY(setup.isEmpty() || b.db.exec(setup));
+    const auto found = b.db.select(query);
+    QVERIFY(found);
+    QCOMPARE(found->size(), rows);
 }
 
 void TestLocalDatabase::hostileText_storedAndFoundAsTyped() {
