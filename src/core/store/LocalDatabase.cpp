@@ -486,7 +486,8 @@ LocalDatabase::Outcome LocalDatabase::tryWrite(const Write& w) {
 
 void LocalDatabase::onRetryTimeout() {
     while (!m_pending.isEmpty()) {
-        const Write& w = m_pending.first();
+        // A copy: telling the status line may run code that queues another change.
+        const Write w = m_pending.first();
         const Outcome outcome = tryWrite(w);
         if (outcome == Outcome::Busy)
             return;
