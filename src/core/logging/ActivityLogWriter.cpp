@@ -12,8 +12,10 @@ namespace {
 const QString kSep = QStringLiteral(",");
 } // namespace
 
-ActivityLogWriter::ActivityLogWriter(const QString& appFolder, Switches& switches, Clock& clock, const QLocale& locale)
-    : m_appFolder(appFolder)
+ActivityLogWriter::ActivityLogWriter(const QString& appFolder, Switches& switches, Clock& clock, const QLocale& locale,
+                                     QObject* parent)
+    : QObject(parent)
+    , m_appFolder(appFolder)
     , m_switches(switches)
     , m_clock(clock)
     , m_locale(locale)
@@ -50,25 +52,47 @@ QString ActivityLogWriter::timeText(const QTime& time) const {
     return m_locale.toString(time, m_timeFormat);
 }
 
-void ActivityLogWriter::append(const QString& folder, const QString& entry, const QString& modeWord,
-                               const QString& line) {
+QString ActivityLogWriter::append(const QString& folder, const QString& entry, const QString& line) {
     const QDir logs(QDir(m_appFolder).filePath(QStringLiteral("LOGS/") + folder));
     if (m_appFolder.isEmpty() || !QDir().mkpath(logs.path())) {
         qCWarning(lcLogging) << "log folder cannot be created, line lost:" << logs.path();
-        return;
+        return QStringLiteral("folder %1 cannot be created").arg(QDir::toNativeSeparators(logs.path()));
     }
     const QString path = logs.filePath(m_clock.date().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log"));
     // The faceplate shows the mode word, not a hit.
-    if (entry.trimmed() == modeWord)
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (entry.trimmed() == folder)
+        return {};
+    const std::unique_ptr<QFile> owned = m_openFile ? m_openFile(path) : std::make_unique<QFile>(path);
+    QFile& file = *owned;
+    const QString diskFull = QStringLiteral("disk full");
+    // Unbuffered: the line goes out in one write now, and nothing is left behind to trickle out on close.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         qCWarning(lcLogging) << "log file cannot be opened, line lost:" << path << file.errorString();
-        return;
+        return file.error() == QFileDevice::ResourceError
+                   ? diskFull
+                   : QStringLiteral("%1 cannot be opened").arg(QDir::toNativeSeparators(path));
     }
+    const qint64 before = file.size();
     const QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        qCWarning(lcLogging) << "log line not fully written:" << path << file.errorString();
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size())
+        return {};
+    qCWarning(lcLogging) << "log line not written, line lost:" << path << file.errorString();
+    // A line is in the file whole or not at all: the next line must not be glued onto half of this one.
+    if (file.size() != before && !file.resize(before))
+        qCWarning(lcLogging) << "half a line left in" << path << file.errorString();
+    // A short write is the disk taking what still fitted.
+    return written >= 0 || file.error() == QFileDevice::ResourceError
+               ? diskFull
+               : QStringLiteral("%1 cannot be written").arg(QDir::toNativeSeparators(path));
+}
+
+void ActivityLogWriter::noteResult(bool& failing, const QString& title, const QString& problem) {
+    if (problem.isEmpty() != failing)
+        return;
+    failing = !problem.isEmpty();
+    Q_EMIT statusLine(failing ? title + QStringLiteral(": ") + problem + QStringLiteral("; lines are not being written")
+                              : title + QStringLiteral(": writing again"));
 }
 
 void ActivityLogWriter::writeSearchLog(int start, int now, const QString& freq, const QString& mode,
@@ -77,7 +101,7 @@ void ActivityLogWriter::writeSearchLog(int start, int now, const QString& freq, 
         return;
     const QString line =
         QStringList{freq, timeText(m_clock.timeOfDay()), durationText(start, now), mode, kind}.join(kSep);
-    append(QStringLiteral("SEARCH"), freq, QStringLiteral("SEARCH"), line);
+    noteResult(m_searchFailing, QStringLiteral("Search log"), append(QStringLiteral("SEARCH"), freq, line));
 }
 
 void ActivityLogWriter::writeScanLog(const QString& chan, const QString& freq, const QString& heard,
@@ -86,7 +110,7 @@ void ActivityLogWriter::writeScanLog(const QString& chan, const QString& freq, c
     if (!m_switches.scanLogging())
         return;
     const QString line = QStringList{chan, freq, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
-    append(QStringLiteral("SCAN"), freq, QStringLiteral("SCAN"), line);
+    noteResult(m_scanFailing, QStringLiteral("Scan log"), append(QStringLiteral("SCAN"), freq, line));
 }
 
 void ActivityLogWriter::writeTrunkLog(const QString& id, const QString& trunkType, const QString& mode,
@@ -94,5 +118,5 @@ void ActivityLogWriter::writeTrunkLog(const QString& id, const QString& trunkTyp
     if (!m_switches.trunkLogging())
         return;
     const QString line = QStringList{id, trunkType, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
-    append(QStringLiteral("TRUNK"), id, QStringLiteral("TRUNK"), line);
+    noteResult(m_trunkFailing, QStringLiteral("Trunk log"), append(QStringLiteral("TRUNK"), id, line));
 }

@@ -2,10 +2,15 @@
 
 #include "monitor/MonitorHooks.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QObject>
 #include <QString>
 #include <QTime>
+
+#include <functional>
+#include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLogging)
 
@@ -16,15 +21,24 @@ class Clock;
  * The three day-by-day activity logs: LOGS/SEARCH, LOGS/SCAN and LOGS/TRUNK below the application
  * folder, one file per day named yyyyMMdd.log, one comma-separated line per event ended by CR LF.
  * Fields are written as they stand (no quoting). Each writer reads its switch when called, opens,
- * appends and closes its file; a line that cannot be written is lost with a warning, never
- * reported to the operator.
+ * appends and closes its file. A line reaches the file whole or not at all; a line that cannot be
+ * written is lost, and statusLine() says so once per log ("Trunk log: disk full; lines are not being
+ * written") and again when that log writes again.
  *
  * The time of day is the locale's long time format without its time zone (15:04:05, 3:04:05 PM).
  */
-class ActivityLogWriter final : public ActivityLog {
+class ActivityLogWriter final : public QObject, public ActivityLog {
+    Q_OBJECT
+
 public:
+    /// Makes the (not yet open) file for a day file's path.
+    using FileOpener = std::function<std::unique_ptr<QFile>(const QString& path)>;
+
     ActivityLogWriter(const QString& appFolder, Switches& switches, Clock& clock,
-                      const QLocale& locale = QLocale::system());
+                      const QLocale& locale = QLocale::system(), QObject* parent = nullptr);
+
+    /// Replaces the plain QFile a day file is written through (tests put the file on a full disk).
+    void setFileOpener(FileOpener opener) { m_openFile = std::move(opener); }
 
     void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override;
     void writeScanLog(const QString& chan, const QString& freq, const QString& heard, const QString& mode,
@@ -39,12 +53,24 @@ public:
     /// The time of day as the logs write it.
     QString timeText(const QTime& time) const;
 
+Q_SIGNALS:
+    /// A log stopped or started writing again, for the faceplate's status line.
+    void statusLine(const QString& text);
+
 private:
-    void append(const QString& folder, const QString& entry, const QString& modeWord, const QString& line);
+    /// Appends the line to today's file in LOGS/folder unless entry shows the folder's mode word. The
+    /// problem that kept the line out, or empty text.
+    QString append(const QString& folder, const QString& entry, const QString& line);
+    /// Says on the status line when a log stops being written and when it writes again.
+    void noteResult(bool& failing, const QString& title, const QString& problem);
 
     QString m_appFolder;
     Switches& m_switches;
     Clock& m_clock;
     QLocale m_locale;
     QString m_timeFormat;
+    FileOpener m_openFile;
+    bool m_searchFailing = false;
+    bool m_scanFailing = false;
+    bool m_trunkFailing = false;
 };

@@ -115,14 +115,37 @@ QVariant toStorage(const QVariant& value) {
 
 std::atomic<int> g_connectionSerial{0};
 
+// Long enough to ride out another program's single write, short enough that the window never freezes.
+constexpr int kBusyTimeoutMs = 150;
+constexpr int kRetryIntervalMs = 1000;
+// Rows kept for a file locked for hours stop here rather than filling memory.
+constexpr int kMaxPending = 10000;
+
+// The file is locked by another connection (SQLITE_BUSY, SQLITE_LOCKED and their extended codes).
+bool isBusy(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == 5 || code == 6;
+}
+
 } // namespace
 
-LocalDatabase::LocalDatabase(const QString& path, Prompter& prompter)
-    : m_path(path)
+LocalDatabase::LocalDatabase(const QString& path, Prompter& prompter, QObject* parent)
+    : QObject(parent)
+    , m_path(path)
     , m_prompter(prompter)
-    , m_connectionName(QStringLiteral("valdoria-local-%1").arg(++g_connectionSerial)) {}
+    , m_connectionName(QStringLiteral("valdoria-local-%1").arg(++g_connectionSerial)) {
+    m_retry.setInterval(kRetryIntervalMs);
+    connect(&m_retry, &QTimer::timeout, this, &LocalDatabase::onRetryTimeout);
+}
 
 LocalDatabase::~LocalDatabase() {
+    // One last try for rows still waiting on a locked file; nobody is left to tell.
+    if (m_open && !m_pending.isEmpty()) {
+        blockSignals(true);
+        onRetryTimeout();
+    }
+    if (!m_pending.isEmpty())
+        qCWarning(lcStore) << m_pending.size() << "rows waiting for a locked file are lost";
     if (m_db.isValid())
         m_db.close();
     m_db = QSqlDatabase();
@@ -184,19 +207,28 @@ QStringList LocalDatabase::defaultTrunkTypes() {
 }
 
 bool LocalDatabase::open() {
+    return openOutcome() == Outcome::Done;
+}
+
+LocalDatabase::Outcome LocalDatabase::openOutcome() {
     if (m_open)
-        return true;
-    if (m_failed)
-        return false;
+        return Outcome::Done;
     QString reason;
-    if (!openConnection(reason)) {
-        if (m_db.isValid())
-            m_db.close();
-        reportFailure(reason);
-        return false;
+    const Outcome outcome = openConnection(reason);
+    if (outcome == Outcome::Done) {
+        m_open = true;
+        m_failureReported = false;
+        if (m_pending.isEmpty())
+            setLocked(false);
+        return outcome;
     }
-    m_open = true;
-    return true;
+    if (m_db.isValid())
+        m_db.close();
+    if (outcome == Outcome::Busy)
+        setLocked(true);
+    else
+        reportFailure(reason);
+    return outcome;
 }
 
 QSqlDatabase LocalDatabase::database() {
@@ -204,66 +236,71 @@ QSqlDatabase LocalDatabase::database() {
     return m_db;
 }
 
-bool LocalDatabase::openConnection(QString& reason) {
+LocalDatabase::Outcome LocalDatabase::openConnection(QString& reason) {
     const QFileInfo info(m_path);
     const bool existed = info.exists();
     if (existed) {
         if (info.isDir()) {
             reason = QStringLiteral("the name belongs to a folder");
-            return false;
+            return Outcome::Failed;
         }
         // Permission bits are read, not access(): a file marked read-only stays read-only for every user.
         const QFile::Permissions perms = info.permissions();
         if (!(perms & QFile::ReadOwner)) {
             reason = QStringLiteral("the file cannot be read");
-            return false;
+            return Outcome::Failed;
         }
         if (!(perms & QFile::WriteOwner)) {
             reason = QStringLiteral("the file is read-only");
-            return false;
+            return Outcome::Failed;
         }
     } else if (!QDir().mkpath(info.absolutePath())) {
         reason = QStringLiteral("its folder %1 cannot be created").arg(QDir::toNativeSeparators(info.absolutePath()));
-        return false;
+        return Outcome::Failed;
     }
 
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    m_db.setDatabaseName(m_path);
+    if (!m_db.isValid()) {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        m_db.setDatabaseName(m_path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    }
     if (!m_db.open()) {
         reason = m_db.lastError().text();
-        return false;
+        return isBusy(m_db.lastError()) ? Outcome::Busy : Outcome::Failed;
     }
+    const auto failed = [&reason](const QSqlQuery& q) {
+        reason = q.lastError().databaseText();
+        return isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+    };
 
     QSqlQuery check(m_db);
-    if (!runStatement(check, QStringLiteral("PRAGMA quick_check"), {})) {
-        reason = check.lastError().databaseText();
-        return false;
-    }
+    if (!runStatement(check, QStringLiteral("PRAGMA quick_check"), {}))
+        return failed(check);
     if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
         reason = QStringLiteral("the file is damaged");
-        return false;
+        return Outcome::Failed;
     }
     check.finish();
 
     // One committed row per statement: WAL with NORMAL sync keeps that quick and never leaves half a row.
     QSqlQuery pragma(m_db);
     if (!runStatement(pragma, QStringLiteral("PRAGMA journal_mode=WAL"), {}) ||
-        !runStatement(pragma, QStringLiteral("PRAGMA synchronous=NORMAL"), {})) {
-        reason = pragma.lastError().databaseText();
-        return false;
-    }
+        !runStatement(pragma, QStringLiteral("PRAGMA synchronous=NORMAL"), {}))
+        return failed(pragma);
     pragma.finish();
     return createSchema(reason);
 }
 
-bool LocalDatabase::createSchema(QString& reason) {
+LocalDatabase::Outcome LocalDatabase::createSchema(QString& reason) {
+    const auto failed = [&reason](const QSqlQuery& q) {
+        reason = q.lastError().databaseText();
+        return isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+    };
     QSet<QString> present;
     {
         QSqlQuery q(m_db);
-        if (!runStatement(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {})) {
-            reason = q.lastError().databaseText();
-            return false;
-        }
+        if (!runStatement(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), {}))
+            return failed(q);
         while (q.next())
             present.insert(q.value(0).toString().toUpper());
     }
@@ -274,7 +311,7 @@ bool LocalDatabase::createSchema(QString& reason) {
             missing.append(t.name);
     }
     if (missing.isEmpty())
-        return true;
+        return Outcome::Done;
 
     m_db.transaction();
     QSqlQuery q(m_db);
@@ -284,9 +321,9 @@ bool LocalDatabase::createSchema(QString& reason) {
             defs.append((quoted(QLatin1String(c.name)) + QLatin1Char(' ') + QLatin1String(c.type)).trimmed());
         if (!runStatement(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), defs.join(QStringLiteral(", "))),
                           {})) {
-            reason = q.lastError().databaseText();
+            const Outcome outcome = failed(q);
             m_db.rollback();
-            return false;
+            return outcome;
         }
     }
 
@@ -308,13 +345,18 @@ bool LocalDatabase::createSchema(QString& reason) {
                     "INSERT INTO \"BANKTYPES\" (\"BANK_NUM\", \"Trunk_Type\", \"TRUNK_CODE\") VALUES (?, ?, ?)"),
                 {bank, types.value(0), 0});
     }
-    if (!ok || !m_db.commit()) {
-        reason = q.lastError().databaseText();
+    if (!ok) {
+        const Outcome outcome = failed(q);
         m_db.rollback();
-        return false;
+        return outcome;
+    }
+    if (!m_db.commit()) {
+        reason = m_db.lastError().databaseText();
+        m_db.rollback();
+        return isBusy(m_db.lastError()) ? Outcome::Busy : Outcome::Failed;
     }
     qCDebug(lcStore) << "created" << missing.size() << "tables in" << m_path;
-    return true;
+    return Outcome::Done;
 }
 
 bool LocalDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values) {
@@ -326,21 +368,45 @@ bool LocalDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVa
     for (const QVariant& v : values)
         query.addBindValue(toStorage(v));
     if (!query.exec()) {
-        qCWarning(lcStore) << "statement failed" << sql << ":" << query.lastError().text();
+        if (isBusy(query.lastError()))
+            qCDebug(lcStore) << "file locked by another program:" << sql;
+        else
+            qCWarning(lcStore) << "statement failed" << sql << ":" << query.lastError().text();
         return false;
     }
     return true;
 }
 
 void LocalDatabase::reportFailure(const QString& reason) {
-    m_failed = true;
     const QString file = QDir::toNativeSeparators(m_path);
     qCWarning(lcStore) << "local database unusable:" << file << reason;
+    if (m_failureReported)
+        return;
+    m_failureReported = true;
     m_prompter.inform(QStringLiteral("Local database"),
                       QStringLiteral("The local database %1 cannot be used: %2.\n\nChannel and talkgroup names are "
-                                     "not shown and new talkgroups are not stored until the program is started again.")
+                                     "not shown and new talkgroups are not stored while it cannot be used; it is "
+                                     "tried again whenever it is needed.")
                           .arg(file, reason),
                       Prompter::Icon::Critical);
+}
+
+void LocalDatabase::setLocked(bool locked) {
+    if (locked == m_lockSaid)
+        return;
+    m_lockSaid = locked;
+    Q_EMIT statusLine(locked
+                          ? QStringLiteral("Local database: locked by another program; changes wait until it is free")
+                          : QStringLiteral("Local database: free again"));
+}
+
+void LocalDatabase::noteTalkgroupStored(bool stored) {
+    if (stored != m_talkgroupFailing)
+        return;
+    m_talkgroupFailing = !stored;
+    Q_EMIT statusLine(stored ? QStringLiteral("Talkgroups: new talkgroups are being added again")
+                             : QStringLiteral("Talkgroups: the local database cannot store them; new talkgroups "
+                                              "are not being added"));
 }
 
 std::optional<QList<QSqlRecord>> LocalDatabase::select(const QString& sql, const QVariantList& values) {
@@ -357,34 +423,82 @@ std::optional<QList<QSqlRecord>> LocalDatabase::select(const QString& sql, const
 }
 
 bool LocalDatabase::exec(const QString& sql, const QVariantList& values) {
-    if (!open())
-        return false;
-    QSqlQuery q(m_db);
-    return runStatement(q, sql, values);
+    return write({sql, values, {}, {}}) != Outcome::Failed;
 }
 
 bool LocalDatabase::insertRow(const QString& table, const QVariantMap& values) {
+    return insert(table, values) != Outcome::Failed;
+}
+
+LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVariantMap& values) {
     const QString name = knownTable(table);
     if (name.isEmpty() || values.isEmpty()) {
         qCWarning(lcStore) << "insert refused: unknown table or no values" << table;
-        return false;
+        return Outcome::Failed;
     }
     QStringList cols;
     QStringList marks;
-    QVariantList bound;
+    Write w;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString column = knownColumn(name, it.key());
         if (column.isEmpty()) {
             qCWarning(lcStore) << "insert refused: unknown column" << it.key() << "in" << name;
-            return false;
+            return Outcome::Failed;
         }
         cols.append(quoted(column));
         marks.append(QStringLiteral("?"));
-        bound.append(it.value());
+        w.values.append(it.value());
+        w.row.insert(column, it.value());
     }
-    return exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                    .arg(quoted(name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-                bound);
+    w.sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quoted(name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    w.table = name;
+    return write(w);
+}
+
+LocalDatabase::Outcome LocalDatabase::write(const Write& w) {
+    // Writes keep their order: once one waits for the file, every later one waits behind it.
+    if (m_pending.isEmpty()) {
+        const Outcome outcome = tryWrite(w);
+        if (outcome != Outcome::Busy)
+            return outcome;
+    }
+    if (m_pending.size() >= kMaxPending) {
+        qCWarning(lcStore) << "too many changes waiting for the locked file, change lost:" << w.sql;
+        return Outcome::Failed;
+    }
+    m_pending.append(w);
+    setLocked(true);
+    if (!m_retry.isActive())
+        m_retry.start();
+    return Outcome::Busy;
+}
+
+LocalDatabase::Outcome LocalDatabase::tryWrite(const Write& w) {
+    const Outcome opened = openOutcome();
+    if (opened != Outcome::Done)
+        return opened;
+    QSqlQuery q(m_db);
+    if (runStatement(q, w.sql, w.values))
+        return Outcome::Done;
+    return isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+}
+
+void LocalDatabase::onRetryTimeout() {
+    while (!m_pending.isEmpty()) {
+        // A copy: telling the status line may run code that queues another change.
+        const Write w = m_pending.first();
+        const Outcome outcome = tryWrite(w);
+        if (outcome == Outcome::Busy)
+            return;
+        if (outcome == Outcome::Failed)
+            qCWarning(lcStore) << "a change that waited for the file cannot be written, lost:" << w.sql;
+        if (w.table == QLatin1String("TALKGROUPS"))
+            noteTalkgroupStored(outcome == Outcome::Done);
+        m_pending.removeFirst();
+    }
+    m_retry.stop();
+    setLocked(false);
 }
 
 int LocalDatabase::rowCount(const QString& table) {
@@ -405,7 +519,20 @@ RowLookup LocalDatabase::findBankChannel(int bank, int channel) {
 }
 
 RowLookup LocalDatabase::findTalkgroup(const QString& id) {
-    return firstRow(QStringLiteral("SELECT * FROM \"TALKGROUPS\" WHERE \"ID\" = ? LIMIT 1"), {id});
+    RowLookup found = firstRow(QStringLiteral("SELECT * FROM \"TALKGROUPS\" WHERE \"ID\" = ? LIMIT 1"), {id});
+    if (!found.ok || found.row)
+        return found;
+    // A talkgroup heard while the file was locked is stored already, as far as the lookup goes.
+    for (const Write& w : std::as_const(m_pending)) {
+        if (w.table != QLatin1String("TALKGROUPS") || w.row.value(QStringLiteral("ID")).toString() != id)
+            continue;
+        QSqlRecord record = m_db.record(QStringLiteral("TALKGROUPS"));
+        for (auto it = w.row.cbegin(); it != w.row.cend(); ++it)
+            record.setValue(it.key(), toStorage(it.value()));
+        found.row = record;
+        break;
+    }
+    return found;
 }
 
 RowLookup LocalDatabase::firstRow(const QString& sql, const QVariantList& values) {
@@ -426,5 +553,9 @@ bool LocalDatabase::addTalkgroup(const TalkgroupRow& row) {
     };
     if (!row.notes.isNull())
         values.insert(QStringLiteral("NOTES"), row.notes);
-    return insertRow(QStringLiteral("TALKGROUPS"), values);
+    const Outcome outcome = insert(QStringLiteral("TALKGROUPS"), values);
+    // A row kept for a locked file is told about when it is written.
+    if (outcome != Outcome::Busy)
+        noteTalkgroupStored(outcome == Outcome::Done);
+    return outcome != Outcome::Failed;
 }

@@ -3,11 +3,13 @@
 #include <QDate>
 #include <QList>
 #include <QLoggingCategory>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <QTimer>
 #include <QVariant>
 
 #include <optional>
@@ -42,12 +44,20 @@ struct TalkgroupRow {
  * The connection is opened on first use and stays open. A missing file is created with every
  * table; an existing one is checked for health. When the file cannot be used (its folder cannot
  * be created, it is read-only, unreadable or corrupt) the operator is told once, naming the file,
- * and every query after that fails quietly: the scanner monitor keeps running without names.
+ * and queries fail quietly: the scanner monitor keeps running without names. The file is tried
+ * again at the next query, and told about again only after it has been usable in between.
+ *
+ * Another program holding the file (an sqlite3 shell inside a transaction) never freezes the
+ * window: a statement waits for it only a moment. A write that meets such a lock is kept and
+ * retried every second, in order with the writes after it, until the file is free; the status
+ * line says when the file is locked and when it is free again.
  *
  * Every value reaches the engine as a bound parameter; table names come only from the known
  * table list and column names only from the known schema.
  */
-class LocalDatabase {
+class LocalDatabase : public QObject {
+    Q_OBJECT
+
 public:
     /// A column of the schema: its name and the SQLite type it is stored as.
     struct Column {
@@ -56,8 +66,8 @@ public:
     };
 
     /// path: the database file (gDbPath). prompter: tells the operator when the file is unusable.
-    LocalDatabase(const QString& path, Prompter& prompter);
-    ~LocalDatabase();
+    LocalDatabase(const QString& path, Prompter& prompter, QObject* parent = nullptr);
+    ~LocalDatabase() override;
     LocalDatabase(const LocalDatabase&) = delete;
     LocalDatabase& operator=(const LocalDatabase&) = delete;
 
@@ -66,7 +76,7 @@ public:
 
     QString path() const { return m_path; }
 
-    /// Opens the connection if it is not open. True when the database can be used.
+    /// Opens the connection if it is not open (or tries again after a failure). True when the database can be used.
     bool open();
     bool isOpen() const { return m_open; }
     /// The connection, for callers that need the driver itself (table-bound models). Opens on demand.
@@ -74,6 +84,8 @@ public:
 
     /// Statements run so far through this object (including failed ones).
     int statementCount() const { return m_statementCount; }
+    /// Writes kept because another program holds the file, waiting to be retried.
+    int pendingWrites() const { return int(m_pending.size()); }
 
     // Schema
 
@@ -94,9 +106,11 @@ public:
 
     /// The first row of a bank table whose CHANNEL equals channel. bank must be 1 to 20.
     RowLookup findBankChannel(int bank, int channel);
-    /// The first TALKGROUPS row whose ID equals id (compared as text, case-sensitive).
+    /// The first TALKGROUPS row whose ID equals id (compared as text, case-sensitive); a row still
+    /// waiting for a locked file counts.
     RowLookup findTalkgroup(const QString& id);
-    /// Appends one TALKGROUPS row. True when stored.
+    /// Appends one TALKGROUPS row. True when stored or kept to be stored; a row that cannot be
+    /// stored is said on the status line (once, and again when rows are stored again).
     bool addTalkgroup(const TalkgroupRow& row);
 
     // Generic helpers
@@ -104,18 +118,40 @@ public:
     /// Runs one statement with its values bound in order (? placeholders) and returns every row,
     /// or no value when the database is unusable or the statement failed.
     std::optional<QList<QSqlRecord>> select(const QString& sql, const QVariantList& values = {});
-    /// Runs one statement that returns no rows; true on success.
+    /// Runs one statement that returns no rows; true on success, or when it is kept for a locked file.
     bool exec(const QString& sql, const QVariantList& values = {});
-    /// Appends one row to a known table; the keys name known columns in any case. True when stored.
+    /// Appends one row to a known table; the keys name known columns in any case. True when stored,
+    /// or kept for a locked file.
     bool insertRow(const QString& table, const QVariantMap& values);
     /// Number of rows in a known table, or -1 when it cannot be counted.
     int rowCount(const QString& table);
 
+Q_SIGNALS:
+    /// The file locked or free again, a talkgroup not stored: for the faceplate's status line.
+    void statusLine(const QString& text);
+
 private:
-    bool openConnection(QString& reason);
-    bool createSchema(QString& reason);
+    /// How an attempt went: done, stopped by another program's lock, or failed for good.
+    enum class Outcome { Done, Busy, Failed };
+    /// A write statement; an insert also keeps its table and row (known column names).
+    struct Write {
+        QString sql;
+        QVariantList values;
+        QString table;
+        QVariantMap row;
+    };
+
+    Outcome openOutcome();
+    Outcome openConnection(QString& reason);
+    Outcome createSchema(QString& reason);
     bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values);
     RowLookup firstRow(const QString& sql, const QVariantList& values);
+    Outcome insert(const QString& table, const QVariantMap& values);
+    Outcome write(const Write& w);
+    Outcome tryWrite(const Write& w);
+    void onRetryTimeout();
+    void setLocked(bool locked);
+    void noteTalkgroupStored(bool stored);
     void reportFailure(const QString& reason);
 
     QString m_path;
@@ -123,6 +159,10 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_open = false;
-    bool m_failed = false;
+    bool m_failureReported = false;
+    bool m_lockSaid = false;
+    bool m_talkgroupFailing = false;
     int m_statementCount = 0;
+    QList<Write> m_pending;
+    QTimer m_retry;
 };
