@@ -1,10 +1,14 @@
 #include "link/SerialTransport.h"
 
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +29,32 @@ struct PtyMaster {
         fd = -1;
     }
 };
+
+// The error text of opening the device as the user "nobody", who is in no group (root ignores permissions).
+QString openErrorAsNobody(const QString& device) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            SerialTransport transport;
+            transport.setDevice(device);
+            const QByteArray text = transport.open() ? QByteArray("opened") : transport.errorText().toUtf8();
+            [[maybe_unused]] const auto n = ::write(out[1], text.constData(), size_t(text.size()));
+        }
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    QByteArray text;
+    char buf[512];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        text.append(buf, n);
+    ::close(out[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(text);
+}
 } // namespace
 
 class TestSerialTransport : public QObject {
@@ -32,6 +62,8 @@ class TestSerialTransport : public QObject {
 
 private Q_SLOTS:
     void open_missingDevice_namesDeviceAndReason();
+    void open_whatTheUserCanDo_data();
+    void open_whatTheUserCanDo();
     void pseudoTerminal_roundTripsThenHangUpIsALostPort();
 };
 
@@ -46,6 +78,47 @@ void TestSerialTransport::open_missingDevice_namesDeviceAndReason() {
              qPrintable(transport.errorText()));
     QCOMPARE(lost.count(), 0);
     QVERIFY(!transport.write("MD\r"));
+}
+
+void TestSerialTransport::open_whatTheUserCanDo_data() {
+    QTest::addColumn<QString>("device"); // "<file>": a regular file; "<denied>": a pseudo-terminal of group dialout
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("regular file") << "<file>"
+                                  << "<file> is not a serial device";
+    QTest::newRow("/dev/null") << "/dev/null"
+                               << "/dev/null is not a serial device";
+    QTest::newRow("device of a group the user is not in")
+        << "<denied>"
+        << "Cannot open <denied>: permission denied. Add your user to the dialout group, then log in again "
+           "(sudo adduser nobody dialout).";
+}
+
+void TestSerialTransport::open_whatTheUserCanDo() {
+    QFETCH(QString, device);
+    QFETCH(QString, error);
+
+    QTemporaryFile file;
+    PtyMaster pty;
+    if (device == QLatin1String("<file>")) {
+        QVERIFY(file.open());
+        device = file.fileName();
+    } else if (device == QLatin1String("<denied>")) {
+        if (::geteuid() != 0)
+            QSKIP("handing the device to root and dialout needs root");
+        QVERIFY(pty.isValid());
+        device = pty.slavePath();
+        const group* dialout = ::getgrnam("dialout");
+        QVERIFY(dialout);
+        QVERIFY(::chown(QFile::encodeName(device).constData(), 0, dialout->gr_gid) == 0);
+        QVERIFY(::chmod(QFile::encodeName(device).constData(), 0660) == 0);
+        QCOMPARE(openErrorAsNobody(device), QString(error).replace(QLatin1String("<denied>"), device));
+        return;
+    }
+    SerialTransport transport;
+    transport.setDevice(device);
+    QVERIFY(!transport.open());
+    QCOMPARE(transport.errorText(), QString(error).replace(QLatin1String("<file>"), device));
 }
 
 void TestSerialTransport::pseudoTerminal_roundTripsThenHangUpIsALostPort() {
