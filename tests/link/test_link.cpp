@@ -95,7 +95,8 @@ private Q_SLOTS:
     void lostDevice_closesThePortAndDarkensTheLamp();
     void start_asksUntilTheSettingsAreValid_data();
     void start_asksUntilTheSettingsAreValid();
-    void start_withDevicePath_asksNothingAndRemembersIt();
+    void start_withDevicePath_asksNothingAndRemembersItOnceOpen_data();
+    void start_withDevicePath_asksNothingAndRemembersItOnceOpen();
     void start_portThatWillNotOpen_saysWhichAndWhy();
     void menu_choosesOrKeepsAndReopens_data();
     void menu_choosesOrKeepsAndReopens();
@@ -344,13 +345,30 @@ void TestLink::start_asksUntilTheSettingsAreValid() {
     QCOMPARE(rig.speeds.at(0).at(0).toString(), speed);
 }
 
-void TestLink::start_withDevicePath_asksNothingAndRemembersIt() {
+void TestLink::start_withDevicePath_asksNothingAndRemembersItOnceOpen_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("opens: remembered") << true;
+    QTest::newRow("will not open: the device stored before stays") << false;
+}
+
+void TestLink::start_withDevicePath_asksNothingAndRemembersItOnceOpen() {
+    QFETCH(bool, opens);
+
     SetupRig rig;
+    rig.settings.setComDevice(QStringLiteral("/dev/ttyUSB0"));
+    if (!opens)
+        rig.transport->failNextOpen(QStringLiteral("not a serial device"));
     rig.setup.start(QStringLiteral("/dev/pts/7"));
     QTRY_COMPARE(rig.started.count(), 1);
-    QCOMPARE(rig.prompter.calls().size(), 0);
-    QCOMPARE(rig.settings.comDevice(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(rig.prompter.count(QStringLiteral("askText")), 0);
     QCOMPARE(rig.transport->device(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(rig.settings.comDevice(), opens ? QStringLiteral("/dev/pts/7") : QStringLiteral("/dev/ttyUSB0"));
+    if (!opens) {
+        // The port menu takes only the ports 1 to 4: the box also names the way to give a device.
+        QCOMPARE(rig.prompter.count(QStringLiteral("inform")), 1);
+        QVERIFY(rig.prompter.calls().constLast().text.contains(QStringLiteral("with --port")));
+        return;
+    }
     QCOMPARE(rig.status, QStringList{"COMM PORT /dev/pts/7 OPENED at 19200,N,8,1"});
 
     // The next start without a path takes the remembered one, again without a question.

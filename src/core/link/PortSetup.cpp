@@ -68,8 +68,8 @@ void PortSetup::start(const QString& devicePath, bool rememberDevice) {
     m_busy = true;
     if (!devicePath.isEmpty()) {
         m_devicePath = devicePath;
-        if (rememberDevice)
-            m_settings.setComDevice(devicePath);
+        // A path that does not open (a mistyped one, a file) must not become the next start's port.
+        m_rememberDevice = rememberDevice;
     } else {
         m_devicePath = m_settings.comDevice();
     }
@@ -167,6 +167,7 @@ void PortSetup::menuPortChosen(int port) {
     if (isValidPort(port)) {
         m_state.gComPort = quint8(port);
         m_devicePath.clear();
+        m_rememberDevice = false;
         m_settings.setComDevice(QString());
     }
     m_settings.setComPort(QString::number(m_state.gComPort));
@@ -230,7 +231,7 @@ void PortSetup::closeWithStatus() {
     Q_EMIT statusLine(QStringLiteral("COMM PORT %1 CLOSED at %2").arg(label, settings));
 }
 
-void PortSetup::openWithStatus(std::function<void()> then) {
+bool PortSetup::openPort(bool reportFailure) {
     Transport* transport = m_link.transport();
     if (!m_link.isOpen() && transport) {
         transport->setDevice(device());
@@ -239,17 +240,38 @@ void PortSetup::openWithStatus(std::function<void()> then) {
     if (transport && m_link.openPort()) {
         m_openLabel = portLabel();
         m_openSettings = m_state.settingsText();
+        if (m_rememberDevice) {
+            m_settings.setComDevice(m_devicePath);
+            m_settings.sync();
+            m_rememberDevice = false;
+        }
         Q_EMIT statusLine(QStringLiteral("COMM PORT %1 OPENED at %2").arg(portLabel(), m_state.settingsText()));
+        return true;
+    }
+    if (reportFailure)
+        Q_EMIT statusLine(QStringLiteral("COMM PORT %1 FAILED: %2").arg(portLabel(), openFailure()));
+    return false;
+}
+
+QString PortSetup::openFailure() const {
+    const Transport* transport = m_link.transport();
+    return transport ? transport->errorText()
+                     : QStringLiteral("Cannot open %1: no serial port is available").arg(device());
+}
+
+void PortSetup::openWithStatus(std::function<void()> then) {
+    if (openPort(true)) {
         then();
         return;
     }
-    const QString reason = transport ? transport->errorText()
-                                     : QStringLiteral("Cannot open %1: no serial port is available").arg(device());
-    Q_EMIT statusLine(QStringLiteral("COMM PORT %1 FAILED: %2").arg(portLabel(), reason));
+    // The port menu offers only the ports 1 to 4: a device path is given on the command line.
+    const QString hint = m_devicePath.isEmpty()
+                             ? QStringLiteral("Choose another port with Config, Set Com Port.")
+                             : QStringLiteral("Start Valdoria with --port and the scanner's serial device (such as "
+                                              "/dev/ttyUSB0), or choose a port 1 to 4 with Config, Set Com Port.");
     QPointer<PortSetup> self(this);
-    m_prompter.inform(m_state.gAppTitle,
-                      reason + QStringLiteral("\r\n\r\nChoose another port with Config, Set Com Port."),
-                      Prompter::Icon::Warning, [self, then] {
+    m_prompter.inform(m_state.gAppTitle, openFailure() + QStringLiteral("\r\n\r\n") + hint, Prompter::Icon::Warning,
+                      [self, then] {
                           if (self)
                               then();
                       });

@@ -31,8 +31,8 @@ public:
      * speed are used, and asked for when missing or invalid; with one (or with a path stored
      * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Reports the
      * chosen speed with speedChosen(), opens the port, reports it and emits startupFinished(), also
-     * when the port could not be opened. A device that will not exist next time (the built-in
-     * simulator's pseudo-terminal) is used without being remembered.
+     * when the port could not be opened. A device path is remembered once it has opened; one that
+     * will not exist next time (the built-in simulator's pseudo-terminal) is never remembered.
      */
     void start(const QString& devicePath = {}, bool rememberDevice = true);
     /// mnuCom_Port: closes the port, asks for a port number, saves it and reopens.
@@ -76,6 +76,8 @@ private:
     void doReopen();
     void closeWithStatus();
     void openWithStatus(std::function<void()> then);
+    bool openPort(bool reportFailure);
+    QString openFailure() const;
     QString speedPrompt() const;
 
     ScannerState& m_state;
@@ -86,4 +88,5 @@ private:
     QString m_openLabel;    ///< portLabel() when the port was last opened here
     QString m_openSettings; ///< the settings text it was opened with
     bool m_busy = false;
+    bool m_rememberDevice = false; ///< store m_devicePath as "Com_Device" once it opens
 };
