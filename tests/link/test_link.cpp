@@ -7,6 +7,7 @@
 #include "protocol/Commands.h"
 #include "state/ScannerState.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +102,7 @@ private Q_SLOTS:
     void menu_choosesOrKeepsAndReopens_data();
     void menu_choosesOrKeepsAndReopens();
     void lostPort_isReportedAndReopenBringsItBack();
+    void lostPort_reopensWhenItsDeviceIsBack();
     void menu_whileAQuestionIsOpen_isIgnored();
 };
 
@@ -459,6 +461,28 @@ void TestLink::lostPort_isReportedAndReopenBringsItBack() {
     rig.setup.reopenPort();
     QCOMPARE(rig.detect.count(), 1);
     QCOMPARE(rig.status, QStringList{"COMM PORT #2 OPENED at 9600,N,8,1"});
+}
+
+void TestLink::lostPort_reopensWhenItsDeviceIsBack() {
+    SetupRig rig;
+    const QString device = rig.dir.filePath(QStringLiteral("ttyUSB0"));
+    QFile node(device);
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(rig.startOpen(device));
+    rig.setup.setReconnectIntervalMs(10);
+    rig.transport->loseDevice(QStringLiteral("the adapter was unplugged"));
+    QVERIFY(node.remove());
+
+    // No open is tried while the device node is away.
+    QVERIFY(!rig.detect.wait(200));
+    QVERIFY(!rig.link.isOpen());
+
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(rig.detect.wait(2000));
+    QVERIFY(rig.link.isOpen());
+    QCOMPARE(rig.status, QStringList({QStringLiteral("COMM PORT %1 LOST: the adapter was unplugged").arg(device),
+                                      QStringLiteral("COMM PORT %1 OPENED at 9600,N,8,1").arg(device)}));
+    QCOMPARE(rig.prompter.calls().size(), 0);
 }
 
 void TestLink::menu_whileAQuestionIsOpen_isIgnored() {

@@ -8,6 +8,7 @@
 #include "Transport.h"
 #include "state/ScannerState.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -27,9 +28,16 @@ PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, 
     , m_link(link)
     , m_settings(settings)
     , m_prompter(prompter) {
+    m_reconnect.setInterval(2000);
+    connect(&m_reconnect, &QTimer::timeout, this, &PortSetup::onReconnectTick);
     connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
         const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
         Q_EMIT statusLine(QStringLiteral("COMM PORT %1 LOST: %2").arg(label, reason));
+        m_reconnect.start();
+    });
+    connect(&m_link, &SerialLink::portOpenChanged, this, [this](bool open) {
+        if (open)
+            m_reconnect.stop();
     });
 }
 
@@ -229,6 +237,27 @@ void PortSetup::closeWithStatus() {
     const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
     const QString settings = m_openSettings.isEmpty() ? m_state.settingsText() : m_openSettings;
     Q_EMIT statusLine(QStringLiteral("COMM PORT %1 CLOSED at %2").arg(label, settings));
+}
+
+void PortSetup::reopenIfClosed() {
+    if (m_busy || m_link.isOpen())
+        return;
+    openPort(true);
+}
+
+void PortSetup::onReconnectTick() {
+    if (m_link.isOpen()) {
+        m_reconnect.stop();
+        return;
+    }
+    if (m_busy)
+        return;
+    // A pulled adapter takes its device node with it; opening is tried only once it is back.
+    const QString path = device();
+    if (path.startsWith(QLatin1Char('/')) && !QFileInfo::exists(path))
+        return;
+    if (openPort(false))
+        Q_EMIT modeDetectionRequested();
 }
 
 bool PortSetup::openPort(bool reportFailure) {

@@ -10,6 +10,7 @@
 #include "logging/ActivityLogWriter.h"
 #include "logging/NameLookup.h"
 #include "monitor/DisplayModel.h"
+#include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
 #include "remote/TcpHost.h"
@@ -84,6 +85,8 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
         // Give the faceplate back: detection finds the mode again and polling resumes.
         m_monitor->checkMode();
     });
+    connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
+            &PortSetup::reopenIfClosed);
 }
 
 Session::~Session() {
