@@ -7,6 +7,7 @@
 #include "SimulatedScanner.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
+#include "link/CommandCodeCheck.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
 #include "monitor/DisplayModel.h"
@@ -73,6 +74,8 @@ private Q_SLOTS:
     void remoteCommand_reachesScanner();
     void scanLog_fillsWhileSwitchedOn();
     void demoNames_seedOnlyMissingRows();
+    void commandCheck_everyEndGivesTheFaceplateBack_data();
+    void commandCheck_everyEndGivesTheFaceplateBack();
     void pulledAdapter_reconnectsWhenItIsBack_data();
     void pulledAdapter_reconnectsWhenItIsBack();
 };
@@ -183,6 +186,53 @@ void TestSession::demoNames_seedOnlyMissingRows() {
     QVERIFY(added.row);
     QCOMPARE(added.row->value(QStringLiteral("COMPANY_NAME")).toString(), QStringLiteral("23 cm beacon"));
     QCOMPARE(added.row->value(QStringLiteral("FREQUENCY")).toDouble(), 1240.0);
+}
+
+void TestSession::commandCheck_everyEndGivesTheFaceplateBack_data() {
+    QTest::addColumn<QString>("end");
+    QTest::newRow("port closed: cannot start") << "closed";
+    QTest::newRow("LOGS not writable: cannot start") << "logs";
+    QTest::newRow("port lost mid-run") << "lost";
+    QTest::newRow("cancelled") << "cancel";
+    QTest::newRow("finished") << "finish";
+}
+
+// However the check ends, mode detection takes the faceplate back: a suspended poll cycle froze it.
+void TestSession::commandCheck_everyEndGivesTheFaceplateBack() {
+    QFETCH(QString, end);
+
+    Rig rig;
+    Session& session = *rig.session;
+    session.portSetup().setReconnectIntervalMs(20);
+    session.commandCheck().setPairWaitMs(1);
+    session.start();
+    QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
+    if (end == QLatin1String("closed"))
+        session.link().closePort();
+    QFile logsInTheWay(rig.dir.filePath(QStringLiteral("LOGS")));
+    if (end == QLatin1String("logs"))
+        QVERIFY(logsInTheWay.open(QIODevice::WriteOnly));
+    QSignalSpy progress(&session.commandCheck(), &CommandCodeCheck::progress);
+    QSignalSpy detections(&session.monitor().detector(), &ModeDetector::detectionStarted);
+
+    session.runCommandCheck();
+    if (end == QLatin1String("lost") || end == QLatin1String("cancel")) {
+        QTRY_VERIFY(progress.count() >= 5);
+        QCOMPARE(detections.count(), 0);
+        if (end == QLatin1String("lost"))
+            rig.simulator.injectFault(Simulator::Fault::HangUp);
+        else
+            session.commandCheck().cancel();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(detections.count() > 0, 10000);
+    QVERIFY(!session.commandCheck().isRunning());
+    QVERIFY(!session.monitor().poll().isSuspended());
+    if (end == QLatin1String("closed"))
+        return; // detection waits for the scanner; its not-connected box follows
+    // The port is back (a lost one by itself): the mode is detected and polling runs again.
+    QTRY_VERIFY_WITH_TIMEOUT(session.state().gMode < ModeCode::CommandCheck, 5000);
+    QTRY_VERIFY(session.monitor().poll().isRunning());
+    QVERIFY(session.link().isOpen());
 }
 
 void TestSession::pulledAdapter_reconnectsWhenItIsBack_data() {
