@@ -124,7 +124,12 @@ int main(int argc, char** argv) {
 
     SingleInstance instance;
     if (!instance.tryAcquire()) {
-        QMessageBox::critical(nullptr, SingleInstance::refusalTitle(), SingleInstance::refusalText());
+        // A lock that cannot be written is no second copy: say which file and why.
+        const bool held = instance.errorText().isEmpty();
+        const QString text = held ? SingleInstance::refusalText() : instance.errorText();
+        QTextStream(stderr) << "valdoria: " << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                            << Qt::endl;
+        QMessageBox::critical(nullptr, held ? SingleInstance::refusalTitle() : SingleInstance::lockErrorTitle(), text);
         return 1;
     }
 

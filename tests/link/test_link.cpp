@@ -7,6 +7,7 @@
 #include "protocol/Commands.h"
 #include "state/ScannerState.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,11 +96,13 @@ private Q_SLOTS:
     void lostDevice_closesThePortAndDarkensTheLamp();
     void start_asksUntilTheSettingsAreValid_data();
     void start_asksUntilTheSettingsAreValid();
-    void start_withDevicePath_asksNothingAndRemembersIt();
+    void start_withDevicePath_asksNothingAndRemembersItOnceOpen_data();
+    void start_withDevicePath_asksNothingAndRemembersItOnceOpen();
     void start_portThatWillNotOpen_saysWhichAndWhy();
     void menu_choosesOrKeepsAndReopens_data();
     void menu_choosesOrKeepsAndReopens();
     void lostPort_isReportedAndReopenBringsItBack();
+    void lostPort_reopensWhenItsDeviceIsBack();
     void menu_whileAQuestionIsOpen_isIgnored();
 };
 
@@ -111,10 +114,8 @@ void TestLink::builder_writesTheScannersText_data() {
     QTest::newRow("key code has two digits") << key(Key::Scan) << "KEY00";
     QTest::newRow("two-digit key code") << key(Key::Shift) << "KEY14";
     QTest::newRow("digit key has a space") << digitKey(7) << "KEY02 7";
-    QTest::newRow("current channel") << memoryChannel() << "MA";
     QTest::newRow("channel 1 is padded") << memoryChannel(1) << "MA001";
     QTest::newRow("channel 1000 is 000") << memoryChannel(1000) << "MA000";
-    QTest::newRow("channel text 999") << channelText(999) << "999";
     QTest::newRow("bank 1 is A") << bankLetter(1) << "A";
     QTest::newRow("bank 20 is T") << bankLetter(20) << "T";
     QTest::newRow("lower limit 155.5") << lowerLimit(155.5) << "LL01555000";
@@ -125,9 +126,7 @@ void TestLink::builder_writesTheScannersText_data() {
     QTest::newRow("empty channel: eight zeros") << programChannel(3, 0.0) << "PM003 00000000";
     QTest::newRow("priority channel") << priorityChannel(20, 50) << "PC T050";
     QTest::newRow("trunk type") << trunkType(2, 12) << "TR B12";
-    QTest::newRow("lcd field") << lcdField(QStringLiteral("LINE1")) << "LCD LINE1";
     QTest::newRow("switch on") << switchCommand(QStringLiteral("QU"), true) << "QUN";
-    QTest::newRow("switch off") << switchCommand(QStringLiteral("ID"), false) << "IDF";
 }
 
 void TestLink::builder_writesTheScannersText() {
@@ -344,13 +343,30 @@ void TestLink::start_asksUntilTheSettingsAreValid() {
     QCOMPARE(rig.speeds.at(0).at(0).toString(), speed);
 }
 
-void TestLink::start_withDevicePath_asksNothingAndRemembersIt() {
+void TestLink::start_withDevicePath_asksNothingAndRemembersItOnceOpen_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("opens: remembered") << true;
+    QTest::newRow("will not open: the device stored before stays") << false;
+}
+
+void TestLink::start_withDevicePath_asksNothingAndRemembersItOnceOpen() {
+    QFETCH(bool, opens);
+
     SetupRig rig;
+    rig.settings.setComDevice(QStringLiteral("/dev/ttyUSB0"));
+    if (!opens)
+        rig.transport->failNextOpen(QStringLiteral("not a serial device"));
     rig.setup.start(QStringLiteral("/dev/pts/7"));
     QTRY_COMPARE(rig.started.count(), 1);
-    QCOMPARE(rig.prompter.calls().size(), 0);
-    QCOMPARE(rig.settings.comDevice(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(rig.prompter.count(QStringLiteral("askText")), 0);
     QCOMPARE(rig.transport->device(), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(rig.settings.comDevice(), opens ? QStringLiteral("/dev/pts/7") : QStringLiteral("/dev/ttyUSB0"));
+    if (!opens) {
+        // The port menu takes only the ports 1 to 4: the box also names the way to give a device.
+        QCOMPARE(rig.prompter.count(QStringLiteral("inform")), 1);
+        QVERIFY(rig.prompter.calls().constLast().text.contains(QStringLiteral("with --port")));
+        return;
+    }
     QCOMPARE(rig.status, QStringList{"COMM PORT /dev/pts/7 OPENED at 19200,N,8,1"});
 
     // The next start without a path takes the remembered one, again without a question.
@@ -441,6 +457,28 @@ void TestLink::lostPort_isReportedAndReopenBringsItBack() {
     rig.setup.reopenPort();
     QCOMPARE(rig.detect.count(), 1);
     QCOMPARE(rig.status, QStringList{"COMM PORT #2 OPENED at 9600,N,8,1"});
+}
+
+void TestLink::lostPort_reopensWhenItsDeviceIsBack() {
+    SetupRig rig;
+    const QString device = rig.dir.filePath(QStringLiteral("ttyUSB0"));
+    QFile node(device);
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(rig.startOpen(device));
+    rig.setup.setReconnectIntervalMs(10);
+    rig.transport->loseDevice(QStringLiteral("the adapter was unplugged"));
+    QVERIFY(node.remove());
+
+    // No open is tried while the device node is away.
+    QVERIFY(!rig.detect.wait(200));
+    QVERIFY(!rig.link.isOpen());
+
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(rig.detect.wait(2000));
+    QVERIFY(rig.link.isOpen());
+    QCOMPARE(rig.status, QStringList({QStringLiteral("COMM PORT %1 LOST: the adapter was unplugged").arg(device),
+                                      QStringLiteral("COMM PORT %1 OPENED at 9600,N,8,1").arg(device)}));
+    QCOMPARE(rig.prompter.calls().size(), 0);
 }
 
 void TestLink::menu_whileAQuestionIsOpen_isIgnored() {

@@ -2,13 +2,19 @@
 // loopback, its database and logs in a temporary folder.
 #include "ActivityScript.h"
 #include "DemoNames.h"
+#include "PtyHost.h"
 #include "ScriptedPrompter.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
+#include "link/CommandCodeCheck.h"
+#include "link/PortSetup.h"
+#include "link/SerialLink.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/FaceplateActions.h"
+#include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
+#include "monitor/PollCycle.h"
 #include "remote/TcpHost.h"
 #include "session/Session.h"
 #include "state/Switches.h"
@@ -36,7 +42,8 @@ struct Rig {
     QStringList commands;
     std::unique_ptr<Session> session;
 
-    Rig() {
+    // A session on the simulator's own transport, or (given a device) on a real serial port.
+    explicit Rig(const QString& device = {}) {
         QString error;
         simulator.loadScript(ActivityScript::defaultScript(), &error);
         simulator.setTimeScale(kTimeScale);
@@ -44,11 +51,11 @@ struct Rig {
                          [this](const QString& command) { commands << command; });
         SessionOptions options;
         options.appFolder = dir.path();
-        options.device = QStringLiteral("simulator");
+        options.device = device.isEmpty() ? QStringLiteral("simulator") : device;
         options.rememberDevice = false;
         options.remotePort = 0;
         options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-        options.transport = new SimulatorTransport(&simulator);
+        options.transport = device.isEmpty() ? new SimulatorTransport(&simulator) : nullptr;
         session = std::make_unique<Session>(options, prompter);
     }
 
@@ -67,6 +74,10 @@ private Q_SLOTS:
     void remoteCommand_reachesScanner();
     void scanLog_fillsWhileSwitchedOn();
     void demoNames_seedOnlyMissingRows();
+    void commandCheck_everyEndGivesTheFaceplateBack_data();
+    void commandCheck_everyEndGivesTheFaceplateBack();
+    void pulledAdapter_reconnectsWhenItIsBack_data();
+    void pulledAdapter_reconnectsWhenItIsBack();
 };
 
 void TestSession::start_detectsScanModeAndPolls() {
@@ -175,6 +186,90 @@ void TestSession::demoNames_seedOnlyMissingRows() {
     QVERIFY(added.row);
     QCOMPARE(added.row->value(QStringLiteral("COMPANY_NAME")).toString(), QStringLiteral("23 cm beacon"));
     QCOMPARE(added.row->value(QStringLiteral("FREQUENCY")).toDouble(), 1240.0);
+}
+
+void TestSession::commandCheck_everyEndGivesTheFaceplateBack_data() {
+    QTest::addColumn<QString>("end");
+    QTest::newRow("port closed: cannot start") << "closed";
+    QTest::newRow("LOGS not writable: cannot start") << "logs";
+    QTest::newRow("port lost mid-run") << "lost";
+    QTest::newRow("cancelled") << "cancel";
+    QTest::newRow("finished") << "finish";
+}
+
+// However the check ends, mode detection takes the faceplate back: a suspended poll cycle froze it.
+void TestSession::commandCheck_everyEndGivesTheFaceplateBack() {
+    QFETCH(QString, end);
+
+    Rig rig;
+    Session& session = *rig.session;
+    session.portSetup().setReconnectIntervalMs(20);
+    session.commandCheck().setPairWaitMs(1);
+    session.start();
+    QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
+    if (end == QLatin1String("closed"))
+        session.link().closePort();
+    QFile logsInTheWay(rig.dir.filePath(QStringLiteral("LOGS")));
+    if (end == QLatin1String("logs"))
+        QVERIFY(logsInTheWay.open(QIODevice::WriteOnly));
+    QSignalSpy progress(&session.commandCheck(), &CommandCodeCheck::progress);
+    QSignalSpy detections(&session.monitor().detector(), &ModeDetector::detectionStarted);
+
+    session.runCommandCheck();
+    if (end == QLatin1String("lost") || end == QLatin1String("cancel")) {
+        QTRY_VERIFY(progress.count() >= 5);
+        QCOMPARE(detections.count(), 0);
+        if (end == QLatin1String("lost"))
+            rig.simulator.injectFault(Simulator::Fault::HangUp);
+        else
+            session.commandCheck().cancel();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(detections.count() > 0, 10000);
+    QVERIFY(!session.monitor().poll().isSuspended());
+    if (end == QLatin1String("closed"))
+        return; // detection waits for the scanner; its not-connected box follows
+    // The port is back (a lost one by itself): the mode is detected and polling runs again.
+    QTRY_VERIFY_WITH_TIMEOUT(session.state().gMode < ModeCode::CommandCheck, 5000);
+    QTRY_VERIFY(session.monitor().poll().isRunning());
+}
+
+void TestSession::pulledAdapter_reconnectsWhenItIsBack_data() {
+    QTest::addColumn<bool>("byTimer"); // else by the OK of the not-connected box
+    QTest::newRow("the lost port looks for its device") << true;
+    QTest::newRow("the not-connected box's OK reopens the port") << false;
+}
+
+// The scanner on a pseudo-terminal behind a fixed name, as udev gives an adapter: pulling it
+// closes the line, plugging it in makes a new one under the same name.
+void TestSession::pulledAdapter_reconnectsWhenItIsBack() {
+    QFETCH(bool, byTimer);
+
+    QTemporaryDir links;
+    const QString device = links.filePath(QStringLiteral("ttyScanner%1").arg(QCoreApplication::applicationPid()));
+    Rig rig(device);
+    PtyHost pty(&rig.simulator);
+    QVERIFY2(pty.open(), qPrintable(pty.errorText()));
+    QVERIFY(QFile::link(pty.devicePath(), device));
+    Session& session = *rig.session;
+    session.portSetup().setReconnectIntervalMs(byTimer ? 50 : 3600 * 1000);
+    session.start();
+    QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
+
+    pty.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!session.link().isOpen(), 5000);
+    QVERIFY(QFile::remove(device));
+    QVERIFY(pty.open());
+    QVERIFY(QFile::link(pty.devicePath(), device));
+    QSignalSpy detected(&session.monitor().detector(), &ModeDetector::modeDetected);
+    if (!byTimer) {
+        // A key that changes the mode asks for detection; nobody answers on the closed port.
+        session.monitor().checkMode();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
+        QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
+    QCOMPARE(detected.first().at(0).toInt(), 0);
+    QVERIFY(session.monitor().poll().isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestSession)

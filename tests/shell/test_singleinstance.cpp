@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
@@ -20,7 +24,8 @@ private Q_SLOTS:
             SingleInstance second(path);
             QVERIFY(!second.tryAcquire());
             QVERIFY(!second.isAcquired());
-            QVERIFY(first.isAcquired()); // the refused copy leaves the first one's lock alone
+            QCOMPARE(second.errorText(), QString()); // refused as a second copy, not as a broken lock
+            QVERIFY(first.isAcquired());             // the refused copy leaves the first one's lock alone
             QVERIFY(QFile::exists(path));
         }
         QVERIFY(!QFile::exists(path));
@@ -28,34 +33,78 @@ private Q_SLOTS:
         QVERIFY(next.tryAcquire());
     }
 
-    void staleLock_isTakenOver_data() {
-        QTest::addColumn<bool>("ownerEnded"); // else its number now belongs to another program
-        QTest::newRow("owner process has ended") << true;
-        QTest::newRow("owner's number reused by another program") << false;
+    void leftLockOrBadFolder_nextStart_data() {
+        QTest::addColumn<QByteArray>("content"); // of a lock file left behind; "<dead>": a process that ended
+        QTest::addColumn<bool>("held");          // a living copy holds the file
+        QTest::addColumn<QString>("folder");     // where the lock goes: "" a temporary folder
+        QTest::addColumn<QString>("error");      // "" acquired; "refused": another copy; else the error's reason
+
+        const QByteArray host = QSysInfo::machineHostName().toUtf8();
+        const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+        QTest::newRow("owner process has ended") << "<dead>\nValdoria\n" + host + '\n'
+                                                 << false << ""
+                                                 << "";
+        QTest::newRow("owner's number reused by another program") << self + "\nsome-other-program\n" + host + '\n'
+                                                                  << false << ""
+                                                                  << "";
+        QTest::newRow("empty") << QByteArray() << false << ""
+                               << "";
+        QTest::newRow("a newline") << QByteArray("\n") << false << ""
+                                   << "";
+        QTest::newRow("junk") << QByteArray("\x7f"
+                                            "ELF garbage")
+                              << false << ""
+                              << "";
+        QTest::newRow("junk held by a living copy") << QByteArray("junk") << true << ""
+                                                    << "refused";
+        QTest::newRow("folder missing") << QByteArray() << false << "missing"
+                                        << "its folder does not exist";
+        // Root may write anywhere but in sysfs.
+        QTest::newRow("folder not writable")
+            << QByteArray() << false << (::geteuid() == 0 ? "/sys" : "read-only") << "permission denied";
     }
 
-    // A copy that crashed leaves its lock file behind: the next start must not be refused.
-    void staleLock_isTakenOver() {
-        QFETCH(bool, ownerEnded);
+    void leftLockOrBadFolder_nextStart() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, held);
+        QFETCH(QString, folder);
+        QFETCH(QString, error);
+
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("valdoria.lock"));
-        qint64 pid = QCoreApplication::applicationPid();
-        QString appName = QStringLiteral("some-other-program");
-        if (ownerEnded) {
-            QProcess gone;
-            gone.start(QStringLiteral("true"));
-            QVERIFY(gone.waitForStarted());
-            pid = gone.processId();
-            QVERIFY(gone.waitForFinished());
-            appName = QCoreApplication::applicationName();
+        QString where = folder.isEmpty() || folder == QLatin1String("read-only") ? dir.path() : folder;
+        if (folder == QLatin1String("missing"))
+            where = dir.filePath(folder);
+        const QString path = where + QStringLiteral("/valdoria-test.lock");
+        int holder = -1;
+        if (folder.isEmpty()) {
+            if (content.contains("<dead>")) {
+                QProcess gone;
+                gone.start(QStringLiteral("true"));
+                QVERIFY(gone.waitForStarted());
+                content.replace("<dead>", QByteArray::number(gone.processId()));
+                QVERIFY(gone.waitForFinished());
+            }
+            QFile lock(path);
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(content);
+            lock.close();
+            holder = held ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
+            QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
         }
-        QFile lock(path);
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(pid) + '\n' + appName.toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() +
-                   '\n');
-        lock.close();
+        if (folder == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(where, QFile::ReadOwner | QFile::ExeOwner));
+
         SingleInstance next(path);
-        QVERIFY(next.tryAcquire());
+        const bool acquired = next.tryAcquire();
+        if (holder >= 0)
+            ::close(holder);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(acquired, error.isEmpty());
+        if (error.isEmpty() || error == QLatin1String("refused"))
+            QCOMPARE(next.errorText(), QString());
+        else
+            QVERIFY2(next.errorText().startsWith(QStringLiteral("Cannot write the lock file %1: %2.").arg(path, error)),
+                     qPrintable(next.errorText()));
     }
 };
 

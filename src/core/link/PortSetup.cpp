@@ -8,6 +8,7 @@
 #include "Transport.h"
 #include "state/ScannerState.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -27,9 +28,16 @@ PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, 
     , m_link(link)
     , m_settings(settings)
     , m_prompter(prompter) {
+    m_reconnect.setInterval(2000);
+    connect(&m_reconnect, &QTimer::timeout, this, &PortSetup::onReconnectTick);
     connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
         const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
         Q_EMIT statusLine(QStringLiteral("COMM PORT %1 LOST: %2").arg(label, reason));
+        m_reconnect.start();
+    });
+    connect(&m_link, &SerialLink::portOpenChanged, this, [this](bool open) {
+        if (open)
+            m_reconnect.stop();
     });
 }
 
@@ -68,8 +76,8 @@ void PortSetup::start(const QString& devicePath, bool rememberDevice) {
     m_busy = true;
     if (!devicePath.isEmpty()) {
         m_devicePath = devicePath;
-        if (rememberDevice)
-            m_settings.setComDevice(devicePath);
+        // A path that does not open (a mistyped one, a file) must not become the next start's port.
+        m_rememberDevice = rememberDevice;
     } else {
         m_devicePath = m_settings.comDevice();
     }
@@ -167,6 +175,7 @@ void PortSetup::menuPortChosen(int port) {
     if (isValidPort(port)) {
         m_state.gComPort = quint8(port);
         m_devicePath.clear();
+        m_rememberDevice = false;
         m_settings.setComDevice(QString());
     }
     m_settings.setComPort(QString::number(m_state.gComPort));
@@ -230,7 +239,28 @@ void PortSetup::closeWithStatus() {
     Q_EMIT statusLine(QStringLiteral("COMM PORT %1 CLOSED at %2").arg(label, settings));
 }
 
-void PortSetup::openWithStatus(std::function<void()> then) {
+void PortSetup::reopenIfClosed() {
+    if (m_busy || m_link.isOpen())
+        return;
+    openPort(true);
+}
+
+void PortSetup::onReconnectTick() {
+    if (m_link.isOpen()) {
+        m_reconnect.stop();
+        return;
+    }
+    if (m_busy)
+        return;
+    // A pulled adapter takes its device node with it; opening is tried only once it is back.
+    const QString path = device();
+    if (path.startsWith(QLatin1Char('/')) && !QFileInfo::exists(path))
+        return;
+    if (openPort(false))
+        Q_EMIT modeDetectionRequested();
+}
+
+bool PortSetup::openPort(bool reportFailure) {
     Transport* transport = m_link.transport();
     if (!m_link.isOpen() && transport) {
         transport->setDevice(device());
@@ -239,17 +269,38 @@ void PortSetup::openWithStatus(std::function<void()> then) {
     if (transport && m_link.openPort()) {
         m_openLabel = portLabel();
         m_openSettings = m_state.settingsText();
+        if (m_rememberDevice) {
+            m_settings.setComDevice(m_devicePath);
+            m_settings.sync();
+            m_rememberDevice = false;
+        }
         Q_EMIT statusLine(QStringLiteral("COMM PORT %1 OPENED at %2").arg(portLabel(), m_state.settingsText()));
+        return true;
+    }
+    if (reportFailure)
+        Q_EMIT statusLine(QStringLiteral("COMM PORT %1 FAILED: %2").arg(portLabel(), openFailure()));
+    return false;
+}
+
+QString PortSetup::openFailure() const {
+    const Transport* transport = m_link.transport();
+    return transport ? transport->errorText()
+                     : QStringLiteral("Cannot open %1: no serial port is available").arg(device());
+}
+
+void PortSetup::openWithStatus(std::function<void()> then) {
+    if (openPort(true)) {
         then();
         return;
     }
-    const QString reason = transport ? transport->errorText()
-                                     : QStringLiteral("Cannot open %1: no serial port is available").arg(device());
-    Q_EMIT statusLine(QStringLiteral("COMM PORT %1 FAILED: %2").arg(portLabel(), reason));
+    // The port menu offers only the ports 1 to 4: a device path is given on the command line.
+    const QString hint = m_devicePath.isEmpty()
+                             ? QStringLiteral("Choose another port with Config, Set Com Port.")
+                             : QStringLiteral("Start Valdoria with --port and the scanner's serial device (such as "
+                                              "/dev/ttyUSB0), or choose a port 1 to 4 with Config, Set Com Port.");
     QPointer<PortSetup> self(this);
-    m_prompter.inform(m_state.gAppTitle,
-                      reason + QStringLiteral("\r\n\r\nChoose another port with Config, Set Com Port."),
-                      Prompter::Icon::Warning, [self, then] {
+    m_prompter.inform(m_state.gAppTitle, openFailure() + QStringLiteral("\r\n\r\n") + hint, Prompter::Icon::Warning,
+                      [self, then] {
                           if (self)
                               then();
                       });

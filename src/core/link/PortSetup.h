@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -19,6 +20,9 @@ class Prompter;
  * given with --port (stored as "Com_Device"); a number chosen in the port menu replaces a
  * stored path. Questions go through the Prompter and are re-asked until the answer is valid.
  * Port changes are reported on statusLine(), for the faceplate's StatusLine.
+ *
+ * A port that goes away (an adapter pulled) is opened again by itself once its device is back:
+ * while it is lost, a timer looks for the device every reconnectIntervalMs().
  */
 class PortSetup : public QObject {
     Q_OBJECT
@@ -31,8 +35,8 @@ public:
      * speed are used, and asked for when missing or invalid; with one (or with a path stored
      * in "Com_Device") nothing is asked and the speed is the stored one or 19200. Reports the
      * chosen speed with speedChosen(), opens the port, reports it and emits startupFinished(), also
-     * when the port could not be opened. A device that will not exist next time (the built-in
-     * simulator's pseudo-terminal) is used without being remembered.
+     * when the port could not be opened. A device path is remembered once it has opened; one that
+     * will not exist next time (the built-in simulator's pseudo-terminal) is never remembered.
      */
     void start(const QString& devicePath = {}, bool rememberDevice = true);
     /// mnuCom_Port: closes the port, asks for a port number, saves it and reopens.
@@ -42,6 +46,13 @@ public:
     /// ReopenPort: closes the port, opens it with gComPort (or the device path) and gComSpeed,
     /// then emits modeDetectionRequested().
     void reopenPort();
+    /// Opens the port when it is closed, asking nothing (the not-connected box's retry); the
+    /// status line says how it went.
+    void reopenIfClosed();
+
+    /// How often a lost port looks for its device: 2000 ms by default.
+    int reconnectIntervalMs() const { return m_reconnect.interval(); }
+    void setReconnectIntervalMs(int ms) { m_reconnect.setInterval(ms); }
 
     /// True while a question is open or the port is being set up; menu requests are ignored then.
     bool isBusy() const { return m_busy; }
@@ -76,6 +87,9 @@ private:
     void doReopen();
     void closeWithStatus();
     void openWithStatus(std::function<void()> then);
+    bool openPort(bool reportFailure);
+    QString openFailure() const;
+    void onReconnectTick();
     QString speedPrompt() const;
 
     ScannerState& m_state;
@@ -86,4 +100,6 @@ private:
     QString m_openLabel;    ///< portLabel() when the port was last opened here
     QString m_openSettings; ///< the settings text it was opened with
     bool m_busy = false;
+    bool m_rememberDevice = false; ///< store m_devicePath as "Com_Device" once it opens
+    QTimer m_reconnect;
 };

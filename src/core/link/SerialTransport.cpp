@@ -2,6 +2,49 @@
 
 #include "SerialLink.h"
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The group that owns the device node, such as "dialout"; empty when it cannot be read.
+QString groupOf(const QString& device) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0)
+        return {};
+    const group* entry = ::getgrgid(info.st_gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString();
+}
+
+// -1: no such path (or it cannot be looked at), 0: something other than a character device, 1: one.
+int isCharDevice(const QString& device) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0)
+        return -1;
+    return S_ISCHR(info.st_mode) ? 1 : 0;
+}
+
+// Whether the character device is a terminal (a serial port or a pseudo-terminal); only asked
+// after a failed open, and a device that cannot be looked at counts as one.
+bool isTerminal(const QString& device) {
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+}
+
+QString userName() {
+    const passwd* entry = ::getpwuid(::geteuid());
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QStringLiteral("$USER");
+}
+} // namespace
+
 SerialTransport::SerialTransport(QObject* parent)
     : Transport(parent)
     , m_port(new QSerialPort(this)) {
@@ -36,12 +79,32 @@ bool SerialTransport::open() {
         return false;
     }
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_error = QStringLiteral("Cannot open %1: %2").arg(m_device, m_port->errorString());
+        m_error = openFailureText(m_port->error(), m_port->errorString());
         m_port->clearError();
         return false;
     }
     qCInfo(lcLink) << "opened" << m_device << "at" << m_baud;
     return true;
+}
+
+QString SerialTransport::openFailureText(QSerialPort::SerialPortError error, const QString& systemText) const {
+    // A regular file, a folder or /dev/null takes no line settings; QSerialPort then reports an
+    // unsupported operation, which tells the user nothing.
+    const int charDevice = isCharDevice(m_device);
+    if (charDevice == 0 ||
+        (charDevice == 1 && error == QSerialPort::UnsupportedOperationError && !isTerminal(m_device)))
+        return QStringLiteral("%1 is not a serial device").arg(m_device);
+    // The usual serial node belongs to root and the group "dialout": a user outside the group
+    // gets a permission error, and joining the group only counts from the next login.
+    if (error == QSerialPort::PermissionError && ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) != 0) {
+        QString group = groupOf(m_device);
+        if (group.isEmpty() || group == QLatin1String("root"))
+            group = QStringLiteral("dialout");
+        return QStringLiteral("Cannot open %1: permission denied. Add your user to the %2 group, then log in again "
+                              "(sudo adduser %3 %2).")
+            .arg(m_device, group, userName());
+    }
+    return QStringLiteral("Cannot open %1: %2").arg(m_device, systemText);
 }
 
 void SerialTransport::close() {
@@ -92,8 +155,10 @@ void SerialTransport::onErrorOccurred(QSerialPort::SerialPortError error) {
     case QSerialPort::NoError:
         return;
     case QSerialPort::UnsupportedOperationError:
-        // Modem-line calls on a device without modem lines: not a fault of the link.
-        m_port->clearError();
+        // Modem-line calls on a device without modem lines: not a fault of the link. During a
+        // failed open the error is left for open() to read.
+        if (m_port->isOpen())
+            m_port->clearError();
         return;
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError: {

@@ -15,6 +15,9 @@
  * Modem lines that the device does not have (a pseudo-terminal has none) read as low; that is
  * never taken for a lost port. A device that vanishes while open closes the port and emits
  * lost().
+ *
+ * A failed open says what to do where the user can do something: a path that is no serial
+ * device is named as such, and a device the user may not use names the group to join.
  */
 class SerialTransport final : public Transport {
     Q_OBJECT
@@ -45,6 +48,7 @@ public:
     bool dsr() const override;
 
 private:
+    QString openFailureText(QSerialPort::SerialPortError error, const QString& systemText) const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
     QSerialPort::PinoutSignals pinout() const;
 

@@ -124,7 +124,10 @@ void ModeDetector::showNotConnected() {
         if (!self)
             return;
         self->m_boxOpen = false;
-        if (self->m_phase == Phase::AwaitingOk)
+        if (self->m_phase != Phase::AwaitingOk)
+            return;
+        Q_EMIT self->connectionRetryRequested();
+        if (self && self->m_phase == Phase::AwaitingOk)
             self->sendQuery(true);
     });
 }

@@ -64,6 +64,9 @@ Q_SIGNALS:
     void modeDetected(int mode);
     /// goBackToFacePlate(): the faceplate window should be shown again.
     void faceplateRequested();
+    /// The operator answered the not-connected message ("retry the connection"); a closed port
+    /// should be opened now, before "MD" goes out again.
+    void connectionRetryRequested();
 
 private:
     void sendQuery(bool restartDeadline);

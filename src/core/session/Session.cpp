@@ -10,6 +10,7 @@
 #include "logging/ActivityLogWriter.h"
 #include "logging/NameLookup.h"
 #include "monitor/DisplayModel.h"
+#include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
 #include "remote/TcpHost.h"
@@ -79,13 +80,19 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     });
     connect(m_commandCheck.get(), &CommandCodeCheck::pairSent, this,
             [this](const QString& pair) { m_display->setText(QStringLiteral("Text3"), pair); });
-    connect(m_commandCheck.get(), &CommandCodeCheck::failed, this,
-            [this](const QString& reason) { m_prompter.inform(m_state.gAppTitle, reason, Prompter::Icon::Warning); });
-    connect(m_commandCheck.get(), &CommandCodeCheck::finished, this, [this] {
-        showStatus(QStringLiteral("Command check written to %1").arg(m_commandCheck->logPath()));
-        // Give the faceplate back: detection finds the mode again and polling resumes.
+    // However the check ends, the faceplate is given back: detection finds the mode again and
+    // polling resumes (a suspended monitor would otherwise stay frozen for good).
+    connect(m_commandCheck.get(), &CommandCodeCheck::failed, this, [this](const QString& reason) {
+        m_prompter.inform(m_state.gAppTitle, reason, Prompter::Icon::Warning);
         m_monitor->checkMode();
     });
+    connect(m_commandCheck.get(), &CommandCodeCheck::cancelled, m_monitor.get(), &Monitor::checkMode);
+    connect(m_commandCheck.get(), &CommandCodeCheck::finished, this, [this] {
+        showStatus(QStringLiteral("Command check written to %1").arg(m_commandCheck->logPath()));
+        m_monitor->checkMode();
+    });
+    connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
+            &PortSetup::reopenIfClosed);
 }
 
 Session::~Session() {

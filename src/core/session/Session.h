@@ -79,8 +79,10 @@ public:
     LocalDatabase& database() { return *m_database; }
     MonitorContext& context() { return *m_context; }
 
-    /// The command-code check (CHECKCODES): the monitor stays idle while it runs.
+    /// The command-code check (CHECKCODES): the monitor stays idle while it runs, and mode
+    /// detection takes over again however it ends.
     void runCommandCheck();
+    CommandCodeCheck& commandCheck() { return *m_commandCheck; }
 
 Q_SIGNALS:
     /// Something for the faceplate's status line (also written to the display's StatusLine).

@@ -1,9 +1,15 @@
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcShell, "valdoria.shell")
 
@@ -24,10 +30,52 @@ SingleInstance::~SingleInstance() {
 bool SingleInstance::tryAcquire() {
     if (m_acquired)
         return true;
-    m_acquired = m_lock->tryLock(0);
-    if (!m_acquired)
-        qCInfo(lcShell) << "lock" << m_lockPath << "held by another copy, error" << m_lock->error();
-    return m_acquired;
+    m_error.clear();
+    m_acquired = m_lock->tryLock(0) || (m_lock->error() == QLockFile::LockFailedError && takeOverUnreadableLock());
+    if (m_acquired)
+        return true;
+    if (m_lock->error() == QLockFile::LockFailedError) {
+        qCInfo(lcShell) << "lock" << m_lockPath << "held by another copy";
+        return false;
+    }
+    m_error = QStringLiteral("Cannot write the lock file %1: %2.\r\n"
+                             "Valdoria keeps it to make sure only one copy runs; "
+                             "make the folder writable and start Valdoria again.")
+                  .arg(QDir::toNativeSeparators(m_lockPath), writeFailureReason());
+    qCWarning(lcShell) << m_error;
+    return false;
+}
+
+bool SingleInstance::takeOverUnreadableLock() {
+    // QLockFile judges a lock by the process it names; a file naming none (empty, a bare newline,
+    // junk) it keeps for ever when locks never age. Every living copy holds a file lock on its
+    // lock file, so such a file that nobody holds is left over and can go.
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (m_lock->getLockInfo(&pid, &host, &app))
+        return false;
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool removed = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.constData()) == 0;
+    ::close(fd);
+    if (!removed)
+        return false;
+    qCInfo(lcShell) << "took over the lock" << m_lockPath << "which named no copy";
+    return m_lock->tryLock(0);
+}
+
+QString SingleInstance::writeFailureReason() const {
+    const QFileInfo folder(QFileInfo(m_lockPath).absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("its folder does not exist");
+    if (!folder.isDir())
+        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder.filePath()));
+    if (m_lock->error() == QLockFile::PermissionError)
+        return QStringLiteral("permission denied");
+    return QStringLiteral("the file cannot be created");
 }
 
 void SingleInstance::release() {
@@ -49,6 +97,10 @@ QString SingleInstance::defaultLockPath() {
 
 QString SingleInstance::refusalTitle() {
     return QStringLiteral("Valdoria is already running");
+}
+
+QString SingleInstance::lockErrorTitle() {
+    return QStringLiteral("Valdoria cannot start");
 }
 
 QString SingleInstance::refusalText() {

@@ -8,8 +8,9 @@ class QLockFile;
 
 /**
  * Keeps a second copy of the program from running for the same user. The first copy holds a
- * lock file in the user's runtime folder; a lock left behind by a copy that crashed (its
- * process is gone, or its number now belongs to another program) is taken over.
+ * lock file in the user's runtime folder; a lock file that names no living copy is stale and is
+ * taken over: one left by a copy that crashed (its process is gone, or its number now belongs to
+ * another program), and one that names nobody at all (empty, or junk) while no copy holds it.
  */
 class SingleInstance {
 public:
@@ -20,9 +21,13 @@ public:
     explicit SingleInstance(const QString& lockPath);
     ~SingleInstance();
 
-    /// Takes the lock; false when another running copy holds it.
+    /// Takes the lock; false when another running copy holds it, or when the lock file cannot
+    /// be written (errorText() then says so).
     bool tryAcquire();
     bool isAcquired() const { return m_acquired; }
+    /// Why the last tryAcquire() failed when it was not another copy: the lock file cannot be
+    /// written, with its path and the reason. Empty otherwise.
+    QString errorText() const { return m_error; }
     /// Gives the lock up (also done on destruction).
     void release();
     QString lockPath() const { return m_lockPath; }
@@ -30,9 +35,15 @@ public:
     static QString defaultLockPath();
     static QString refusalTitle();
     static QString refusalText();
+    /// The title of the message that shows errorText().
+    static QString lockErrorTitle();
 
 private:
+    bool takeOverUnreadableLock();
+    QString writeFailureReason() const;
+
     QString m_lockPath;
+    QString m_error;
     std::unique_ptr<QLockFile> m_lock;
     bool m_acquired = false;
 };
