@@ -18,9 +18,12 @@ class ModeDetector;
  * (at pass 49 in SCAN, 8 in SEARCH), and forcing a search on when it has rested on one signal
  * longer than gSearchHoldLimit.
  *
- * Pacing: the next pass follows 10 x scan delay ms later, or at once while a complete reply
- * line is waiting, so a burst of replies never builds a backlog. With the delay at 0 and nothing
- * waiting the pause is 1 ms, so an idle program never spins.
+ * Pacing: a pass stands for 10 x scan delay ms (1 ms at delay 0). While a complete reply line
+ * waits the next pass follows at once, so a burst of replies never builds a backlog. Otherwise
+ * the cycle sleeps through the passes that would have nothing to do, up to the next one with
+ * timed work (or kIdleWakeMs for the lamps), and counts them as run when it wakes. A line that
+ * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
+ * reached, so what is sent, and when, is the same as with a pass on every tick.
  */
 class PollCycle : public QObject {
     Q_OBJECT
@@ -28,6 +31,8 @@ class PollCycle : public QObject {
 public:
     /// gPollCount runs 1..kPollWrap and then starts at 1 again.
     static constexpr int kPollWrap = 200;
+    /// An idle cycle wakes at least this often, to refresh the link lamps.
+    static constexpr int kIdleWakeMs = 500;
 
     PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers& keys, ModeDetector& detector,
               QObject* parent = nullptr);
@@ -54,7 +59,7 @@ public:
 
     /// Called at the start of every pass to refresh the link lamps.
     void setLampRefresh(std::function<void()> refresh) { m_lampRefresh = std::move(refresh); }
-    /// The pause before the next pass, in ms, for the current scan delay and buffer.
+    /// The pause before the next pass, in ms, for the current scan delay, buffer and timed work.
     int nextPassDelayMs() const;
     /// Runs one pass now (the timer calls this; benchmarks and tests may too).
     void runPass();
@@ -64,10 +69,15 @@ Q_SIGNALS:
     void passDone();
 
 private:
+    int passMs() const;
+    int idlePasses() const;
     void schedule();
+    void onTimeout();
+    void onReceived();
     void perModeWork();
     void searchHoldWork();
-    void showText3(const QString& text);
+    double secondsHeld() const;
+    bool text3Shown() const;
 
     MonitorContext& m_ctx;
     StatusParser& m_parser;
@@ -77,4 +87,8 @@ private:
     std::function<void()> m_lampRefresh;
     bool m_running = false;
     bool m_suspended = false;
+    // The passes the pending timer stands for (0: a line waits), and when that sleep began.
+    int m_idlePasses = 0;
+    int m_idlePassMs = 1;
+    qint64 m_idleFromMs = 0;
 };
