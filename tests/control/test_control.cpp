@@ -361,6 +361,35 @@ private Q_SLOTS:
         QCOMPARE(rig.state.gReply.left(4), QStringLiteral("C001"));
     }
 
+    void silentScanner_dimsTheDisplayUntilTextArrives() {
+        ControlRig rig(ModeCode::Manual);
+        QSignalSpy status(&rig.monitor, &Monitor::statusLine);
+        PollCycle& poll = rig.startPolling(); // "MA" and "SI" are never answered
+        rig.clock.advanceMs(PollCycle::kSilenceLimitMs - 1);
+        poll.checkSilence();
+        QVERIFY(!rig.display.isDimmed());
+        rig.clock.advanceMs(1);
+        poll.checkSilence();
+        QVERIFY(rig.display.isDimmed());
+        QCOMPARE(status.count(), 1);
+        // It asks again, so it finds out by itself when the scanner is back.
+        QCOMPARE(rig.takeCommands(), QStringList{"SQ"});
+        rig.transport->feed("N\r");
+        QTRY_VERIFY(!rig.display.isDimmed());
+        QCOMPARE(status.count(), 2);
+        QVERIFY(status.constLast().constFirst().toString().contains(QStringLiteral("answering again")));
+
+        // A key gets no answer of its own, and a port that went away is no silent scanner.
+        rig.monitor.keys().press(Button::Enter);
+        rig.clock.advanceMs(2 * PollCycle::kSilenceLimitMs);
+        poll.checkSilence();
+        rig.monitor.keys().pressDigit(5);
+        rig.transport->close();
+        rig.clock.advanceMs(2 * PollCycle::kSilenceLimitMs);
+        poll.checkSilence();
+        QVERIFY(!rig.display.isDimmed());
+    }
+
     void suspend_noPassesWhileTextQueues() {
         ControlRig rig(ModeCode::Manual);
         rig.switches.setScanDelay(0);

@@ -14,11 +14,21 @@
 #include "state/ScannerState.h"
 #include "state/Switches.h"
 
+#include <QStringList>
+
 namespace {
 // SCAN and SEARCH pass counts at which the cycle sends "SQ".
 constexpr int kScanStatusPass = 50;
 constexpr int kSearchStatusPass = 9;
 const QString kText3 = QStringLiteral("Text3");
+
+// The queries the scanner always answers; settings and keys get no answer of their own.
+bool expectsAnswer(const QString& command) {
+    static const QStringList queries{Commands::StatusInit, Commands::Status,          Commands::ScanBanks,
+                                     Commands::TrunkBank,  Commands::IdScan,          Commands::IdChannel,
+                                     Commands::Modulation, Commands::SearchFrequency, Commands::DelayState};
+    return queries.contains(command) || command.startsWith(Commands::memoryChannel());
+}
 
 // gPollCount after a pass: 1..kPollWrap, and 1 again after kPollWrap (or anything above it).
 int countAfter(int count, int passes) {
@@ -35,8 +45,11 @@ PollCycle::PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers&
     , m_keys(keys)
     , m_detector(detector) {
     m_timer.setSingleShot(true);
+    m_silenceTimer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PollCycle::onTimeout);
+    connect(&m_silenceTimer, &QTimer::timeout, this, &PollCycle::checkSilence);
     connect(&m_ctx.link, &SerialLink::received, this, &PollCycle::onReceived);
+    connect(&m_ctx.link, &SerialLink::commandWritten, this, &PollCycle::onCommandWritten);
 }
 
 void PollCycle::start() {
@@ -85,6 +98,9 @@ void PollCycle::suspend() {
     m_suspended = true;
     m_timer.stop();
     m_idlePasses = 0;
+    // Whoever has the scanner now waits for its own answers.
+    m_silenceTimer.stop();
+    m_awaitingSinceMs = -1;
 }
 
 void PollCycle::resume() {
@@ -143,6 +159,10 @@ void PollCycle::onTimeout() {
 }
 
 void PollCycle::onReceived() {
+    m_awaitingSinceMs = -1;
+    m_silenceTimer.stop();
+    if (!m_answering)
+        setAnswering(true);
     if (!m_running || m_suspended || m_idlePasses == 0 || !m_ctx.link.hasCompleteLine())
         return;
     // A whole line ends the sleep: at scan delay 0 at once, otherwise at the pass the paced cycle
@@ -157,6 +177,45 @@ void PollCycle::onReceived() {
     if (passes < m_idlePasses) {
         m_idlePasses = int(passes);
         m_timer.start(int(qMax<qint64>(0, passes * m_idlePassMs - slept)));
+    }
+}
+
+void PollCycle::onCommandWritten(const QString& command) {
+    if (!m_running || m_suspended || m_awaitingSinceMs >= 0 || !expectsAnswer(command))
+        return;
+    m_awaitingSinceMs = m_ctx.clock.monotonicMs();
+    m_silenceTimer.start(int(kSilenceLimitMs));
+}
+
+void PollCycle::checkSilence() {
+    if (!m_running || m_suspended || m_awaitingSinceMs < 0)
+        return;
+    // A port that went away is reported by the port set-up; no answer can come through it.
+    if (!m_ctx.link.isOpen()) {
+        m_awaitingSinceMs = -1;
+        return;
+    }
+    const qint64 silent = m_ctx.clock.monotonicMs() - m_awaitingSinceMs;
+    if (silent < kSilenceLimitMs) {
+        m_silenceTimer.start(int(kSilenceLimitMs - silent));
+        return;
+    }
+    if (m_answering)
+        setAnswering(false);
+    // Ask again now and then, so the display comes back by itself once the scanner answers.
+    m_awaitingSinceMs = -1;
+    m_ctx.link.sendToScanner(Commands::Status);
+}
+
+void PollCycle::setAnswering(bool answering) {
+    m_answering = answering;
+    m_ctx.display.setDimmed(!answering);
+    if (answering) {
+        qCInfo(lcMonitor) << "the scanner answers again";
+        Q_EMIT statusLine(QStringLiteral("Scanner answering again"));
+    } else {
+        qCWarning(lcMonitor) << "no text from the scanner for" << kSilenceLimitMs << "ms after a query";
+        Q_EMIT statusLine(QStringLiteral("Scanner not answering: is it switched on and connected?"));
     }
 }
 

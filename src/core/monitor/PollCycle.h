@@ -24,6 +24,11 @@ class ModeDetector;
  * timed work (or kIdleWakeMs for the lamps), and counts them as run when it wakes. A line that
  * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
  * reached, so what is sent, and when, is the same as with a pass on every tick.
+ *
+ * Silence: once the cycle has asked the scanner something that it answers, kSilenceLimitMs
+ * without any received text means the scanner is not answering (switched off, cable pulled).
+ * The display is dimmed, statusLine() says so, and "SQ" is asked every kSilenceLimitMs until
+ * text arrives again, which undims the display and says so.
  */
 class PollCycle : public QObject {
     Q_OBJECT
@@ -33,6 +38,8 @@ public:
     static constexpr int kPollWrap = 200;
     /// An idle cycle wakes at least this often, to refresh the link lamps.
     static constexpr int kIdleWakeMs = 500;
+    /// A scanner answers a query within a few passes; this long without any text it is not answering.
+    static constexpr qint64 kSilenceLimitMs = 3000;
 
     PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers& keys, ModeDetector& detector,
               QObject* parent = nullptr);
@@ -64,9 +71,17 @@ public:
     /// Runs one pass now (the timer calls this; benchmarks and tests may too).
     void runPass();
 
+    /// False from kSilenceLimitMs of silence after a query until text arrives again.
+    bool isAnswering() const { return m_answering; }
+    /// Reports the scanner as not answering once the silence has lasted kSilenceLimitMs on the
+    /// monotonic clock. The silence timer calls this; tests that set the clock may too.
+    void checkSilence();
+
 Q_SIGNALS:
     /// A pass finished.
     void passDone();
+    /// A text for the status line: the scanner stopped or started answering again.
+    void statusLine(const QString& text);
 
 private:
     int passMs() const;
@@ -74,6 +89,8 @@ private:
     void schedule();
     void onTimeout();
     void onReceived();
+    void onCommandWritten(const QString& command);
+    void setAnswering(bool answering);
     void perModeWork();
     void searchHoldWork();
     double secondsHeld() const;
@@ -84,6 +101,7 @@ private:
     KeyHandlers& m_keys;
     ModeDetector& m_detector;
     QTimer m_timer;
+    QTimer m_silenceTimer;
     std::function<void()> m_lampRefresh;
     bool m_running = false;
     bool m_suspended = false;
@@ -91,4 +109,7 @@ private:
     int m_idlePasses = 0;
     int m_idlePassMs = 1;
     qint64 m_idleFromMs = 0;
+    // When the oldest unanswered query went out; -1 when nothing is awaited.
+    qint64 m_awaitingSinceMs = -1;
+    bool m_answering = true;
 };
