@@ -275,6 +275,7 @@ private Q_SLOTS:
         QTest::newRow("exactly at the limit: held") << SearchHold{100, 10, 110000, -1, true, false, ""};
         QTest::newRow("half a second later: forced") << SearchHold{100, 10, 110500, 111, true, true, ""};
         QTest::newRow("log off, digits typed: forced, shown") << SearchHold{100, 10, 110500, -1, false, true, "15"};
+        QTest::newRow("limit 0: forced at the next pass") << SearchHold{100, 0, 100500, -1, false, true, ""};
         QTest::newRow("limit 0, hold stamped just ahead by rounding")
             << SearchHold{100, 0, 99600, -1, false, false, ""};
         QTest::newRow("across midnight, not yet") << SearchHold{86395, 10, 4000, -1, true, false, ""};
@@ -535,7 +536,6 @@ private Q_SLOTS:
         row("keypad - at 1 wraps to 1000",
             {Qt::Key_Minus, true, "-", 1, 1, {"KEY02 1", "KEY02 0", "KEY02 0", "KEY02 0", "KEY01", "MA"}, false, ""});
         row("keypad - outside manual, port closed", {Qt::Key_Minus, true, "-", 0, 120, {}, true, "", false});
-        row("keypad .", {Qt::Key_Period, true, ".", 0, 0, {"KEY03"}, false, "9"});
         row("m at 120", {Qt::Key_M, false, "m", 1, 120, {"KEY02 1", "KEY02 1", "KEY02 9", "KEY01"}, false, "9"});
         row("m outside manual", {Qt::Key_M, false, "m", 2, 120, {"KEY01", "MD"}, true, "9"});
         row("o", {Qt::Key_O, false, "o", 0, 0, {"KEY13", "MA", "MD"}, true, "9"});
