@@ -23,7 +23,7 @@ class ModeDetector;
  * the cycle sleeps through the passes that would have nothing to do, up to the next one with
  * timed work (or kIdleWakeMs for the lamps), and counts them as run when it wakes. A line that
  * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
- * reached, so what is sent, and when, is the same as with a pass on every tick.
+ * reached, so the same commands go out at the same passes as with a pass on every tick.
  *
  * Silence: once the cycle has asked the scanner something that it answers, kSilenceLimitMs
  * without any received text means the scanner is not answering (switched off, cable pulled).
