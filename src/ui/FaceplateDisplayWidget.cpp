@@ -37,6 +37,14 @@ const Place kPlaces[] = {
 QColor fromBgr(quint32 bgr) {
     return QColor::fromRgb(DisplayModel::toRgb(bgr));
 }
+
+// A dimmed display looks like one without power: grey glass, faint segments that stay readable.
+QColor dimmed(const QColor& color) {
+    const QColor glass = fromBgr(FaceplateDisplayWidget::kLcdBack).darker(135);
+    return QColor::fromRgbF(0.35f * color.redF() + 0.65f * glass.redF(),
+                            0.35f * color.greenF() + 0.65f * glass.greenF(),
+                            0.35f * color.blueF() + 0.65f * glass.blueF());
+}
 } // namespace
 
 FaceplateDisplayWidget::FaceplateDisplayWidget(DisplayModel& model, QWidget* parent)
@@ -58,6 +66,10 @@ FaceplateDisplayWidget::FaceplateDisplayWidget(DisplayModel& model, QWidget* par
     }
 
     connect(&m_model, &DisplayModel::fieldChanged, this, &FaceplateDisplayWidget::refresh);
+    connect(&m_model, &DisplayModel::dimmedChanged, this, [this] {
+        refreshAll();
+        update();
+    });
     refreshAll();
 }
 
@@ -101,8 +113,9 @@ void FaceplateDisplayWidget::refresh(const QString& name) {
     const DisplayField f = m_model.field(name);
     label->setText(shownText(name, f.text));
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, fromBgr(f.foreColor));
-    palette.setColor(QPalette::Window, fromBgr(f.backColor));
+    const bool dim = m_model.isDimmed();
+    palette.setColor(QPalette::WindowText, dim ? dimmed(fromBgr(f.foreColor)) : fromBgr(f.foreColor));
+    palette.setColor(QPalette::Window, dim ? dimmed(fromBgr(f.backColor)) : fromBgr(f.backColor));
     label->setPalette(palette);
     // A field in the glass's own colour lets the glass show through; an inverted box fills.
     label->setAutoFillBackground(f.backColor != kLcdBack);
@@ -119,7 +132,7 @@ void FaceplateDisplayWidget::paintEvent(QPaintEvent*) {
     const QRectF glass = QRectF(rect()).adjusted(1, 1, -1, -1);
     QPainterPath path;
     path.addRoundedRect(glass, 10, 10);
-    const QColor back = fromBgr(kLcdBack);
+    const QColor back = m_model.isDimmed() ? dimmed(fromBgr(kLcdBack)) : fromBgr(kLcdBack);
     QLinearGradient shade(glass.topLeft(), glass.bottomLeft());
     shade.setColorAt(0.0, back.darker(112));
     shade.setColorAt(0.12, back);

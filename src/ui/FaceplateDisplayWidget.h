@@ -10,8 +10,8 @@ class QLabel;
 /**
  * The PRO-2052's liquid-crystal display: one label per display field (tbfreq, tbChan, the mode
  * indicators, tbBANKNUM(1..20) and the tbACTIVEBANK(1..20) markers under them), drawn at fixed
- * places on an LCD-coloured panel. Texts, colours, alignment and visibility come from the model;
- * the widget keeps no display state of its own.
+ * places on an LCD-coloured panel. Texts, colours, alignment, visibility and dimming come from the
+ * model; the widget keeps no display state of its own.
  */
 class FaceplateDisplayWidget : public QWidget {
     Q_OBJECT

@@ -248,14 +248,25 @@ private Q_SLOTS:
         QCOMPARE(queryPasses, (QList<int>{firstQuery, firstQuery + 200, firstQuery + 400}));
     }
 
+    void pollPass_cutsOneLineAndRefreshesLamps_data() {
+        QTest::addColumn<QString>("buffer");
+        QTest::addColumn<QString>("after"); // gReply|gRxBuffer
+        QTest::newRow("two lines and a partial") << "N\rN2\rpart"
+                                                 << "N|N2\rpart";
+        QTest::newRow("a stray CR in front") << "\rN\r"
+                                             << "N|";
+    }
+
     void pollPass_cutsOneLineAndRefreshesLamps() {
+        QFETCH(QString, buffer);
+        QFETCH(QString, after);
         ControlRig rig(ModeCode::Manual);
         int lampRefreshes = 0;
         rig.monitor.setLampRefresh([&] { ++lampRefreshes; });
         rig.startPolling();
-        rig.state.gRxBuffer = QStringLiteral("N\rN2\rpart");
+        rig.state.gRxBuffer = buffer;
         rig.monitor.poll().runPass();
-        QCOMPARE(rig.state.gReply + "|" + rig.state.gRxBuffer, QStringLiteral("N|N2\rpart"));
+        QCOMPARE(rig.state.gReply + "|" + rig.state.gRxBuffer, after);
         QCOMPARE(lampRefreshes, 1);
     }
 
@@ -264,6 +275,7 @@ private Q_SLOTS:
         QTest::newRow("exactly at the limit: held") << SearchHold{100, 10, 110000, -1, true, false, ""};
         QTest::newRow("half a second later: forced") << SearchHold{100, 10, 110500, 111, true, true, ""};
         QTest::newRow("log off, digits typed: forced, shown") << SearchHold{100, 10, 110500, -1, false, true, "15"};
+        QTest::newRow("limit 0: forced at the next pass") << SearchHold{100, 0, 100500, -1, false, true, ""};
         QTest::newRow("limit 0, hold stamped just ahead by rounding")
             << SearchHold{100, 0, 99600, -1, false, false, ""};
         QTest::newRow("across midnight, not yet") << SearchHold{86395, 10, 4000, -1, true, false, ""};
@@ -291,24 +303,92 @@ private Q_SLOTS:
         QCOMPARE(rig.log.lines, row.loggedNow < 0 ? QStringList{} : QStringList{entry});
     }
 
-    void pollPacing_waitsForScanDelayUnlessALineWaits_data() {
+    void pollPacing_sleepsToTheNextTimedWorkUnlessALineWaits_data() {
+        QTest::addColumn<int>("mode");
         QTest::addColumn<int>("scanDelay");
+        QTest::addColumn<int>("pollCount");
+        QTest::addColumn<int>("holdStart"); // the clock is at second 43200 of the day
         QTest::addColumn<QString>("buffer");
         QTest::addColumn<int>("delayMs");
-        QTest::newRow("default delay, idle") << 2 << "" << 20;
-        QTest::newRow("delay 0 still sleeps 1 ms") << 0 << "" << 1;
-        QTest::newRow("a line waits: at once") << 2 << "+\r" << 0;
-        QTest::newRow("partial line: paced") << 2 << "C12" << 20;
+        QTest::newRow("scan: to the status query") << 0 << 2 << 40 << 0 << "" << 200;
+        QTest::newRow("scan, delay 0: passes of 1 ms") << 0 << 0 << 1 << 0 << "" << 49;
+        QTest::newRow("search after the query: wraps") << 2 << 2 << 9 << 0 << "" << PollCycle::kIdleWakeMs;
+        QTest::newRow("search held: the pass past the limit") << 2 << 2 << 1 << 43190 << "" << 20;
+        QTest::newRow("manual: only the lamps") << 1 << 0 << 1 << 0 << "" << PollCycle::kIdleWakeMs;
+        QTest::newRow("partial line: asleep") << 1 << 2 << 1 << 0 << "C12" << PollCycle::kIdleWakeMs;
+        QTest::newRow("a line waits: at once") << 1 << 2 << 1 << 0 << "+\r" << 0;
+        QTest::newRow("a line behind a stray CR: at once") << 1 << 2 << 1 << 0 << "\r+\r" << 0;
     }
 
-    void pollPacing_waitsForScanDelayUnlessALineWaits() {
+    void pollPacing_sleepsToTheNextTimedWorkUnlessALineWaits() {
+        QFETCH(int, mode);
         QFETCH(int, scanDelay);
+        QFETCH(int, pollCount);
+        QFETCH(int, holdStart);
         QFETCH(QString, buffer);
         QFETCH(int, delayMs);
-        ControlRig rig;
+        ControlRig rig(mode);
         rig.switches.setScanDelay(scanDelay);
+        rig.state.gPollCount = quint8(pollCount);
+        rig.state.gSearchHoldStart = holdStart;
+        rig.state.gSearchHoldLimit = 10;
         rig.state.gRxBuffer = buffer;
         QCOMPARE(rig.monitor.poll().nextPassDelayMs(), delayMs);
+    }
+
+    // The sleep ends when a line comes in, and the passes slept through count: at delay 0 at once, otherwise at
+    // the pass the paced cycle would have reached. Either way long before the sleep of kIdleWakeMs was over.
+    void idleCycle_lineWakesItAndSleptPassesCount_data() {
+        QTest::addColumn<int>("scanDelay");
+        QTest::addColumn<int>("sleptMs");
+        QTest::addColumn<int>("pollCount");
+        QTest::newRow("delay 0") << 0 << 10 << 12;
+        QTest::newRow("delay 2: to the next 20 ms") << 2 << 30 << 3;
+    }
+
+    void idleCycle_lineWakesItAndSleptPassesCount() {
+        QFETCH(int, scanDelay);
+        QFETCH(int, sleptMs);
+        QFETCH(int, pollCount);
+        ControlRig rig(ModeCode::Manual);
+        rig.switches.setScanDelay(scanDelay);
+        PollCycle& poll = rig.monitor.poll();
+        QSignalSpy passes(&poll, &PollCycle::passDone);
+        poll.start();
+        rig.clock.advanceMs(sleptMs);
+        rig.transport->feed("C0010154250000000N00N00000F\r");
+        QVERIFY(passes.wait());
+        QCOMPARE(int(rig.state.gPollCount), pollCount);
+        QCOMPARE(rig.state.gReply.left(4), QStringLiteral("C001"));
+    }
+
+    void silentScanner_dimsTheDisplayUntilTextArrives() {
+        ControlRig rig(ModeCode::Manual);
+        QSignalSpy status(&rig.monitor, &Monitor::statusLine);
+        PollCycle& poll = rig.startPolling(); // "MA" and "SI" are never answered
+        rig.clock.advanceMs(PollCycle::kSilenceLimitMs - 1);
+        poll.checkSilence();
+        QVERIFY(!rig.display.isDimmed());
+        rig.clock.advanceMs(1);
+        poll.checkSilence();
+        QVERIFY(rig.display.isDimmed());
+        QCOMPARE(status.count(), 1);
+        // It asks again, so it finds out by itself when the scanner is back.
+        QCOMPARE(rig.takeCommands(), QStringList{"SQ"});
+        rig.transport->feed("N\r");
+        QTRY_VERIFY(!rig.display.isDimmed());
+        QCOMPARE(status.count(), 2);
+        QVERIFY(status.constLast().constFirst().toString().contains(QStringLiteral("answering again")));
+
+        // A key gets no answer of its own, and a port that went away is no silent scanner.
+        rig.monitor.keys().press(Button::Enter);
+        rig.clock.advanceMs(2 * PollCycle::kSilenceLimitMs);
+        poll.checkSilence();
+        rig.monitor.keys().pressDigit(5);
+        rig.transport->close();
+        rig.clock.advanceMs(2 * PollCycle::kSilenceLimitMs);
+        poll.checkSilence();
+        QVERIFY(!rig.display.isDimmed());
     }
 
     void suspend_noPassesWhileTextQueues() {
@@ -456,7 +536,6 @@ private Q_SLOTS:
         row("keypad - at 1 wraps to 1000",
             {Qt::Key_Minus, true, "-", 1, 1, {"KEY02 1", "KEY02 0", "KEY02 0", "KEY02 0", "KEY01", "MA"}, false, ""});
         row("keypad - outside manual, port closed", {Qt::Key_Minus, true, "-", 0, 120, {}, true, "", false});
-        row("keypad .", {Qt::Key_Period, true, ".", 0, 0, {"KEY03"}, false, "9"});
         row("m at 120", {Qt::Key_M, false, "m", 1, 120, {"KEY02 1", "KEY02 1", "KEY02 9", "KEY01"}, false, "9"});
         row("m outside manual", {Qt::Key_M, false, "m", 2, 120, {"KEY01", "MD"}, true, "9"});
         row("o", {Qt::Key_O, false, "o", 0, 0, {"KEY13", "MA", "MD"}, true, "9"});

@@ -135,8 +135,8 @@ void TestStatusParser::replies_data() {
     pro("manual 005 shows as 5", {"list=ABCDT", "tbChan=7", "1:" + ch("005", "01542500")},
         {"tbChan=5", "tbfreq=154.2500", "numbers=1", "remote=154.2500\r", "sent="});
     pro("manual 000 shows as 1000 in bank 20", {"1:" + ch("000", "01542500")}, {"tbChan=1000", "numbers=20"});
-    pro("manual typed 15 keeps the channel",
-        {"1:" + ch("007", "01542500"), "keyEntry=15", "tbfreq=15", "1:" + ch("051", "01542500")},
+    pro("manual typed 15 shown, channel kept",
+        {"1:" + ch("007", "01542500"), "keyEntry=15", "1:" + ch("051", "01542500")},
         {"tbChan=7", "tbfreq=15", "numbers=1", "remote=154.2500\r"});
 
     // Search: a hit keeps the whole fraction, a held search drops a trailing zero; short lines re-ask when held.

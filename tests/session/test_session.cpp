@@ -4,6 +4,7 @@
 #include "DemoNames.h"
 #include "PtyHost.h"
 #include "ScriptedPrompter.h"
+#include "Settings.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
@@ -70,6 +71,8 @@ class TestSession : public QObject {
 private Q_SLOTS:
     void start_detectsScanModeAndPolls();
     void start_createsTheDatabase();
+    void start_setsHoldLimitAndScanDelayForTheSpeed_data();
+    void start_setsHoldLimitAndScanDelayForTheSpeed();
     void simulatedStops_showOnDisplayAndReachRemoteClient();
     void remoteCommand_reachesScanner();
     void scanLog_fillsWhileSwitchedOn();
@@ -105,6 +108,25 @@ void TestSession::start_createsTheDatabase() {
     QVERIFY(QFile::exists(rig.session->state().gDbPath));
     QVERIFY(rig.session->state().gDbPath.endsWith(QStringLiteral("/Data/ValdoriaPro.mdb")));
     QCOMPARE(rig.session->database().rowCount(QStringLiteral("BANKTYPES")), 20);
+}
+
+void TestSession::start_setsHoldLimitAndScanDelayForTheSpeed_data() {
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<int>("scanDelay");
+    QTest::newRow("19200") << "19200" << 2;
+    QTest::newRow("9600") << "9600" << 3;
+}
+
+void TestSession::start_setsHoldLimitAndScanDelayForTheSpeed() {
+    QFETCH(QString, speed);
+    QFETCH(int, scanDelay);
+    Rig rig;
+    rig.session->settings().setComSpeed(speed);
+    rig.session->switches().setScanDelay(0);
+    rig.session->state().gSearchHoldLimit = 0;
+    rig.session->start();
+    QCOMPARE(rig.session->switches().scanDelay(), scanDelay);
+    QCOMPARE(int(rig.session->state().gSearchHoldLimit), 900);
 }
 
 void TestSession::simulatedStops_showOnDisplayAndReachRemoteClient() {

@@ -73,6 +73,13 @@ void DisplayModel::setWindowVisible(bool visible) {
     Q_EMIT windowVisibleChanged(visible);
 }
 
+void DisplayModel::setDimmed(bool dimmed) {
+    if (m_dimmed == dimmed)
+        return;
+    m_dimmed = dimmed;
+    Q_EMIT dimmedChanged(dimmed);
+}
+
 quint32 DisplayModel::toRgb(quint32 bgr) {
     const quint32 r = bgr & 0xFF;
     const quint32 g = (bgr >> 8) & 0xFF;

@@ -57,12 +57,18 @@ public:
     bool windowVisible() const { return m_windowVisible; }
     void setWindowVisible(bool visible);
 
+    /// True while the scanner is not answering: the window draws the whole display dimmed, the
+    /// way a scanner without power looks, and keeps the last texts readable.
+    bool isDimmed() const { return m_dimmed; }
+    void setDimmed(bool dimmed);
+
     /// Converts &HBBGGRR to a 0xRRGGBB value for QColor::fromRgb.
     static quint32 toRgb(quint32 bgr);
 
 Q_SIGNALS:
     void fieldChanged(const QString& name);
     void windowVisibleChanged(bool visible);
+    void dimmedChanged(bool dimmed);
 
 private:
     template <typename F> void update(const QString& name, F change);
@@ -70,4 +76,5 @@ private:
     QHash<QString, DisplayField> m_fields;
     QStringList m_order;
     bool m_windowVisible = false;
+    bool m_dimmed = false;
 };

@@ -25,6 +25,7 @@ Monitor::Monitor(MonitorContext& context, QObject* parent)
     connect(m_detector.get(), &ModeDetector::modeDetected, m_poll.get(), &PollCycle::start);
     connect(m_detector.get(), &ModeDetector::faceplateRequested, this, &Monitor::faceplateRequested);
     connect(m_actions.get(), &FaceplateActions::rangeSearchRequested, this, &Monitor::rangeSearchRequested);
+    connect(m_poll.get(), &PollCycle::statusLine, this, &Monitor::statusLine);
 }
 
 Monitor::~Monitor() {

@@ -58,6 +58,8 @@ Q_SIGNALS:
     void faceplateRequested();
     /// The range-search window should open (the Search menu entry).
     void rangeSearchRequested();
+    /// A text for the status line (the scanner stopped or started answering).
+    void statusLine(const QString& text);
 
 private:
     MonitorContext& m_ctx;

@@ -18,9 +18,17 @@ class ModeDetector;
  * (at pass 49 in SCAN, 8 in SEARCH), and forcing a search on when it has rested on one signal
  * longer than gSearchHoldLimit.
  *
- * Pacing: the next pass follows 10 x scan delay ms later, or at once while a complete reply
- * line is waiting, so a burst of replies never builds a backlog. With the delay at 0 and nothing
- * waiting the pause is 1 ms, so an idle program never spins.
+ * Pacing: a pass stands for 10 x scan delay ms (1 ms at delay 0). While a complete reply line
+ * waits the next pass follows at once, so a burst of replies never builds a backlog. Otherwise
+ * the cycle sleeps through the passes that would have nothing to do, up to the next one with
+ * timed work (or kIdleWakeMs for the lamps), and counts them as run when it wakes. A line that
+ * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
+ * reached, so the same commands go out at the same passes as with a pass on every tick.
+ *
+ * Silence: once the cycle has asked the scanner something that it answers, kSilenceLimitMs
+ * without any received text means the scanner is not answering (switched off, cable pulled).
+ * The display is dimmed, statusLine() says so, and "SQ" is asked every kSilenceLimitMs until
+ * text arrives again, which undims the display and says so.
  */
 class PollCycle : public QObject {
     Q_OBJECT
@@ -28,6 +36,10 @@ class PollCycle : public QObject {
 public:
     /// gPollCount runs 1..kPollWrap and then starts at 1 again.
     static constexpr int kPollWrap = 200;
+    /// An idle cycle wakes at least this often, to refresh the link lamps.
+    static constexpr int kIdleWakeMs = 500;
+    /// A scanner answers a query within a few passes; this long without any text it is not answering.
+    static constexpr qint64 kSilenceLimitMs = 3000;
 
     PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers& keys, ModeDetector& detector,
               QObject* parent = nullptr);
@@ -54,27 +66,50 @@ public:
 
     /// Called at the start of every pass to refresh the link lamps.
     void setLampRefresh(std::function<void()> refresh) { m_lampRefresh = std::move(refresh); }
-    /// The pause before the next pass, in ms, for the current scan delay and buffer.
+    /// The pause before the next pass, in ms, for the current scan delay, buffer and timed work.
     int nextPassDelayMs() const;
     /// Runs one pass now (the timer calls this; benchmarks and tests may too).
     void runPass();
 
+    /// False from kSilenceLimitMs of silence after a query until text arrives again.
+    bool isAnswering() const { return m_answering; }
+    /// Reports the scanner as not answering once the silence has lasted kSilenceLimitMs on the
+    /// monotonic clock. The silence timer calls this; tests that set the clock may too.
+    void checkSilence();
+
 Q_SIGNALS:
     /// A pass finished.
     void passDone();
+    /// A text for the status line: the scanner stopped or started answering again.
+    void statusLine(const QString& text);
 
 private:
+    int passMs() const;
+    int idlePasses() const;
     void schedule();
+    void onTimeout();
+    void onReceived();
+    void onCommandWritten(const QString& command);
+    void setAnswering(bool answering);
     void perModeWork();
     void searchHoldWork();
-    void showText3(const QString& text);
+    double secondsHeld() const;
+    bool text3Shown() const;
 
     MonitorContext& m_ctx;
     StatusParser& m_parser;
     KeyHandlers& m_keys;
     ModeDetector& m_detector;
     QTimer m_timer;
+    QTimer m_silenceTimer;
     std::function<void()> m_lampRefresh;
     bool m_running = false;
     bool m_suspended = false;
+    // The passes the pending timer stands for (0: a line waits), and when that sleep began.
+    int m_idlePasses = 0;
+    int m_idlePassMs = 1;
+    qint64 m_idleFromMs = 0;
+    // When the oldest unanswered query went out; -1 when nothing is awaited.
+    qint64 m_awaitingSinceMs = -1;
+    bool m_answering = true;
 };

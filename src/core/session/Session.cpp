@@ -65,6 +65,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
     connect(m_logs.get(), &ActivityLogWriter::statusLine, this, &Session::showStatus);
     connect(m_database.get(), &LocalDatabase::statusLine, this, &Session::showStatus);
+    connect(m_monitor.get(), &Monitor::statusLine, this, &Session::showStatus);
     connect(m_portSetup.get(), &PortSetup::speedChosen, this, [this](const QString& speed) {
         // A slower line needs a little more time per pass for a reply to arrive whole.
         m_switches->setScanDelay(speed == QLatin1String("19200") ? 2 : 3);
