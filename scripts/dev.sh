@@ -3,17 +3,23 @@
 #   scripts/dev.sh run [valdoria options]   install what is missing, build, start valdoria on the simulator
 #   scripts/dev.sh test                     install what is missing, build, run the whole test suite
 #   scripts/dev.sh bench                    install what is missing, build, run the benchmarks
+#   scripts/dev.sh fuzz [SECONDS|--runs N]  install clang, build the fuzz targets with sanitizers (build-fuzz),
+#                                           run each for SECONDS (60) or N inputs from its seed corpus
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+FUZZ_BUILD_DIR=${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 
 PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config clang-format desktop-file-utils
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
 )
+# Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
+FUZZ_PACKAGES=(clang libclang-rt-dev)
+FUZZ_TARGETS=(statusparser modedetector tcphost simulator)
 
 install_packages() {
     local missing=()
@@ -38,6 +44,33 @@ build() {
     cmake --build "$BUILD_DIR" -j2
 }
 
+build_fuzz() {
+    export CCACHE_BASEDIR="$ROOT"
+    cmake -S "$ROOT" -B "$FUZZ_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DVALDORIA_FUZZ=ON
+    cmake --build "$FUZZ_BUILD_DIR" -j2
+}
+
+# Each target starts from its seed corpus in fuzz/corpus and keeps what it finds in build-fuzz/corpus;
+# a crashing input is saved as build-fuzz/crashes/<target>-crash-<hash> and stops the run.
+run_fuzzers() {
+    local limit=("-max_total_time=${1:-60}")
+    if [ "${1:-}" = "--runs" ]; then
+        limit=("-runs=${2:?--runs needs a number}" -seed=1)
+    fi
+    # Qt is built without frame pointers: keeping allocation stacks would fill memory with junk frames.
+    export ASAN_OPTIONS=malloc_context_size=0:quarantine_size_mb=32
+    export UBSAN_OPTIONS=print_stacktrace=1
+    export QT_QPA_PLATFORM=offscreen
+    mkdir -p "$FUZZ_BUILD_DIR/crashes"
+    for t in "${FUZZ_TARGETS[@]}"; do
+        echo "== fuzz_$t"
+        mkdir -p "$FUZZ_BUILD_DIR/corpus/$t"
+        "$FUZZ_BUILD_DIR/fuzz/fuzz_$t" "${limit[@]}" -timeout=10 -print_final_stats=1 -dict="$ROOT/fuzz/dict/$t.dict" \
+            -artifact_prefix="$FUZZ_BUILD_DIR/crashes/$t-" "$FUZZ_BUILD_DIR/corpus/$t" "$ROOT/fuzz/corpus/$t"
+    done
+}
+
 cmd=${1:-run}
 shift || true
 case "$cmd" in
@@ -58,8 +91,14 @@ bench)
         if [ -f "$b" ] && [ -x "$b" ]; then "$b"; fi
     done
     ;;
+fuzz)
+    PACKAGES+=("${FUZZ_PACKAGES[@]}")
+    install_packages
+    build_fuzz
+    run_fuzzers "$@"
+    ;;
 *)
-    echo "usage: scripts/dev.sh run|test|bench" >&2
+    echo "usage: scripts/dev.sh run|test|bench|fuzz" >&2
     exit 2
     ;;
 esac

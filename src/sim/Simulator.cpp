@@ -14,6 +14,7 @@ namespace {
 
 // A command longer than this without a CR is noise, not a command.
 constexpr int kMaxCommandLength = 256;
+constexpr double kLongestTimerMs = 86400000.0;
 
 } // namespace
 
@@ -145,8 +146,11 @@ void Simulator::injectFault(Fault fault, double seconds) {
     case Fault::Silence:
         m_silent = true;
         m_silenceTimer.stop();
-        if (seconds > 0.0)
-            m_silenceTimer.start(int(std::max(1.0, seconds * 1000.0 * m_player->timeScale())));
+        if (seconds > 0.0) {
+            // As the player's timers: a day at most, so a long silence at a slow time scale still fits a timer.
+            const double ms = std::max(1.0, seconds * 1000.0 * m_player->timeScale());
+            m_silenceTimer.start(int(std::min(ms, kLongestTimerMs)));
+        }
         Q_EMIT note(QStringLiteral("fault: silence"));
         break;
     case Fault::Garbage:

@@ -414,10 +414,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("seconds");
         QTest::newRow("155.5 to 156, ten seconds") << QString("155.5") << "156" << 1 << "LL01555000 LU01560000" << 10;
         QTest::newRow("dwell off") << QString("154.000") << "156.000" << 0 << "LL01540000 LU01560000" << 0;
-        QTest::newRow("thirty minutes") << QString("29") << "1300.0125" << 8 << "LL00290000 LU13000125" << 1800;
+        QTest::newRow("whole range, thirty minutes")
+            << QString("25") << " 1300 MHz" << 8 << "LL00250000 LU13000000" << 1800;
         QTest::newRow("unknown dwell") << QString("154") << "155" << 9 << "LL01540000 LU01550000" << 0;
-        QTest::newRow("text that is no number reads as 0")
-            << QString("abc") << " 155.5 MHz" << 3 << "LL00000000 LU01555000" << 60;
+        // Refused (no limits): nothing is sent but the mode query, the hold limit stays at its 900 s.
+        QTest::newRow("text that is no number reads as 0, refused") << QString("abc") << "155.5" << 3 << "" << 900;
+        QTest::newRow("past the top, refused") << QString("29") << "1300.0125" << 8 << "" << 900;
+        QTest::newRow("past the pattern, refused") << QString("155") << "999999999999999" << 1 << "" << 900;
     }
 
     void searchRange_programsLimitsAndDetects() {
@@ -428,7 +431,8 @@ private Q_SLOTS:
         QFETCH(int, seconds);
         ControlRig rig(ModeCode::RangeSearch);
         rig.monitor.searchRange(low, high, dwell, 1);
-        QCOMPARE(rig.takeCommands().join(' '), "QUN " + limits + " KEY09 MD");
+        QCOMPARE(rig.takeCommands().join(' '), limits.isEmpty() ? "MD" : "QUN " + limits + " KEY09 MD");
+        QCOMPARE(rig.prompter.count("inform"), limits.isEmpty() ? 1 : 0);
         QCOMPARE(int(rig.state.gSearchHoldLimit), seconds);
         QCOMPARE(rig.monitor.detector().phase(), ModeDetector::Phase::AwaitingMode);
     }

@@ -122,6 +122,8 @@ void TestLink::builder_writesTheScannersText_data() {
     QTest::newRow("upper limit 1300") << upperLimit(1300.0) << "LU13000000";
     QTest::newRow("limit rounds to 100 Hz") << upperLimit(154.24999999) << "LU01542500";
     QTest::newRow("pattern keeps leading zeros") << frequencyPattern(29.0) << "0029.0000";
+    QTest::newRow("limit past the pattern pinned to its top") << upperLimit(999999999999999.0) << "LU99999999";
+    QTest::newRow("below zero pinned to zero") << frequencyPattern(-1.5) << "0000.0000";
     QTest::newRow("program channel 1000") << programChannel(1000, 154.5) << "PM000 01545000";
     QTest::newRow("empty channel: eight zeros") << programChannel(3, 0.0) << "PM003 00000000";
     QTest::newRow("priority channel") << priorityChannel(20, 50) << "PC T050";

@@ -2,6 +2,7 @@
 #include "SimOutput.h"
 #include "Simulator.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
@@ -156,6 +157,11 @@ private Q_SLOTS:
         QCOMPARE(out.ask(QStringLiteral("MD")), QStringList{});
         QTRY_COMPARE(simulator.isSilent(), false);
         QCOMPARE(out.ask(QStringLiteral("MD")), QStringList{"MD00"});
+
+        // A day at a slow time scale is more milliseconds than a timer holds: the silence must still get a timer.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("negative interval")));
+        simulator.setTimeScale(30);
+        simulator.injectFault(Simulator::Fault::Silence, 86400);
     }
 
     void script_faultyLineIsNamed_data() {

@@ -7,6 +7,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "MonitorLog.h"
+#include "Prompter.h"
 #include "StatusParser.h"
 #include "TextNumbers.h"
 #include "link/SerialLink.h"
@@ -308,12 +309,26 @@ void PollCycle::searchRange(const QString& low, const QString& high, int dwell, 
     Q_UNUSED(unused);
     ScannerState& s = m_ctx.state;
     SerialLink& link = m_ctx.link;
+    const double lowMhz = TextNumbers::leadingValue(low);
+    const double highMhz = TextNumbers::leadingValue(high);
+    // A limit the scanner cannot tune would go out as digits that mean something else, or none at all.
+    for (const auto& [text, mhz] : {std::pair(low, lowMhz), std::pair(high, highMhz)}) {
+        if (mhz >= kLowestMhz && mhz <= kHighestMhz)
+            continue;
+        m_ctx.prompter.inform(s.gAppTitle,
+                              QStringLiteral("The search limit \"%1\" is outside the scanner's range of %2 to %3 MHz. "
+                                             "The search was not started.")
+                                  .arg(text.trimmed())
+                                  .arg(kLowestMhz)
+                                  .arg(kHighestMhz),
+                              Prompter::Icon::Warning);
+        m_detector.checkMode();
+        return;
+    }
     s.gSearchHoldLimit = qint16(dwellSeconds(dwell));
     link.sendToScanner(Commands::QuickOn);
-    const double lowMhz = TextNumbers::leadingValue(low);
     s.gFreqText = Commands::frequencyPattern(lowMhz);
     link.sendToScanner(Commands::lowerLimit(lowMhz));
-    const double highMhz = TextNumbers::leadingValue(high);
     s.gFreqText = Commands::frequencyPattern(highMhz);
     link.sendToScanner(Commands::upperLimit(highMhz));
     link.sendToScanner(Commands::key(Commands::Key::Search));

@@ -55,10 +55,16 @@ public:
     bool isRunning() const { return m_running; }
     bool isSuspended() const { return m_suspended; }
 
+    /// Both scanners tune 25 to 1300 MHz; a search limit outside is refused.
+    static constexpr double kLowestMhz = 25.0;
+    static constexpr double kHighestMhz = 1300.0;
+
     /**
      * SearchRange: sets gSearchHoldLimit from the dwell choice (1..8 give 10, 30, 60, 120, 300,
      * 600, 900, 1800 s; anything else 0), programs the search limits ("QUN", "LL", "LU"), starts
      * the search ("KEY09") and runs mode detection. The fourth argument is accepted and unused.
+     * A limit outside kLowestMhz to kHighestMhz (text that is no number reads as 0) is refused with
+     * a message: nothing is sent or changed, and mode detection gives the faceplate the scanner back.
      */
     void searchRange(const QString& low, const QString& high, int dwell, int unused = 0);
     /// The hold limit in seconds for a dwell choice.

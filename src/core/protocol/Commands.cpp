@@ -21,8 +21,11 @@ QString bankLetter(int bank) {
 }
 
 QString frequencyPattern(double mhz) {
+    // The pattern holds 0 to 9999.9999: a value past either end (or no number at all) is pinned to it, so
+    // the rounding below cannot overflow and the pattern keeps its nine characters.
+    const double bounded = mhz > 0.0 ? qMin(mhz, 9999.9999) : 0.0;
     // Round to 100 Hz first, so 154.24999999 is 0154.2500 and not 0154.2499.
-    const qint64 steps = qRound64(mhz * 10000.0);
+    const qint64 steps = qRound64(bounded * 10000.0);
     return QStringLiteral("%1.%2")
         .arg(steps / 10000, 4, 10, QLatin1Char('0'))
         .arg(steps % 10000, 4, 10, QLatin1Char('0'));

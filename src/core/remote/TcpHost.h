@@ -79,6 +79,8 @@ public:
 
     /// Bytes received from the client that still wait for a terminator or the quiet time.
     int pendingInputSize() const { return int(m_input.size()); }
+    /// The framing of one read from the client; the fuzz target feeds it bytes without a socket.
+    void takeInput(const QByteArray& bytes);
 
     /// How a client address appears in the acceptance message (IPv4-mapped addresses as IPv4).
     static QString addressText(const QHostAddress& address);
@@ -103,7 +105,6 @@ private:
     void closeClient(Close how = Close::Graceful);
     void dropStalledClient();
     void readClient();
-    void takeInput(const QByteArray& bytes);
     void discardInput(qsizetype bytes);
     void handleMessage(const QByteArray& frame);
     void onQuitMessage(const QString& text);
