@@ -19,8 +19,10 @@ struct Rig {
     MemoryTransport* transport = new MemoryTransport;
     CommandCodeCheck check{state, link};
     QSignalSpy finished{&check, &CommandCodeCheck::finished};
+    QSignalSpy cancelled{&check, &CommandCodeCheck::cancelled};
+    QSignalSpy failed{&check, &CommandCodeCheck::failed};
     QSignalSpy progress{&check, &CommandCodeCheck::progress};
-    QByteArray modeAnswer = "MD02\r";
+    QByteArray modeAnswer;
     QStringList silent;
 
     Rig() {
@@ -41,127 +43,89 @@ struct Rig {
         QFile f(check.logPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QStringList logLines() const {
-        const QStringList lines = QString::fromLatin1(log()).split(QStringLiteral("\r\n"));
-        return lines.first(lines.size() - 1); // nothing after the last CR LF
-    }
+};
+
+struct Run {
+    QString end; // "finish", or "cancel" or "lost" after ten pairs
+    QByteArray modeAnswer;
+    QStringList silent;    // pairs the scanner does not answer
+    QStringList spotLines; // the first log line, then lines that must follow in this order
+    QString failure = {};  // in the reason the check gives when it fails
 };
 } // namespace
+
+Q_DECLARE_METATYPE(Run)
 
 class TestCommandCodeCheck : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void run_writesTheModeAndEveryPairButAc_data();
-    void run_writesTheModeAndEveryPairButAc();
-    void secondRun_appendsToTheLog();
-    void closedPort_refusesToStart();
-    void stop_keepsWhatWasWrittenAndSendsNoMore_data();
-    void stop_keepsWhatWasWrittenAndSendsNoMore();
-};
-
-void TestCommandCodeCheck::run_writesTheModeAndEveryPairButAc_data() {
-    QTest::addColumn<QByteArray>("modeAnswer");
-    QTest::addColumn<QStringList>("silent");
-    QTest::addColumn<QStringList>("spotLines"); // the first line, then lines that must follow in this order
-
-    QTest::newRow("every pair answered") << QByteArray("MD02\r") << QStringList()
-                                         << QStringList{"MODE: MD02", "AA AA=OK", "AB AB=OK", "AD AD=OK", "ZZ ZZ=OK"};
-    QTest::newRow("a line before the mode reply is dropped")
-        << QByteArray("SB AB\rMD 1\r") << QStringList() << QStringList{"MODE: MD 1", "AA AA=OK"};
-    QTest::newRow("a silent pair repeats the reply before it")
-        << QByteArray("MD00\r") << QStringList{"AB", "QR", "QS"}
-        << QStringList{"MODE: MD00", "AA AA=OK", "AB AA=OK", "AD AD=OK", "QQ QQ=OK", "QR QQ=OK", "QS QQ=OK"};
-    QTest::newRow("no mode answer") << QByteArray() << QStringList() << QStringList{"MODE: (no answer)", "AA AA=OK"};
-}
-
-void TestCommandCodeCheck::run_writesTheModeAndEveryPairButAc() {
-    QFETCH(QByteArray, modeAnswer);
-    QFETCH(QStringList, silent);
-    QFETCH(QStringList, spotLines);
-
-    Rig rig;
-    rig.modeAnswer = modeAnswer;
-    rig.silent = silent;
-    QVERIFY(rig.check.start());
-    QCOMPARE(rig.state.gMode, ModeCode::CommandCheck);
-    QCOMPARE(rig.transport->writtenLines(), QStringList({"QUF", "IDF", "MD"}));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 1, 30000);
-
-    const QByteArray log = rig.log();
-    QCOMPARE(log.count("\r\n"), 1 + 675);
-    QCOMPARE(log.count('\r'), 1 + 675); // no bare CR inside a line
-    const QStringList lines = rig.logLines();
-    QCOMPARE(lines.first(), spotLines.first());
-    for (qsizetype i = 1, from = 1; i < spotLines.size(); ++i) {
-        from = lines.indexOf(spotLines.at(i), from) + 1;
-        QVERIFY2(from > 0, qPrintable(spotLines.at(i)));
+    void run_logsTheModeAndEveryPairButAcUntilItEnds_data() {
+        QTest::addColumn<Run>("row");
+        const auto row = [](const char* name, const Run& r) { QTest::newRow(name) << r; };
+        row("every pair answered",
+            {"finish", "MD02\r", {}, {"MODE: MD02", "AA AA=OK", "AB AB=OK", "AD AD=OK", "ZZ ZZ=OK"}});
+        row("a line before the mode reply is dropped", {"finish", "SB AB\rMD 1\r", {}, {"MODE: MD 1", "AA AA=OK"}});
+        row("a silent pair repeats the reply before it",
+            {"finish",
+             "MD00\r",
+             {"AB", "QR", "QS"},
+             {"MODE: MD00", "AA AA=OK", "AB AA=OK", "AD AD=OK", "QQ QQ=OK", "QR QQ=OK", "QS QQ=OK"}});
+        row("no mode answer", {"finish", "", {}, {"MODE: (no answer)", "AA AA=OK"}});
+        row("cancelled", {"cancel", "MD02\r", {}, {"MODE: MD02", "AA AA=OK"}});
+        row("port lost", {"lost", "MD02\r", {}, {"MODE: MD02", "AA AA=OK"}, "the port was lost (cable pulled)"});
     }
-    QVERIFY(!rig.transport->writtenLines().contains(QStringLiteral("AC")));
-    QCOMPARE(rig.transport->writtenLines().size(), 3 + 675);
-    QCOMPARE(rig.progress.constLast(), QVariantList({675, 675}));
-    QVERIFY(!rig.check.isRunning());
-}
+    void run_logsTheModeAndEveryPairButAcUntilItEnds() {
+        QFETCH(Run, row);
+        Rig rig;
+        rig.modeAnswer = row.modeAnswer;
+        rig.silent = row.silent;
+        const bool finish = row.end == QLatin1String("finish");
+        QVERIFY(rig.check.start());
+        if (finish) {
+            QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 1, 30000);
+        } else {
+            QTRY_VERIFY(rig.progress.count() >= 10);
+            if (row.end == QLatin1String("lost"))
+                rig.transport->loseDevice(QStringLiteral("cable pulled"));
+            else
+                rig.check.cancel();
+        }
+        QCOMPARE(rig.cancelled.count(), row.end == QLatin1String("cancel") ? 1 : 0);
+        QCOMPARE(rig.failed.count(), row.failure.isEmpty() ? 0 : 1);
+        QVERIFY(row.failure.isEmpty() || rig.failed.first().at(0).toString().contains(row.failure));
 
-void TestCommandCodeCheck::secondRun_appendsToTheLog() {
-    Rig rig;
-    QVERIFY(rig.check.start());
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 1, 30000);
-    rig.modeAnswer = "MD09\r";
-    QVERIFY(rig.check.start());
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 2, 30000);
+        // A late answer arrives; nothing may go out, not even when the pair wait would have run out.
+        const QStringList written = rig.transport->writtenLines();
+        QSignalSpy writes(rig.transport, &MemoryTransport::written);
+        rig.transport->feed("ZZ=OK\r");
+        QVERIFY(!writes.wait(3 * kPairWaitMs));
+        QVERIFY(!rig.check.isRunning());
+        QCOMPARE(rig.finished.count(), finish ? 1 : 0);
 
-    const QStringList lines = rig.logLines();
-    QCOMPARE(lines.size(), 2 * 676);
-    QCOMPARE(lines.at(0), QStringLiteral("MODE: MD02"));
-    QCOMPARE(lines.at(676), QStringLiteral("MODE: MD09"));
-}
+        // The mode line and one line per pair done, each ended by CR LF.
+        const QByteArray log = rig.log();
+        const QStringList lines = QString::fromLatin1(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const int done = rig.progress.constLast().at(0).toInt();
+        QCOMPARE(log.count("\r\n"), 1 + done);
+        QCOMPARE(log.count('\r'), 1 + done); // no bare CR inside a line
+        for (qsizetype i = 0, from = 0; i < row.spotLines.size(); ++i) {
+            from = lines.indexOf(row.spotLines.at(i), from) + 1;
+            QVERIFY2(from > 0 && (i > 0 || from == 1), qPrintable(row.spotLines.at(i)));
+        }
+        if (!finish)
+            return;
+        QCOMPARE(done, CommandCodeCheck::kPairCount);
+        QCOMPARE(written.first(3), QStringList({"QUF", "IDF", "MD"}));
+        QCOMPARE(written.size(), 3 + CommandCodeCheck::kPairCount);
+        QVERIFY(!written.contains(QStringLiteral("AC")));
 
-void TestCommandCodeCheck::closedPort_refusesToStart() {
-    Rig rig;
-    rig.link.closePort();
-    QSignalSpy failed(&rig.check, &CommandCodeCheck::failed);
-    QVERIFY(!rig.check.start());
-    QCOMPARE(failed.count(), 1);
-    QCOMPARE(rig.state.gMode, ModeCode::Undetermined);
-    QVERIFY(rig.transport->writtenLines().isEmpty());
-    QVERIFY(!QFile::exists(rig.check.logPath()));
-}
-
-void TestCommandCodeCheck::stop_keepsWhatWasWrittenAndSendsNoMore_data() {
-    QTest::addColumn<bool>("lose");
-    QTest::newRow("cancelled") << false;
-    QTest::newRow("port lost: failed with the reason") << true;
-}
-
-void TestCommandCodeCheck::stop_keepsWhatWasWrittenAndSendsNoMore() {
-    QFETCH(bool, lose);
-
-    Rig rig;
-    QSignalSpy cancelled(&rig.check, &CommandCodeCheck::cancelled);
-    QSignalSpy failed(&rig.check, &CommandCodeCheck::failed);
-    QVERIFY(rig.check.start());
-    QTRY_VERIFY(rig.progress.count() >= 10);
-    if (lose)
-        rig.transport->loseDevice(QStringLiteral("cable pulled"));
-    else
-        rig.check.cancel();
-    QCOMPARE(cancelled.count(), lose ? 0 : 1);
-    QCOMPARE(failed.count(), lose ? 1 : 0);
-    if (lose)
-        QVERIFY(failed.first().at(0).toString().contains(QStringLiteral("cable pulled")));
-    const int done = rig.progress.constLast().at(0).toInt();
-    const qsizetype sent = rig.transport->writtenLines().size();
-
-    // A late answer arrives; nothing may go out, not even when the pair wait would have run out.
-    QSignalSpy written(rig.transport, &MemoryTransport::written);
-    rig.transport->feed("ZZ=OK\r");
-    QVERIFY(!written.wait(3 * kPairWaitMs));
-    QCOMPARE(rig.transport->writtenLines().size(), sent);
-    QCOMPARE(rig.finished.count(), 0);
-    QCOMPARE(rig.logLines().size(), 1 + done);
-    QVERIFY(!rig.check.isRunning());
-}
+        // A second run appends to the log.
+        QVERIFY(rig.check.start());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 2, 30000);
+        QCOMPARE(rig.log(), log + log);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCommandCodeCheck)
 #include "test_commandcodecheck.moc"
