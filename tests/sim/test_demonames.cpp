@@ -9,34 +9,46 @@ class TestDemoNames : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void programLine_namesOnlyARealChannel_data() {
+    void programLine_namesOnlyAnUnnamedRealChannel_data() {
         QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("bank"); // where a row would land; 0: nowhere
+        QTest::addColumn<int>("bank"); // where a row would land
         QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("stored"); // name@frequency of the row there afterwards; "": none
 
-        QTest::newRow("last channel of bank 1") << "program 50 154.2500 Fire" << 1 << 50 << 1;
-        QTest::newRow("first channel of bank 2") << "program 51 851.0125 trunked County trunk 1" << 2 << 51 << 1;
-        QTest::newRow("flags alone are no name") << "program 7 453.2500 delay lockout" << 1 << 7 << 0;
-        QTest::newRow("empty channel") << "program 8 0 Nothing" << 1 << 8 << 0;
-        QTest::newRow("channel 0 is in no bank") << "program 0 154.2500 Nowhere" << 1 << 0 << 0;
-        QTest::newRow("channel 1001 is in no bank") << "program 1001 154.2500 Nowhere" << 20 << 1001 << 0;
+        QTest::newRow("last channel of bank 1") << "program 50 154.2500 Fire" << 1 << 50 << "Fire@154.25";
+        QTest::newRow("first channel of bank 2")
+            << "program 51 851.0125 trunked County trunk 1" << 2 << 51 << "County trunk 1@851.0125";
+        QTest::newRow("last channel of bank 20")
+            << "program 1000 1240.0000 23 cm beacon" << 20 << 1000 << "23 cm beacon@1240";
+        QTest::newRow("a named channel keeps its row")
+            << "program 5 460.1250 priority City police" << 1 << 5 << "Mine@0";
+        QTest::newRow("flags alone are no name") << "program 7 453.2500 delay lockout" << 1 << 7 << "";
+        QTest::newRow("empty channel") << "program 8 0 Nothing" << 1 << 8 << "";
+        QTest::newRow("channel 0 is in no bank") << "program 0 154.2500 Nowhere" << 1 << 0 << "";
+        QTest::newRow("channel 1001 is in no bank") << "program 1001 154.2500 Nowhere" << 20 << 1001 << "";
     }
 
-    void programLine_namesOnlyARealChannel() {
+    void programLine_namesOnlyAnUnnamedRealChannel() {
         QFETCH(QString, line);
         QFETCH(int, bank);
         QFETCH(int, channel);
-        QFETCH(int, added);
+        QFETCH(QString, stored);
 
         QTemporaryDir dir;
         ScriptedPrompter prompter;
         LocalDatabase database(dir.filePath(QStringLiteral("names.db")), prompter);
         QVERIFY(database.open());
-        QCOMPARE(DemoNames::seed(database, line), added);
+        QVERIFY(
+            database.insertRow(QStringLiteral("BANK01"), {{QStringLiteral("CHANNEL"), 5},
+                                                          {QStringLiteral("COMPANY_NAME"), QStringLiteral("Mine")}}));
+        QCOMPARE(DemoNames::seed(database, line), int(!stored.isEmpty() && channel != 5));
         const RowLookup row = database.findBankChannel(bank, channel);
         QVERIFY(row.ok);
-        QCOMPARE(bool(row.row), added == 1);
+        const QString found = row.row
+                                  ? row.row->value(QStringLiteral("COMPANY_NAME")).toString() + QLatin1Char('@') +
+                                        QString::number(row.row->value(QStringLiteral("FREQUENCY")).toDouble(), 'g', 10)
+                                  : QString();
+        QCOMPARE(found, stored);
     }
 };
 

@@ -28,16 +28,10 @@ private Q_SLOTS:
             port->write("MA001\rMD\r");
             QTRY_COMPARE(received, QByteArray("C001 F01542500 TF DN LF PRI F\rMD01\r"));
         }
-        QSignalSpy errors(port.get(), &QSerialPort::errorOccurred);
+        // That the program then finds no scanner on the line is seen by test_session's pulled adapter.
         simulator.injectFault(Simulator::Fault::HangUp);
         QCOMPARE(hungUp.count(), 1);
         QVERIFY(!host.isOpen());
-        // Whatever the program sends next finds no scanner behind the line.
-        port->write("MD\r");
-        QTRY_VERIFY2(!errors.isEmpty(), "no error reported");
-        const auto first = errors.first().first().value<QSerialPort::SerialPortError>();
-        QVERIFY(first == QSerialPort::ReadError || first == QSerialPort::WriteError ||
-                first == QSerialPort::ResourceError);
     }
 };
 

@@ -35,7 +35,7 @@ private Q_SLOTS:
         row("shifted digit is bank 13", "KEY14|KEY02 3", "SB", "SB ABM");
         row("the last bank stays", "KEY02 1|KEY02 2", "SB", "SB B");
         row("switches are not answered", "", "QUF", "");
-        row("broadcast band is WFM", "MA021", "RM", "RM WFM"); // AM and NFM: see test_simactivity
+        row("broadcast band is WFM", "MA021", "RM", "RM WFM"); // AM, NFM and the status queries: see test_simactivity
         row("search starts at the lower limit", "LL01555000|KEY08", "WI", "WI F  01555000");
         row("typed frequency moves the search", "KEY09|KEY02 1|KEY02 2|KEY02 1|KEY03|KEY02 5|KEY04", "WI",
             "WI F  01215000");
@@ -47,8 +47,6 @@ private Q_SLOTS:
         row("trunk type of bank U", "", "TR U1", "NG");
         row("ID scan banks", "", "IS", "IS AB");
         row("digit in ID hold picks the ID", "mode 12|KEY02 2", "IC", "IC A02002345");
-        row("status without change", "", "SQ", "N");
-        row("status asked afresh", "", "SI", "-");
         row("delay and lockout follow PM", "MA001|PM007 04531000|DLN|LON", "MA007", "C007 F04531000 TF DN LN PRI F");
         row("eight zeros empty a channel", "PM001 00000000", "MA001", empty1);
         row("clear memory", "AC", "MA001", empty1);
@@ -103,25 +101,23 @@ private Q_SLOTS:
         QCOMPARE(out.ask(command), reply);
     }
 
+    // A hang-up reaches the line through the transports: see test_simulatortransport and test_ptyhost.
     void line_carriesWhatTheScannerSends_data() {
         QTest::addColumn<int>("fault"); // -1: none
         QTest::addColumn<QList<QByteArray>>("chunks");
         QTest::addColumn<QByteArray>("carried");
         QTest::addColumn<int>("linesLost");
-        QTest::addColumn<int>("hangUps");
 
         using F = Simulator::Fault;
         using Chunks = QList<QByteArray>;
-        QTest::newRow("split across two chunks") << -1 << Chunks{"M", "D\r"} << QByteArray("MD00\r") << 0 << 0;
-        QTest::newRow("stray CRs and an LF") << -1 << Chunks{"\r\rMD\r\n"} << QByteArray("MD00\r") << 0 << 0;
-        QTest::newRow("two commands at once") << -1 << Chunks{"MD\rSB\r"} << QByteArray("MD00\rSB AB\r") << 0 << 0;
+        QTest::newRow("split across two chunks") << -1 << Chunks{"M", "D\r"} << QByteArray("MD00\r") << 0;
+        QTest::newRow("stray CRs and an LF") << -1 << Chunks{"\r\rMD\r\n"} << QByteArray("MD00\r") << 0;
+        QTest::newRow("two commands at once") << -1 << Chunks{"MD\rSB\r"} << QByteArray("MD00\rSB AB\r") << 0;
         QTest::newRow("endless noise refused, next line answered")
-            << -1 << Chunks{QByteArray(300, 'x'), "MD\r"} << QByteArray("NG\rMD00\r") << 0 << 0;
-        QTest::newRow("silence") << int(F::Silence) << Chunks{"MD\r"} << QByteArray() << 1 << 0;
-        QTest::newRow("dropped line") << int(F::DropLine) << Chunks{"MD\rSB\rMD\r"} << QByteArray("SB AB\rMD00\r") << 1
-                                      << 0;
-        QTest::newRow("garbage") << int(F::Garbage) << Chunks{"MD\r"} << Simulator::garbage() + "MD00\r" << 0 << 0;
-        QTest::newRow("hang-up") << int(F::HangUp) << Chunks{} << QByteArray() << 0 << 1;
+            << -1 << Chunks{QByteArray(300, 'x'), "MD\r"} << QByteArray("NG\rMD00\r") << 0;
+        QTest::newRow("silence") << int(F::Silence) << Chunks{"MD\r"} << QByteArray() << 1;
+        QTest::newRow("dropped line") << int(F::DropLine) << Chunks{"MD\rSB\rMD\r"} << QByteArray("SB AB\rMD00\r") << 1;
+        QTest::newRow("garbage") << int(F::Garbage) << Chunks{"MD\r"} << Simulator::garbage() + "MD00\r" << 0;
     }
 
     void line_carriesWhatTheScannerSends() {
@@ -129,20 +125,17 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, chunks);
         QFETCH(QByteArray, carried);
         QFETCH(int, linesLost);
-        QFETCH(int, hangUps);
 
         Simulator simulator;
         QByteArray out;
         connect(&simulator, &Simulator::output, this, [&out](const QByteArray& bytes) { out += bytes; });
         QSignalSpy lost(&simulator, &Simulator::lineLost);
-        QSignalSpy hangUp(&simulator, &Simulator::hangUp);
         if (fault >= 0)
             simulator.injectFault(Simulator::Fault(fault));
         for (const QByteArray& chunk : chunks)
             simulator.receive(chunk);
         QCOMPARE(out, carried);
         QCOMPARE(lost.count(), linesLost);
-        QCOMPARE(hangUp.count(), hangUps);
     }
 
     void silence_endsWhenClearedOrTimedOut() {
@@ -192,8 +185,12 @@ private Q_SLOTS:
         QVERIFY2(message.startsWith(QStringLiteral("line %1: ").arg(line)), qPrintable(message));
     }
 
-    void scriptFile_setsUpTheScanner() {
+    // The built-in script programs channels 1 to 60; a script file adds to it.
+    void scripts_setUpTheScanner() {
         Simulator simulator;
+        const auto& model = static_cast<Pro2052Model&>(simulator.model());
+        for (int channel = 1; channel <= 61; ++channel)
+            QVERIFY2(model.channel(channel).isEmpty() == (channel == 61), qPrintable(QString::number(channel)));
         QString message;
         QTemporaryFile file;
         QVERIFY(file.open());
@@ -202,13 +199,6 @@ private Q_SLOTS:
         QVERIFY2(simulator.loadScriptFile(file.fileName(), &message), qPrintable(message));
         SimOutput out(simulator);
         QCOMPARE(out.ask(QStringLiteral("MA")), QStringList{"C061 F01624000 TF DF LF PRI F"});
-    }
-
-    void defaultScript_fillsChannelsOneToSixty() {
-        Simulator simulator;
-        const auto& model = static_cast<Pro2052Model&>(simulator.model());
-        for (int channel = 1; channel <= 61; ++channel)
-            QVERIFY2(model.channel(channel).isEmpty() == (channel == 61), qPrintable(QString::number(channel)));
     }
 };
 
