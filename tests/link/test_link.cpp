@@ -111,23 +111,12 @@ void TestLink::builder_writesTheScannersText_data() {
     QTest::newRow("key code has two digits") << key(Key::Scan) << "KEY00";
     QTest::newRow("two-digit key code") << key(Key::Shift) << "KEY14";
     QTest::newRow("digit key has a space") << digitKey(7) << "KEY02 7";
-    QTest::newRow("current channel") << memoryChannel() << "MA";
-    QTest::newRow("channel 1 is padded") << memoryChannel(1) << "MA001";
-    QTest::newRow("channel 1000 is 000") << memoryChannel(1000) << "MA000";
-    QTest::newRow("channel text 999") << channelText(999) << "999";
     QTest::newRow("bank 1 is A") << bankLetter(1) << "A";
     QTest::newRow("bank 20 is T") << bankLetter(20) << "T";
     QTest::newRow("lower limit 155.5") << lowerLimit(155.5) << "LL01555000";
     QTest::newRow("upper limit 1300") << upperLimit(1300.0) << "LU13000000";
     QTest::newRow("limit rounds to 100 Hz") << upperLimit(154.24999999) << "LU01542500";
     QTest::newRow("pattern keeps leading zeros") << frequencyPattern(29.0) << "0029.0000";
-    QTest::newRow("program channel 1000") << programChannel(1000, 154.5) << "PM000 01545000";
-    QTest::newRow("empty channel: eight zeros") << programChannel(3, 0.0) << "PM003 00000000";
-    QTest::newRow("priority channel") << priorityChannel(20, 50) << "PC T050";
-    QTest::newRow("trunk type") << trunkType(2, 12) << "TR B12";
-    QTest::newRow("lcd field") << lcdField(QStringLiteral("LINE1")) << "LCD LINE1";
-    QTest::newRow("switch on") << switchCommand(QStringLiteral("QU"), true) << "QUN";
-    QTest::newRow("switch off") << switchCommand(QStringLiteral("ID"), false) << "IDF";
 }
 
 void TestLink::builder_writesTheScannersText() {

@@ -258,7 +258,7 @@ void ModeDetector::enterNewMode(int mode) {
         clearDisplay();
         m_panel.showManualPanel();
         s.gModeName = QStringLiteral("MANUAL");
-        link.sendToScanner(Commands::memoryChannel());
+        link.sendToScanner(Commands::CurrentChannel);
         break;
     case 2:
         clearDisplay();

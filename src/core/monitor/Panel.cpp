@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "NotifyRemote.h"
+#include "protocol/Commands.h"
 #include "state/ScannerState.h"
 
 #include <initializer_list>
@@ -274,7 +275,7 @@ void Panel::showBankList(const QString& letters) {
     DisplayModel& d = m_ctx.display;
     resetBankDigits();
     for (const QChar c : letters) {
-        const int n = c.unicode() - 64;
+        const int n = Commands::bankNumber(c.unicode());
         const QString box = DisplayModel::element(kBankNum, n);
         if (!d.hasField(box))
             continue;

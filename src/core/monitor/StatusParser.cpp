@@ -5,6 +5,7 @@
 #include "MonitorHooks.h"
 #include "Panel.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -66,12 +67,12 @@ void StatusParser::setText(const char* field, const QString& text) {
     m_ctx.display.setText(QLatin1String(field), text);
 }
 
-void StatusParser::send(const char* command) {
-    m_ctx.link.sendToScanner(QLatin1String(command));
+void StatusParser::send(const QString& command) {
+    m_ctx.link.sendToScanner(command);
 }
 
-void StatusParser::sendEach(std::initializer_list<const char*> commands) {
-    for (const char* command : commands)
+void StatusParser::sendEach(std::initializer_list<QString> commands) {
+    for (const QString& command : commands)
         send(command);
 }
 
@@ -152,7 +153,7 @@ bool StatusParser::trackIdBank(const ReplyText& reply) {
     s.gPrevIdBankLetter = s.gIdBankLetter;
     s.gIdBankLetter = reply.at(4);
     if (reply.code(4) >= 0)
-        s.gIdBank = qint16(reply.code(4) - 64);
+        s.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
     if (s.gIdBankLetter == s.gPrevIdBankLetter)
         return false;
     s.gPrevIdBankLetter = s.gIdBankLetter;
@@ -166,7 +167,7 @@ void StatusParser::showTalkgroup(const QString& id) {
 }
 
 void StatusParser::showIdTrunkType(const ReplyText& reply) {
-    const int bank = reply.code(4) - 64;
+    const int bank = Commands::bankNumber(reply.code(4));
     m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
     setText("tbTRUNKTYPE", reply.from(6));
 }

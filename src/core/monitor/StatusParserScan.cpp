@@ -6,6 +6,7 @@
 #include "MonitorHooks.h"
 #include "Panel.h"
 #include "protocol/ChannelToBank.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -56,7 +57,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
     if (reply.startsWith("+")) {
         // One channel query per transmission.
         if (!s.gSignalActive)
-            send("MA");
+            send(Commands::CurrentChannel);
         return;
     }
 
@@ -104,7 +105,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
         lookupChannel();
 
     s.gSignalActive = true;
-    sendEach({"RM", "SB"});
+    sendEach({Commands::Modulation, Commands::ScanBanks});
 }
 
 void StatusParser::parseManual(const ReplyText& reply) {

@@ -5,6 +5,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -25,7 +26,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
             setText("Text3", QString::number(s.gSearchHoldStart));
         if (!s.gSignalActive) {
             s.gSignalActive = true;
-            send("RM");
+            send(Commands::Modulation);
         }
         return;
     }
@@ -56,7 +57,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     if (reply.startsWith("R")) {
         if (reply.startsWith("RM") && text("tbModMode").isEmpty())
             showModulation(reply.text());
-        send("WI");
+        send(Commands::SearchFrequency);
         return;
     }
 
@@ -67,7 +68,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     if (reply.length() < kShortestSearchReply) {
         // The scanner was still stepping: ask again while the search rests.
         if (held)
-            send("WI");
+            send(Commands::SearchFrequency);
         return;
     }
     if (!held) {

@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "Panel.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -45,7 +46,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdUnlit);
             d.setForeColor(QStringLiteral("tbChan"), Panel::kLcdUnlit);
             d.setText(QStringLiteral("Text2"), 4, QStringLiteral(">SCANNING"));
-            sendEach({"LCD SMT", "LCD BAR"});
+            sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         } else {
             writeTrunkLog(auxTags());
         }
@@ -58,7 +59,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         // The LCD shows the talkgroup in its tone field and the call's frequency on the main line.
         d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
         d.setText(QStringLiteral("Text2"), 4, QString());
-        sendEach({"LCD SMT", "LCD BAR"});
+        sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
             s.gTalkgroupId = *id;
             setText("tbTONES", id->trimmed());
@@ -82,13 +83,13 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             lookupTalkgroup();
     }
     clearModulation();
-    sendEach({"RM", "TB", "DL"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
 }
 
 void StatusParser::parseTrunkHold(const ReplyText& reply) {
     const bool pro = isPro();
     if (!pro)
-        send("LCD BAR");
+        send(Commands::LcdBankMarkers);
 
     if (reply.startsWith("D")) {
         showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
@@ -116,12 +117,12 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "DL"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
 }
 
 void StatusParser::showIdBankActive(const ReplyText& reply) {
     if (reply.code(4) >= 0)
-        m_ctx.state.gIdBank = qint16(reply.code(4) - 64);
+        m_ctx.state.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
     m_panel.showBankActive(m_ctx.state.gIdBank);
 }
 
@@ -169,18 +170,18 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
         m_panel.showIdScanPanel();
-        send("IS");
+        send(Commands::IdScan);
         return;
     }
 
-    send("IC");
+    send(Commands::IdChannel);
     clearModulation();
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "DL", "IS"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState, Commands::IdScan});
 }
 
 void StatusParser::parseIdHold(const ReplyText& reply) {
@@ -196,7 +197,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         const QString chan = reply.mid(5, 2);
         setText("tbChan", chan == QLatin1String("0") ? QStringLiteral("10") : chan);
         showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
-        send("IS");
+        send(Commands::IdScan);
         return;
     }
     if (showIdLists(reply))
@@ -217,5 +218,5 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "IS"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::IdScan});
 }
