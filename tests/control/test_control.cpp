@@ -113,6 +113,12 @@ private Q_SLOTS:
         row("id hold", {0, 12, "MD12\r", "MD IC QUF IDN MUA FIF IC IDN SI", "TRUNKHOLD", "tbfreq", "Id HOLD"});
         row("mode 7 unsupported",
             {0, 7, "MD07\r", "MD MUA FIF SI", "", "StatusLine", "Mode #7 is unsupported at this time."});
+        row("search held entered: up arrow", {0, 3, "MD03\r", "MD MUA FIF SI", "SEARCH", "tbSRCHUP", "\u00AD"});
+        row("pick trunk entered", {0, 8, "MD08\r", "MD QUF IDN MUA FIF IDN IS SI", "PICKTRUNK", "tbfreq", "TRUNKING"});
+        row("trunk hold entered", {0, 10, "MD10\r", "MD TB QUF IDN MUA FIF IDN SI", "TRNKHOLD", "tbfreq", "Id HOLD"});
+        row("trunk hold again", {10, 10, "MD10\r", "MD QUF IDN MUA FIF IDN SI", "TRUNK", "tbfreq", " TRUNK "});
+        row("mode 13 unsupported",
+            {9, 13, "MD13\r", "MD MUA FIF SI", "", "StatusLine", "Mode #13 is unsupported at this time."});
     }
 
     void detection_asksWhatANewModeShowsThenStartsPolling() {

@@ -40,7 +40,7 @@ void PollCycle::start() {
     m_suspended = false;
 
     link.readReplyLines();
-    if (s.gMode > 200) {
+    if (s.gMode > ModeCode::HighestPollable) {
         m_detector.checkMode();
         return;
     }

@@ -29,18 +29,18 @@ void StatusParser::parseStatusReply() {
         parseSearch(reply);
         break;
     case ModeCode::Trunk:
-    case 13:
+    case ModeCode::TrunkAlike:
         parseTrunk(reply);
         break;
     case ModeCode::TrunkHold:
         parseTrunkHold(reply);
         break;
     case ModeCode::IdScan:
-    case 15:
+    case ModeCode::IdScanAlike:
         parseIdScan(reply);
         break;
     case ModeCode::IdHold:
-    case 16:
+    case ModeCode::IdHoldAlike:
         parseIdHold(reply);
         break;
     default:
