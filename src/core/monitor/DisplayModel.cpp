@@ -7,9 +7,30 @@ QString DisplayModel::element(const QString& array, int index) {
     return array + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
 }
 
+const QString& DisplayModel::elementName(const QString& array, int index) const {
+    static const QString none;
+    const auto it = m_elements.constFind(array);
+    if (it == m_elements.cend() || index < 0 || index >= it->size())
+        return none;
+    return it->at(index);
+}
+
 void DisplayModel::addField(const QString& name, const DisplayField& initial) {
-    if (!m_fields.contains(name))
+    if (!m_fields.contains(name)) {
         m_order.append(name);
+        // "tbBANKNUM(3)" is element 3 of tbBANKNUM, however it was added.
+        const qsizetype open = name.indexOf(QLatin1Char('('));
+        bool isNumber = false;
+        const int index = open > 0 && name.endsWith(QLatin1Char(')'))
+                              ? name.mid(open + 1, name.size() - open - 2).toInt(&isNumber)
+                              : -1;
+        if (isNumber && index >= 0) {
+            QStringList& names = m_elements[name.left(open)];
+            while (names.size() <= index)
+                names.append(QString());
+            names[index] = name;
+        }
+    }
     m_fields.insert(name, initial);
 }
 
@@ -18,24 +39,30 @@ void DisplayModel::addArray(const QString& array, int first, int last, const Dis
         addField(element(array, i), initial);
 }
 
+const DisplayField& DisplayModel::fieldOrDefault(const QString& name) const {
+    static const DisplayField absent;
+    const auto it = m_fields.constFind(name);
+    return it == m_fields.cend() ? absent : *it;
+}
+
 QString DisplayModel::text(const QString& name) const {
-    return m_fields.value(name).text;
+    return fieldOrDefault(name).text;
 }
 
 quint32 DisplayModel::foreColor(const QString& name) const {
-    return m_fields.value(name).foreColor;
+    return fieldOrDefault(name).foreColor;
 }
 
 quint32 DisplayModel::backColor(const QString& name) const {
-    return m_fields.value(name).backColor;
+    return fieldOrDefault(name).backColor;
 }
 
 Qt::Alignment DisplayModel::alignment(const QString& name) const {
-    return m_fields.value(name).alignment;
+    return fieldOrDefault(name).alignment;
 }
 
 bool DisplayModel::isVisible(const QString& name) const {
-    return m_fields.value(name).visible;
+    return fieldOrDefault(name).visible;
 }
 
 template <typename F> void DisplayModel::update(const QString& name, F change) {

@@ -31,6 +31,10 @@ public:
 
     /// The name of element index of an array: element("tbBANKNUM", 3) is "tbBANKNUM(3)".
     static QString element(const QString& array, int index);
+    /// The same name, for an element this display has; empty text when it has no such element.
+    /// Built once when the field is added, so the panel routines' loops over the bank boxes
+    /// build no strings.
+    const QString& elementName(const QString& array, int index) const;
 
     void addField(const QString& name, const DisplayField& initial = {});
     void addArray(const QString& array, int first, int last, const DisplayField& initial = {});
@@ -51,8 +55,8 @@ public:
     void setVisible(const QString& name, bool visible);
 
     // Array shorthands.
-    QString text(const QString& array, int index) const { return text(element(array, index)); }
-    void setText(const QString& array, int index, const QString& text) { setText(element(array, index), text); }
+    QString text(const QString& array, int index) const { return text(elementName(array, index)); }
+    void setText(const QString& array, int index, const QString& text) { setText(elementName(array, index), text); }
 
     bool windowVisible() const { return m_windowVisible; }
     void setWindowVisible(bool visible);
@@ -66,8 +70,12 @@ Q_SIGNALS:
 
 private:
     template <typename F> void update(const QString& name, F change);
+    /// The field, or a default one (what a missing field reads as) without copying either.
+    const DisplayField& fieldOrDefault(const QString& name) const;
 
     QHash<QString, DisplayField> m_fields;
     QStringList m_order;
+    /// Per array, the names of its elements by index (empty where the display has none).
+    QHash<QString, QStringList> m_elements;
     bool m_windowVisible = false;
 };

@@ -14,8 +14,8 @@ constexpr int kProBanks = 20;
 constexpr int kBcBanks = 10;
 constexpr int kBcMarkers = 30;
 
-const QString kBankNum = QStringLiteral("tbBANKNUM");
-const QString kActiveBank = QStringLiteral("tbACTIVEBANK");
+const QString& kBankNum = Field::tbBANKNUM;
+const QString& kActiveBank = Field::tbACTIVEBANK;
 // The marker glyph: "n" is a filled square in the faceplate's symbol font.
 const QString kMarker = QStringLiteral("n");
 
@@ -60,14 +60,16 @@ DisplayField makeField(const QString& text, quint32 fore, quint32 back, bool vis
     return f;
 }
 
-void setTexts(DisplayModel& d, std::initializer_list<const char*> names, const QString& text) {
+QStringList fieldList(std::initializer_list<const char*> names) {
+    QStringList list;
     for (const char* name : names)
-        d.setText(QLatin1String(name), text);
+        list.append(QLatin1String(name));
+    return list;
 }
 
-void setForeColors(DisplayModel& d, std::initializer_list<const char*> names, quint32 color) {
-    for (const char* name : names)
-        d.setForeColor(QLatin1String(name), color);
+void setTexts(DisplayModel& d, const QStringList& names, const QString& text) {
+    for (const QString& name : names)
+        d.setText(name, text);
 }
 
 } // namespace
@@ -159,31 +161,33 @@ void Panel::addBc780xltFields(DisplayModel& display) {
 
 void Panel::clearPanel() {
     DisplayModel& d = m_ctx.display;
+    // Every transmission ends here: the name lists are made once.
     if (isPro()) {
-        setTexts(
-            d,
-            {"tbSVC_PUB", "tbSVC_POLICE", "tbSVC_FIRE_EMG", "tbSVC_AIR", "tbSVC_WX", "tbSRCHDN", "tbSRCHUP", "tbChan"},
-            QString());
+        static const QStringList first = fieldList(
+            {"tbSVC_PUB", "tbSVC_POLICE", "tbSVC_FIRE_EMG", "tbSVC_AIR", "tbSVC_WX", "tbSRCHDN", "tbSRCHUP", "tbChan"});
+        static const QStringList rest =
+            fieldList({"tbSHIFT", "tbBank", "tbTRUNKTYPE", "tbAlert", "tbCHANlbl", "tbMHZ", "tbModMode", "tbMUTE",
+                       "tbSCAN", "tbMANUAL", "tbPRI", "tbHOLD", "tbDELAY", "tbDATA", "tbLOCKOUT", "tbSEARCH"});
+        setTexts(d, first, QString());
         if (m_ctx.aux.windowVisible()) {
             for (int i = 1; i <= 4; ++i)
-                m_ctx.aux.setText(QStringLiteral("Text2"), i, QString());
+                m_ctx.aux.setText(Field::Text2, i, QString());
         }
         // Digits being typed stay on the main line.
         if (m_ctx.state.gKeyEntry.isEmpty())
-            d.setText(QStringLiteral("tbfreq"), QString());
-        setTexts(d,
-                 {"tbSHIFT", "tbBank", "tbTRUNKTYPE", "tbAlert", "tbCHANlbl", "tbMHZ", "tbModMode", "tbMUTE", "tbSCAN",
-                  "tbMANUAL", "tbPRI", "tbHOLD", "tbDELAY", "tbDATA", "tbLOCKOUT", "tbSEARCH"},
-                 QString());
+            d.setText(Field::tbfreq, QString());
+        setTexts(d, rest, QString());
         return;
     }
-    d.setText(QStringLiteral("Text2"), 4, QString());
-    d.setText(QStringLiteral("tbfreq"), QStringLiteral(" "));
-    d.setText(QStringLiteral("tbChan"), QStringLiteral(" "));
-    setForeColors(d, {"tbCHANlbl", "tbFRQ",     "tbALPHA",  "tbAUTO",   "tbSHIFT", "tbBank",   "tbAlert", "tbMHZ",
-                      "tbModMode", "tbMUTE",    "tbSCAN",   "tbMANUAL", "tbPRI",   "tbPRIlbl", "tbHOLD",  "tbDELAY",
-                      "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES",  "tbCTCSS", "tbDCS"},
-                  kLcdUnlit);
+    static const QStringList segments =
+        fieldList({"tbCHANlbl", "tbFRQ",  "tbALPHA",  "tbAUTO",    "tbSHIFT",  "tbBank",  "tbAlert", "tbMHZ",
+                   "tbModMode", "tbMUTE", "tbSCAN",   "tbMANUAL",  "tbPRI",    "tbPRIlbl", "tbHOLD", "tbDELAY",
+                   "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES", "tbCTCSS", "tbDCS"});
+    d.setText(Field::Text2, 4, QString());
+    d.setText(Field::tbfreq, QStringLiteral(" "));
+    d.setText(Field::tbChan, QStringLiteral(" "));
+    for (const QString& name : segments)
+        d.setForeColor(name, kLcdUnlit);
 }
 
 void Panel::showScanPanel() {
@@ -261,7 +265,7 @@ void Panel::resetBankDigits() {
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n) {
-        const QString box = DisplayModel::element(kBankNum, n);
+        const QString box = d.elementName(kBankNum, n);
         // An inverted box is the active bank: it keeps its colours.
         if (d.foreColor(box) != kLcdBack) {
             d.setForeColor(box, kLcdUnlit);
@@ -276,7 +280,7 @@ void Panel::showBankList(const QString& letters) {
     resetBankDigits();
     for (const QChar c : letters) {
         const int n = Commands::bankNumber(c.unicode());
-        const QString box = DisplayModel::element(kBankNum, n);
+        const QString box = d.elementName(kBankNum, n);
         if (!d.hasField(box))
             continue;
         if (isPro())
@@ -292,7 +296,7 @@ void Panel::clearBankDigits() {
     DisplayModel& d = m_ctx.display;
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n) {
-            const QString box = DisplayModel::element(kBankNum, n);
+            const QString box = d.elementName(kBankNum, n);
             d.setText(box, QString());
             d.setBackColor(box, m_ctx.state.gPanelBackColor);
             d.setForeColor(box, m_ctx.state.gPanelForeColor);
@@ -300,7 +304,7 @@ void Panel::clearBankDigits() {
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n)
-        d.setForeColor(DisplayModel::element(kBankNum, n), kLcdUnlit);
+        d.setForeColor(d.elementName(kBankNum, n), kLcdUnlit);
 }
 
 void Panel::clearBankMarkers() {
@@ -311,7 +315,7 @@ void Panel::clearBankMarkers() {
         return;
     }
     for (int n = 1; n <= kBcMarkers; ++n) {
-        const QString marker = DisplayModel::element(kActiveBank, n);
+        const QString marker = d.elementName(kActiveBank, n);
         d.setForeColor(marker, kLcdUnlit);
         d.setText(marker, kMarker);
     }
@@ -321,7 +325,7 @@ void Panel::showBankActive(int bank) {
     // A bank without a box (0, or past the faceplate's last bank) changes nothing: the model
     // ignores fields it does not have.
     DisplayModel& d = m_ctx.display;
-    const QString box = DisplayModel::element(kBankNum, bank);
+    const QString box = d.elementName(kBankNum, bank);
     if (isPro()) {
         d.setBackColor(box, m_ctx.state.gPanelForeColor);
         d.setForeColor(box, m_ctx.state.gPanelBackColor);
@@ -334,7 +338,7 @@ void Panel::showBankActive(int bank) {
 
 void Panel::showBankInactive(int bank) {
     DisplayModel& d = m_ctx.display;
-    const QString box = DisplayModel::element(kBankNum, bank);
+    const QString box = d.elementName(kBankNum, bank);
     if (isPro()) {
         if (bank < 1 || bank > kProBanks)
             return;

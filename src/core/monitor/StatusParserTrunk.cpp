@@ -29,7 +29,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         return;
     }
     if (reply.startsWith("TB")) {
-        setText("tbTRUNKTYPE", reply.from(6));
+        setText(Field::tbTRUNKTYPE, reply.from(6));
         return;
     }
     if (reply.startsWith("IS")) {
@@ -41,11 +41,11 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
 
     if (isCallEnd(reply)) {
         if (!pro) {
-            setText("tbTONES", QStringLiteral("----- -"));
+            setText(Field::tbTONES, QStringLiteral("----- -"));
             writeTrunkLog(displayTags());
-            d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdUnlit);
-            d.setForeColor(QStringLiteral("tbChan"), Panel::kLcdUnlit);
-            d.setText(QStringLiteral("Text2"), 4, QStringLiteral(">SCANNING"));
+            d.setForeColor(Field::tbfreq, Panel::kLcdUnlit);
+            d.setForeColor(Field::tbChan, Panel::kLcdUnlit);
+            d.setText(Field::Text2, 4, QStringLiteral(">SCANNING"));
             sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         } else {
             writeTrunkLog(auxTags());
@@ -57,16 +57,16 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
 
     if (!pro && s.gMode == ModeCode::Trunk) {
         // The LCD shows the talkgroup in its tone field and the call's frequency on the main line.
-        d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
-        d.setText(QStringLiteral("Text2"), 4, QString());
+        d.setForeColor(Field::tbfreq, Panel::kLcdLit);
+        d.setText(Field::Text2, 4, QString());
         sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
             s.gTalkgroupId = *id;
-            setText("tbTONES", id->trimmed());
+            setText(Field::tbTONES, id->trimmed());
         }
         if (s.gKeyEntry.isEmpty()) {
             if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
-                setText("tbfreq", *freq);
+                setText(Field::tbfreq, *freq);
         }
         lookupTalkgroup();
     } else {
@@ -77,7 +77,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         }
         if (withFrequency) {
             if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
-                setText("tbfreq", *freq);
+                setText(Field::tbfreq, *freq);
         }
         if (m_ctx.aux.windowVisible())
             lookupTalkgroup();
@@ -96,7 +96,7 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         return;
     }
     if (reply.startsWith("TB")) {
-        setText("tbTRUNKTYPE", reply.from(6));
+        setText(Field::tbTRUNKTYPE, reply.from(6));
         return;
     }
     if (!reply.startsWith("ID"))
@@ -154,7 +154,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     }
     if (reply.startsWith("IC")) {
         showIdBankActive(reply);
-        setText("tbChan", reply.mid(5, 2));
+        setText(Field::tbChan, reply.mid(5, 2));
         return;
     }
     if (showIdLists(reply))
@@ -195,7 +195,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         showIdBankActive(reply);
         // The tenth channel of an ID bank comes as a lone "0".
         const QString chan = reply.mid(5, 2);
-        setText("tbChan", chan == QLatin1String("0") ? QStringLiteral("10") : chan);
+        setText(Field::tbChan, chan == QLatin1String("0") ? QStringLiteral("10") : chan);
         showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
         send(Commands::IdScan);
         return;
