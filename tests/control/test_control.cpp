@@ -6,6 +6,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/PollCycle.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -168,6 +169,20 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.monitor.poll().isRunning());
         QCOMPARE(int(rig.state.gMode), 2);
         QCOMPARE(rig.prompter.count("inform"), 0);
+    }
+
+    void modeReplyWithoutNumber_askedAgainAtMostEvery100msWithinTheDeadline() {
+        ControlRig rig;
+        rig.modeAnswers = {QStringLiteral("MDxx\r")};
+        QElapsedTimer elapsed;
+        elapsed.start();
+        rig.monitor.checkMode();
+        QTRY_VERIFY(rig.transport->writtenLines().count(QStringLiteral("MD")) >= 4);
+        // Three repeats wait three intervals of 100 ms (a precise timer may wake a millisecond early).
+        QVERIFY2(elapsed.elapsed() >= 3 * 99, qPrintable(QString::number(elapsed.elapsed())));
+        rig.clock.advanceMs(ModeDetector::kReplyTimeoutMs);
+        rig.monitor.detector().checkDeadline();
+        QCOMPARE(rig.prompter.count("inform"), 1);
     }
 
     void silentScanner_messageAfterEveryOkNeverTwoAtOnce() {

@@ -127,6 +127,9 @@ ModeDetector::ModeDetector(MonitorContext& context, Panel& panel, QObject* paren
     , m_panel(panel) {
     m_wake.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &ModeDetector::checkDeadline);
+    m_retry.setSingleShot(true);
+    m_retry.setTimerType(Qt::PreciseTimer);
+    connect(&m_retry, &QTimer::timeout, this, &ModeDetector::onRetry);
     connect(&m_ctx.link, &SerialLink::received, this, &ModeDetector::onReceived);
 }
 
@@ -154,6 +157,7 @@ QString ModeDetector::unsupportedText(int mode) {
 void ModeDetector::checkMode() {
     ++m_generation;
     m_wake.stop();
+    m_retry.stop();
     Q_EMIT detectionStarted();
     ScannerState& s = m_ctx.state;
     m_previousMode = s.gMode;
@@ -176,14 +180,16 @@ void ModeDetector::goBackToFacePlate() {
 void ModeDetector::cancel() {
     ++m_generation;
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::Idle;
 }
 
 void ModeDetector::sendQuery(bool restartDeadline) {
     const quint64 generation = m_generation;
     m_phase = Phase::AwaitingMode;
+    m_lastQueryMs = m_ctx.clock.monotonicMs();
     if (restartDeadline)
-        m_queryAtMs = m_ctx.clock.monotonicMs();
+        m_queryAtMs = m_lastQueryMs;
     armWake();
     m_ctx.link.sendToScanner(Commands::Mode);
     // The answer may already be waiting (a late reply, or one that came back during the write).
@@ -219,6 +225,7 @@ void ModeDetector::onReceived() {
 
 void ModeDetector::showNotConnected() {
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::AwaitingOk;
     m_boxOpen = true;
     qCInfo(lcMonitor) << "no answer to MD within" << kReplyTimeoutMs << "ms";
@@ -258,17 +265,24 @@ void ModeDetector::cutUntilModeLine() {
     }
     if (s.gRxBuffer.contains(kMd))
         return; // the rest of the mode line is still on its way
-    // The "MD" seen belonged to a line without a number: ask again, within the same deadline.
-    const quint64 generation = m_generation;
-    QTimer::singleShot(0, this, [this, generation] {
-        if (generation == m_generation && m_phase == Phase::CuttingLines)
-            sendQuery(false);
-    });
+    // The "MD" seen belonged to a line without a number: ask again within the same deadline, but
+    // not sooner than kRetryMs after the last query, or a scanner that answers every query so
+    // would be asked thousands of times a second.
+    if (!m_retry.isActive()) {
+        const qint64 sinceQuery = m_ctx.clock.monotonicMs() - m_lastQueryMs;
+        m_retry.start(int(qBound(qint64(0), kRetryMs - sinceQuery, kRetryMs)));
+    }
+}
+
+void ModeDetector::onRetry() {
+    if (m_phase == Phase::CuttingLines)
+        sendQuery(false);
 }
 
 void ModeDetector::finish(int mode) {
     const quint64 generation = m_generation;
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::Idle;
     ScannerState& s = m_ctx.state;
     s.gMode = quint8(mode);
