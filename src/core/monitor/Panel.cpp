@@ -258,99 +258,93 @@ void Panel::showIdHoldPanel() {
 }
 
 void Panel::resetBankDigits() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n)
-            d.setText(kBankNum, n, QString());
+            boxes.setText(n, QString());
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n) {
-        const QString box = d.elementName(kBankNum, n);
         // An inverted box is the active bank: it keeps its colours.
-        if (d.foreColor(box) != kLcdBack) {
-            d.setForeColor(box, kLcdUnlit);
-            d.setBackColor(box, kLcdBack);
+        if (boxes.foreColor(n) != kLcdBack) {
+            boxes.setForeColor(n, kLcdUnlit);
+            boxes.setBackColor(n, kLcdBack);
         }
-        d.setText(box, QString::number(n));
+        boxes.setText(n, QString::number(n));
     }
 }
 
 void Panel::showBankList(const QString& letters) {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     resetBankDigits();
     for (const QChar c : letters) {
         const int n = Commands::bankNumber(c.unicode());
-        const QString box = d.elementName(kBankNum, n);
-        if (!d.hasField(box))
+        if (!boxes.has(n))
             continue;
         if (isPro())
-            d.setText(box, QString::number(n));
-        else if (d.backColor(box) == kLcdBack)
-            d.setForeColor(box, kLcdLit);
+            boxes.setText(n, QString::number(n));
+        else if (boxes.backColor(n) == kLcdBack)
+            boxes.setForeColor(n, kLcdLit);
         else
-            d.setForeColor(box, kLcdBack);
+            boxes.setForeColor(n, kLcdBack);
     }
 }
 
 void Panel::clearBankDigits() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n) {
-            const QString box = d.elementName(kBankNum, n);
-            d.setText(box, QString());
-            d.setBackColor(box, m_ctx.state.gPanelBackColor);
-            d.setForeColor(box, m_ctx.state.gPanelForeColor);
+            boxes.setText(n, QString());
+            boxes.setBackColor(n, m_ctx.state.gPanelBackColor);
+            boxes.setForeColor(n, m_ctx.state.gPanelForeColor);
         }
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n)
-        d.setForeColor(d.elementName(kBankNum, n), kLcdUnlit);
+        boxes.setForeColor(n, kLcdUnlit);
 }
 
 void Panel::clearBankMarkers() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array markers = m_ctx.display.array(kActiveBank);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n)
-            d.setText(kActiveBank, n, QString());
+            markers.setText(n, QString());
         return;
     }
     for (int n = 1; n <= kBcMarkers; ++n) {
-        const QString marker = d.elementName(kActiveBank, n);
-        d.setForeColor(marker, kLcdUnlit);
-        d.setText(marker, kMarker);
+        markers.setForeColor(n, kLcdUnlit);
+        markers.setText(n, kMarker);
     }
 }
 
 void Panel::showBankActive(int bank) {
     // A bank without a box (0, or past the faceplate's last bank) changes nothing: the model
-    // ignores fields it does not have.
-    DisplayModel& d = m_ctx.display;
-    const QString box = d.elementName(kBankNum, bank);
+    // ignores elements it does not have.
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        d.setBackColor(box, m_ctx.state.gPanelForeColor);
-        d.setForeColor(box, m_ctx.state.gPanelBackColor);
-        d.setText(kActiveBank, bank, kMarker);
+        boxes.setBackColor(bank, m_ctx.state.gPanelForeColor);
+        boxes.setForeColor(bank, m_ctx.state.gPanelBackColor);
+        m_ctx.display.array(kActiveBank).setText(bank, kMarker);
         return;
     }
-    d.setForeColor(box, kLcdBack);
-    d.setBackColor(box, kLcdLit);
+    boxes.setForeColor(bank, kLcdBack);
+    boxes.setBackColor(bank, kLcdLit);
 }
 
 void Panel::showBankInactive(int bank) {
-    DisplayModel& d = m_ctx.display;
-    const QString box = d.elementName(kBankNum, bank);
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         if (bank < 1 || bank > kProBanks)
             return;
-        d.setBackColor(box, m_ctx.state.gPanelBackColor);
-        d.setForeColor(box, m_ctx.state.gPanelForeColor);
-        d.setText(kActiveBank, bank, QString());
+        boxes.setBackColor(bank, m_ctx.state.gPanelBackColor);
+        boxes.setForeColor(bank, m_ctx.state.gPanelForeColor);
+        m_ctx.display.array(kActiveBank).setText(bank, QString());
         return;
     }
     if (bank < 1 || bank > kBcBanks)
         return;
-    d.setForeColor(box, kLcdLit);
-    d.setBackColor(box, kLcdBack);
+    boxes.setForeColor(bank, kLcdLit);
+    boxes.setBackColor(bank, kLcdBack);
 }
 
 void Panel::notifyRemote() {
