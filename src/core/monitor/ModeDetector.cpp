@@ -49,8 +49,7 @@ const ModeRow kModes[] = {
      Picture{.clear = true, .panel = &Panel::showScanPanel, .name = "SCAN"}, &Commands::ScanBanks},
     {ModeCode::Manual, Picture{.clear = true, .panel = &Panel::showManualPanel},
      Picture{.clear = true, .panel = &Panel::showManualPanel, .name = "MANUAL"}, &Commands::CurrentChannel},
-    {ModeCode::Search,
-     Picture{.clear = true, .texts = {{{"tbSEARCH", "SEARCH"}, {"tbSCAN", ""}}}, .name = "SEARCH"},
+    {ModeCode::Search, Picture{.clear = true, .texts = {{{"tbSEARCH", "SEARCH"}, {"tbSCAN", ""}}}, .name = "SEARCH"},
      Picture{.clear = true, .panel = &Panel::showSearchPanel, .texts = {{{"tbSEARCH", "SEARCH"}}}, .name = "SEARCH"},
      nullptr},
     // The soft hyphen is the scanner's up-arrow segment.

@@ -180,9 +180,9 @@ void Panel::clearPanel() {
         return;
     }
     static const QStringList segments =
-        fieldList({"tbCHANlbl", "tbFRQ",  "tbALPHA",  "tbAUTO",    "tbSHIFT",  "tbBank",  "tbAlert", "tbMHZ",
-                   "tbModMode", "tbMUTE", "tbSCAN",   "tbMANUAL",  "tbPRI",    "tbPRIlbl", "tbHOLD", "tbDELAY",
-                   "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES", "tbCTCSS", "tbDCS"});
+        fieldList({"tbCHANlbl", "tbFRQ",     "tbALPHA",  "tbAUTO",   "tbSHIFT", "tbBank",   "tbAlert", "tbMHZ",
+                   "tbModMode", "tbMUTE",    "tbSCAN",   "tbMANUAL", "tbPRI",   "tbPRIlbl", "tbHOLD",  "tbDELAY",
+                   "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES",  "tbCTCSS", "tbDCS"});
     d.setText(Field::Text2, 4, QString());
     d.setText(Field::tbfreq, QStringLiteral(" "));
     d.setText(Field::tbChan, QStringLiteral(" "));

@@ -103,7 +103,8 @@ StatusParser::Tags StatusParser::displayTags() const {
 
 void StatusParser::writeTrunkLog(const Tags& tags) {
     if (m_ctx.log)
-        m_ctx.log->writeTrunkLog(text(Field::tbfreq), text(Field::tbTRUNKTYPE), text(Field::tbModMode), tags.first, tags.second);
+        m_ctx.log->writeTrunkLog(text(Field::tbfreq), text(Field::tbTRUNKTYPE), text(Field::tbModMode), tags.first,
+                                 tags.second);
 }
 
 void StatusParser::showModulation(const QString& line) {

@@ -40,8 +40,8 @@ void StatusParser::parseScan(const ReplyText& reply) {
         const Tags tags = auxTags();
         if (m_ctx.log) {
             m_ctx.log->writeScanLog(text(Field::tbChan), text(Field::tbfreq),
-                                    m_ctx.clock.timeOfDay().toString(QStringLiteral("HH:mm:ss")), text(Field::tbModMode),
-                                    tags.first, tags.second);
+                                    m_ctx.clock.timeOfDay().toString(QStringLiteral("HH:mm:ss")),
+                                    text(Field::tbModMode), tags.first, tags.second);
         }
         m_panel.notifyRemote();
         const QString chan = text(Field::tbChan);
