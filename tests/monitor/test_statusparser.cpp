@@ -168,7 +168,6 @@ void TestStatusParser::replies_data() {
     pro("mode 13 reads like trunk", {"13:ID S 000042 00453250"}, {"tbChan=42", "tbfreq=45.3250"});
     pro("trunk end of call logs", (tags + ";auxOpen=1;" + trunkShown + ";9:ID E").split(';'),
         {"log=trunk,1234,MOT2,NFM,CITY PD,DISPATCH", "tbfreq=    -- --- "});
-    pro("trunk switches", {"tbDATA=on", "9:DLN", "9:DSF"}, {"tbDELAY=DELAY", "tbDATA="});
     pro("trunk ID scan list", {"9:IS AC"}, {"numbers=1,3"});
     pro("trunk hold end of call logs", (tags + ";auxOpen=1;" + trunkShown + ";10:ID E").split(';'),
         {"log=trunk,1234,MOT2,NFM,CITY PD,DISPATCH", "tbfreq=1234"});
@@ -187,7 +186,6 @@ void TestStatusParser::replies_data() {
     pro("id scan end of call", {"11:IC C05", "11:ID S 001234", "11:IC C05", "11:ID E"},
         {"log=trunk,1234, TRUNK ,,,", "sent=IC|RM|TB|DL|IS|IS", "tbfreq=Id SCAN", "lit="});
     pro("id hold lone 0 is channel 10", {"12:IC A0"}, {"tbChan=10", "talkgroup=", "lit=1", "sent=IS"});
-    pro("id hold channel and talkgroup", {"12:IC B0300123"}, {"tbChan=03", "tbfreq=123", "lit=2"});
     pro("id hold bank T", {"12:IC T100001234"}, {"tbChan=10", "tbfreq=1234", "lit=20"});
     pro("id hold delay reply ignored", {"tbDELAY=on", "12:DLN"}, {"tbDELAY=on"});
     pro("id hold end of call", {"12:IC B0300123", "12:ID E"}, {"lit=", "log=trunk,123,,,,"});
