@@ -25,8 +25,7 @@ constexpr quint8 IdHold = 12;
 constexpr quint8 TrunkAlike = 13;
 constexpr quint8 IdScanAlike = 15;
 constexpr quint8 IdHoldAlike = 16;
-/// Codes above this are no scanner mode but the program's own states; the poll cycle entered
-/// with one detects the mode first.
+/// The poll cycle entered with a code above this (the mode is undetermined) detects the mode first.
 constexpr quint8 HighestPollable = 200;
 /// The range-search window has the scanner.
 constexpr quint8 RangeSearch = 21;
