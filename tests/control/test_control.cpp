@@ -6,6 +6,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/PollCycle.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -113,6 +114,12 @@ private Q_SLOTS:
         row("id hold", {0, 12, "MD12\r", "MD IC QUF IDN MUA FIF IC IDN SI", "TRUNKHOLD", "tbfreq", "Id HOLD"});
         row("mode 7 unsupported",
             {0, 7, "MD07\r", "MD MUA FIF SI", "", "StatusLine", "Mode #7 is unsupported at this time."});
+        row("search held entered: up arrow", {0, 3, "MD03\r", "MD MUA FIF SI", "SEARCH", "tbSRCHUP", "\u00AD"});
+        row("pick trunk entered", {0, 8, "MD08\r", "MD QUF IDN MUA FIF IDN IS SI", "PICKTRUNK", "tbfreq", "TRUNKING"});
+        row("trunk hold entered", {0, 10, "MD10\r", "MD TB QUF IDN MUA FIF IDN SI", "TRNKHOLD", "tbfreq", "Id HOLD"});
+        row("trunk hold again", {10, 10, "MD10\r", "MD QUF IDN MUA FIF IDN SI", "TRUNK", "tbfreq", " TRUNK "});
+        row("mode 13 unsupported",
+            {9, 13, "MD13\r", "MD MUA FIF SI", "", "StatusLine", "Mode #13 is unsupported at this time."});
     }
 
     void detection_asksWhatANewModeShowsThenStartsPolling() {
@@ -162,6 +169,20 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.monitor.poll().isRunning());
         QCOMPARE(int(rig.state.gMode), 2);
         QCOMPARE(rig.prompter.count("inform"), 0);
+    }
+
+    void modeReplyWithoutNumber_askedAgainAtMostEvery100msWithinTheDeadline() {
+        ControlRig rig;
+        rig.modeAnswers = {QStringLiteral("MDxx\r")};
+        QElapsedTimer elapsed;
+        elapsed.start();
+        rig.monitor.checkMode();
+        QTRY_VERIFY(rig.transport->writtenLines().count(QStringLiteral("MD")) >= 4);
+        // Three repeats wait three intervals of 100 ms (a precise timer may wake a millisecond early).
+        QVERIFY2(elapsed.elapsed() >= 3 * 99, qPrintable(QString::number(elapsed.elapsed())));
+        rig.clock.advanceMs(ModeDetector::kReplyTimeoutMs);
+        rig.monitor.detector().checkDeadline();
+        QCOMPARE(rig.prompter.count("inform"), 1);
     }
 
     void silentScanner_messageAfterEveryOkNeverTwoAtOnce() {

@@ -108,12 +108,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         using namespace Commands;
-        QTest::newRow("channel 1000 is 000") << memoryChannel(1000) << "MA000";
         QTest::newRow("limit rounds to 100 Hz") << upperLimit(154.24999999) << "LU01542500";
         QTest::newRow("limit past the pattern pinned to its top") << upperLimit(999999999999999.0) << "LU99999999";
         QTest::newRow("below zero pinned to zero") << frequencyPattern(-1.5) << "0000.0000";
-        QTest::newRow("empty channel: eight zeros") << programChannel(3, 0.0) << "PM003 00000000";
-        QTest::newRow("priority channel") << priorityChannel(20, 50) << "PC T050";
+        QTest::newRow("bank letters both ways") << (bankLetter(20) + QString::number(bankNumber('T'))) << "T20";
     }
     void builder_writesTheScannersText() {
         QFETCH(QString, built);

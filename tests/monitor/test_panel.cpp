@@ -23,8 +23,7 @@ private Q_SLOTS:
     void clearPanel_typedDigitsStayOnMainLine_data();
     void clearPanel_typedDigitsStayOnMainLine();
     void clearPanel_lcdDimsSegmentsInsteadOfEmptying();
-    void modePictures_showTheirTexts_data();
-    void modePictures_showTheirTexts();
+    void idHoldPicture_keepsTypedDigits();
     void notifyRemote_sendsEachNewTextOnce_data();
     void notifyRemote_sendsEachNewTextOnce();
 };
@@ -55,7 +54,6 @@ void TestPanel::bankBoxes_data() {
     lcd("lcd inactive 11 changes nothing", {"active=all", "inactive=11"}, "unchanged", "");
     pro("active 21 changes nothing", {"active=21"}, "", "unchanged");
     lcd("lcd active 0 changes nothing", {"active=0"}, "unchanged", "");
-    pro("bank 1 lights", {"active=1"}, "", "1");
     pro("bank 20 lights and goes out", {"active=20", "inactive=20"}, "", "");
     lcd("lcd bank 10 goes out to the listed look", {"active=10", "inactive=10"}, "", "10");
     pro("clear undoes list and active bank", {"list=ABE", "active=5", "clear"}, "", "");
@@ -139,30 +137,12 @@ void TestPanel::clearPanel_lcdDimsSegmentsInsteadOfEmptying() {
     QCOMPARE(rig.text(QStringLiteral("Text2(3)")), QStringLiteral("CITY PD"));
 }
 
-void TestPanel::modePictures_showTheirTexts_data() {
-    QTest::addColumn<int>("model");
-    QTest::addColumn<QString>("keyEntry");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("text");
-    const auto row = [](const char* name, quint8 model, const char* keyEntry, const char* field, const char* text) {
-        QTest::newRow(name) << int(model) << QString::fromLatin1(keyEntry) << QString::fromLatin1(field)
-                            << QString::fromLatin1(text);
-    };
-    row("lcd search indicator", ScannerModel::Bc780xlt, "", "tbSEARCH", "SRCH");
-    row("id hold banner", ScannerModel::Pro2052, "", "tbfreq", "Id HOLD");
-    row("id hold keeps typed digits", ScannerModel::Pro2052, "42", "tbfreq", "typed");
-}
-
-void TestPanel::modePictures_showTheirTexts() {
-    QFETCH(int, model);
-    QFETCH(QString, keyEntry);
-    QFETCH(QString, field);
-    QFETCH(QString, text);
-    MonitorRig rig{quint8(model)};
-    rig.state.gKeyEntry = keyEntry;
-    rig.display.setText(field, QStringLiteral("typed"));
-    field == QLatin1String("tbSEARCH") ? rig.panel.showSearchPanel() : rig.panel.showIdHoldPanel();
-    QCOMPARE(rig.text(field), text);
+void TestPanel::idHoldPicture_keepsTypedDigits() {
+    MonitorRig rig;
+    rig.state.gKeyEntry = QStringLiteral("42");
+    rig.display.setText(QStringLiteral("tbfreq"), QStringLiteral("42"));
+    rig.panel.showIdHoldPanel();
+    QCOMPARE(rig.text(QStringLiteral("tbfreq")), QStringLiteral("42"));
 }
 
 void TestPanel::notifyRemote_sendsEachNewTextOnce_data() {

@@ -107,7 +107,6 @@ void TestStatusParser::replies_data() {
     // Scan: channel replies, one query per transmission, the log line at the end of a stop.
     pro("scan 000 is channel 1000 in bank 20", {"0:" + ch("000", "01542500")},
         {"tbChan=1000", "lit=20", "tbfreq=154.2500", "remote=154.2500\r", "sent=RM|SB", "lookups="});
-    pro("scan 051 is in bank 2", {"0:" + ch("051", "00453250")}, {"tbChan=051", "lit=2", "tbfreq=45.3250"});
     pro("scan 050 is in bank 1", {"0:" + ch("050", "12400000")}, {"lit=1", "tbfreq=1240.0000"});
     pro("scan plus while idle asks the channel", {"0:+"}, {"sent=MA"});
     pro("scan second plus while showing sends nothing", {"0:" + ch("012", "01542500"), "0:+", "0:+"}, {"sent=RM|SB"});
@@ -124,7 +123,6 @@ void TestStatusParser::replies_data() {
     pro("scan flags on", {"0:" + ch("012", "01542500", 'N')}, {"tbDELAY=DELAY", "tbLOCKOUT=L/O", "tbPRI=PRI"});
     pro("scan flags off", {"tbDELAY=x", "0:" + ch("012", "01542500")}, {"tbDELAY=", "tbLOCKOUT=", "tbPRI="});
     pro("scan odd flags", {"0:" + ch("012", "01542500", 'X')}, {"tbDELAY=ERR", "tbLOCKOUT=ERR", "tbPRI=ERR"});
-    pro("manual flags on", {"1:" + ch("012", "01542500", 'N')}, {"tbDELAY=DELAY", "tbLOCKOUT=L/O", "tbPRI=PRI"});
     pro("manual odd flags", {"1:" + ch("012", "01542500", '?')}, {"tbDELAY=ERR", "tbLOCKOUT=ERR", "tbPRI=ERR"});
     lcd("lcd scan delay on lights DLY", {"0:" + ch("012", "01542500", 'N')}, {"tbDELAY=DLY", "fore:tbDELAY=lit"});
     lcd("lcd scan delay off dims and keeps text", {"tbDELAY=keep", "fore:tbDELAY=lit", "0:" + ch("012", "01542500")},
@@ -170,8 +168,6 @@ void TestStatusParser::replies_data() {
     pro("mode 13 reads like trunk", {"13:ID S 000042 00453250"}, {"tbChan=42", "tbfreq=45.3250"});
     pro("trunk end of call logs", (tags + ";auxOpen=1;" + trunkShown + ";9:ID E").split(';'),
         {"log=trunk,1234,MOT2,NFM,CITY PD,DISPATCH", "tbfreq=    -- --- "});
-    pro("trunk type", {"9:TB A EDACS"}, {"tbTRUNKTYPE=EDACS"});
-    pro("trunk switches", {"tbDATA=on", "9:DLN", "9:DSF"}, {"tbDELAY=DELAY", "tbDATA="});
     pro("trunk ID scan list", {"9:IS AC"}, {"numbers=1,3"});
     pro("trunk hold end of call logs", (tags + ";auxOpen=1;" + trunkShown + ";10:ID E").split(';'),
         {"log=trunk,1234,MOT2,NFM,CITY PD,DISPATCH", "tbfreq=1234"});
@@ -189,10 +185,7 @@ void TestStatusParser::replies_data() {
         {"lit=", "sent=IC|RM|TB|DL|IS", "tbfreq=1234", "tbBank=LIST", "lookups=talkgroup 1234"});
     pro("id scan end of call", {"11:IC C05", "11:ID S 001234", "11:IC C05", "11:ID E"},
         {"log=trunk,1234, TRUNK ,,,", "sent=IC|RM|TB|DL|IS|IS", "tbfreq=Id SCAN", "lit="});
-    pro("id scan switches", {"11:DLN"}, {"tbDELAY=DELAY"});
-    pro("id scan trunk reply lights its bank", {"11:TB D MOT2"}, {"tbBANKNUM(4)=4", "tbTRUNKTYPE=MOT2"});
     pro("id hold lone 0 is channel 10", {"12:IC A0"}, {"tbChan=10", "talkgroup=", "lit=1", "sent=IS"});
-    pro("id hold channel and talkgroup", {"12:IC B0300123"}, {"tbChan=03", "tbfreq=123", "lit=2"});
     pro("id hold bank T", {"12:IC T100001234"}, {"tbChan=10", "tbfreq=1234", "lit=20"});
     pro("id hold delay reply ignored", {"tbDELAY=on", "12:DLN"}, {"tbDELAY=on"});
     pro("id hold end of call", {"12:IC B0300123", "12:ID E"}, {"lit=", "log=trunk,123,,,,"});

@@ -1,5 +1,20 @@
 #include "DisplayModel.h"
 
+namespace {
+// What a field the display does not have reads as.
+const DisplayField kAbsent;
+
+// Each setter changes one member and says whether it changed.
+template <typename T> auto assign(T DisplayField::*member, const T& value) {
+    return [member, &value](DisplayField& f) {
+        if (f.*member == value)
+            return false;
+        f.*member = value;
+        return true;
+    };
+}
+} // namespace
+
 DisplayModel::DisplayModel(QObject* parent)
     : QObject(parent) {}
 
@@ -8,9 +23,26 @@ QString DisplayModel::element(const QString& array, int index) {
 }
 
 void DisplayModel::addField(const QString& name, const DisplayField& initial) {
-    if (!m_fields.contains(name))
-        m_order.append(name);
-    m_fields.insert(name, initial);
+    if (Entry* existing = find(name)) {
+        existing->field = initial;
+        return;
+    }
+    m_store.push_back(Entry{name, initial});
+    Entry* entry = &m_store.back();
+    m_fields.insert(name, entry);
+    m_order.append(name);
+    // "tbBANKNUM(3)" is element 3 of tbBANKNUM, however it was added.
+    const qsizetype open = name.indexOf(QLatin1Char('('));
+    if (open < 1 || !name.endsWith(QLatin1Char(')')))
+        return;
+    bool isNumber = false;
+    const int index = name.mid(open + 1, name.size() - open - 2).toInt(&isNumber);
+    if (!isNumber || index < 0)
+        return;
+    QList<Entry*>& entries = m_elements[name.left(open)];
+    if (entries.size() <= index)
+        entries.resize(index + 1, nullptr);
+    entries[index] = entry;
 }
 
 void DisplayModel::addArray(const QString& array, int first, int last, const DisplayField& initial) {
@@ -18,52 +50,105 @@ void DisplayModel::addArray(const QString& array, int first, int last, const Dis
         addField(element(array, i), initial);
 }
 
+const QList<DisplayModel::Entry*>* DisplayModel::elements(const QString& array) const {
+    static const QList<Entry*> none;
+    const auto it = m_elements.constFind(array);
+    return it == m_elements.cend() ? &none : &*it;
+}
+
+DisplayModel::Array DisplayModel::array(const QString& name) {
+    return Array(*this, elements(name));
+}
+
+const DisplayField& DisplayModel::fieldOrDefault(const QString& name) const {
+    const Entry* entry = find(name);
+    return entry ? entry->field : kAbsent;
+}
+
 QString DisplayModel::text(const QString& name) const {
-    return m_fields.value(name).text;
+    return fieldOrDefault(name).text;
 }
 
 quint32 DisplayModel::foreColor(const QString& name) const {
-    return m_fields.value(name).foreColor;
+    return fieldOrDefault(name).foreColor;
 }
 
 quint32 DisplayModel::backColor(const QString& name) const {
-    return m_fields.value(name).backColor;
+    return fieldOrDefault(name).backColor;
 }
 
 Qt::Alignment DisplayModel::alignment(const QString& name) const {
-    return m_fields.value(name).alignment;
+    return fieldOrDefault(name).alignment;
 }
 
 bool DisplayModel::isVisible(const QString& name) const {
-    return m_fields.value(name).visible;
+    return fieldOrDefault(name).visible;
 }
 
-template <typename F> void DisplayModel::update(const QString& name, F change) {
-    auto it = m_fields.find(name);
-    if (it == m_fields.end())
-        return;
-    if (change(*it))
-        Q_EMIT fieldChanged(name);
+template <typename F> void DisplayModel::update(Entry* entry, F change) {
+    // Writing to a field the display does not have is ignored; an unchanged field stays quiet.
+    if (entry && change(entry->field))
+        Q_EMIT fieldChanged(entry->name);
 }
 
 void DisplayModel::setText(const QString& name, const QString& text) {
-    update(name, [&](DisplayField& f) { return f.text != text ? (f.text = text, true) : false; });
+    update(find(name), assign(&DisplayField::text, text));
 }
 
 void DisplayModel::setForeColor(const QString& name, quint32 color) {
-    update(name, [&](DisplayField& f) { return f.foreColor != color ? (f.foreColor = color, true) : false; });
+    update(find(name), assign(&DisplayField::foreColor, color));
 }
 
 void DisplayModel::setBackColor(const QString& name, quint32 color) {
-    update(name, [&](DisplayField& f) { return f.backColor != color ? (f.backColor = color, true) : false; });
+    update(find(name), assign(&DisplayField::backColor, color));
 }
 
 void DisplayModel::setAlignment(const QString& name, Qt::Alignment alignment) {
-    update(name, [&](DisplayField& f) { return f.alignment != alignment ? (f.alignment = alignment, true) : false; });
+    update(find(name), assign(&DisplayField::alignment, alignment));
 }
 
 void DisplayModel::setVisible(const QString& name, bool visible) {
-    update(name, [&](DisplayField& f) { return f.visible != visible ? (f.visible = visible, true) : false; });
+    update(find(name), assign(&DisplayField::visible, visible));
+}
+
+QString DisplayModel::text(const QString& array, int index) const {
+    const QList<Entry*>& entries = *elements(array);
+    return index >= 0 && index < entries.size() && entries.at(index) ? entries.at(index)->field.text : QString();
+}
+
+void DisplayModel::setText(const QString& array, int index, const QString& text) {
+    this->array(array).setText(index, text);
+}
+
+DisplayModel::Entry* DisplayModel::Array::entry(int index) const {
+    return index >= 0 && index < m_entries->size() ? m_entries->at(index) : nullptr;
+}
+
+QString DisplayModel::Array::text(int index) const {
+    const Entry* s = entry(index);
+    return s ? s->field.text : QString();
+}
+
+quint32 DisplayModel::Array::foreColor(int index) const {
+    const Entry* s = entry(index);
+    return s ? s->field.foreColor : kAbsent.foreColor;
+}
+
+quint32 DisplayModel::Array::backColor(int index) const {
+    const Entry* s = entry(index);
+    return s ? s->field.backColor : kAbsent.backColor;
+}
+
+void DisplayModel::Array::setText(int index, const QString& text) {
+    m_model->update(entry(index), assign(&DisplayField::text, text));
+}
+
+void DisplayModel::Array::setForeColor(int index, quint32 color) {
+    m_model->update(entry(index), assign(&DisplayField::foreColor, color));
+}
+
+void DisplayModel::Array::setBackColor(int index, quint32 color) {
+    m_model->update(entry(index), assign(&DisplayField::backColor, color));
 }
 
 void DisplayModel::setWindowVisible(bool visible) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
+
 /// One field of a display: what a text box of the faceplate shows.
 struct DisplayField {
     QString text;
@@ -26,17 +28,50 @@ struct DisplayField {
 class DisplayModel : public QObject {
     Q_OBJECT
 
+    struct Entry {
+        QString name;
+        DisplayField field;
+    };
+
 public:
+    /**
+     * The elements of one array, looked up once: the panel routines walk the bank boxes through
+     * it, so a pass over twenty boxes costs one name lookup, not sixty. An index the display has
+     * no element for reads as a default field and ignores writes. Valid until fields are added.
+     */
+    class Array {
+    public:
+        bool has(int index) const { return entry(index) != nullptr; }
+        QString text(int index) const;
+        quint32 foreColor(int index) const;
+        quint32 backColor(int index) const;
+        void setText(int index, const QString& text);
+        void setForeColor(int index, quint32 color);
+        void setBackColor(int index, quint32 color);
+
+    private:
+        friend class DisplayModel;
+        Array(DisplayModel& model, const QList<Entry*>* entries)
+            : m_model(&model)
+            , m_entries(entries) {}
+        Entry* entry(int index) const;
+
+        DisplayModel* m_model;
+        const QList<Entry*>* m_entries;
+    };
+
     explicit DisplayModel(QObject* parent = nullptr);
 
     /// The name of element index of an array: element("tbBANKNUM", 3) is "tbBANKNUM(3)".
     static QString element(const QString& array, int index);
+    /// The elements of an array, however they were added ("tbBANKNUM(3)" is element 3 of tbBANKNUM).
+    Array array(const QString& name);
 
     void addField(const QString& name, const DisplayField& initial = {});
     void addArray(const QString& array, int first, int last, const DisplayField& initial = {});
     bool hasField(const QString& name) const { return m_fields.contains(name); }
     QStringList fieldNames() const { return m_order; }
-    DisplayField field(const QString& name) const { return m_fields.value(name); }
+    DisplayField field(const QString& name) const { return fieldOrDefault(name); }
 
     QString text(const QString& name) const;
     quint32 foreColor(const QString& name) const;
@@ -51,8 +86,8 @@ public:
     void setVisible(const QString& name, bool visible);
 
     // Array shorthands.
-    QString text(const QString& array, int index) const { return text(element(array, index)); }
-    void setText(const QString& array, int index, const QString& text) { setText(element(array, index), text); }
+    QString text(const QString& array, int index) const;
+    void setText(const QString& array, int index, const QString& text);
 
     bool windowVisible() const { return m_windowVisible; }
     void setWindowVisible(bool visible);
@@ -71,10 +106,19 @@ Q_SIGNALS:
     void dimmedChanged(bool dimmed);
 
 private:
-    template <typename F> void update(const QString& name, F change);
+    /// Applies change to the field; fieldChanged() only when it says the field changed.
+    template <typename F> void update(Entry* entry, F change);
+    Entry* find(const QString& name) const { return m_fields.value(name); }
+    /// The field, or a default one (what a missing field reads as) without copying either.
+    const DisplayField& fieldOrDefault(const QString& name) const;
+    const QList<Entry*>* elements(const QString& array) const;
 
-    QHash<QString, DisplayField> m_fields;
+    /// The fields, at addresses that stay put as more are added.
+    std::deque<Entry> m_store;
+    QHash<QString, Entry*> m_fields;
     QStringList m_order;
+    /// Per array, its elements by index (null where the display has none).
+    QHash<QString, QList<Entry*>> m_elements;
     bool m_windowVisible = false;
     bool m_dimmed = false;
 };

@@ -12,8 +12,6 @@ namespace {
 using Button = KeyHandlers::Button;
 using Commands::Key;
 
-const QString kDigitPrefix = QStringLiteral("KEY02 ");
-
 /// What a button does around its command.
 struct KeyRule {
     Key key;
@@ -134,8 +132,8 @@ void KeyHandlers::refreshAfterKey() {
     DisplayModel& d = m_ctx.display;
     SerialLink& link = m_ctx.link;
     const bool pro = s.gScannerModel == ScannerModel::Pro2052;
-    const bool digitKey = s.gCommand.startsWith(kDigitPrefix);
-    const QString digit = s.gCommand.mid(6, 1);
+    const bool digitKey = s.gCommand.startsWith(Commands::DigitKeyPrefix);
+    const QString digit = s.gCommand.mid(Commands::DigitKeyPrefix.size(), 1);
     if (digitKey)
         s.gKeyEntry += digit;
 
@@ -148,7 +146,7 @@ void KeyHandlers::refreshAfterKey() {
             break;
         if (!s.gKeyEntry.isEmpty())
             d.setText(QStringLiteral("tbfreq"), s.gKeyEntry);
-        link.sendToScanner(Commands::memoryChannel());
+        link.sendToScanner(Commands::CurrentChannel);
         break;
     case ModeCode::Search:
         if (pro)

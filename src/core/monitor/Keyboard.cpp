@@ -74,20 +74,20 @@ void Keyboard::keyDown(int vbKeyCode) {
     case kPadMultiply:
         clearEntry();
         link.sendToScanner(Commands::key(Key::Scan));
-        link.sendToScanner(Commands::memoryChannel());
+        link.sendToScanner(Commands::CurrentChannel);
         checkModeUnless(ModeCode::Scan);
         break;
     case kPadAdd:
         clearEntry();
         link.sendToScanner(Commands::key(Key::Manual));
-        link.sendToScanner(Commands::memoryChannel());
+        link.sendToScanner(Commands::CurrentChannel);
         checkModeUnless(ModeCode::Manual);
         break;
     case kPadSubtract:
         clearEntry();
         stepChannelDown();
         link.directWrite(Commands::key(Key::Manual));
-        link.directWrite(Commands::memoryChannel());
+        link.directWrite(Commands::CurrentChannel);
         checkModeUnless(ModeCode::Manual);
         break;
     case kPadDecimal:
@@ -131,7 +131,7 @@ void Keyboard::keyPress(int charCode) {
         break;
     case kLetterO:
         link.sendToScanner(Commands::key(Key::Trunk));
-        link.sendToScanner(Commands::memoryChannel());
+        link.sendToScanner(Commands::CurrentChannel);
         m_detector.checkMode();
         break;
     default:

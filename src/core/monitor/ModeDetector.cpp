@@ -13,9 +13,111 @@
 
 #include <QPointer>
 
+#include <array>
+#include <utility>
+
 namespace {
 const QString kMd = QStringLiteral("MD");
 const QString kCrLf = QStringLiteral("\r\n");
+
+/// What the display shows for a mode.
+struct Picture {
+    /// False: the mode is reported as unsupported instead.
+    bool supported = true;
+    /// ClearPanel, the bank digits and the markers first.
+    bool clear = false;
+    void (Panel::*panel)() = nullptr;
+    /// Field and text (UTF-8); unused entries have no field.
+    std::array<std::pair<const char*, const char*>, 4> texts{};
+    /// gModeName afterwards; none leaves it.
+    const char* name = nullptr;
+};
+
+struct ModeRow {
+    int code;
+    Picture detected; ///< laid out on every detection
+    Picture entered;  ///< laid out when the mode differs from the one before
+    const QString* firstQuery;
+};
+
+/// Per mode the scanner reports: the picture every detection lays out, the one a newly entered
+/// mode gets instead (with the query that makes the scanner report the mode's state). Each
+/// picture clears the display first when it says so, runs its panel routine, then writes its
+/// texts, then names the mode. A code without a row is unsupported both times.
+const ModeRow kModes[] = {
+    {ModeCode::Scan, Picture{.panel = &Panel::showScanPanel},
+     Picture{.clear = true, .panel = &Panel::showScanPanel, .name = "SCAN"}, &Commands::ScanBanks},
+    {ModeCode::Manual, Picture{.clear = true, .panel = &Panel::showManualPanel},
+     Picture{.clear = true, .panel = &Panel::showManualPanel, .name = "MANUAL"}, &Commands::CurrentChannel},
+    {ModeCode::Search, Picture{.clear = true, .texts = {{{"tbSEARCH", "SEARCH"}, {"tbSCAN", ""}}}, .name = "SEARCH"},
+     Picture{.clear = true, .panel = &Panel::showSearchPanel, .texts = {{{"tbSEARCH", "SEARCH"}}}, .name = "SEARCH"},
+     nullptr},
+    // The soft hyphen is the scanner's up-arrow segment.
+    {ModeCode::SearchHold,
+     Picture{.clear = true, .texts = {{{"tbHOLD", "HOLD"}, {"tbSEARCH", "SEARCH"}}}, .name = "SEARCH"},
+     Picture{.clear = true,
+             .texts = {{{"tbSEARCH", "SEARCH"}, {"tbSRCHDN", ""}, {"tbSRCHUP", "\u00AD"}}},
+             .name = "SEARCH"},
+     nullptr},
+    {ModeCode::ServiceSearch, Picture{.texts = {{{"tbChan", ""}, {"tbfreq", ""}}}, .name = "SVC"},
+     Picture{.clear = true}, nullptr},
+    {ModeCode::ServiceSearchHold,
+     Picture{.texts = {{{"tbChan", ""}, {"tbfreq", ""}, {"tbHOLD", "HOLD"}, {"tbSVC_PUB", "PUB"}}}, .name = "SVC"},
+     Picture{.clear = true}, nullptr},
+    // 6 and 7: unsupported when reported, but a change to them still blanks the display.
+    {6, Picture{.supported = false}, Picture{.clear = true}, nullptr},
+    {7, Picture{.supported = false}, Picture{.clear = true}, nullptr},
+    {ModeCode::PickTrunk,
+     Picture{.clear = true, .panel = &Panel::showTrunkPanel, .texts = {{{"tbfreq", " TRUNK "}}}, .name = "PICKTRUNK"},
+     Picture{.clear = true, .texts = {{{"tbChan", ""}, {"tbfreq", "TRUNKING"}}}, .name = "PICKTRUNK"}, nullptr},
+    {ModeCode::Trunk,
+     Picture{.clear = true, .panel = &Panel::showTrunkPanel, .texts = {{{"tbfreq", " TRUNK "}}}, .name = "TRUNK"},
+     Picture{.clear = true,
+             .panel = &Panel::showTrunkPanel,
+             .texts = {{{"tbChan", ""}, {"tbfreq", "TRUNKING"}}},
+             .name = "MOT2TRUNK"},
+     &Commands::TrunkBank},
+    {ModeCode::TrunkHold,
+     Picture{.clear = true,
+             .panel = &Panel::showIdHoldPanel,
+             .texts = {{{"tbHOLD", "HOLD"}, {"tbfreq", " TRUNK "}}},
+             .name = "TRUNK"},
+     Picture{.clear = true,
+             .panel = &Panel::showIdHoldPanel,
+             .texts = {{{"tbChan", ""}, {"tbHOLD", "HOLD"}, {"tbfreq", "Id HOLD"}}},
+             .name = "TRNKHOLD"},
+     &Commands::TrunkBank},
+    {ModeCode::IdScan,
+     Picture{.clear = true, .panel = &Panel::showIdScanPanel, .texts = {{{"tbfreq", "Id SCAN"}}}, .name = "TRUNKSCAN"},
+     Picture{.clear = true, .panel = &Panel::showIdScanPanel, .texts = {{{"tbfreq", "Id SCAN"}}}, .name = "TRUNKSCAN"},
+     &Commands::IdScan},
+    {ModeCode::IdHold,
+     Picture{.clear = true, .panel = &Panel::showIdHoldPanel, .texts = {{{"tbfreq", "Id HOLD"}}}, .name = "TRUNKHOLD"},
+     Picture{.clear = true, .panel = &Panel::showIdHoldPanel, .texts = {{{"tbfreq", "Id HOLD"}}}, .name = "TRUNKHOLD"},
+     &Commands::IdChannel},
+};
+
+const ModeRow* modeRow(int mode) {
+    for (const ModeRow& row : kModes) {
+        if (row.code == mode)
+            return &row;
+    }
+    return nullptr;
+}
+
+void showPicture(const Picture& picture, Panel& panel, DisplayModel& display) {
+    if (picture.clear) {
+        panel.clearPanel();
+        panel.clearBankDigits();
+        panel.clearBankMarkers();
+    }
+    if (picture.panel)
+        (panel.*picture.panel)();
+    for (const auto& [field, text] : picture.texts) {
+        if (field)
+            display.setText(QLatin1String(field), QString::fromUtf8(text));
+    }
+}
 } // namespace
 
 ModeDetector::ModeDetector(MonitorContext& context, Panel& panel, QObject* parent)
@@ -24,6 +126,9 @@ ModeDetector::ModeDetector(MonitorContext& context, Panel& panel, QObject* paren
     , m_panel(panel) {
     m_wake.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &ModeDetector::checkDeadline);
+    m_retry.setSingleShot(true);
+    m_retry.setTimerType(Qt::PreciseTimer);
+    connect(&m_retry, &QTimer::timeout, this, &ModeDetector::onRetry);
     connect(&m_ctx.link, &SerialLink::received, this, &ModeDetector::onReceived);
 }
 
@@ -51,6 +156,7 @@ QString ModeDetector::unsupportedText(int mode) {
 void ModeDetector::checkMode() {
     ++m_generation;
     m_wake.stop();
+    m_retry.stop();
     Q_EMIT detectionStarted();
     ScannerState& s = m_ctx.state;
     m_previousMode = s.gMode;
@@ -73,14 +179,16 @@ void ModeDetector::goBackToFacePlate() {
 void ModeDetector::cancel() {
     ++m_generation;
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::Idle;
 }
 
 void ModeDetector::sendQuery(bool restartDeadline) {
     const quint64 generation = m_generation;
     m_phase = Phase::AwaitingMode;
+    m_lastQueryMs = m_ctx.clock.monotonicMs();
     if (restartDeadline)
-        m_queryAtMs = m_ctx.clock.monotonicMs();
+        m_queryAtMs = m_lastQueryMs;
     armWake();
     m_ctx.link.sendToScanner(Commands::Mode);
     // The answer may already be waiting (a late reply, or one that came back during the write).
@@ -116,6 +224,7 @@ void ModeDetector::onReceived() {
 
 void ModeDetector::showNotConnected() {
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::AwaitingOk;
     m_boxOpen = true;
     qCInfo(lcMonitor) << "no answer to MD within" << kReplyTimeoutMs << "ms";
@@ -158,17 +267,24 @@ void ModeDetector::cutUntilModeLine() {
     }
     if (s.gRxBuffer.contains(kMd))
         return; // the rest of the mode line is still on its way
-    // The "MD" seen belonged to a line without a number: ask again, within the same deadline.
-    const quint64 generation = m_generation;
-    QTimer::singleShot(0, this, [this, generation] {
-        if (generation == m_generation && m_phase == Phase::CuttingLines)
-            sendQuery(false);
-    });
+    // The "MD" seen belonged to a line without a number: ask again within the same deadline, but
+    // not sooner than kRetryMs after the last query, or a scanner that answers every query so
+    // would be asked thousands of times a second.
+    if (!m_retry.isActive()) {
+        const qint64 sinceQuery = m_ctx.clock.monotonicMs() - m_lastQueryMs;
+        m_retry.start(int(qBound(qint64(0), kRetryMs - sinceQuery, kRetryMs)));
+    }
+}
+
+void ModeDetector::onRetry() {
+    if (m_phase == Phase::CuttingLines)
+        sendQuery(false);
 }
 
 void ModeDetector::finish(int mode) {
     const quint64 generation = m_generation;
     m_wake.stop();
+    m_retry.stop();
     m_phase = Phase::Idle;
     ScannerState& s = m_ctx.state;
     s.gMode = quint8(mode);
@@ -182,147 +298,25 @@ void ModeDetector::finish(int mode) {
 }
 
 void ModeDetector::layOutDisplay(int mode) {
-    DisplayModel& d = m_ctx.display;
-    ScannerState& s = m_ctx.state;
-    switch (mode) {
-    case 0:
-        m_panel.showScanPanel();
-        break;
-    case 1:
-        clearDisplay();
-        m_panel.showManualPanel();
-        break;
-    case 2:
-        clearDisplay();
-        d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
-        d.setText(QStringLiteral("tbSCAN"), QString());
-        s.gModeName = QStringLiteral("SEARCH");
-        break;
-    case 3:
-        clearDisplay();
-        d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
-        d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
-        s.gModeName = QStringLiteral("SEARCH");
-        break;
-    case 4:
-    case 5:
-        d.setText(QStringLiteral("tbChan"), QString());
-        d.setText(QStringLiteral("tbfreq"), QString());
-        if (mode == 5) {
-            d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
-            d.setText(QStringLiteral("tbSVC_PUB"), QStringLiteral("PUB"));
-        }
-        s.gModeName = QStringLiteral("SVC");
-        break;
-    case 8:
-    case 9:
-        clearDisplay();
-        m_panel.showTrunkPanel();
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral(" TRUNK "));
-        s.gModeName = mode == 8 ? QStringLiteral("PICKTRUNK") : QStringLiteral("TRUNK");
-        break;
-    case 10:
-        clearDisplay();
-        m_panel.showIdHoldPanel();
-        d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral(" TRUNK "));
-        s.gModeName = QStringLiteral("TRUNK");
-        break;
-    case 11:
-        clearDisplay();
-        m_panel.showIdScanPanel();
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id SCAN"));
-        s.gModeName = QStringLiteral("TRUNKSCAN");
-        break;
-    case 12:
-        clearDisplay();
-        m_panel.showIdHoldPanel();
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id HOLD"));
-        s.gModeName = QStringLiteral("TRUNKHOLD");
-        break;
-    default:
-        d.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
-        break;
+    const ModeRow* row = modeRow(mode);
+    if (!row || !row->detected.supported) {
+        m_ctx.display.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
+        return;
     }
+    showPicture(row->detected, m_panel, m_ctx.display);
+    if (row->detected.name)
+        m_ctx.state.gModeName = QLatin1String(row->detected.name);
 }
 
 void ModeDetector::enterNewMode(int mode) {
-    DisplayModel& d = m_ctx.display;
-    ScannerState& s = m_ctx.state;
-    SerialLink& link = m_ctx.link;
-    switch (mode) {
-    case 0:
-        clearDisplay();
-        m_panel.showScanPanel();
-        s.gModeName = QStringLiteral("SCAN");
-        link.sendToScanner(Commands::ScanBanks);
-        break;
-    case 1:
-        clearDisplay();
-        m_panel.showManualPanel();
-        s.gModeName = QStringLiteral("MANUAL");
-        link.sendToScanner(Commands::memoryChannel());
-        break;
-    case 2:
-        clearDisplay();
-        m_panel.showSearchPanel();
-        d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
-        s.gModeName = QStringLiteral("SEARCH");
-        break;
-    case 3:
-        clearDisplay();
-        d.setText(QStringLiteral("tbSEARCH"), QStringLiteral("SEARCH"));
-        d.setText(QStringLiteral("tbSRCHDN"), QString());
-        // A soft hyphen: the scanner's up-arrow segment.
-        d.setText(QStringLiteral("tbSRCHUP"), QString(QChar(0x00AD)));
-        s.gModeName = QStringLiteral("SEARCH");
-        break;
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-        clearDisplay();
-        break;
-    case 8:
-        clearDisplay();
-        d.setText(QStringLiteral("tbChan"), QString());
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral("TRUNKING"));
-        s.gModeName = QStringLiteral("PICKTRUNK");
-        break;
-    case 9:
-        clearDisplay();
-        m_panel.showTrunkPanel();
-        d.setText(QStringLiteral("tbChan"), QString());
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral("TRUNKING"));
-        s.gModeName = QStringLiteral("MOT2TRUNK");
-        link.sendToScanner(Commands::TrunkBank);
-        break;
-    case 10:
-        clearDisplay();
-        m_panel.showIdHoldPanel();
-        d.setText(QStringLiteral("tbChan"), QString());
-        d.setText(QStringLiteral("tbHOLD"), QStringLiteral("HOLD"));
-        d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id HOLD"));
-        s.gModeName = QStringLiteral("TRNKHOLD");
-        link.sendToScanner(Commands::TrunkBank);
-        break;
-    case 11:
-    case 12:
-        clearDisplay();
-        if (mode == 11) {
-            m_panel.showIdScanPanel();
-            d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id SCAN"));
-            s.gModeName = QStringLiteral("TRUNKSCAN");
-            link.sendToScanner(Commands::IdScan);
-        } else {
-            m_panel.showIdHoldPanel();
-            d.setText(QStringLiteral("tbfreq"), QStringLiteral("Id HOLD"));
-            s.gModeName = QStringLiteral("TRUNKHOLD");
-            link.sendToScanner(Commands::IdChannel);
-        }
-        break;
-    default:
-        d.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
-        break;
+    const ModeRow* row = modeRow(mode);
+    if (!row) {
+        m_ctx.display.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
+        return;
     }
+    showPicture(row->entered, m_panel, m_ctx.display);
+    if (row->entered.name)
+        m_ctx.state.gModeName = QLatin1String(row->entered.name);
+    if (row->firstQuery)
+        m_ctx.link.sendToScanner(*row->firstQuery);
 }

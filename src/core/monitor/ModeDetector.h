@@ -22,6 +22,8 @@ class ModeDetector : public QObject {
 public:
     /// How long the scanner may stay silent before the operator is told (on the monotonic clock).
     static constexpr qint64 kReplyTimeoutMs = 5100;
+    /// A mode reply without a mode number is asked again, but not more often than this.
+    static constexpr qint64 kRetryMs = 100;
 
     enum class Phase {
         Idle,         ///< no detection running
@@ -71,6 +73,7 @@ Q_SIGNALS:
 private:
     void sendQuery(bool restartDeadline);
     void onReceived();
+    void onRetry();
     void armWake();
     void showNotConnected();
     void cutUntilModeLine();
@@ -84,9 +87,11 @@ private:
     MonitorContext& m_ctx;
     Panel& m_panel;
     QTimer m_wake;
+    QTimer m_retry;
     Phase m_phase = Phase::Idle;
     int m_previousMode = 255;
-    qint64 m_queryAtMs = 0;
+    qint64 m_queryAtMs = 0;   ///< when the deadline started
+    qint64 m_lastQueryMs = 0; ///< when "MD" last went out
     bool m_boxOpen = false;
     quint64 m_generation = 0;
 };

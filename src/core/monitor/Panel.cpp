@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "NotifyRemote.h"
+#include "protocol/Commands.h"
 #include "state/ScannerState.h"
 
 #include <initializer_list>
@@ -13,8 +14,8 @@ constexpr int kProBanks = 20;
 constexpr int kBcBanks = 10;
 constexpr int kBcMarkers = 30;
 
-const QString kBankNum = QStringLiteral("tbBANKNUM");
-const QString kActiveBank = QStringLiteral("tbACTIVEBANK");
+const QString& kBankNum = Field::tbBANKNUM;
+const QString& kActiveBank = Field::tbACTIVEBANK;
 // The marker glyph: "n" is a filled square in the faceplate's symbol font.
 const QString kMarker = QStringLiteral("n");
 
@@ -59,14 +60,16 @@ DisplayField makeField(const QString& text, quint32 fore, quint32 back, bool vis
     return f;
 }
 
-void setTexts(DisplayModel& d, std::initializer_list<const char*> names, const QString& text) {
+QStringList fieldList(std::initializer_list<const char*> names) {
+    QStringList list;
     for (const char* name : names)
-        d.setText(QLatin1String(name), text);
+        list.append(QLatin1String(name));
+    return list;
 }
 
-void setForeColors(DisplayModel& d, std::initializer_list<const char*> names, quint32 color) {
-    for (const char* name : names)
-        d.setForeColor(QLatin1String(name), color);
+void setTexts(DisplayModel& d, const QStringList& names, const QString& text) {
+    for (const QString& name : names)
+        d.setText(name, text);
 }
 
 } // namespace
@@ -158,31 +161,33 @@ void Panel::addBc780xltFields(DisplayModel& display) {
 
 void Panel::clearPanel() {
     DisplayModel& d = m_ctx.display;
+    // Every transmission ends here: the name lists are made once.
     if (isPro()) {
-        setTexts(
-            d,
-            {"tbSVC_PUB", "tbSVC_POLICE", "tbSVC_FIRE_EMG", "tbSVC_AIR", "tbSVC_WX", "tbSRCHDN", "tbSRCHUP", "tbChan"},
-            QString());
+        static const QStringList first = fieldList(
+            {"tbSVC_PUB", "tbSVC_POLICE", "tbSVC_FIRE_EMG", "tbSVC_AIR", "tbSVC_WX", "tbSRCHDN", "tbSRCHUP", "tbChan"});
+        static const QStringList rest =
+            fieldList({"tbSHIFT", "tbBank", "tbTRUNKTYPE", "tbAlert", "tbCHANlbl", "tbMHZ", "tbModMode", "tbMUTE",
+                       "tbSCAN", "tbMANUAL", "tbPRI", "tbHOLD", "tbDELAY", "tbDATA", "tbLOCKOUT", "tbSEARCH"});
+        setTexts(d, first, QString());
         if (m_ctx.aux.windowVisible()) {
             for (int i = 1; i <= 4; ++i)
-                m_ctx.aux.setText(QStringLiteral("Text2"), i, QString());
+                m_ctx.aux.setText(Field::Text2, i, QString());
         }
         // Digits being typed stay on the main line.
         if (m_ctx.state.gKeyEntry.isEmpty())
-            d.setText(QStringLiteral("tbfreq"), QString());
-        setTexts(d,
-                 {"tbSHIFT", "tbBank", "tbTRUNKTYPE", "tbAlert", "tbCHANlbl", "tbMHZ", "tbModMode", "tbMUTE", "tbSCAN",
-                  "tbMANUAL", "tbPRI", "tbHOLD", "tbDELAY", "tbDATA", "tbLOCKOUT", "tbSEARCH"},
-                 QString());
+            d.setText(Field::tbfreq, QString());
+        setTexts(d, rest, QString());
         return;
     }
-    d.setText(QStringLiteral("Text2"), 4, QString());
-    d.setText(QStringLiteral("tbfreq"), QStringLiteral(" "));
-    d.setText(QStringLiteral("tbChan"), QStringLiteral(" "));
-    setForeColors(d, {"tbCHANlbl", "tbFRQ",     "tbALPHA",  "tbAUTO",   "tbSHIFT", "tbBank",   "tbAlert", "tbMHZ",
-                      "tbModMode", "tbMUTE",    "tbSCAN",   "tbMANUAL", "tbPRI",   "tbPRIlbl", "tbHOLD",  "tbDELAY",
-                      "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES",  "tbCTCSS", "tbDCS"},
-                  kLcdUnlit);
+    static const QStringList segments =
+        fieldList({"tbCHANlbl", "tbFRQ",     "tbALPHA",  "tbAUTO",   "tbSHIFT", "tbBank",   "tbAlert", "tbMHZ",
+                   "tbModMode", "tbMUTE",    "tbSCAN",   "tbMANUAL", "tbPRI",   "tbPRIlbl", "tbHOLD",  "tbDELAY",
+                   "tbDATA",    "tbLOCKOUT", "tbSEARCH", "tbTONES",  "tbCTCSS", "tbDCS"});
+    d.setText(Field::Text2, 4, QString());
+    d.setText(Field::tbfreq, QStringLiteral(" "));
+    d.setText(Field::tbChan, QStringLiteral(" "));
+    for (const QString& name : segments)
+        d.setForeColor(name, kLcdUnlit);
 }
 
 void Panel::showScanPanel() {
@@ -253,99 +258,93 @@ void Panel::showIdHoldPanel() {
 }
 
 void Panel::resetBankDigits() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n)
-            d.setText(kBankNum, n, QString());
+            boxes.setText(n, QString());
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n) {
-        const QString box = DisplayModel::element(kBankNum, n);
         // An inverted box is the active bank: it keeps its colours.
-        if (d.foreColor(box) != kLcdBack) {
-            d.setForeColor(box, kLcdUnlit);
-            d.setBackColor(box, kLcdBack);
+        if (boxes.foreColor(n) != kLcdBack) {
+            boxes.setForeColor(n, kLcdUnlit);
+            boxes.setBackColor(n, kLcdBack);
         }
-        d.setText(box, QString::number(n));
+        boxes.setText(n, QString::number(n));
     }
 }
 
 void Panel::showBankList(const QString& letters) {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     resetBankDigits();
     for (const QChar c : letters) {
-        const int n = c.unicode() - 64;
-        const QString box = DisplayModel::element(kBankNum, n);
-        if (!d.hasField(box))
+        const int n = Commands::bankNumber(c.unicode());
+        if (!boxes.has(n))
             continue;
         if (isPro())
-            d.setText(box, QString::number(n));
-        else if (d.backColor(box) == kLcdBack)
-            d.setForeColor(box, kLcdLit);
+            boxes.setText(n, QString::number(n));
+        else if (boxes.backColor(n) == kLcdBack)
+            boxes.setForeColor(n, kLcdLit);
         else
-            d.setForeColor(box, kLcdBack);
+            boxes.setForeColor(n, kLcdBack);
     }
 }
 
 void Panel::clearBankDigits() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n) {
-            const QString box = DisplayModel::element(kBankNum, n);
-            d.setText(box, QString());
-            d.setBackColor(box, m_ctx.state.gPanelBackColor);
-            d.setForeColor(box, m_ctx.state.gPanelForeColor);
+            boxes.setText(n, QString());
+            boxes.setBackColor(n, m_ctx.state.gPanelBackColor);
+            boxes.setForeColor(n, m_ctx.state.gPanelForeColor);
         }
         return;
     }
     for (int n = 1; n <= kBcBanks; ++n)
-        d.setForeColor(DisplayModel::element(kBankNum, n), kLcdUnlit);
+        boxes.setForeColor(n, kLcdUnlit);
 }
 
 void Panel::clearBankMarkers() {
-    DisplayModel& d = m_ctx.display;
+    DisplayModel::Array markers = m_ctx.display.array(kActiveBank);
     if (isPro()) {
         for (int n = 1; n <= kProBanks; ++n)
-            d.setText(kActiveBank, n, QString());
+            markers.setText(n, QString());
         return;
     }
     for (int n = 1; n <= kBcMarkers; ++n) {
-        const QString marker = DisplayModel::element(kActiveBank, n);
-        d.setForeColor(marker, kLcdUnlit);
-        d.setText(marker, kMarker);
+        markers.setForeColor(n, kLcdUnlit);
+        markers.setText(n, kMarker);
     }
 }
 
 void Panel::showBankActive(int bank) {
     // A bank without a box (0, or past the faceplate's last bank) changes nothing: the model
-    // ignores fields it does not have.
-    DisplayModel& d = m_ctx.display;
-    const QString box = DisplayModel::element(kBankNum, bank);
+    // ignores elements it does not have.
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        d.setBackColor(box, m_ctx.state.gPanelForeColor);
-        d.setForeColor(box, m_ctx.state.gPanelBackColor);
-        d.setText(kActiveBank, bank, kMarker);
+        boxes.setBackColor(bank, m_ctx.state.gPanelForeColor);
+        boxes.setForeColor(bank, m_ctx.state.gPanelBackColor);
+        m_ctx.display.array(kActiveBank).setText(bank, kMarker);
         return;
     }
-    d.setForeColor(box, kLcdBack);
-    d.setBackColor(box, kLcdLit);
+    boxes.setForeColor(bank, kLcdBack);
+    boxes.setBackColor(bank, kLcdLit);
 }
 
 void Panel::showBankInactive(int bank) {
-    DisplayModel& d = m_ctx.display;
-    const QString box = DisplayModel::element(kBankNum, bank);
+    DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
         if (bank < 1 || bank > kProBanks)
             return;
-        d.setBackColor(box, m_ctx.state.gPanelBackColor);
-        d.setForeColor(box, m_ctx.state.gPanelForeColor);
-        d.setText(kActiveBank, bank, QString());
+        boxes.setBackColor(bank, m_ctx.state.gPanelBackColor);
+        boxes.setForeColor(bank, m_ctx.state.gPanelForeColor);
+        m_ctx.display.array(kActiveBank).setText(bank, QString());
         return;
     }
     if (bank < 1 || bank > kBcBanks)
         return;
-    d.setForeColor(box, kLcdLit);
-    d.setBackColor(box, kLcdBack);
+    boxes.setForeColor(bank, kLcdLit);
+    boxes.setBackColor(bank, kLcdBack);
 }
 
 void Panel::notifyRemote() {

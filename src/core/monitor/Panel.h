@@ -6,6 +6,25 @@
 struct MonitorContext;
 class DisplayModel;
 
+/// Names of the display fields and arrays the parser and the panel routines write, as both
+/// faceplates declare them; made once, so writing a field builds no name.
+namespace Field {
+inline const QString tbfreq = QStringLiteral("tbfreq");
+inline const QString tbChan = QStringLiteral("tbChan");
+inline const QString tbModMode = QStringLiteral("tbModMode");
+inline const QString tbDELAY = QStringLiteral("tbDELAY");
+inline const QString tbLOCKOUT = QStringLiteral("tbLOCKOUT");
+inline const QString tbPRI = QStringLiteral("tbPRI");
+inline const QString tbDATA = QStringLiteral("tbDATA");
+inline const QString tbTONES = QStringLiteral("tbTONES");
+inline const QString tbTRUNKTYPE = QStringLiteral("tbTRUNKTYPE");
+inline const QString tbBANKNUM = QStringLiteral("tbBANKNUM");
+inline const QString tbACTIVEBANK = QStringLiteral("tbACTIVEBANK");
+/// The BC780XLT's display lines 1 to 4; on the aux display its fields 1 to 8.
+inline const QString Text2 = QStringLiteral("Text2");
+inline const QString Text3 = QStringLiteral("Text3");
+} // namespace Field
+
 /**
  * The display routines: put the faceplate display into its picture for a mode, blank it after
  * a transmission, light and unlight bank boxes, and forward texts to the remote client. Each

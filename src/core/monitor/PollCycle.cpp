@@ -59,7 +59,7 @@ void PollCycle::start() {
     stop();
 
     link.readReplyLines();
-    if (s.gMode > 200) {
+    if (s.gMode > ModeCode::HighestPollable) {
         m_detector.checkMode();
         return;
     }

@@ -5,6 +5,7 @@
 #include "MonitorHooks.h"
 #include "Panel.h"
 #include "link/SerialLink.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -28,18 +29,18 @@ void StatusParser::parseStatusReply() {
         parseSearch(reply);
         break;
     case ModeCode::Trunk:
-    case 13:
+    case ModeCode::TrunkAlike:
         parseTrunk(reply);
         break;
     case ModeCode::TrunkHold:
         parseTrunkHold(reply);
         break;
     case ModeCode::IdScan:
-    case 15:
+    case ModeCode::IdScanAlike:
         parseIdScan(reply);
         break;
     case ModeCode::IdHold:
-    case 16:
+    case ModeCode::IdHoldAlike:
         parseIdHold(reply);
         break;
     default:
@@ -50,7 +51,7 @@ void StatusParser::parseStatusReply() {
 
 void StatusParser::parseFinal(const ReplyText& reply) {
     // A modulation reply that arrives in any mode fills an empty modulation field.
-    if (reply.startsWith("RM") && text("tbModMode").isEmpty())
+    if (reply.startsWith("RM") && text(Field::tbModMode).isEmpty())
         showModulation(reply.text());
 }
 
@@ -58,20 +59,20 @@ bool StatusParser::isPro() const {
     return m_ctx.state.gScannerModel == ScannerModel::Pro2052;
 }
 
-QString StatusParser::text(const char* field) const {
-    return m_ctx.display.text(QLatin1String(field));
+QString StatusParser::text(const QString& field) const {
+    return m_ctx.display.text(field);
 }
 
-void StatusParser::setText(const char* field, const QString& text) {
-    m_ctx.display.setText(QLatin1String(field), text);
+void StatusParser::setText(const QString& field, const QString& text) {
+    m_ctx.display.setText(field, text);
 }
 
-void StatusParser::send(const char* command) {
-    m_ctx.link.sendToScanner(QLatin1String(command));
+void StatusParser::send(const QString& command) {
+    m_ctx.link.sendToScanner(command);
 }
 
-void StatusParser::sendEach(std::initializer_list<const char*> commands) {
-    for (const char* command : commands)
+void StatusParser::sendEach(std::initializer_list<QString> commands) {
+    for (const QString& command : commands)
         send(command);
 }
 
@@ -93,16 +94,17 @@ void StatusParser::lookupTalkgroup() {
 StatusParser::Tags StatusParser::auxTags() const {
     if (!m_ctx.aux.windowVisible())
         return {};
-    return {m_ctx.aux.text(QStringLiteral("Text2"), 3), m_ctx.aux.text(QStringLiteral("Text2"), 4)};
+    return {m_ctx.aux.text(Field::Text2, 3), m_ctx.aux.text(Field::Text2, 4)};
 }
 
 StatusParser::Tags StatusParser::displayTags() const {
-    return {m_ctx.display.text(QStringLiteral("Text2"), 3), m_ctx.display.text(QStringLiteral("Text2"), 4)};
+    return {m_ctx.display.text(Field::Text2, 3), m_ctx.display.text(Field::Text2, 4)};
 }
 
 void StatusParser::writeTrunkLog(const Tags& tags) {
     if (m_ctx.log)
-        m_ctx.log->writeTrunkLog(text("tbfreq"), text("tbTRUNKTYPE"), text("tbModMode"), tags.first, tags.second);
+        m_ctx.log->writeTrunkLog(text(Field::tbfreq), text(Field::tbTRUNKTYPE), text(Field::tbModMode), tags.first,
+                                 tags.second);
 }
 
 void StatusParser::showModulation(const QString& line) {
@@ -113,14 +115,14 @@ void StatusParser::showModulation(const QString& line) {
             alignment = Qt::AlignLeft;
         else if (mod == QLatin1String("WFM"))
             alignment = Qt::AlignRight;
-        m_ctx.display.setAlignment(QStringLiteral("tbModMode"), alignment);
-        setText("tbModMode", mod);
+        m_ctx.display.setAlignment(Field::tbModMode, alignment);
+        setText(Field::tbModMode, mod);
     }
 }
 
 void StatusParser::clearModulation() {
-    if (!text("tbModMode").isEmpty())
-        setText("tbModMode", QString());
+    if (!text(Field::tbModMode).isEmpty())
+        setText(Field::tbModMode, QString());
 }
 
 QString StatusParser::flagText(const QString& flag, const QString& onText) {
@@ -132,19 +134,19 @@ QString StatusParser::flagText(const QString& flag, const QString& onText) {
 }
 
 void StatusParser::showLockoutAndPriority(const ReplyText& reply) {
-    setText("tbLOCKOUT", flagText(reply.at(23), QStringLiteral("L/O")));
-    setText("tbPRI", flagText(reply.at(29), QStringLiteral("PRI")));
+    setText(Field::tbLOCKOUT, flagText(reply.at(23), QStringLiteral("L/O")));
+    setText(Field::tbPRI, flagText(reply.at(29), QStringLiteral("PRI")));
 }
 
 void StatusParser::showSwitchReply(const ReplyText& reply, const QString& delayText) {
     if (!delayText.isEmpty() && reply.startsWith("DLN"))
-        setText("tbDELAY", delayText);
+        setText(Field::tbDELAY, delayText);
     else if (!delayText.isEmpty() && reply.startsWith("DLF"))
-        setText("tbDELAY", QString());
+        setText(Field::tbDELAY, QString());
     else if (reply.startsWith("DSN"))
-        setText("tbDATA", QStringLiteral("DATA"));
+        setText(Field::tbDATA, QStringLiteral("DATA"));
     else if (reply.startsWith("DSF"))
-        setText("tbDATA", QString());
+        setText(Field::tbDATA, QString());
 }
 
 bool StatusParser::trackIdBank(const ReplyText& reply) {
@@ -152,7 +154,7 @@ bool StatusParser::trackIdBank(const ReplyText& reply) {
     s.gPrevIdBankLetter = s.gIdBankLetter;
     s.gIdBankLetter = reply.at(4);
     if (reply.code(4) >= 0)
-        s.gIdBank = qint16(reply.code(4) - 64);
+        s.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
     if (s.gIdBankLetter == s.gPrevIdBankLetter)
         return false;
     s.gPrevIdBankLetter = s.gIdBankLetter;
@@ -162,11 +164,11 @@ bool StatusParser::trackIdBank(const ReplyText& reply) {
 void StatusParser::showTalkgroup(const QString& id) {
     m_ctx.state.gTalkgroupId = id;
     if (m_ctx.state.gKeyEntry.isEmpty())
-        setText("tbfreq", id);
+        setText(Field::tbfreq, id);
 }
 
 void StatusParser::showIdTrunkType(const ReplyText& reply) {
-    const int bank = reply.code(4) - 64;
-    m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
-    setText("tbTRUNKTYPE", reply.from(6));
+    const int bank = Commands::bankNumber(reply.code(4));
+    m_ctx.display.setText(Field::tbBANKNUM, bank, QString::number(bank));
+    setText(Field::tbTRUNKTYPE, reply.from(6));
 }

@@ -34,10 +34,10 @@ private:
     void parseFinal(const ReplyText& reply);
 
     bool isPro() const;
-    QString text(const char* field) const;
-    void setText(const char* field, const QString& text);
-    void send(const char* command);
-    void sendEach(std::initializer_list<const char*> commands);
+    QString text(const QString& field) const;
+    void setText(const QString& field, const QString& text);
+    void send(const QString& command);
+    void sendEach(std::initializer_list<QString> commands);
     /// Sets gRemoteOut and forwards it to the remote client.
     void notify(const QString& text);
     void lookupChannel();

@@ -6,6 +6,7 @@
 #include "MonitorHooks.h"
 #include "Panel.h"
 #include "protocol/ChannelToBank.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -38,12 +39,12 @@ void StatusParser::parseScan(const ReplyText& reply) {
         s.gSignalActive = false;
         const Tags tags = auxTags();
         if (m_ctx.log) {
-            m_ctx.log->writeScanLog(text("tbChan"), text("tbfreq"),
-                                    m_ctx.clock.timeOfDay().toString(QStringLiteral("HH:mm:ss")), text("tbModMode"),
-                                    tags.first, tags.second);
+            m_ctx.log->writeScanLog(text(Field::tbChan), text(Field::tbfreq),
+                                    m_ctx.clock.timeOfDay().toString(QStringLiteral("HH:mm:ss")),
+                                    text(Field::tbModMode), tags.first, tags.second);
         }
         m_panel.notifyRemote();
-        const QString chan = text("tbChan");
+        const QString chan = text(Field::tbChan);
         if (!chan.isEmpty()) {
             if (const auto channel = ReplyRules::wholeNumber(chan))
                 m_panel.showBankInactive(channelToBank(*channel));
@@ -56,7 +57,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
     if (reply.startsWith("+")) {
         // One channel query per transmission.
         if (!s.gSignalActive)
-            send("MA");
+            send(Commands::CurrentChannel);
         return;
     }
 
@@ -70,33 +71,33 @@ void StatusParser::parseScan(const ReplyText& reply) {
         return;
 
     s.gChannelText = channelFromReply(reply);
-    setText("tbChan", s.gChannelText);
+    setText(Field::tbChan, s.gChannelText);
 
-    if (const auto channel = ReplyRules::wholeNumber(text("tbChan")))
+    if (const auto channel = ReplyRules::wholeNumber(text(Field::tbChan)))
         m_panel.showBankActive(channelToBank(*channel));
 
     s.gFreqText = ReplyRules::channelFrequency(reply, true);
     if (!pro)
-        d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
-    setText("tbfreq", s.gFreqText);
+        d.setForeColor(Field::tbfreq, Panel::kLcdLit);
+    setText(Field::tbfreq, s.gFreqText);
     notify(s.gFreqText);
 
     const QString delay = reply.at(20);
     if (delay == QLatin1String("N")) {
         if (pro) {
-            setText("tbDELAY", QStringLiteral("DELAY"));
+            setText(Field::tbDELAY, QStringLiteral("DELAY"));
         } else {
-            d.setForeColor(QStringLiteral("tbDELAY"), Panel::kLcdLit);
-            setText("tbDELAY", QStringLiteral("DLY"));
+            d.setForeColor(Field::tbDELAY, Panel::kLcdLit);
+            setText(Field::tbDELAY, QStringLiteral("DLY"));
         }
     } else if (delay == QLatin1String("F")) {
         // The LCD keeps the segment's text and dims it.
         if (pro)
-            setText("tbDELAY", QString());
+            setText(Field::tbDELAY, QString());
         else
-            d.setForeColor(QStringLiteral("tbDELAY"), Panel::kLcdUnlit);
+            d.setForeColor(Field::tbDELAY, Panel::kLcdUnlit);
     } else {
-        setText("tbDELAY", QStringLiteral("ERR"));
+        setText(Field::tbDELAY, QStringLiteral("ERR"));
     }
     showLockoutAndPriority(reply);
 
@@ -104,7 +105,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
         lookupChannel();
 
     s.gSignalActive = true;
-    sendEach({"RM", "SB"});
+    sendEach({Commands::Modulation, Commands::ScanBanks});
 }
 
 void StatusParser::parseManual(const ReplyText& reply) {
@@ -115,25 +116,25 @@ void StatusParser::parseManual(const ReplyText& reply) {
 
     // Digits being typed stay on the main line; the channel fields keep what they showed.
     if (typing) {
-        setText("tbfreq", s.gKeyEntry);
+        setText(Field::tbfreq, s.gKeyEntry);
     } else {
         s.gChannelText = channelFromReply(reply);
-        setText("tbChan", withoutLeadingZeros(s.gChannelText));
+        setText(Field::tbChan, withoutLeadingZeros(s.gChannelText));
     }
 
     s.gFreqText = ReplyRules::channelFrequency(reply);
     if (!typing)
-        setText("tbfreq", s.gFreqText);
+        setText(Field::tbfreq, s.gFreqText);
     notify(s.gFreqText);
 
     if (const auto channel = ReplyRules::wholeNumber(s.gChannelText)) {
         s.gChannelNum = qint16(*channel);
         m_panel.resetBankDigits();
         const int bank = channelToBank(s.gChannelNum);
-        m_ctx.display.setText(QStringLiteral("tbBANKNUM"), bank, QString::number(bank));
+        m_ctx.display.setText(Field::tbBANKNUM, bank, QString::number(bank));
     }
 
-    setText("tbDELAY", flagText(reply.at(20), isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY")));
+    setText(Field::tbDELAY, flagText(reply.at(20), isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY")));
     showLockoutAndPriority(reply);
 
     if (m_ctx.aux.windowVisible())

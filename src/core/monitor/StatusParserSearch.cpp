@@ -5,6 +5,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -21,11 +22,11 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     if (reply.startsWith("+")) {
         // Every "+" restarts the hold timer the poll cycle uses to move a stuck search on.
         s.gSearchHoldStart = m_ctx.clock.secondsSinceMidnight();
-        if (d.isVisible(QStringLiteral("Text3")))
-            setText("Text3", QString::number(s.gSearchHoldStart));
+        if (d.isVisible(Field::Text3))
+            setText(Field::Text3, QString::number(s.gSearchHoldStart));
         if (!s.gSignalActive) {
             s.gSignalActive = true;
-            send("RM");
+            send(Commands::Modulation);
         }
         return;
     }
@@ -37,14 +38,14 @@ void StatusParser::parseSearch(const ReplyText& reply) {
         // The log writer gets start and now as seconds since midnight; a hold across midnight
         // is its to measure.
         if (m_ctx.log) {
-            m_ctx.log->writeSearchLog(s.gSearchHoldStart, m_ctx.clock.secondsSinceMidnight(), text("tbfreq"),
-                                      text("tbModMode"), QStringLiteral("NORMAL"));
+            m_ctx.log->writeSearchLog(s.gSearchHoldStart, m_ctx.clock.secondsSinceMidnight(), text(Field::tbfreq),
+                                      text(Field::tbModMode), QStringLiteral("NORMAL"));
         }
         s.gSearchHoldStart = 0;
         m_panel.clearPanel();
         m_panel.showSearchPanel();
         if (isPro())
-            setText("tbfreq", QStringLiteral(" SEARCH "));
+            setText(Field::tbfreq, QStringLiteral(" SEARCH "));
         return;
     }
 
@@ -54,9 +55,9 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     }
 
     if (reply.startsWith("R")) {
-        if (reply.startsWith("RM") && text("tbModMode").isEmpty())
+        if (reply.startsWith("RM") && text(Field::tbModMode).isEmpty())
             showModulation(reply.text());
-        send("WI");
+        send(Commands::SearchFrequency);
         return;
     }
 
@@ -67,15 +68,15 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     if (reply.length() < kShortestSearchReply) {
         // The scanner was still stepping: ask again while the search rests.
         if (held)
-            send("WI");
+            send(Commands::SearchFrequency);
         return;
     }
     if (!held) {
         if (const auto freq = ReplyRules::searchHitFrequency(reply))
-            setText("tbfreq", *freq);
+            setText(Field::tbfreq, *freq);
         return;
     }
     s.gFreqText = ReplyRules::shortFractionFrequency(reply);
-    setText("tbfreq", s.gFreqText);
+    setText(Field::tbfreq, s.gFreqText);
     notify(s.gFreqText);
 }

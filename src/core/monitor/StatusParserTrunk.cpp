@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "Panel.h"
+#include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
 #include "state/ScannerState.h"
@@ -28,7 +29,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         return;
     }
     if (reply.startsWith("TB")) {
-        setText("tbTRUNKTYPE", reply.from(6));
+        setText(Field::tbTRUNKTYPE, reply.from(6));
         return;
     }
     if (reply.startsWith("IS")) {
@@ -40,12 +41,12 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
 
     if (isCallEnd(reply)) {
         if (!pro) {
-            setText("tbTONES", QStringLiteral("----- -"));
+            setText(Field::tbTONES, QStringLiteral("----- -"));
             writeTrunkLog(displayTags());
-            d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdUnlit);
-            d.setForeColor(QStringLiteral("tbChan"), Panel::kLcdUnlit);
-            d.setText(QStringLiteral("Text2"), 4, QStringLiteral(">SCANNING"));
-            sendEach({"LCD SMT", "LCD BAR"});
+            d.setForeColor(Field::tbfreq, Panel::kLcdUnlit);
+            d.setForeColor(Field::tbChan, Panel::kLcdUnlit);
+            d.setText(Field::Text2, 4, QStringLiteral(">SCANNING"));
+            sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         } else {
             writeTrunkLog(auxTags());
         }
@@ -56,16 +57,16 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
 
     if (!pro && s.gMode == ModeCode::Trunk) {
         // The LCD shows the talkgroup in its tone field and the call's frequency on the main line.
-        d.setForeColor(QStringLiteral("tbfreq"), Panel::kLcdLit);
-        d.setText(QStringLiteral("Text2"), 4, QString());
-        sendEach({"LCD SMT", "LCD BAR"});
+        d.setForeColor(Field::tbfreq, Panel::kLcdLit);
+        d.setText(Field::Text2, 4, QString());
+        sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
             s.gTalkgroupId = *id;
-            setText("tbTONES", id->trimmed());
+            setText(Field::tbTONES, id->trimmed());
         }
         if (s.gKeyEntry.isEmpty()) {
             if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
-                setText("tbfreq", *freq);
+                setText(Field::tbfreq, *freq);
         }
         lookupTalkgroup();
     } else {
@@ -76,26 +77,26 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         }
         if (withFrequency) {
             if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
-                setText("tbfreq", *freq);
+                setText(Field::tbfreq, *freq);
         }
         if (m_ctx.aux.windowVisible())
             lookupTalkgroup();
     }
     clearModulation();
-    sendEach({"RM", "TB", "DL"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
 }
 
 void StatusParser::parseTrunkHold(const ReplyText& reply) {
     const bool pro = isPro();
     if (!pro)
-        send("LCD BAR");
+        send(Commands::LcdBankMarkers);
 
     if (reply.startsWith("D")) {
         showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
         return;
     }
     if (reply.startsWith("TB")) {
-        setText("tbTRUNKTYPE", reply.from(6));
+        setText(Field::tbTRUNKTYPE, reply.from(6));
         return;
     }
     if (!reply.startsWith("ID"))
@@ -116,12 +117,12 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "DL"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
 }
 
 void StatusParser::showIdBankActive(const ReplyText& reply) {
     if (reply.code(4) >= 0)
-        m_ctx.state.gIdBank = qint16(reply.code(4) - 64);
+        m_ctx.state.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
     m_panel.showBankActive(m_ctx.state.gIdBank);
 }
 
@@ -153,7 +154,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     }
     if (reply.startsWith("IC")) {
         showIdBankActive(reply);
-        setText("tbChan", reply.mid(5, 2));
+        setText(Field::tbChan, reply.mid(5, 2));
         return;
     }
     if (showIdLists(reply))
@@ -169,18 +170,18 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
         m_panel.showIdScanPanel();
-        send("IS");
+        send(Commands::IdScan);
         return;
     }
 
-    send("IC");
+    send(Commands::IdChannel);
     clearModulation();
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "DL", "IS"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState, Commands::IdScan});
 }
 
 void StatusParser::parseIdHold(const ReplyText& reply) {
@@ -194,9 +195,9 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         showIdBankActive(reply);
         // The tenth channel of an ID bank comes as a lone "0".
         const QString chan = reply.mid(5, 2);
-        setText("tbChan", chan == QLatin1String("0") ? QStringLiteral("10") : chan);
+        setText(Field::tbChan, chan == QLatin1String("0") ? QStringLiteral("10") : chan);
         showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
-        send("IS");
+        send(Commands::IdScan);
         return;
     }
     if (showIdLists(reply))
@@ -217,5 +218,5 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
-    sendEach({"RM", "TB", "IS"});
+    sendEach({Commands::Modulation, Commands::TrunkBank, Commands::IdScan});
 }

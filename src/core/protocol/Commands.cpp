@@ -7,17 +7,11 @@ QString key(Key key) {
 }
 
 QString digitKey(int digit) {
-    return QStringLiteral("KEY02 %1").arg(digit % 10);
-}
-
-QString channelText(int channel) {
-    if (channel == 1000)
-        return QStringLiteral("000");
-    return QStringLiteral("%1").arg(channel, 3, 10, QLatin1Char('0'));
+    return DigitKeyPrefix + QString::number(digit % 10);
 }
 
 QString bankLetter(int bank) {
-    return QString(QChar(64 + bank));
+    return QString(QChar('A' - 1 + bank));
 }
 
 QString frequencyPattern(double mhz) {
@@ -36,40 +30,12 @@ QString frequencyDigits(double mhz) {
     return pattern.left(4) + pattern.right(4);
 }
 
-QString memoryChannel() {
-    return QStringLiteral("MA");
-}
-
-QString memoryChannel(int channel) {
-    return QStringLiteral("MA") + channelText(channel);
-}
-
 QString lowerLimit(double mhz) {
     return QStringLiteral("LL") + frequencyDigits(mhz);
 }
 
 QString upperLimit(double mhz) {
     return QStringLiteral("LU") + frequencyDigits(mhz);
-}
-
-QString programChannel(int channel, double mhz) {
-    return QStringLiteral("PM") + channelText(channel) + QLatin1Char(' ') + frequencyDigits(mhz);
-}
-
-QString priorityChannel(int bank, int channelInBank) {
-    return QStringLiteral("PC ") + bankLetter(bank) + QStringLiteral("%1").arg(channelInBank, 3, 10, QLatin1Char('0'));
-}
-
-QString trunkType(int bank, int typeCode) {
-    return QStringLiteral("TR ") + bankLetter(bank) + QString::number(typeCode);
-}
-
-QString lcdField(const QString& field) {
-    return QStringLiteral("LCD ") + field;
-}
-
-QString switchCommand(const QString& stem, bool on) {
-    return stem + (on ? QLatin1Char('N') : QLatin1Char('F'));
 }
 
 } // namespace Commands

@@ -20,6 +20,13 @@ constexpr quint8 Trunk = 9;
 constexpr quint8 TrunkHold = 10;
 constexpr quint8 IdScan = 11;
 constexpr quint8 IdHold = 12;
+/// Codes the scanner reports that detection calls unsupported, but whose replies the parser
+/// reads as those of trunk tracking, ID scan and ID hold.
+constexpr quint8 TrunkAlike = 13;
+constexpr quint8 IdScanAlike = 15;
+constexpr quint8 IdHoldAlike = 16;
+/// The poll cycle entered with a code above this (the mode is undetermined) detects the mode first.
+constexpr quint8 HighestPollable = 200;
 /// The range-search window has the scanner.
 constexpr quint8 RangeSearch = 21;
 /// The command-code check has the scanner.
