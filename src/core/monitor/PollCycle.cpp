@@ -28,7 +28,7 @@ bool expectsAnswer(const QString& command) {
     static const QStringList queries{Commands::StatusInit, Commands::Status,          Commands::ScanBanks,
                                      Commands::TrunkBank,  Commands::IdScan,          Commands::IdChannel,
                                      Commands::Modulation, Commands::SearchFrequency, Commands::DelayState};
-    return queries.contains(command) || command.startsWith(Commands::memoryChannel());
+    return queries.contains(command) || command.startsWith(Commands::CurrentChannel);
 }
 
 // gPollCount after a pass: 1..kPollWrap, and 1 again after kPollWrap (or anything above it).
