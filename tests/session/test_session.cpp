@@ -3,11 +3,8 @@
 #include "ActivityScript.h"
 #include "DemoNames.h"
 #include "PtyHost.h"
-#include "ScriptedPrompter.h"
+#include "SessionRig.h"
 #include "Settings.h"
-#include "SimulatedScanner.h"
-#include "Simulator.h"
-#include "SimulatorTransport.h"
 #include "link/CommandCodeCheck.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
@@ -17,7 +14,6 @@
 #include "monitor/Monitor.h"
 #include "monitor/PollCycle.h"
 #include "remote/TcpHost.h"
-#include "session/Session.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
@@ -25,222 +21,179 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
-#include <memory>
-
-namespace {
-
-// A scan stop every few script seconds; the time scale makes a script second 20 ms.
-constexpr double kTimeScale = 0.02;
-
-struct Rig {
-    QTemporaryDir dir;
-    ScriptedPrompter prompter;
-    Simulator simulator{Simulator::createModel(QStringLiteral("pro2052"))};
-    QStringList commands;
-    std::unique_ptr<Session> session;
-
-    // A session on the simulator's own transport, or (given a device) on a real serial port.
-    explicit Rig(const QString& device = {}) {
-        QString error;
-        simulator.loadScript(ActivityScript::defaultScript(), &error);
-        simulator.setTimeScale(kTimeScale);
-        QObject::connect(&simulator, &Simulator::commandReceived,
-                         [this](const QString& command) { commands << command; });
-        SessionOptions options;
-        options.appFolder = dir.path();
-        options.device = device.isEmpty() ? QStringLiteral("simulator") : device;
-        options.rememberDevice = false;
-        options.remotePort = 0;
-        options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-        options.transport = device.isEmpty() ? new SimulatorTransport(&simulator) : nullptr;
-        session = std::make_unique<Session>(options, prompter);
-    }
-
-    void nameTheChannels() { DemoNames::seed(session->database(), ActivityScript::defaultScript()); }
-};
-
-} // namespace
 
 class TestSession : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void start_detectsScanModeAndSetsUpForTheSpeed_data();
-    void start_detectsScanModeAndSetsUpForTheSpeed();
-    void simulatedStops_reachDisplayLogAndRemoteClient();
-    void commandCheck_everyEndGivesTheFaceplateBack_data();
-    void commandCheck_everyEndGivesTheFaceplateBack();
-    void pulledAdapter_reconnectsWhenItIsBack_data();
-    void pulledAdapter_reconnectsWhenItIsBack();
+    void start_detectsScanModeAndSetsUpForTheSpeed_data() {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("scanDelay");
+        QTest::newRow("19200") << "19200" << 2;
+        QTest::newRow("9600") << "9600" << 3;
+    }
+
+    void start_detectsScanModeAndSetsUpForTheSpeed() {
+        QFETCH(QString, speed);
+        QFETCH(int, scanDelay);
+        SessionRig rig;
+        rig.session->settings().setComSpeed(speed);
+        rig.session->switches().setScanDelay(0);
+        rig.session->state().gSearchHoldLimit = 0;
+        rig.session->start();
+        QCOMPARE(rig.session->switches().scanDelay(), scanDelay);
+        QCOMPARE(int(rig.session->state().gSearchHoldLimit), 900);
+        QVERIFY(QFile::exists(rig.session->state().gDbPath));
+        QVERIFY(rig.session->state().gDbPath.endsWith(QStringLiteral("/Data/ValdoriaPro.mdb")));
+        QCOMPARE(rig.session->database().rowCount(QStringLiteral("BANKTYPES")), 20);
+        QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
+        // The scan-mode start-up: the mode's query, the reporting switches, then the status queries.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("SI")), 5000);
+        const qsizetype md = rig.commands.indexOf(QStringLiteral("MD"));
+        const qsizetype quickOn = rig.commands.indexOf(QStringLiteral("QUN"));
+        QVERIFY(md >= 0 && md < quickOn && quickOn < rig.commands.indexOf(QStringLiteral("SI")));
+        QCOMPARE(rig.commands.mid(quickOn, 4).join(QLatin1Char(' ')), QStringLiteral("QUN IDF MUA FIF"));
+        QCOMPARE(rig.session->display().text(QStringLiteral("tbMUTE")), QStringLiteral("MUTE AUTO"));
+        QVERIFY(
+            rig.session->display().text(QStringLiteral("StatusLine")).contains(QStringLiteral("OPENED at ") + speed));
+        QCOMPARE(rig.prompter.calls().size(), 0);
+    }
+
+    // One end-to-end path: stops reach the display, the aux lines of a remote client and the scan log,
+    // and a key from the client reaches the scanner.
+    void simulatedStops_reachDisplayLogAndRemoteClient() {
+        SessionRig rig;
+        rig.session->start();
+        QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
+        rig.session->aux().setWindowVisible(true);
+        DemoNames::seed(rig.session->database(), ActivityScript::defaultScript());
+        rig.session->monitor().actions().toggleScanLogging();
+        QVERIFY(rig.session->switches().scanLogging());
+
+        QTcpSocket client;
+        client.connectToHost(QStringLiteral("127.0.0.1"), rig.session->remote().serverPort());
+        QVERIFY(client.waitForConnected(3000));
+        QTRY_VERIFY(rig.session->remote().isClientConnected());
+
+        rig.simulator.startActivity();
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT((received += client.readAll()).contains("AUX2CHAN: "), 15000);
+        // A stop shows its frequency on the main line, as a message of its own, before naming it on the aux display.
+        const QList<QByteArray> messages = received.split('\r');
+        const auto named = std::find_if(messages.cbegin(), messages.cend(),
+                                        [](const QByteArray& m) { return m.startsWith("AUX1FREQ: "); });
+        QVERIFY(named != messages.cend());
+        const QByteArray freq = named->mid(10);
+        QVERIFY2(!freq.isEmpty() && messages.indexOf(freq) >= 0 && messages.indexOf(freq) < named - messages.cbegin(),
+                 received.constData());
+        QTRY_VERIFY((received += client.readAll()).contains("AUX4Simulated scanner\r"));
+        // A name from the bank table: the stop's channel is one the simulator has programmed.
+        QVERIFY(received.contains("AUX3"));
+
+        const QDir logs(rig.dir.filePath(QStringLiteral("LOGS/SCAN")));
+        QTRY_VERIFY_WITH_TIMEOUT(!logs.entryList(QDir::Files).isEmpty(), 15000);
+        QFile log(logs.filePath(logs.entryList(QDir::Files).first()));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray line = log.readAll().split('\n').first();
+        QVERIFY(line.endsWith('\r'));
+        // channel, frequency, time, modulation, tag 1, tag 2
+        QCOMPARE(line.count(','), 5);
+
+        client.write("CMD:KEY01\r");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("KEY01")), 3000);
+        // The relayed key put the scanner in manual mode; the next detection follows it there.
+        rig.session->monitor().checkMode();
+        QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 1, 5000);
+        QTRY_COMPARE(rig.session->display().text(QStringLiteral("tbMANUAL")), QStringLiteral("MANUAL"));
+    }
+
+    void commandCheck_everyEndGivesTheFaceplateBack_data() {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("port closed: cannot start") << "closed";
+        QTest::newRow("LOGS not writable: cannot start") << "logs";
+        QTest::newRow("port lost mid-run") << "lost";
+        QTest::newRow("cancelled") << "cancel";
+        QTest::newRow("finished") << "finish";
+    }
+
+    // However the check ends, mode detection takes the faceplate back: a suspended poll cycle froze it.
+    void commandCheck_everyEndGivesTheFaceplateBack() {
+        QFETCH(QString, end);
+
+        SessionRig rig;
+        Session& session = *rig.session;
+        session.portSetup().setReconnectIntervalMs(20);
+        session.commandCheck().setPairWaitMs(1);
+        session.start();
+        QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
+        if (end == QLatin1String("closed"))
+            session.link().closePort();
+        QFile logsInTheWay(rig.dir.filePath(QStringLiteral("LOGS")));
+        if (end == QLatin1String("logs"))
+            QVERIFY(logsInTheWay.open(QIODevice::WriteOnly));
+        QSignalSpy progress(&session.commandCheck(), &CommandCodeCheck::progress);
+        QSignalSpy detections(&session.monitor().detector(), &ModeDetector::detectionStarted);
+
+        session.runCommandCheck();
+        if (end == QLatin1String("lost") || end == QLatin1String("cancel")) {
+            QTRY_VERIFY(progress.count() >= 5);
+            QCOMPARE(detections.count(), 0);
+            if (end == QLatin1String("lost"))
+                rig.simulator.injectFault(Simulator::Fault::HangUp);
+            else
+                session.commandCheck().cancel();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(detections.count() > 0, 10000);
+        QVERIFY(!session.monitor().poll().isSuspended());
+        if (end == QLatin1String("closed"))
+            return; // detection waits for the scanner; its not-connected box follows
+        // The port is back (a lost one by itself): the mode is detected and polling runs again.
+        QTRY_VERIFY_WITH_TIMEOUT(session.state().gMode < ModeCode::CommandCheck, 5000);
+        QTRY_VERIFY(session.monitor().poll().isRunning());
+    }
+
+    void pulledAdapter_reconnectsWhenItIsBack_data() {
+        QTest::addColumn<bool>("byTimer"); // else by the OK of the not-connected box
+        QTest::newRow("the lost port looks for its device") << true;
+        QTest::newRow("the not-connected box's OK reopens the port") << false;
+    }
+
+    // The scanner on a pseudo-terminal behind a fixed name, as udev gives an adapter: pulling it (a hang-up)
+    // closes the line, plugging it in makes a new one under the same name.
+    void pulledAdapter_reconnectsWhenItIsBack() {
+        QFETCH(bool, byTimer);
+
+        QTemporaryDir links;
+        const QString device = links.filePath(QStringLiteral("ttyScanner%1").arg(QCoreApplication::applicationPid()));
+        SessionRig rig(device);
+        PtyHost pty(&rig.simulator);
+        QVERIFY2(pty.open(), qPrintable(pty.errorText()));
+        QVERIFY(QFile::link(pty.devicePath(), device));
+        Session& session = *rig.session;
+        session.portSetup().setReconnectIntervalMs(byTimer ? 50 : 3600 * 1000);
+        session.start();
+        QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
+
+        rig.simulator.injectFault(Simulator::Fault::HangUp);
+        QTRY_VERIFY_WITH_TIMEOUT(!session.link().isOpen(), 5000);
+        QVERIFY(QFile::remove(device));
+        QVERIFY(pty.open());
+        QVERIFY(QFile::link(pty.devicePath(), device));
+        QSignalSpy detected(&session.monitor().detector(), &ModeDetector::modeDetected);
+        if (!byTimer) {
+            // A key that changes the mode asks for detection; nobody answers on the closed port.
+            session.monitor().checkMode();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
+            QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
+        QCOMPARE(detected.first().at(0).toInt(), 0);
+        QVERIFY(session.monitor().poll().isRunning());
+    }
 };
-
-void TestSession::start_detectsScanModeAndSetsUpForTheSpeed_data() {
-    QTest::addColumn<QString>("speed");
-    QTest::addColumn<int>("scanDelay");
-    QTest::newRow("19200") << "19200" << 2;
-    QTest::newRow("9600") << "9600" << 3;
-}
-
-void TestSession::start_detectsScanModeAndSetsUpForTheSpeed() {
-    QFETCH(QString, speed);
-    QFETCH(int, scanDelay);
-    Rig rig;
-    rig.session->settings().setComSpeed(speed);
-    rig.session->switches().setScanDelay(0);
-    rig.session->state().gSearchHoldLimit = 0;
-    rig.session->start();
-    QCOMPARE(rig.session->switches().scanDelay(), scanDelay);
-    QCOMPARE(int(rig.session->state().gSearchHoldLimit), 900);
-    QVERIFY(QFile::exists(rig.session->state().gDbPath));
-    QVERIFY(rig.session->state().gDbPath.endsWith(QStringLiteral("/Data/ValdoriaPro.mdb")));
-    QCOMPARE(rig.session->database().rowCount(QStringLiteral("BANKTYPES")), 20);
-    QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
-    // The scan-mode start-up: the mode's query, the reporting switches, then the status queries.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("SI")), 5000);
-    const qsizetype md = rig.commands.indexOf(QStringLiteral("MD"));
-    const qsizetype quickOn = rig.commands.indexOf(QStringLiteral("QUN"));
-    QVERIFY(md >= 0 && md < quickOn && quickOn < rig.commands.indexOf(QStringLiteral("SI")));
-    QCOMPARE(rig.commands.mid(quickOn, 4).join(QLatin1Char(' ')), QStringLiteral("QUN IDF MUA FIF"));
-    QCOMPARE(rig.session->display().text(QStringLiteral("tbMUTE")), QStringLiteral("MUTE AUTO"));
-    QVERIFY(rig.session->display().text(QStringLiteral("StatusLine")).contains(QStringLiteral("OPENED at ") + speed));
-    QCOMPARE(rig.prompter.calls().size(), 0);
-}
-
-// One end-to-end path: stops reach the display, the aux lines of a remote client and the scan log,
-// and a key from the client reaches the scanner.
-void TestSession::simulatedStops_reachDisplayLogAndRemoteClient() {
-    Rig rig;
-    rig.session->start();
-    QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
-    rig.session->aux().setWindowVisible(true);
-    rig.nameTheChannels();
-    rig.session->monitor().actions().toggleScanLogging();
-    QVERIFY(rig.session->switches().scanLogging());
-
-    QTcpSocket client;
-    client.connectToHost(QStringLiteral("127.0.0.1"), rig.session->remote().serverPort());
-    QVERIFY(client.waitForConnected(3000));
-    QTRY_VERIFY(rig.session->remote().isClientConnected());
-
-    rig.simulator.startActivity();
-    QByteArray received;
-    QTRY_VERIFY_WITH_TIMEOUT((received += client.readAll()).contains("AUX2CHAN: "), 15000);
-    // A stop shows its frequency on the main line, as a message of its own, before naming it on the aux display.
-    const QList<QByteArray> messages = received.split('\r');
-    const auto named = std::find_if(messages.cbegin(), messages.cend(),
-                                    [](const QByteArray& m) { return m.startsWith("AUX1FREQ: "); });
-    QVERIFY(named != messages.cend());
-    const QByteArray freq = named->mid(10);
-    QVERIFY2(!freq.isEmpty() && messages.indexOf(freq) >= 0 && messages.indexOf(freq) < named - messages.cbegin(),
-             received.constData());
-    QTRY_VERIFY((received += client.readAll()).contains("AUX4Simulated scanner\r"));
-    // A name from the bank table: the stop's channel is one the simulator has programmed.
-    QVERIFY(received.contains("AUX3"));
-
-    const QDir logs(rig.dir.filePath(QStringLiteral("LOGS/SCAN")));
-    QTRY_VERIFY_WITH_TIMEOUT(!logs.entryList(QDir::Files).isEmpty(), 15000);
-    QFile log(logs.filePath(logs.entryList(QDir::Files).first()));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArray line = log.readAll().split('\n').first();
-    QVERIFY(line.endsWith('\r'));
-    // channel, frequency, time, modulation, tag 1, tag 2
-    QCOMPARE(line.count(','), 5);
-
-    client.write("CMD:KEY01\r");
-    QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("KEY01")), 3000);
-    // The relayed key put the scanner in manual mode; the next detection follows it there.
-    rig.session->monitor().checkMode();
-    QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 1, 5000);
-    QTRY_COMPARE(rig.session->display().text(QStringLiteral("tbMANUAL")), QStringLiteral("MANUAL"));
-}
-
-void TestSession::commandCheck_everyEndGivesTheFaceplateBack_data() {
-    QTest::addColumn<QString>("end");
-    QTest::newRow("port closed: cannot start") << "closed";
-    QTest::newRow("LOGS not writable: cannot start") << "logs";
-    QTest::newRow("port lost mid-run") << "lost";
-    QTest::newRow("cancelled") << "cancel";
-    QTest::newRow("finished") << "finish";
-}
-
-// However the check ends, mode detection takes the faceplate back: a suspended poll cycle froze it.
-void TestSession::commandCheck_everyEndGivesTheFaceplateBack() {
-    QFETCH(QString, end);
-
-    Rig rig;
-    Session& session = *rig.session;
-    session.portSetup().setReconnectIntervalMs(20);
-    session.commandCheck().setPairWaitMs(1);
-    session.start();
-    QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
-    if (end == QLatin1String("closed"))
-        session.link().closePort();
-    QFile logsInTheWay(rig.dir.filePath(QStringLiteral("LOGS")));
-    if (end == QLatin1String("logs"))
-        QVERIFY(logsInTheWay.open(QIODevice::WriteOnly));
-    QSignalSpy progress(&session.commandCheck(), &CommandCodeCheck::progress);
-    QSignalSpy detections(&session.monitor().detector(), &ModeDetector::detectionStarted);
-
-    session.runCommandCheck();
-    if (end == QLatin1String("lost") || end == QLatin1String("cancel")) {
-        QTRY_VERIFY(progress.count() >= 5);
-        QCOMPARE(detections.count(), 0);
-        if (end == QLatin1String("lost"))
-            rig.simulator.injectFault(Simulator::Fault::HangUp);
-        else
-            session.commandCheck().cancel();
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(detections.count() > 0, 10000);
-    QVERIFY(!session.monitor().poll().isSuspended());
-    if (end == QLatin1String("closed"))
-        return; // detection waits for the scanner; its not-connected box follows
-    // The port is back (a lost one by itself): the mode is detected and polling runs again.
-    QTRY_VERIFY_WITH_TIMEOUT(session.state().gMode < ModeCode::CommandCheck, 5000);
-    QTRY_VERIFY(session.monitor().poll().isRunning());
-}
-
-void TestSession::pulledAdapter_reconnectsWhenItIsBack_data() {
-    QTest::addColumn<bool>("byTimer"); // else by the OK of the not-connected box
-    QTest::newRow("the lost port looks for its device") << true;
-    QTest::newRow("the not-connected box's OK reopens the port") << false;
-}
-
-// The scanner on a pseudo-terminal behind a fixed name, as udev gives an adapter: pulling it (a hang-up)
-// closes the line, plugging it in makes a new one under the same name.
-void TestSession::pulledAdapter_reconnectsWhenItIsBack() {
-    QFETCH(bool, byTimer);
-
-    QTemporaryDir links;
-    const QString device = links.filePath(QStringLiteral("ttyScanner%1").arg(QCoreApplication::applicationPid()));
-    Rig rig(device);
-    PtyHost pty(&rig.simulator);
-    QVERIFY2(pty.open(), qPrintable(pty.errorText()));
-    QVERIFY(QFile::link(pty.devicePath(), device));
-    Session& session = *rig.session;
-    session.portSetup().setReconnectIntervalMs(byTimer ? 50 : 3600 * 1000);
-    session.start();
-    QTRY_COMPARE_WITH_TIMEOUT(int(session.state().gMode), 0, 5000);
-
-    rig.simulator.injectFault(Simulator::Fault::HangUp);
-    QTRY_VERIFY_WITH_TIMEOUT(!session.link().isOpen(), 5000);
-    QVERIFY(QFile::remove(device));
-    QVERIFY(pty.open());
-    QVERIFY(QFile::link(pty.devicePath(), device));
-    QSignalSpy detected(&session.monitor().detector(), &ModeDetector::modeDetected);
-    if (!byTimer) {
-        // A key that changes the mode asks for detection; nobody answers on the closed port.
-        session.monitor().checkMode();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
-        QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
-    QCOMPARE(detected.first().at(0).toInt(), 0);
-    QVERIFY(session.monitor().poll().isRunning());
-}
 
 QTEST_GUILESS_MAIN(TestSession)
 #include "test_session.moc"

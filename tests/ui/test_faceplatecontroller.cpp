@@ -1,22 +1,16 @@
 // The faceplate window over a live session on the in-process simulator: what a click, a key or
 // a menu entry does.
-#include "ActivityScript.h"
 #include "FaceplateController.h"
 #include "FaceplateMenus.h"
 #include "KeypadWidget.h"
 #include "Pro2052Faceplate.h"
-#include "ScriptedPrompter.h"
-#include "SimulatedScanner.h"
-#include "Simulator.h"
-#include "SimulatorTransport.h"
-#include "session/Session.h"
+#include "SessionRig.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -24,27 +18,23 @@
 class TestFaceplateController : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_simulator;
-    std::unique_ptr<Session> m_session;
+    std::unique_ptr<SessionRig> m_rig;
     std::unique_ptr<Pro2052Faceplate> m_window;
     std::unique_ptr<FaceplateController> m_controller;
-    QStringList m_commands;
     int m_mark = 0;
 
-    QStringList commandsSinceMark() const { return m_commands.mid(m_mark); }
-    void mark() { m_mark = int(m_commands.size()); }
+    QStringList commandsSinceMark() const { return m_rig->commands.mid(m_mark); }
+    void mark() { m_mark = int(m_rig->commands.size()); }
 
     void waitForPolling() {
-        QTRY_VERIFY_WITH_TIMEOUT(m_commands.contains(QStringLiteral("SI")), 5000);
-        QCOMPARE(int(m_session->state().gMode), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig->commands.contains(QStringLiteral("SI")), 5000);
+        QCOMPARE(int(m_rig->session->state().gMode), 0);
     }
 
     // What can be seen of the program: the boxes it asked, the open windows and the check marks.
     QStringList seen() const {
         QStringList out;
-        for (const ScriptedPrompter::Call& call : m_prompter->calls())
+        for (const ScriptedPrompter::Call& call : m_rig->prompter.calls())
             out << call.kind + QLatin1Char(':') + call.title + QLatin1Char(':') + call.text;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible())
@@ -57,35 +47,19 @@ class TestFaceplateController : public QObject {
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_simulator = std::make_unique<Simulator>(Simulator::createModel(QStringLiteral("pro2052")));
-        QString error;
-        QVERIFY(m_simulator->loadScript(ActivityScript::defaultScript(), &error));
-        m_simulator->setTimeScale(0.02);
-        m_commands.clear();
+        m_rig = std::make_unique<SessionRig>();
         m_mark = 0;
-        connect(m_simulator.get(), &Simulator::commandReceived, this, [this](const QString& c) { m_commands << c; });
-
-        SessionOptions options;
-        options.appFolder = m_dir->path();
-        options.device = QStringLiteral("simulator");
-        options.rememberDevice = false;
-        options.remotePort = 0;
-        options.settingsFile = m_dir->filePath(QStringLiteral("settings.ini"));
-        options.transport = new SimulatorTransport(m_simulator.get());
-        m_session = std::make_unique<Session>(options, *m_prompter);
-        m_window = std::make_unique<Pro2052Faceplate>(m_session->display(), m_session->aux(), m_session->switches());
-        m_controller = std::make_unique<FaceplateController>(*m_session, *m_window, *m_prompter, QString());
+        Session& session = *m_rig->session;
+        m_window = std::make_unique<Pro2052Faceplate>(session.display(), session.aux(), session.switches());
+        m_controller = std::make_unique<FaceplateController>(session, *m_window, m_rig->prompter, QString());
         m_window->show();
-        m_session->start();
+        session.start();
     }
 
     void cleanup() {
         m_controller.reset();
         m_window.reset();
-        m_session.reset();
-        m_simulator.reset();
+        m_rig.reset();
     }
 
     // Each key labelled on the faceplate sends the scanner's code for it; so does a typed key.

@@ -16,6 +16,8 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 template <typename T> T* openDialog() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -144,9 +146,7 @@ private Q_SLOTS:
         QVERIFY(!answer.has_value());
         QMessageBox* box = openDialog<QMessageBox>();
         QVERIFY(box);
-        QCOMPARE(box->windowTitle(), title);
-        QCOMPARE(box->text(), text);
-        QCOMPARE(int(box->icon()), shown);
+        QCOMPARE(std::tuple(box->windowTitle(), box->text(), int(box->icon())), std::tuple(title, text, shown));
         box->button(pressOk ? QMessageBox::Ok : QMessageBox::Cancel)->click();
         QTRY_VERIFY(answer.has_value());
         QCOMPARE(*answer, pressOk);
@@ -170,9 +170,8 @@ private Q_SLOTS:
         QVERIFY(!answer.has_value());
         auto* dialog = openDialog<QInputDialog>();
         QVERIFY(dialog);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Select a COM port"));
-        QCOMPARE(dialog->labelText(), QStringLiteral("Enter a COM port 1 thru 4"));
-        QCOMPARE(dialog->textValue(), QStringLiteral("2"));
+        QCOMPARE(QStringList({dialog->windowTitle(), dialog->labelText(), dialog->textValue()}).join(QLatin1Char('|')),
+                 QStringLiteral("Select a COM port|Enter a COM port 1 thru 4|2"));
         dialog->setTextValue(typed);
         accept ? dialog->accept() : dialog->reject();
         QTRY_VERIFY(answer.has_value());
