@@ -29,6 +29,18 @@ public:
         return lines.mid(before);
     }
 
+    /// Loads the script, sends the commands, then plays it with a script second lasting ten milliseconds.
+    bool play(const QString& script, const QStringList& commands = {}) {
+        QString error;
+        if (!m_simulator.loadScript(script, &error))
+            return false;
+        for (const QString& command : commands)
+            ask(command);
+        m_simulator.setTimeScale(0.01);
+        m_simulator.startActivity();
+        return true;
+    }
+
     QStringList lines;
 
 private:
