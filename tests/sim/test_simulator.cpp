@@ -124,14 +124,13 @@ private Q_SLOTS:
         QFETCH(int, linesLost);
 
         Simulator simulator;
-        QByteArray out;
-        connect(&simulator, &Simulator::output, this, [&out](const QByteArray& bytes) { out += bytes; });
+        SimOutput out(simulator);
         QSignalSpy lost(&simulator, &Simulator::lineLost);
         if (fault >= 0)
             simulator.injectFault(Simulator::Fault(fault));
         for (const QByteArray& chunk : chunks)
             simulator.receive(chunk);
-        QCOMPARE(out, carried);
+        QCOMPARE(out.sent, carried);
         QCOMPARE(lost.count(), linesLost);
     }
 
