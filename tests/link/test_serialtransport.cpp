@@ -55,16 +55,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("device"); // "file": a regular file; "denied": a pseudo-terminal of group dialout
         QTest::addColumn<QString>("error");  // "<dev>" stands for the device path; a final blank, for a reason
 
-        QTest::newRow("missing device") << "/dev/valdoria-no-such-port"
-                                        << "Cannot open <dev>: ";
-        QTest::newRow("regular file") << "file"
-                                      << "<dev> is not a serial device";
-        QTest::newRow("/dev/null") << "/dev/null"
-                                   << "<dev> is not a serial device";
-        QTest::newRow("device of a group the user is not in")
-            << "denied"
-            << "Cannot open <dev>: permission denied. Add your user to the dialout group, then log in again "
-               "(sudo adduser nobody dialout).";
+        const auto row = [](const char* name, const char* device, const char* error) {
+            QTest::newRow(name) << QString::fromLatin1(device) << QString::fromLatin1(error);
+        };
+        row("missing device", "/dev/valdoria-no-such-port", "Cannot open <dev>: ");
+        row("regular file", "file", "<dev> is not a serial device");
+        row("/dev/null", "/dev/null", "<dev> is not a serial device");
+        row("device of a group the user is not in", "denied",
+            "Cannot open <dev>: permission denied. Add your user to the dialout group, then log in again "
+            "(sudo adduser nobody dialout).");
     }
     void open_saysWhatTheUserCanDo() {
         QFETCH(QString, device);
@@ -113,8 +112,7 @@ private Q_SLOTS:
         QCOMPARE(::write(master, "MD02\r", 5), 5);
         QVERIFY(ready.wait());
         QByteArray in;
-        QTRY_VERIFY((in += transport.readAll()).contains('\r'));
-        QCOMPARE(in, QByteArray("MD02\r"));
+        QTRY_COMPARE(in += transport.readAll(), QByteArray("MD02\r"));
 
         ::close(master);
         QTRY_COMPARE(lost.count(), 1);

@@ -27,14 +27,18 @@ private Q_SLOTS:
         QCOMPARE(StartupInfo::buildDateText(date), expected);
     }
 
-    void fileDateText_isTheFilesDateOrEmpty() {
+    // The companion can be started only from a file: not from a missing path or a folder.
+    void fileDateTextAndCompanion_needAFile() {
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("valdoria")));
+        QFile file(dir.filePath(QStringLiteral("Pellwick.exe")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.setFileTime(QDateTime(QDate(2000, 9, 5), QTime(12, 0)), QFileDevice::FileModificationTime));
         file.close();
         QCOMPARE(StartupInfo::fileDateText(file.fileName()), QStringLiteral("Created: Sept 5, 2000"));
         QCOMPARE(StartupInfo::fileDateText(dir.filePath(QStringLiteral("absent"))), QString());
+        QVERIFY(StartupInfo::companionInstalled(file.fileName()));
+        QVERIFY(!StartupInfo::companionInstalled(dir.filePath(QStringLiteral("Other.exe"))));
+        QVERIFY(!StartupInfo::companionInstalled(dir.path()));
     }
 
     void versionLineAndHelpText() {
@@ -69,16 +73,6 @@ private Q_SLOTS:
         }
         QCOMPARE(StartupInfo::manualFolder(dir.filePath(QStringLiteral("bin"))),
                  QDir::cleanPath(dir.filePath(expected)));
-    }
-
-    // The companion can be started only from a file: not from a missing path or a folder.
-    void companionInstalled_onlyForAFile() {
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("Pellwick.exe")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(StartupInfo::companionInstalled(file.fileName()));
-        QVERIFY(!StartupInfo::companionInstalled(dir.filePath(QStringLiteral("Other.exe"))));
-        QVERIFY(!StartupInfo::companionInstalled(dir.path()));
     }
 };
 

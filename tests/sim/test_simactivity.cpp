@@ -4,22 +4,6 @@
 
 #include <QTest>
 
-namespace {
-
-// Loads the script, sends the commands, then plays it with a script second lasting ten milliseconds.
-bool play(Simulator& simulator, SimOutput& out, const QString& script, const QStringList& commands = {}) {
-    QString error;
-    if (!simulator.loadScript(script, &error))
-        return false;
-    for (const QString& command : commands)
-        out.ask(command);
-    simulator.setTimeScale(0.01);
-    simulator.startActivity();
-    return true;
-}
-
-} // namespace
-
 class TestSimActivity : public QObject {
     Q_OBJECT
 
@@ -60,7 +44,7 @@ private Q_SLOTS:
 
         Simulator simulator;
         SimOutput out(simulator);
-        QVERIFY(play(simulator, out, script + QStringLiteral("\nrepeat off\n1 send END\n"), commands));
+        QVERIFY(out.play(script + QStringLiteral("\nrepeat off\n1 send END\n"), commands));
         QTRY_VERIFY(out.lines.contains(QStringLiteral("END")));
         QCOMPARE(out.lines, sent);
     }
@@ -101,7 +85,7 @@ private Q_SLOTS:
 
         Simulator simulator;
         SimOutput out(simulator);
-        QVERIFY(play(simulator, out, QStringLiteral("repeat off\n") + script, before));
+        QVERIFY(out.play(QStringLiteral("repeat off\n") + script, before));
         QTRY_VERIFY(simulator.model().activityRunning());
         QCOMPARE(out.lines, reported);
         QStringList answered;
@@ -113,7 +97,7 @@ private Q_SLOTS:
     void stopActivity_endsARunningEvent() {
         Simulator simulator;
         SimOutput out(simulator);
-        QVERIFY(play(simulator, out, QStringLiteral("0 stop 5 1000\n")));
+        QVERIFY(out.play(QStringLiteral("0 stop 5 1000\n")));
         QTRY_COMPARE(out.lines, QStringList{"+"});
         simulator.stopActivity();
         QCOMPARE(out.lines, (QStringList{"+", "-"}));
@@ -123,7 +107,7 @@ private Q_SLOTS:
     void repeat_playsTheScriptAgain() {
         Simulator simulator;
         SimOutput out(simulator);
-        QVERIFY(play(simulator, out, QStringLiteral("1 stop 5 1\n")));
+        QVERIFY(out.play(QStringLiteral("1 stop 5 1\n")));
         QTRY_VERIFY(out.lines.size() >= 6);
         QCOMPARE(out.lines.mid(0, 6), (QStringList{"+", "-", "+", "-", "+", "-"}));
     }

@@ -1,3 +1,4 @@
+#include "SimOutput.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
 
@@ -56,18 +57,17 @@ private Q_SLOTS:
         SimulatorTransport transport(&simulator);
         transport.setThrottled(true);
         QVERIFY(transport.open());
-        QByteArray sent;
+        SimOutput out(simulator);
         QByteArray received;
         int pieces = 0;
-        connect(&simulator, &Simulator::output, this, [&](const QByteArray& bytes) { sent += bytes; });
         connect(&transport, &Transport::readyRead, this, [&] {
             received += transport.readAll();
             ++pieces;
         });
         for (int channel = 1; channel <= 9; ++channel)
             transport.write(QStringLiteral("MA00%1\r").arg(channel).toLatin1());
-        QCOMPARE(sent.size(), 9 * 30);
-        QTRY_COMPARE(received, sent);
+        QCOMPARE(out.sent.size(), 9 * 30);
+        QTRY_COMPARE(received, out.sent);
         // 270 bytes at 1920 bytes a second cannot arrive in one piece.
         QVERIFY(pieces > 1);
     }
