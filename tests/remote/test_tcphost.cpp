@@ -81,8 +81,7 @@ private Q_SLOTS:
         row("split message joined across writes", {{"CMD:KE", "Y00\rCMD:", "KEY01\n"}, key00and01});
         row("text after prefix unchanged", {{"CMD: MA\r"}, {" MA"}});
         row("lower-case prefix ignored", {{"cmd:KEY00\r"}, {}, "cmd:KEY00"});
-        row("QUIT with spaces", {{"  QUIT  \r\n"}, {}, "QUIT"});
-        row("QUIT leaves the rest unread", {{"CMD:KEY00\rQUIT\rCMD:KEY01\r"}, key00, "QUIT"});
+        row("QUIT leaves the rest unread", {{"CMD:KEY00\r QUIT \rCMD:KEY01\r"}, key00, "QUIT"});
         // telnet in character mode: a packet per key, CR NUL for Enter, keys further apart than the quiet time.
         QByteArrayList keys;
         for (const char key : QByteArray("\r\0CMD:KEY01\r\0CMD:KEY02\r\0", 24))
