@@ -15,16 +15,10 @@ struct Bench : MonitorContextRig {
     NameLookup lookup{ctx};
 
     explicit Bench(quint8 model = ScannerModel::Pro2052)
-        : MonitorContextRig(Options{model, false}) {
+        : MonitorContextRig(model) {
         clock.set(QDate(2001, 2, 15), QTime(15, 4, 5));
         state.gDb = &db;
-        for (int i = 1; i <= 4; ++i)
-            aux.addField(DisplayModel::element("Text2", i), {QStringLiteral("caption %1").arg(i)});
         aux.setWindowVisible(true);
-        DisplayField lcd;
-        lcd.foreColor = 0x1F6FF3;
-        display.addArray("Text2", 1, 4, lcd);
-        display.addField("tbTONES", lcd);
     }
 
     QStringList auxLines() const {
@@ -74,7 +68,8 @@ private Q_SLOTS:
             b.addChannel(LocalDatabase::bankTableName(bank), stored, LocalDatabase::bankTableName(bank), "tag");
         b.hearChannel(channelText);
         if (table.isEmpty()) {
-            QCOMPARE(b.auxLines(), (QStringList{"FREQ: 154.2500", "caption 2", "caption 3", "caption 4"}));
+            QCOMPARE(b.auxLines(), (QStringList{"FREQ: 154.2500", "TRANSMITTER CITY", "SERVICE DESCRIPTION",
+                                                "ADDITIONAL USER NOTES"}));
             QVERIFY(b.remote.sent.isEmpty());
         } else {
             QCOMPARE(b.aux.text("Text2", 3), table);
@@ -118,7 +113,7 @@ private Q_SLOTS:
         b.hearChannel("12");
         b.hearTalkgroup("4711");
         QCOMPARE(b.db.statementCount(), queries);
-        QCOMPARE(b.aux.text("Text2", 1), QStringLiteral("caption 1"));
+        QCOMPARE(b.aux.text("Text2", 1), QStringLiteral("FREQUENCY & TALKGROUP ID"));
         QVERIFY(b.remote.sent.isEmpty());
     }
 
@@ -148,6 +143,7 @@ private Q_SLOTS:
         b.aux.setWindowVisible(false);
         b.addChannel("BANK10", 460, "CITY PD", QVariant());
         b.display.setText("Text2(4)", "SCANNER TAG");
+        b.display.setForeColor("Text2(3)", 0x1F6FF3);
         b.hearChannel("460");
         // A tag without a value leaves the scanner's own line; the same frequency is looked up again.
         const int queries = b.db.statementCount();
@@ -177,7 +173,7 @@ private Q_SLOTS:
         b.hearChannel("12");
         b.hearTalkgroup("4711");
         b.hearChannel("13", "155.0000");
-        QCOMPARE(b.auxLines().mid(0, 2), (QStringList{"FREQ: 155.0000", "caption 2"}));
+        QCOMPARE(b.auxLines().mid(0, 2), (QStringList{"FREQ: 155.0000", "TRANSMITTER CITY"}));
         QVERIFY(b.remote.sent.isEmpty());
         QCOMPARE(b.prompter.count("inform"), 1);
     }

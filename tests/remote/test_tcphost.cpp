@@ -52,53 +52,52 @@ struct Rig {
         return QTest::qWaitFor([this] { return transport->writtenLines().endsWith("KEY05"); });
     }
 };
+
+struct Message {
+    QByteArrayList writes;
+    QStringList toScanner;
+    QString tcpIn = {};
+    int quietMs = 60000;
+    bool hangUp = false;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Message)
 
 class TestTcpHost : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void message_relayedOrIgnored_thenNextClientTakesOver_data() {
-        QTest::addColumn<QByteArrayList>("writes");
-        QTest::addColumn<QStringList>("toScanner");
-        QTest::addColumn<QString>("tcpIn");
-        QTest::addColumn<int>("quietMs");
-        QTest::addColumn<bool>("hangUp");
-        const auto row = [](const char* name, const QByteArrayList& writes, const QStringList& toScanner,
-                            const QString& tcpIn = {}, int quietMs = 60000, bool hangUp = false) {
-            QTest::newRow(name) << writes << toScanner << tcpIn << quietMs << hangUp;
-        };
+        QTest::addColumn<Message>("row");
+        const auto row = [](const char* name, const Message& m) { QTest::newRow(name) << m; };
         const QStringList key00{"KEY00"};
         const QStringList key00and01{"KEY00", "KEY01"};
-        row("spaces around, ended by LF", {"  CMD:KEY00  \n"}, key00);
-        row("bare command after quiet time", {"CMD:KEY00"}, key00, {}, TcpHost::kDefaultQuietMs);
+        row("spaces around, ended by LF", {{"  CMD:KEY00  \n"}, key00});
+        row("bare command after quiet time", {{"CMD:KEY00"}, key00, {}, TcpHost::kDefaultQuietMs});
         // Only the hang-up may end the bare message here, not the quiet time.
-        row("bare command then hang-up", {"CMD:KEY00"}, key00, {}, 60000, true);
-        row("two in one write", {"CMD:KEY00\r\nCMD:KEY01\r"}, key00and01);
-        row("split message joined across writes", {"CMD:KE", "Y00\rCMD:", "KEY01\n"}, key00and01);
-        row("text after prefix unchanged", {"CMD: MA\r"}, {" MA"});
-        row("lower-case prefix ignored", {"cmd:KEY00\r"}, {}, "cmd:KEY00");
-        row("QUIT with spaces", {"  QUIT  \r\n"}, {}, "QUIT");
-        row("QUIT leaves the rest unread", {"CMD:KEY00\rQUIT\rCMD:KEY01\r"}, key00, "QUIT");
+        row("bare command then hang-up", {{"CMD:KEY00"}, key00, {}, 60000, true});
+        row("two in one write", {{"CMD:KEY00\r\nCMD:KEY01\r"}, key00and01});
+        row("split message joined across writes", {{"CMD:KE", "Y00\rCMD:", "KEY01\n"}, key00and01});
+        row("text after prefix unchanged", {{"CMD: MA\r"}, {" MA"}});
+        row("lower-case prefix ignored", {{"cmd:KEY00\r"}, {}, "cmd:KEY00"});
+        row("QUIT leaves the rest unread", {{"CMD:KEY00\r QUIT \rCMD:KEY01\r"}, key00, "QUIT"});
         // telnet in character mode: a packet per key, CR NUL for Enter, keys further apart than the quiet time.
         QByteArrayList keys;
         for (const char key : QByteArray("\r\0CMD:KEY01\r\0CMD:KEY02\r\0", 24))
             keys << QByteArray(1, key);
-        row("typing client cut only at terminators", keys, {"KEY01", "KEY02"}, {}, 10);
+        row("typing client cut only at terminators", {keys, {"KEY01", "KEY02"}, {}, 10});
         // Over the limit by one, terminated and not: the tail of either must not pass for a new message.
         const QByteArray atLimit = "CMD:" + QByteArray(TcpHost::kMaxMessageBytes - 4, 'A');
         row("message over the limit dropped up to its terminator",
-            {atLimit + "\r" + atLimit + "B\r", QByteArray(TcpHost::kMaxMessageBytes + 1, 'x'),
-             "CMD:KEY09\rCMD:KEY02\r"},
-            {QString::fromLatin1(atLimit.mid(4)), "KEY02"});
+            {{atLimit + "\r" + atLimit + "B\r", QByteArray(TcpHost::kMaxMessageBytes + 1, 'x'),
+              "CMD:KEY09\rCMD:KEY02\r"},
+             {QString::fromLatin1(atLimit.mid(4)), "KEY02"}});
     }
 
     void message_relayedOrIgnored_thenNextClientTakesOver() {
-        QFETCH(QByteArrayList, writes);
-        QFETCH(QStringList, toScanner);
-        QFETCH(QString, tcpIn);
-        QFETCH(int, quietMs);
-        QFETCH(bool, hangUp);
+        QFETCH(Message, row);
+        const auto& [writes, toScanner, tcpIn, quietMs, hangUp] = row;
         Rig r(quietMs);
         QSignalSpy status(&r.host, &TcpHost::statusLine);
         auto client = r.connected();
@@ -180,10 +179,7 @@ private Q_SLOTS:
         const auto closeFd = qScopeGuard([fd] { ::close(fd); });
         const int window = 4096;
         QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window), 0);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(r.host.serverPort());
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const sockaddr_in to{AF_INET, htons(r.host.serverPort()), {htonl(INADDR_LOOPBACK)}, {}};
         QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
         QTRY_VERIFY(r.host.isClientConnected());
 
