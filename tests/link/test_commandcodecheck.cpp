@@ -24,6 +24,8 @@ struct Rig {
     QSignalSpy progress{&check, &CommandCodeCheck::progress};
     QByteArray modeAnswer;
     QStringList silent;
+    int silentAfter = -1; // pairs answered before the scanner falls silent; -1 never
+    int answered = 0;
 
     Rig() {
         state.gAppPath = dir.path();
@@ -35,7 +37,8 @@ struct Rig {
             const QByteArray command = bytes.chopped(1);
             if (command == "MD")
                 transport->feed(modeAnswer);
-            else if (command.size() == 2 && !silent.contains(QLatin1String(command)))
+            else if (command.size() == 2 && !silent.contains(QLatin1String(command)) &&
+                     (silentAfter < 0 || answered++ < silentAfter))
                 transport->feed(command + "=OK\r");
         });
     }
@@ -81,6 +84,9 @@ private Q_SLOTS:
         rig.modeAnswer = row.modeAnswer;
         rig.silent = row.silent;
         const bool finish = row.end == QLatin1String("finish");
+        // Silent after ten pairs unless the run is to finish, so it is still waiting when it is ended.
+        if (!finish)
+            rig.silentAfter = 10;
         QVERIFY(rig.check.start());
         if (finish) {
             QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 1, 30000);
