@@ -1,0 +1,85 @@
+#include "CliCommand.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace Cli {
+
+namespace {
+
+bool g_progressShown = false;
+
+QTextStream& errStream() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+} // namespace
+
+int fail(const QString& text, int status) {
+    say(text);
+    return status;
+}
+
+void progress(const QString& text) {
+    if (!isatty(fileno(stderr)))
+        return;
+    // \r plus clear-to-end-of-line rewrites the same line on a terminal.
+    errStream() << '\r' << text << "\x1b[K" << Qt::flush;
+    g_progressShown = true;
+}
+
+void endProgress() {
+    if (!g_progressShown)
+        return;
+    errStream() << '\n' << Qt::flush;
+    g_progressShown = false;
+}
+
+void say(const QString& text) {
+    endProgress();
+    errStream() << "valdoria-cli: " << text << Qt::endl;
+}
+
+void out(const QString& text) {
+    static QTextStream stream(stdout);
+    stream << text << Qt::endl;
+}
+
+void addDataDirOption(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("data-dir"),
+                      QStringLiteral("Folder holding Data/ and LOGS/ (default: %1).")
+                          .arg(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)),
+                      QStringLiteral("dir")});
+}
+
+std::optional<QString> dataDir(const QCommandLineParser& parser) {
+    const QString dir = parser.isSet(QStringLiteral("data-dir"))
+                            ? parser.value(QStringLiteral("data-dir"))
+                            : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!QDir().mkpath(dir)) {
+        say(QStringLiteral("cannot create the data folder %1").arg(dir));
+        return std::nullopt;
+    }
+    return dir;
+}
+
+bool parse(QCommandLineParser& parser, const QStringList& arguments) {
+    parser.addHelpOption();
+    if (!parser.parse(arguments)) {
+        say(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        // showHelp() exits with 0 itself.
+        parser.showHelp();
+    }
+    return true;
+}
+
+} // namespace Cli

@@ -1,0 +1,61 @@
+// valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
+// and is named in kCommands; all of them run on the same core as the window.
+#include "CliCommand.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <iterator>
+
+namespace {
+
+// The subcommands, in the order `valdoria-cli --help` lists them.
+const CliCommand kCommands[] = {
+    {"version", "Print the program's version.",
+     [](const QStringList&) {
+         Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
+         return int(Cli::Ok);
+     }},
+};
+
+void printUsage(QTextStream& stream) {
+    stream << "Usage: valdoria-cli COMMAND [OPTIONS]\n"
+              "Drives a PRO-2052 or BC780XLT radio scanner without a window.\n\nCommands:\n";
+    for (const CliCommand& command : kCommands)
+        stream << "  " << QString::fromLatin1(command.name).leftJustified(10) << ' ' << command.summary << '\n';
+    stream << "\nvaldoria-cli COMMAND --help shows the options of one command.\n" << Qt::flush;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // The same names as the window, so both find the same settings and default data folder.
+    QCoreApplication::setOrganizationName(QStringLiteral("Valdoria"));
+    QCoreApplication::setApplicationName(QStringLiteral("Valdoria"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VALDORIA_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2) {
+        QTextStream err(stderr);
+        printUsage(err);
+        return Cli::Usage;
+    }
+    const QString name = arguments.at(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        QTextStream out(stdout);
+        printUsage(out);
+        return Cli::Ok;
+    }
+    if (name == QLatin1String("--version"))
+        return kCommands[0].run({});
+    for (const CliCommand& command : kCommands) {
+        if (name == QLatin1String(command.name)) {
+            // The subcommand sees "valdoria-cli NAME" as its program name, for its --help.
+            arguments.removeAt(1);
+            arguments[0] = QStringLiteral("valdoria-cli ") + name;
+            return command.run(arguments);
+        }
+    }
+    return Cli::fail(QStringLiteral("no command \"%1\"; valdoria-cli --help lists them").arg(name), Cli::Usage);
+}
