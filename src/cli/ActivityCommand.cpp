@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace {
 
 constexpr ActivityLogKind kLogs[] = {ActivityLogKind::Scan, ActivityLogKind::Search, ActivityLogKind::Trunk};
@@ -36,12 +38,13 @@ QJsonObject toJson(const ActivityDay& day, const ActivitySummary& summary) {
     QJsonObject root{{QStringLiteral("date"), day.date().toString(Qt::ISODate)},
                      {QStringLiteral("hits"), summary.hits()},
                      {QStringLiteral("unreadableLines"), day.unreadableLines()}};
-    QJsonArray hours;
-    for (int hour = 0; hour < ActivitySummary::kHours; ++hour) {
-        QJsonObject row{{QStringLiteral("hour"), hour}};
-        for (const ActivityLogKind log : kLogs)
-            row.insert(ActivityHit::title(log).toLower(), summary.hitsInHour(log, hour));
-        hours.append(row);
+    // Hits per hour, 24 numbers for each log.
+    QJsonObject hours;
+    for (const ActivityLogKind log : kLogs) {
+        QJsonArray counts;
+        for (int hour = 0; hour < ActivitySummary::kHours; ++hour)
+            counts.append(summary.hitsInHour(log, hour));
+        hours.insert(ActivityHit::title(log).toLower(), counts);
     }
     root.insert(QStringLiteral("hours"), hours);
     for (const Busiest& list : kBusiest) {
@@ -52,7 +55,7 @@ QJsonObject toJson(const ActivityDay& day, const ActivitySummary& summary) {
                             {QStringLiteral("name"), entry.name},
                             {QStringLiteral("hits"), entry.hits}};
             if (entry.duration >= 0)
-                row.insert(QStringLiteral("duration"), entry.duration);
+                row.insert(QStringLiteral("duration"), std::round(entry.duration * 10) / 10);
             rows.append(row);
         }
         root.insert(QLatin1String(list.heading), rows);
@@ -135,7 +138,7 @@ int runActivity(const QStringList& arguments) {
     const ActivityDay day = ActivityDay::read(folder, date);
     const ActivitySummary summary(day);
     if (parser.isSet(QStringLiteral("json")))
-        Cli::out(QString::fromUtf8(QJsonDocument(toJson(day, summary)).toJson(QJsonDocument::Indented)).trimmed());
+        Cli::out(QString::fromUtf8(QJsonDocument(toJson(day, summary)).toJson(QJsonDocument::Compact)).trimmed());
     else
         printText(day, summary);
     if (day.unreadableLines() > 0)

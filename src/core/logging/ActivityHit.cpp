@@ -4,6 +4,8 @@
 #include <QStringDecoder>
 #include <QVarLengthArray>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kFieldsSearch = 5;
@@ -124,7 +126,7 @@ std::optional<ActivityHit> ActivityHit::parse(ActivityLogKind log, QStringView l
             return std::nullopt;
         // Older files count a hold across midnight from the wrong end of the day.
         if (hit.duration < 0)
-            hit.duration += 86400;
+            hit.duration = std::round((hit.duration + 86400) * 10) / 10;
         hit.key = fields[0].trimmed().toString();
         hit.mode = fields[3].trimmed().toString();
         hit.detail = fields[4].trimmed().toString();
