@@ -142,8 +142,7 @@ int runActivity(const QStringList& arguments) {
     else
         printText(day, summary);
     if (day.unreadableLines() > 0)
-        Cli::say(day.unreadableLines() == 1 ? QStringLiteral("1 line could not be read")
-                                            : QStringLiteral("%1 lines could not be read").arg(day.unreadableLines()));
+        Cli::say(ActivityDay::unreadableText(day.unreadableLines()));
     for (const QString& problem : day.problems())
         Cli::say(problem);
     return day.problems().isEmpty() ? Cli::Ok : Cli::Failed;

@@ -236,7 +236,7 @@ void ActivityWindow::refresh() {
                               .arg(m_summary.hits(ActivityLogKind::Trunk)));
     QStringList trouble;
     if (m_unreadable > 0)
-        trouble << tr("%n line(s) could not be read", nullptr, m_unreadable);
+        trouble << ActivityDay::unreadableText(m_unreadable);
     trouble << m_problems;
     m_unreadableLabel->setText(trouble.join(QStringLiteral("; ")));
     m_unreadableLabel->setVisible(!trouble.isEmpty());
@@ -266,5 +266,6 @@ void ActivityWindow::fillBusiest(QTableWidget* table, ActivityLogKind log) {
 void ActivityWindow::updateCounts() {
     const int all = m_hits->rowCount();
     const int shown = m_filtered->rowCount();
-    m_shown->setText(shown == all ? tr("%n hit(s)", nullptr, all) : tr("%1 of %2 hits").arg(shown).arg(all));
+    m_shown->setText(shown == all ? (all == 1 ? tr("1 hit") : tr("%1 hits").arg(all))
+                                  : tr("%1 of %2 hits").arg(shown).arg(all));
 }

@@ -85,3 +85,8 @@ void ActivityDay::readLog(const QString& appFolder, ActivityLogKind log) {
         m_hits.append(next.hits.first(next.headLength));
     }
 }
+
+QString ActivityDay::unreadableText(int lines) {
+    return lines == 1 ? QStringLiteral("1 line could not be read")
+                      : QStringLiteral("%1 lines could not be read").arg(lines);
+}

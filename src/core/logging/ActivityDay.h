@@ -31,6 +31,9 @@ public:
     /// Files that exist but could not be opened ("LOGS/SCAN/20010215.log: Permission denied").
     const QStringList& problems() const { return m_problems; }
 
+    /// "1 line could not be read", "3 lines could not be read".
+    static QString unreadableText(int lines);
+
 private:
     void readLog(const QString& appFolder, ActivityLogKind log);
 
