@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -35,16 +36,20 @@ int readNumber(QStringView text, qsizetype& pos, int maxDigits) {
 
 // "AM", "a.m.", "PM", "p.m." (any case): 0 for morning, 12 for afternoon, -1 for anything else.
 int meridiemOffset(QStringView word) {
-    QString letters;
+    char letters[3] = {};
+    int count = 0;
     for (const QChar c : word) {
-        if (c.isLetter())
-            letters += c.toLower();
+        if (!c.isLetter())
+            continue;
+        if (count == 2)
+            return -1;
+        letters[count++] = char(c.toLower().unicode());
     }
-    if (letters == QLatin1String("am") || letters == QLatin1String("a"))
-        return 0;
-    if (letters == QLatin1String("pm") || letters == QLatin1String("p"))
-        return 12;
-    return -1;
+    if (letters[0] != 'a' && letters[0] != 'p')
+        return -1;
+    if (count == 2 && letters[1] != 'm')
+        return -1;
+    return count == 0 ? -1 : (letters[0] == 'p' ? 12 : 0);
 }
 
 } // namespace
@@ -95,6 +100,9 @@ int ActivityHit::parseTime(QStringView text) {
 }
 
 QString ActivityHit::decode(QByteArrayView bytes) {
+    // Nearly every line is plain ASCII.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     if (!utf8.hasError())
