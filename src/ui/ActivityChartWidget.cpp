@@ -75,18 +75,19 @@ void ActivityChartWidget::paintEvent(QPaintEvent*) {
     QColor grid = ink;
     grid.setAlpha(40);
 
-    // Grid lines and the hit scale at quarters of the top.
+    // Grid lines at whole numbers of hits: 1, 2, 5 or 4 steps up to the round top of the scale.
+    int lead = top;
+    while (lead >= 10)
+        lead /= 10;
+    const int steps = top <= 2 ? top : (lead == 2 ? 4 : 5);
     const QFontMetrics fm(font());
-    for (int i = 0; i <= 4; ++i) {
-        const int y = plot.bottom() - int(plot.height() * i / 4.0);
+    for (int i = 0; i <= steps; ++i) {
+        const int y = plot.bottom() - int(plot.height() * double(i) / steps);
         p.setPen(i == 0 ? ink : grid);
         p.drawLine(plot.left(), y, plot.right(), y);
-        const double value = top * i / 4.0;
-        if (value == int(value) || i == 4) {
-            p.setPen(ink);
-            p.drawText(QRect(0, y - fm.height() / 2, kLeft - 6, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                       QString::number(int(value)));
-        }
+        p.setPen(ink);
+        p.drawText(QRect(0, y - fm.height() / 2, kLeft - 6, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(top / steps * i));
     }
 
     // The bars, stacked scan at the bottom, then search, then trunk.

@@ -48,9 +48,7 @@ QVariant ActivityHitsModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
         return index.column() == Log ? QVariant(ActivityChartWidget::colour(hit.log)) : QVariant();
     case Qt::TextAlignmentRole:
-        return index.column() == Duration || index.column() == Channel
-                   ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
-                   : QVariant();
+        return index.column() == Duration ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     case Qt::UserRole: {
         if (index.column() == Time)
             return hit.seconds;

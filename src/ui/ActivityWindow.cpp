@@ -196,6 +196,7 @@ void ActivityWindow::onDayRead() {
     m_problems = read.problems();
     m_hits->setHits(read.hits());
     refresh();
+    m_hitsView->resizeColumnsToContents();
     Q_EMIT dayShown(m_day);
 }
 

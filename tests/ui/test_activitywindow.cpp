@@ -137,6 +137,8 @@ private Q_SLOTS:
         window.show();
         QVERIFY(shown.wait(10000));
         QVERIFY2(!barsDrawn(window.findChild<ActivityChartWidget*>()).isEmpty(), "no hits on that day");
+        // Lay the window out for its new texts before it is photographed.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QVERIFY(window.grab().save(qEnvironmentVariable("ACTIVITY_SHOT", QStringLiteral("activity.png"))));
     }
 };
