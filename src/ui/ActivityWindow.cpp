@@ -92,6 +92,9 @@ ActivityWindow::ActivityWindow(const QString& appFolder, const QDate& day, QWidg
         table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
         table->horizontalHeader()->setStretchLastSection(true);
         m_busiest[int(log)] = table;
+        // A click on one of the busiest shows its hits in the list.
+        connect(table, &QTableWidget::cellClicked, this,
+                [this, table](int row) { m_filter->setText(table->item(row, 1)->text()); });
         m_busiestTabs->addTab(table, tr(list.tab));
     }
 
@@ -211,7 +214,7 @@ void ActivityWindow::onLineWritten(ActivityLogKind log, const QDate& day, const 
     const std::optional<ActivityHit> hit = ActivityHit::parse(log, line);
     if (!hit) {
         ++m_unreadable;
-    } else {
+    } else if (!hit->showsWord()) {
         m_summary.add(*hit);
         m_hits->appendHit(*hit);
     }

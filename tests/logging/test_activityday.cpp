@@ -104,10 +104,11 @@ private Q_SLOTS:
                                    << "scan | search | trunk"
                                    << "" << 0;
         // Malformed, the next line glued onto a half-written one (both lost), blank lines (not counted), a line cut
-        // short at the end of the file.
+        // short at the end of the file; a line showing the faceplate's word instead of a talkgroup is no hit.
         QTest::newRow("unreadable lines skipped and counted")
             << "de_DE"
-            << QStringLiteral("raw SCAN 20010215 garbage\\r\\n12,154.25|%1|raw SCAN 20010215 \\r\\n\\r\\n9,155.0")
+            << QStringLiteral("raw SCAN 20010215 garbage\\r\\n12,154.25|%1|raw SCAN 20010215 \\r\\n\\r\\n9,155.0"
+                              "|raw TRUNK 20010215 TRUNKING,MOT TYPE II,15:00:00,,,\\r\\n")
                    .arg(QLatin1String(kDay))
             << "20010215"
             << "scan 15:2 | search 10:1 | trunk 15:1" << busiest << 3;

@@ -37,6 +37,8 @@ FileLines readLines(const QByteArray& bytes, ActivityLogKind log, bool stopAtMor
             ++out.unreadable;
             continue;
         }
+        if (hit->showsWord())
+            continue;
         if (headOpen && hit->seconds < kHalfDay) {
             headOpen = false;
             if (!out.hits.isEmpty() && out.hits.back().seconds - hit->seconds > kHalfDay)

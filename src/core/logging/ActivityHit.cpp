@@ -116,6 +116,11 @@ QString ActivityHit::decode(QByteArrayView bytes) {
     return text;
 }
 
+bool ActivityHit::showsWord() const {
+    const auto hasDigit = [](const QString& text) { return std::any_of(text.begin(), text.end(), isDigit); };
+    return !hasDigit(key) && !hasDigit(frequency);
+}
+
 std::optional<ActivityHit> ActivityHit::parse(ActivityLogKind log, QStringView line) {
     // Fields are written unquoted, so a tag holding a comma makes more fields; the fixed ones come first.
     QVarLengthArray<QStringView, 8> fields;

@@ -36,6 +36,10 @@ struct ActivityHit {
     /// Seconds the search rested on the signal; negative for the logs without a duration.
     double duration = -1;
 
+    /// True when the line names no channel, frequency or talkgroup but a word the faceplate showed in their
+    /// place ("TRUNKING", "SEARCHING"): the log holds such lines, but they are no hits.
+    bool showsWord() const;
+
     /// Reads one line (without its line ending); no value for a line that is malformed or cut short.
     static std::optional<ActivityHit> parse(ActivityLogKind log, QStringView line);
     /// Decodes one line of a day file: UTF-8, or the Windows code page an older file was written in.
