@@ -92,7 +92,7 @@ void printText(const ActivityDay& day, const ActivitySummary& summary) {
         Cli::out(QString());
         Cli::out(QStringLiteral("Busiest %1").arg(QLatin1String(list.heading)));
         for (const ActivitySummary::Entry& entry : entries) {
-            QString row = QStringLiteral("%1  %2  %3").arg(entry.hits, 6).arg(entry.key, -10).arg(entry.detail, -10);
+            QString row = QStringLiteral("%1  %2  %3").arg(entry.hits, 6).arg(entry.key, -10).arg(entry.detail, -12);
             if (entry.duration >= 0)
                 row += QStringLiteral("  %1 s").arg(durationText(entry.duration), 8);
             if (!entry.name.isEmpty())

@@ -53,7 +53,7 @@ private Q_SLOTS:
                                   "00        0      0      0\n"
                                << "1 line could not be read";
         QTest::newRow("busiest, with the last name") << args("2001-02-15") << 0
-                                                     << "Busiest channels\n     2  12          154.2500    CITY PD / "
+                                                     << "Busiest channels\n     2  12          154.2500      CITY PD / "
                                                         "DISPATCH\n\nBusiest talkgroups\n     1  2416        Type II\n"
                                                      << "";
         QTest::newRow("hours") << args("2001-02-15") << 0 << "\n09        0      0      1\n"
