@@ -1,5 +1,6 @@
 // valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
 // and is named in kCommands; all of them run on the same core as the window.
+#include "ActivityCommand.h"
 #include "CliCommand.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@ const CliCommand kCommands[] = {
          Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
          return int(Cli::Ok);
      }},
+    {"activity", "Hits per hour and the busiest channels and talkgroups of a day's logs.", runActivity},
 };
 
 void printUsage(QTextStream& stream) {

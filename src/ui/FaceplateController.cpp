@@ -1,6 +1,7 @@
 #include "FaceplateController.h"
 
 #include "AboutWindow.h"
+#include "ActivityWindow.h"
 #include "AuxDisplayWindow.h"
 #include "FaceplateMenus.h"
 #include "Pro2052Faceplate.h"
@@ -135,6 +136,8 @@ void FaceplateController::onMenu(const QString& entry) {
         actions.toggleSearchLogging();
     } else if (entry == QLatin1String("TrunkLogging")) {
         actions.toggleTrunkLogging();
+    } else if (entry == QLatin1String("mnuActivity")) {
+        openActivity();
     } else if (entry == QLatin1String("mnuGettingStarted") || entry == QLatin1String("mnuTroubleShoot")) {
         showHelp();
     } else if (entry == QLatin1String("About")) {
@@ -174,6 +177,18 @@ void FaceplateController::openRangeSearch() {
         connect(m_rangeSearch, &RangeSearchPlaceholder::handBack, this, [this] { m_session.monitor().checkMode(); });
     }
     m_rangeSearch->open();
+}
+
+void FaceplateController::openActivity() {
+    if (!m_activity) {
+        // A window of its own that goes with the faceplate; it opens on today and follows the logs.
+        m_activity = new ActivityWindow(m_session.state().gAppPath, m_session.clock().date(), &m_faceplate);
+        m_activity->setAttribute(Qt::WA_DeleteOnClose);
+        m_activity->follow(m_session.logs());
+    }
+    m_activity->show();
+    m_activity->raise();
+    m_activity->activateWindow();
 }
 
 void FaceplateController::syncLamps() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 class AboutWindow;
+class ActivityWindow;
 class AuxDisplayWindow;
 class Pro2052Faceplate;
 class Prompter;
@@ -40,6 +41,7 @@ private:
     void showHelp();
     void showAbout();
     void openRangeSearch();
+    void openActivity();
 
     Session& m_session;
     Pro2052Faceplate& m_faceplate;
@@ -49,4 +51,5 @@ private:
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
     QPointer<RangeSearchPlaceholder> m_rangeSearch;
+    QPointer<ActivityWindow> m_activity;
 };

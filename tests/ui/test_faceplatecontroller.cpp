@@ -102,6 +102,7 @@ private Q_SLOTS:
                                  {"ScanLogging", "checked:ScanLogging"},
                                  {"SearchLogging", "checked:SearchLogging"},
                                  {"TrunkLogging", "checked:TrunkLogging"},
+                                 {"mnuActivity", "window:frmActivity"},
                                  {"mnuGettingStarted", "inform:ValdoriaPro Help"},
                                  {"mnuTroubleShoot", "inform:ValdoriaPro Help"},
                                  {"About", "window:frmAbout"},

@@ -52,13 +52,15 @@ QString ActivityLogWriter::timeText(const QTime& time) const {
     return m_locale.toString(time, m_timeFormat);
 }
 
-QString ActivityLogWriter::append(const QString& folder, const QString& entry, const QString& line) {
+QString ActivityLogWriter::append(ActivityLogKind log, const QString& entry, const QString& line) {
+    const QString folder = ActivityHit::folder(log);
     const QDir logs(QDir(m_appFolder).filePath(QStringLiteral("LOGS/") + folder));
     if (m_appFolder.isEmpty() || !QDir().mkpath(logs.path())) {
         qCWarning(lcLogging) << "log folder cannot be created, line lost:" << logs.path();
         return QStringLiteral("folder %1 cannot be created").arg(QDir::toNativeSeparators(logs.path()));
     }
-    const QString path = logs.filePath(m_clock.date().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log"));
+    const QDate day = m_clock.date();
+    const QString path = logs.filePath(day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log"));
     // The faceplate shows the mode word, not a hit.
     if (entry.trimmed() == folder)
         return {};
@@ -75,8 +77,10 @@ QString ActivityLogWriter::append(const QString& folder, const QString& entry, c
     const qint64 before = file.size();
     const QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
     const qint64 written = file.write(bytes);
-    if (written == bytes.size())
+    if (written == bytes.size()) {
+        Q_EMIT lineWritten(log, day, line);
         return {};
+    }
     qCWarning(lcLogging) << "log line not written, line lost:" << path << file.errorString();
     // A line is in the file whole or not at all: the next line must not be glued onto half of this one.
     if (file.size() != before && !file.resize(before))
@@ -101,7 +105,7 @@ void ActivityLogWriter::writeSearchLog(int start, int now, const QString& freq, 
         return;
     const QString line =
         QStringList{freq, timeText(m_clock.timeOfDay()), durationText(start, now), mode, kind}.join(kSep);
-    noteResult(m_searchFailing, QStringLiteral("Search log"), append(QStringLiteral("SEARCH"), freq, line));
+    noteResult(m_searchFailing, QStringLiteral("Search log"), append(ActivityLogKind::Search, freq, line));
 }
 
 void ActivityLogWriter::writeScanLog(const QString& chan, const QString& freq, const QString& heard,
@@ -110,7 +114,7 @@ void ActivityLogWriter::writeScanLog(const QString& chan, const QString& freq, c
     if (!m_switches.scanLogging())
         return;
     const QString line = QStringList{chan, freq, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
-    noteResult(m_scanFailing, QStringLiteral("Scan log"), append(QStringLiteral("SCAN"), freq, line));
+    noteResult(m_scanFailing, QStringLiteral("Scan log"), append(ActivityLogKind::Scan, freq, line));
 }
 
 void ActivityLogWriter::writeTrunkLog(const QString& id, const QString& trunkType, const QString& mode,
@@ -118,5 +122,5 @@ void ActivityLogWriter::writeTrunkLog(const QString& id, const QString& trunkTyp
     if (!m_switches.trunkLogging())
         return;
     const QString line = QStringList{id, trunkType, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
-    noteResult(m_trunkFailing, QStringLiteral("Trunk log"), append(QStringLiteral("TRUNK"), id, line));
+    noteResult(m_trunkFailing, QStringLiteral("Trunk log"), append(ActivityLogKind::Trunk, id, line));
 }

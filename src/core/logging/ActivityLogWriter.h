@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logging/ActivityHit.h"
 #include "monitor/MonitorHooks.h"
 
 #include <QFile>
@@ -56,11 +57,13 @@ public:
 Q_SIGNALS:
     /// A log stopped or started writing again, for the faceplate's status line.
     void statusLine(const QString& text);
+    /// A line reached the day file of day (the line without its CR LF), for views that follow the logs.
+    void lineWritten(ActivityLogKind log, const QDate& day, const QString& line);
 
 private:
-    /// Appends the line to today's file in LOGS/folder unless entry shows the folder's mode word. The
-    /// problem that kept the line out, or empty text.
-    QString append(const QString& folder, const QString& entry, const QString& line);
+    /// Appends the line to today's file of the log unless entry shows the log's mode word. The problem
+    /// that kept the line out, or empty text.
+    QString append(ActivityLogKind log, const QString& entry, const QString& line);
     /// Says on the status line when a log stops being written and when it writes again.
     void noteResult(bool& failing, const QString& title, const QString& problem);
 

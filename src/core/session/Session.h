@@ -78,6 +78,7 @@ public:
     TcpHost& remote() { return *m_remote; }
     LocalDatabase& database() { return *m_database; }
     MonitorContext& context() { return *m_context; }
+    ActivityLogWriter& logs() { return *m_logs; }
 
     /// The command-code check (CHECKCODES): the monitor stays idle while it runs, and mode
     /// detection takes over again however it ends.

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "logging/ActivityDay.h"
+#include "logging/ActivitySummary.h"
+
+#include <QDate>
+#include <QFutureWatcher>
+#include <QPointer>
+#include <QWidget>
+
+class ActivityChartWidget;
+class ActivityHitsModel;
+class ActivityLogWriter;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+class QTableWidget;
+class QTabWidget;
+
+/**
+ * Activity at a glance: the scan, search and trunk logs of one day as hits per hour, the busiest
+ * channels, frequencies and talkgroups, and every hit in time order (filter and sort). The day is
+ * read on a worker thread; while the program writes the logs, lines of the day shown appear as
+ * they are written.
+ */
+class ActivityWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    ActivityWindow(const QString& appFolder, const QDate& day, QWidget* parent = nullptr);
+    ~ActivityWindow() override;
+
+    /// Shows the lines the writer adds to the logs of the day on screen.
+    void follow(ActivityLogWriter& writer);
+    void showDay(const QDate& day);
+
+    QDate day() const { return m_day; }
+    const ActivitySummary& summary() const { return m_summary; }
+
+Q_SIGNALS:
+    /// The day asked for is on screen.
+    void dayShown(const QDate& day);
+
+private:
+    void onDayRead();
+    void onLineWritten(ActivityLogKind log, const QDate& day, const QString& line);
+    void onFilterChanged(const QString& text);
+    void refresh();
+    void fillBusiest(QTableWidget* table, ActivityLogKind log);
+    void updateCounts();
+
+    QString m_appFolder;
+    QDate m_day;
+    ActivitySummary m_summary;
+    int m_unreadable = 0;
+    QStringList m_problems;
+    /// A line came in while the day was being read: read it again once that is done.
+    bool m_readAgain = false;
+    QFutureWatcher<ActivityDay> m_reader;
+
+    QDateEdit* m_date = nullptr;
+    QPushButton* m_previous = nullptr;
+    QPushButton* m_next = nullptr;
+    QLabel* m_totals = nullptr;
+    QLabel* m_unreadableLabel = nullptr;
+    ActivityChartWidget* m_chart = nullptr;
+    QTabWidget* m_busiestTabs = nullptr;
+    QTableWidget* m_busiest[ActivityHit::kLogCount] = {};
+    ActivityHitsModel* m_hits = nullptr;
+    QSortFilterProxyModel* m_filtered = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QLabel* m_shown = nullptr;
+    QTableView* m_hitsView = nullptr;
+};

@@ -1,0 +1,147 @@
+#include "ActivityChartWidget.h"
+#include "ActivityWindow.h"
+#include "ManualClock.h"
+#include "logging/ActivityLogWriter.h"
+#include "state/Switches.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A data folder whose logs are written by the real writer on 15 February 2001, in a 12-hour locale.
+struct Day {
+    QTemporaryDir dir;
+    Switches switches;
+    ManualClock clock{QDate(2001, 2, 15), QTime(15, 4, 5)};
+    ActivityLogWriter writer{dir.path(), switches, clock, QLocale(QStringLiteral("en_US"))};
+
+    Day() {
+        switches.setScanLogging(true);
+        switches.setTrunkLogging(true);
+    }
+    void scan(const QTime& at, const QString& chan) {
+        clock.set(clock.date(), at);
+        writer.writeScanLog(chan, QStringLiteral("154.2500"), {}, QStringLiteral("NFM"), QStringLiteral("CITY PD"),
+                            QStringLiteral("DISPATCH"));
+    }
+    void trunk(const QTime& at, const QString& id) {
+        clock.set(clock.date(), at);
+        writer.writeTrunkLog(id, QStringLiteral("Type II"), QStringLiteral("NFM"), {}, {});
+    }
+};
+
+// "9:trunk 15:scan": the hours whose slot of the grabbed chart holds a log's colour.
+QString barsDrawn(ActivityChartWidget* chart) {
+    const QImage image = chart->grab().toImage();
+    QStringList out;
+    for (int hour = 0; hour < ActivitySummary::kHours; ++hour) {
+        const QRect slot = chart->hourRect(hour);
+        for (const ActivityLogKind log : {ActivityLogKind::Scan, ActivityLogKind::Search, ActivityLogKind::Trunk}) {
+            bool found = false;
+            for (int y = slot.top(); y <= slot.bottom() && !found; ++y)
+                found = QColor(image.pixel(slot.center().x(), y)) == ActivityChartWidget::colour(log);
+            if (found)
+                out << QStringLiteral("%1:%2").arg(hour).arg(ActivityHit::title(log).toLower());
+        }
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class TestActivityWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fixtureDay_chartListsAndCount_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("bars");
+        QTest::addColumn<QString>("busiestChannel");
+        QTest::addColumn<QString>("unreadable");
+        QTest::newRow("busy day") << QDate(2001, 2, 15) << "9:trunk 15:scan"
+                                  << "12"
+                                  << "1 line could not be read";
+        QTest::newRow("empty day") << QDate(2001, 2, 14) << ""
+                                   << ""
+                                   << "";
+    }
+
+    void fixtureDay_chartListsAndCount() {
+        QFETCH(QDate, date);
+        Day day;
+        day.trunk(QTime(9, 15, 0), QStringLiteral("2416"));
+        day.scan(QTime(15, 4, 5), QStringLiteral("12"));
+        day.scan(QTime(15, 40, 0), QStringLiteral("12"));
+        day.scan(QTime(15, 50, 0), QStringLiteral("7"));
+        QFile scanLog(day.dir.filePath(QStringLiteral("LOGS/SCAN/20010215.log")));
+        QVERIFY(scanLog.open(QIODevice::Append));
+        scanLog.write("12,154.2500,3:4\r\n");
+        scanLog.close();
+
+        ActivityWindow window(day.dir.path(), date);
+        QSignalSpy shown(&window, &ActivityWindow::dayShown);
+        window.show();
+        QVERIFY(shown.wait(5000));
+        auto* chart = window.findChild<ActivityChartWidget*>();
+        QTEST(barsDrawn(chart), "bars");
+        auto* channels = window.findChild<QTableWidget*>(QStringLiteral("tblBusiestScan"));
+        QTEST(channels->rowCount() ? channels->item(0, 1)->text() : QString(), "busiestChannel");
+        QTEST(window.findChild<QLabel*>(QStringLiteral("lblUnreadable"))->text(), "unreadable");
+        if (window.summary().hits() == 0)
+            QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblTotals"))->text(),
+                     QStringLiteral("No hits logged on this day."));
+    }
+
+    void monitorLogging_newHitsAppearForTheDayShown() {
+        Day day;
+        day.scan(QTime(8, 0, 0), QStringLiteral("12"));
+        ActivityWindow window(day.dir.path(), day.clock.date());
+        window.follow(day.writer);
+        QSignalSpy shown(&window, &ActivityWindow::dayShown);
+        QVERIFY(shown.wait(5000));
+        auto* hits = window.findChild<QTableView*>(QStringLiteral("tblHits"));
+
+        day.trunk(QTime(21, 0, 0), QStringLiteral("2416"));
+        QCOMPARE(window.summary().hitsInHour(ActivityLogKind::Trunk, 21), 1);
+        QCOMPARE(hits->model()->rowCount(), 2);
+        // Sorted by time with the new hit last; the filter looks at every column.
+        QCOMPARE(hits->model()->index(1, 2).data().toString(), QStringLiteral("2416"));
+        window.findChild<QLineEdit*>(QStringLiteral("tbFilter"))->setText(QStringLiteral("dispatch"));
+        QCOMPARE(hits->model()->rowCount(), 1);
+
+        // The next day's lines are not this day's.
+        day.clock.set(day.clock.date().addDays(1), QTime(0, 0, 5));
+        day.writer.writeScanLog(QStringLiteral("7"), QStringLiteral("155.0000"), {}, {}, {}, {});
+        QCOMPARE(window.summary().hits(), 2);
+    }
+
+    // Not a check of the code: with ACTIVITY_DIR set, shows the logs of a real data folder (ACTIVITY_DATE, default
+    // today) and saves the window to ACTIVITY_SHOT, so the window can be judged on real logs.
+    void realLogs_screenshot() {
+        const QString folder = qEnvironmentVariable("ACTIVITY_DIR");
+        if (folder.isEmpty())
+            QSKIP("ACTIVITY_DIR names no data folder");
+        const QDate date = qEnvironmentVariableIsSet("ACTIVITY_DATE")
+                               ? QDate::fromString(qEnvironmentVariable("ACTIVITY_DATE"), Qt::ISODate)
+                               : QDate::currentDate();
+        ActivityWindow window(folder, date);
+        QSignalSpy shown(&window, &ActivityWindow::dayShown);
+        window.show();
+        QVERIFY(shown.wait(10000));
+        QVERIFY2(!barsDrawn(window.findChild<ActivityChartWidget*>()).isEmpty(), "no hits on that day");
+        // Lay the window out for its new texts before it is photographed.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(window.grab().save(qEnvironmentVariable("ACTIVITY_SHOT", QStringLiteral("activity.png"))));
+    }
+};
+
+QTEST_MAIN(TestActivityWindow)
+#include "test_activitywindow.moc"
