@@ -1,11 +1,17 @@
-// frmBC780XLT on its own: the LCD's lit text in the shipped font, on an offscreen grab.
+// frmBC780XLT: the LCD's lit text in the shipped font on an offscreen grab, and its own keys and
+// tag choice over a session on the in-process simulator.
 #include "Bc780Faceplate.h"
 #include "Bc780LcdWidget.h"
+#include "FaceplateController.h"
+#include "FaceplateMenus.h"
+#include "SessionRig.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "state/Switches.h"
 
+#include <QAction>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
 
 class TestBc780Faceplate : public QObject {
@@ -41,6 +47,28 @@ private Q_SLOTS:
         };
         QCOMPARE(darkPixels(186), 0);
         QCOMPARE(darkPixels(186 + 2 * 31) > 200, black);
+    }
+
+    void tagChoiceAndLightKey_reachTheSession() {
+        SessionRig rig({}, QStringLiteral("bc780xlt"));
+        Session& session = *rig.session;
+        Bc780Faceplate window(session.display(), session.aux(), session.switches());
+        FaceplateController controller(session, window, rig.prompter, QString());
+        session.start();
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("btnLIGHT")), QStringLiteral("LCD DIM"), 5000);
+        const auto checked = [&window](const char* name) {
+            return window.menus()->action(QLatin1String(name))->isChecked();
+        };
+        QVERIFY(!checked("Use_BC780XLT_Tags") && checked("Use_VDPro_Tags"));
+        window.menus()->action(QStringLiteral("Use_BC780XLT_Tags"))->trigger();
+        QVERIFY(session.switches().useScannerTags());
+        QVERIFY(checked("Use_BC780XLT_Tags") && !checked("Use_VDPro_Tags"));
+        window.menus()->action(QStringLiteral("Use_VDPro_Tags"))->trigger();
+        QVERIFY(!session.switches().useScannerTags());
+
+        window.button(QStringLiteral("btnLIGHT"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("LTN")), 5000);
+        QCOMPARE(window.button(QStringLiteral("btnLIGHT"))->text(), QStringLiteral("LCD ON"));
     }
 };
 
