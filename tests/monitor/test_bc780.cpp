@@ -194,6 +194,24 @@ private Q_SLOTS:
         QCOMPARE(rig.display.text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"));
     }
 
+    // The cycle names the mode in the status line, but leaves the message that the mode is unsupported.
+    void statusLine_namesTheMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("unsupported 13 stays") << 13 << "Mode #13 is unsupported at this time.";
+        QTest::newRow("mode 1 is named") << 1 << "Mode #1";
+    }
+    void statusLine_namesTheMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, status);
+        Bc780Rig rig;
+        rig.display.setText(QStringLiteral("StatusLine"), ModeDetector::unsupportedText(13));
+        rig.state.gMode = quint8(mode);
+        rig.monitor.poll().start();
+        rig.monitor.poll().runPass();
+        QCOMPARE(rig.display.text(QStringLiteral("StatusLine")), status);
+    }
+
     // From a fresh cycle (count 1) the passes up to count 15 of the next round.
     void pollCounter_rereadsModeAndDisplay_data() {
         QTest::addColumn<bool>("signal");

@@ -176,7 +176,8 @@ void PollCycle::showMode() {
     m_shownMode = mode;
     // The status line names the mode when it changes; an unsupported mode's message already does.
     const QString text = QStringLiteral("Mode #") + QString::number(mode);
-    if (!m_ctx.display.text(kStatusLine).startsWith(text))
+    const QString shown = m_ctx.display.text(kStatusLine);
+    if (shown != text && !shown.startsWith(text + QLatin1Char(' ')))
         m_ctx.display.setText(kStatusLine, text);
 }
 
