@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "ActivityScript.h"
+#include "Bc780Faceplate.h"
 #include "DemoNames.h"
 #include "FaceplateController.h"
 #include "Pro2052Faceplate.h"
@@ -36,6 +37,7 @@ bool Application::start() {
     session.appFolder = m_options.dataDir;
     session.device = m_options.device;
     session.remotePort = m_options.remotePort;
+    session.model = m_options.model == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;
     if (m_options.simulate) {
         if (!startSimulator())
             return false;
@@ -43,7 +45,9 @@ bool Application::start() {
         session.rememberDevice = false;
     }
     m_session = std::make_unique<Session>(session, m_prompter);
-    m_session->settings().setModel(m_options.model);
+    // The choice of faceplate lives with the PRO-2052's settings, read before either faceplate exists.
+    if (m_options.rememberModel)
+        Settings(Session::settingsName(ScannerModel::Pro2052)).setModel(m_options.model);
     if (m_options.simulate && m_session->database().open())
         DemoNames::seed(m_session->database(), ActivityScript::defaultScript());
 
@@ -76,7 +80,10 @@ bool Application::startSimulator() {
 
 void Application::showFaceplate() {
     Session& session = *m_session;
-    m_faceplate = std::make_unique<Pro2052Faceplate>(session.display(), session.aux(), session.switches());
+    if (session.state().gScannerModel == ScannerModel::Bc780xlt)
+        m_faceplate = std::make_unique<Bc780Faceplate>(session.display(), session.aux(), session.switches());
+    else
+        m_faceplate = std::make_unique<Pro2052Faceplate>(session.display(), session.aux(), session.switches());
     m_faceplate->setWindowTitle(session.state().gAppTitle);
     m_faceplate->setCompanionAvailable(session.state().gPellwickInstalled);
     m_prompter.setParent(m_faceplate.get());

@@ -8,7 +8,7 @@
 #include <memory>
 
 class FaceplateController;
-class Pro2052Faceplate;
+class FaceplateWindow;
 class PtyHost;
 class Session;
 class Simulator;
@@ -19,6 +19,8 @@ struct AppOptions {
     QString device;
     QString dataDir;
     QString model = QStringLiteral("pro2052");
+    /// Keep model as the faceplate of the next start (it was chosen with --model).
+    bool rememberModel = false;
     bool simulate = false;
     QString simulateModel = QStringLiteral("pro2052");
     quint16 remotePort = 5757;
@@ -51,6 +53,6 @@ private:
     std::unique_ptr<PtyHost> m_pty;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<SplashWindow> m_splash;
-    std::unique_ptr<Pro2052Faceplate> m_faceplate;
+    std::unique_ptr<FaceplateWindow> m_faceplate;
     std::unique_ptr<FaceplateController> m_controller;
 };

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Settings.h"
 #include "Simulator.h"
+#include "session/Session.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -78,8 +79,9 @@ std::optional<AppOptions> parseCommandLine() {
         return failed(QStringLiteral("--remote-port needs a TCP port from 1 to 65535"));
     options.remotePort = quint16(remotePort);
 
-    Settings stored(QStringLiteral("Valdoria2052/Pro"));
+    Settings stored(Session::settingsName(ScannerModel::Pro2052));
     options.model = parser.isSet(modelOption) ? parser.value(modelOption).toLower() : stored.model();
+    options.rememberModel = parser.isSet(modelOption);
     if (!kModels.contains(options.model))
         return failed(QStringLiteral("--model is pro2052 or bc780xlt, not \"%1\"").arg(options.model));
     if (parser.isSet(simulateOption)) {
@@ -90,11 +92,12 @@ std::optional<AppOptions> parseCommandLine() {
                               .arg(Simulator::modelNames().join(QStringLiteral(", ")), options.simulateModel));
         if (options.device.size())
             return failed(QStringLiteral("--port and --simulate cannot be used together"));
+        // The faceplate follows the simulated scanner; a different one named with --model would not fit it.
+        if (parser.isSet(modelOption) && options.model != options.simulateModel)
+            return failed(
+                QStringLiteral("--model %1 does not fit the simulated %2").arg(options.model, options.simulateModel));
+        options.model = options.simulateModel;
     }
-    if (options.model == QLatin1String("bc780xlt"))
-        QTextStream(stderr) << "valdoria: the BC780XLT faceplate is not available in this version yet; "
-                               "showing the PRO-2052 faceplate, which shares its command set"
-                            << Qt::endl;
 
     return options;
 }

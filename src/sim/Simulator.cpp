@@ -2,6 +2,7 @@
 
 #include "ActivityPlayer.h"
 #include "ActivityScript.h"
+#include "Bc780Model.h"
 #include "Pro2052Model.h"
 
 #include <QFile>
@@ -43,11 +44,13 @@ Simulator::~Simulator() {
 std::unique_ptr<SimulatedScanner> Simulator::createModel(const QString& name) {
     if (name.compare(QLatin1String("pro2052"), Qt::CaseInsensitive) == 0)
         return std::make_unique<Pro2052Model>();
+    if (name.compare(QLatin1String("bc780xlt"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<Bc780Model>();
     return nullptr;
 }
 
 QStringList Simulator::modelNames() {
-    return {QStringLiteral("pro2052")};
+    return {QStringLiteral("pro2052"), QStringLiteral("bc780xlt")};
 }
 
 bool Simulator::loadScript(const QString& text, QString* error) {

@@ -4,7 +4,7 @@
 #include "ActivityWindow.h"
 #include "AuxDisplayWindow.h"
 #include "FaceplateMenus.h"
-#include "Pro2052Faceplate.h"
+#include "FaceplateWindow.h"
 #include "Prompter.h"
 #include "RangeSearchPlaceholder.h"
 #include "Settings.h"
@@ -17,6 +17,7 @@
 #include "monitor/Monitor.h"
 #include "session/Session.h"
 #include "shell/StartupInfo.h"
+#include "state/Switches.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -44,7 +45,9 @@ const QHash<QString, Button>& buttonsByName() {
         {QStringLiteral("btnSRCH"), Button::Search},    {QStringLiteral("btnSVC"), Button::Service},
         {QStringLiteral("btnDATA"), Button::Data},      {QStringLiteral("btnDLY"), Button::Delay},
         {QStringLiteral("btnTRUNK"), Button::Trunk},    {QStringLiteral("btnSHFT"), Button::Shift},
-        {QStringLiteral("btnMUTE"), Button::Mute},
+        {QStringLiteral("btnMUTE"), Button::Mute},      {QStringLiteral("btnSELECT"), Button::Select},
+        {QStringLiteral("btnLIGHT"), Button::Light},    {QStringLiteral("btnWX"), Button::Wx},
+        {QStringLiteral("btnMENU"), Button::Menu},
     };
     return table;
 }
@@ -60,7 +63,7 @@ const QSet<QString>& laterEntries() {
 
 } // namespace
 
-FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& faceplate, Prompter& prompter,
+FaceplateController::FaceplateController(Session& session, FaceplateWindow& faceplate, Prompter& prompter,
                                          const QString& buildDateText, QObject* parent)
     : QObject(parent)
     , m_session(session)
@@ -68,20 +71,20 @@ FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& fac
     , m_prompter(prompter)
     , m_buildDateText(buildDateText) {
     m_auxWindow = std::make_unique<AuxDisplayWindow>(session.aux(), session.state().gAppTitle, &faceplate);
-    Pro2052Faceplate* window = &faceplate;
-    connect(window, &Pro2052Faceplate::keyClicked, this, &FaceplateController::onKeyClicked);
-    connect(window, &Pro2052Faceplate::menuTriggered, this, &FaceplateController::onMenu);
-    connect(window, &Pro2052Faceplate::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
+    FaceplateWindow* window = &faceplate;
+    connect(window, &FaceplateWindow::keyClicked, this, &FaceplateController::onKeyClicked);
+    connect(window, &FaceplateWindow::menuTriggered, this, &FaceplateController::onMenu);
+    connect(window, &FaceplateWindow::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
         const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
         if (code != 0)
             session.monitor().keyboard().keyDown(code);
     });
-    connect(window, &Pro2052Faceplate::keyPress, this, [&session](const QString& text) {
+    connect(window, &FaceplateWindow::keyPress, this, [&session](const QString& text) {
         const int code = Keyboard::charCodeFor(text);
         if (code != 0)
             session.monitor().keyboard().keyPress(code);
     });
-    connect(window, &Pro2052Faceplate::closing, this, [this] {
+    connect(window, &FaceplateWindow::closing, this, [this] {
         // Closing the faceplate closes the port, then ends the program.
         m_session.link().closePort();
         Q_EMIT quitRequested();
@@ -138,6 +141,9 @@ void FaceplateController::onMenu(const QString& entry) {
         actions.toggleTrunkLogging();
     } else if (entry == QLatin1String("mnuActivity")) {
         openActivity();
+    } else if (entry == QLatin1String("Use_BC780XLT_Tags") || entry == QLatin1String("Use_VDPro_Tags")) {
+        // Choosing one tag source ticks it and clears the other.
+        session.switches().setUseScannerTags(entry == QLatin1String("Use_BC780XLT_Tags"));
     } else if (entry == QLatin1String("mnuGettingStarted") || entry == QLatin1String("mnuTroubleShoot")) {
         showHelp();
     } else if (entry == QLatin1String("About")) {

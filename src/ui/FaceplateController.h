@@ -9,13 +9,13 @@
 class AboutWindow;
 class ActivityWindow;
 class AuxDisplayWindow;
-class Pro2052Faceplate;
+class FaceplateWindow;
 class Prompter;
 class RangeSearchPlaceholder;
 class Session;
 
 /**
- * Connects a PRO-2052 faceplate window to a Session: key clicks go to the keypad handlers, key
+ * Connects a faceplate window (either model's) to a Session: key clicks go to the keypad handlers, key
  * events through the keyboard tables, menu entries to the menu actions, the port set-up and the
  * small windows; the link lamps are copied onto the window. It holds no scanner state.
  */
@@ -23,7 +23,7 @@ class FaceplateController : public QObject {
     Q_OBJECT
 
 public:
-    FaceplateController(Session& session, Pro2052Faceplate& faceplate, Prompter& prompter, const QString& buildDateText,
+    FaceplateController(Session& session, FaceplateWindow& faceplate, Prompter& prompter, const QString& buildDateText,
                         QObject* parent = nullptr);
     ~FaceplateController() override;
 
@@ -44,7 +44,7 @@ private:
     void openActivity();
 
     Session& m_session;
-    Pro2052Faceplate& m_faceplate;
+    FaceplateWindow& m_faceplate;
     Prompter& m_prompter;
     QString m_buildDateText;
     /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.

@@ -67,11 +67,20 @@ FaceplateMenus::FaceplateMenus(QMenuBar* bar, QObject* parent)
         connect(menu, &QMenu::aboutToShow, this, [this, headingName] { Q_EMIT aboutToShow(headingName); });
         for (const Entry& entry : heading.entries) {
             const QString name = QString::fromLatin1(entry.name);
-            QAction* action = menu->addAction(QString::fromLatin1(entry.caption));
-            action->setObjectName(name);
-            action->setCheckable(entry.checkable);
-            connect(action, &QAction::triggered, this, [this, name] { Q_EMIT triggered(name); });
-            m_actions.insert(name, action);
+            addEntry(headingName, name, QString::fromLatin1(entry.caption), entry.checkable);
         }
     }
+}
+
+QAction* FaceplateMenus::addEntry(const QString& headingName, const QString& entryName, const QString& caption,
+                                  bool checkable) {
+    QMenu* menu = m_menus.value(headingName);
+    if (!menu)
+        return nullptr;
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(entryName);
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, [this, entryName] { Q_EMIT triggered(entryName); });
+    m_actions.insert(entryName, action);
+    return action;
 }

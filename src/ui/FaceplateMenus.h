@@ -21,6 +21,8 @@ public:
 
     QAction* action(const QString& entryName) const { return m_actions.value(entryName); }
     QMenu* menu(const QString& headingName) const { return m_menus.value(headingName); }
+    /// Adds an entry under an existing heading (a faceplate's own entries); it reports like the rest.
+    QAction* addEntry(const QString& headingName, const QString& entryName, const QString& caption, bool checkable);
 
 Q_SIGNALS:
     void triggered(const QString& entryName);

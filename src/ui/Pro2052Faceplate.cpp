@@ -8,10 +8,7 @@
 #include "state/Switches.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,7 +46,7 @@ QLabel* caption(const QString& text, QWidget* parent, const QString& name = {}) 
 } // namespace
 
 Pro2052Faceplate::Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Switches& switches, QWidget* parent)
-    : QMainWindow(parent)
+    : FaceplateWindow(parent)
     , m_model(display)
     , m_aux(aux)
     , m_switches(switches) {
@@ -117,14 +114,9 @@ Pro2052Faceplate::Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Swi
     syncChecks();
     syncAuxCheck();
     setCompanionAvailable(false);
-
-    // The faceplate sees every key before its controls do (see eventFilter).
-    qApp->installEventFilter(this);
 }
 
-Pro2052Faceplate::~Pro2052Faceplate() {
-    qApp->removeEventFilter(this);
-}
+Pro2052Faceplate::~Pro2052Faceplate() = default;
 
 QWidget* Pro2052Faceplate::buildLinkRow() {
     auto* row = new QWidget(centralWidget());
@@ -233,27 +225,4 @@ void Pro2052Faceplate::refreshSideField(const QString& name) {
         return;
     box->setText(m_model.text(name));
     box->setVisible(m_model.hasField(name) && m_model.isVisible(name));
-}
-
-bool Pro2052Faceplate::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
-        return QMainWindow::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    // Keys for this window only: its menus and dialogs are windows of their own and keep theirs.
-    if (!widget || (widget != this && !isAncestorOf(widget)))
-        return QMainWindow::eventFilter(watched, event);
-    if (type == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        Q_EMIT keyDown(key->key(), key->modifiers());
-        if (!key->text().isEmpty())
-            Q_EMIT keyPress(key->text());
-    }
-    // Swallowed: no text box is typed into and no key is pressed by Space or Enter.
-    return true;
-}
-
-void Pro2052Faceplate::closeEvent(QCloseEvent* event) {
-    Q_EMIT closing();
-    event->accept();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "FaceplateWindow.h"
+
 #include <QHash>
-#include <QMainWindow>
 #include <QString>
 
 class DisplayModel;
@@ -18,9 +19,10 @@ class Switches;
  * frmPro2052: the PRO-2052's front panel. It renders the faceplate display model, shows the
  * link lamps, the scan-delay slider and the status line, and reports what the operator does:
  * key clicks, menu choices and every key typed while it has the focus (no control of the panel
- * ever sees a key). It holds no scanner logic; the application connects its signals to the core.
+ * ever sees a key; see FaceplateWindow). It holds no scanner logic; the application connects its
+ * signals to the core.
  */
-class Pro2052Faceplate : public QMainWindow {
+class Pro2052Faceplate : public FaceplateWindow {
     Q_OBJECT
 
 public:
@@ -31,31 +33,13 @@ public:
 
     FaceplateDisplayWidget* displayWidget() const { return m_display; }
     KeypadWidget* keypad() const { return m_keypad; }
-    FaceplateMenus* menus() const { return m_menus; }
+    FaceplateMenus* menus() const override { return m_menus; }
     LampWidget* lamp(const QString& name) const { return m_lamps.value(name); }
     QSlider* scanDelaySlider() const { return m_slider; }
 
-public Q_SLOTS:
-    /// Lights or darkens lampBuffer, lampCTS, lampDSR or lampPort and gives it a tooltip.
-    void setLamp(const QString& name, bool lit, const QString& tooltip);
-    /// Sets the tooltip of a lamp caption (Label7, Label8, Label9).
-    void setLabelTooltip(const QString& name, const QString& text);
-    /// Enables LoadPellwick: only when the companion program is installed.
-    void setCompanionAvailable(bool available);
-
-Q_SIGNALS:
-    void keyClicked(const QString& buttonName);
-    void menuTriggered(const QString& entryName);
-    /// A key went down while the faceplate had the focus (qtKey as in Qt::Key).
-    void keyDown(int qtKey, Qt::KeyboardModifiers modifiers);
-    /// The text a key typed, when it typed any.
-    void keyPress(const QString& text);
-    /// The operator closes the window; the program ends after it.
-    void closing();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void setLamp(const QString& name, bool lit, const QString& tooltip) override;
+    void setLabelTooltip(const QString& name, const QString& text) override;
+    void setCompanionAvailable(bool available) override;
 
 private:
     QWidget* buildLinkRow();

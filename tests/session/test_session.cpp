@@ -10,9 +10,11 @@
 #include "link/SerialLink.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/FaceplateActions.h"
+#include "monitor/KeyHandlers.h"
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/PollCycle.h"
+#include "protocol/Commands.h"
 #include "remote/TcpHost.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -29,6 +32,47 @@ class TestSession : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() {
+        // The faceplates' own settings files, kept out of the user's.
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void faceplates_keepTheirOwnPortSettings() {
+        Settings pro(Session::settingsName(ScannerModel::Pro2052));
+        Settings bc(Session::settingsName(ScannerModel::Bc780xlt));
+        pro.setComPort(QStringLiteral("2"));
+        bc.setComPort(QStringLiteral("4"));
+        pro.sync();
+        bc.sync();
+        QCOMPARE(Settings(Session::settingsName(ScannerModel::Pro2052)).comPort(), QStringLiteral("2"));
+        QCOMPARE(Settings(Session::settingsName(ScannerModel::Bc780xlt)).comPort(), QStringLiteral("4"));
+    }
+
+    // The BC780XLT on a pseudo-terminal: its start-up queries, a channel on the LCD, a key reaching it.
+    void bc780OnAPty_startsUpShowsAChannelAndTakesKeys() {
+        QTemporaryDir links;
+        const QString device = links.filePath(QStringLiteral("ttyBc%1").arg(QCoreApplication::applicationPid()));
+        SessionRig rig(device, QStringLiteral("bc780xlt"));
+        QString error;
+        QVERIFY(rig.simulator.model().configure({QStringLiteral("mode"), QStringLiteral("1")}, &error));
+        PtyHost pty(&rig.simulator);
+        QVERIFY2(pty.open(), qPrintable(pty.errorText()));
+        QVERIFY(QFile::link(pty.devicePath(), device));
+        Session& session = *rig.session;
+        session.start();
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("Text2"), 3),
+                                  QStringLiteral("County fire disp"), 5000);
+        const qsizetype mute = rig.commands.indexOf(QStringLiteral("MUA"));
+        QVERIFY(mute > rig.commands.indexOf(QStringLiteral("MD")));
+        QCOMPARE(rig.commands.mid(mute, 3), QStringList({"MUA", "IDN", "QUN"}));
+        QCOMPARE(rig.commands.mid(mute + 3, 23), Commands::lcdRefreshQueries());
+        QCOMPARE(rig.commands.value(mute + 26), QStringLiteral("LTD"));
+
+        session.monitor().keys().press(KeyHandlers::Button::Light);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("LTN")), 5000);
+    }
+
     void start_detectsScanModeAndSetsUpForTheSpeed_data() {
         QTest::addColumn<QString>("speed");
         QTest::addColumn<int>("scanDelay");

@@ -13,12 +13,13 @@
 #include <memory>
 
 /**
- * A Session on the in-process PRO-2052 simulator running the default activity script, or (given a
+ * A Session on the in-process simulator (a PRO-2052 unless told) running the default activity script, or (given a
  * device) on a real serial port, with its folders in a temporary directory and a free TCP port.
  * Every command the simulator receives is kept in order. Tests that use it link valdoria_sim.
  */
 struct SessionRig {
-    explicit SessionRig(const QString& device = {}) {
+    explicit SessionRig(const QString& device = {}, const QString& model = QStringLiteral("pro2052"))
+        : simulator(Simulator::createModel(model)) {
         if (QString error; !simulator.loadScript(ActivityScript::defaultScript(), &error))
             qFatal("The default activity script does not load: %s", qPrintable(error));
         // A scan stop every few script seconds; the time scale makes a script second 20 ms.
@@ -32,12 +33,14 @@ struct SessionRig {
         options.remotePort = 0;
         options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
         options.transport = device.isEmpty() ? new SimulatorTransport(&simulator) : nullptr;
+        options.model =
+            simulator.model().name() == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;
         session = std::make_unique<Session>(options, prompter);
     }
 
     QTemporaryDir dir;
     ScriptedPrompter prompter;
-    Simulator simulator{Simulator::createModel(QStringLiteral("pro2052"))};
+    Simulator simulator;
     QStringList commands;
     std::unique_ptr<Session> session;
 };

@@ -1,5 +1,6 @@
 #include "KeyHandlers.h"
 
+#include "Bc780LcdParser.h"
 #include "DisplayModel.h"
 #include "ModeDetector.h"
 #include "MonitorContext.h"
@@ -74,17 +75,27 @@ void KeyHandlers::pressDigit(int digit) {
 void KeyHandlers::press(Button button) {
     ScannerState& s = m_ctx.state;
     DisplayModel& d = m_ctx.display;
-    if (button == Button::Mute) {
+    if (button == Button::Mute || button == Button::Select) {
         muteCycle();
         return;
     }
+    if (button == Button::Light) {
+        lightCycle();
+        return;
+    }
+    // WX and MENU have no command the scanner takes over the cable.
+    if (button == Button::Wx || button == Button::Menu)
+        return;
     if (button >= Button::Num0 && button <= Button::Num9) {
         m_ctx.link.sendToScanner(Commands::digitKey(int(button) - int(Button::Num0)));
         refreshAfterKey();
         return;
     }
-    const KeyRule rule = ruleFor(button);
-    if (button == Button::Delay) {
+    KeyRule rule = ruleFor(button);
+    // On the BC780XLT the decimal point asks for nothing, and the delay segment follows the scanner.
+    if (isBc() && button == Button::Decimal)
+        rule.refresh = false;
+    if (button == Button::Delay && !isBc()) {
         const QString delay = QStringLiteral("tbDELAY");
         d.setText(delay, d.text(delay) == QLatin1String("DELAY") ? QString() : QStringLiteral("DELAY"));
     } else if (button == Button::Shift) {
@@ -125,6 +136,26 @@ void KeyHandlers::muteCycle() {
     }
     m_ctx.link.sendToScanner(command);
     m_ctx.display.setText(QStringLiteral("tbMUTE"), text);
+}
+
+bool KeyHandlers::isBc() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+}
+
+void KeyHandlers::lightCycle() {
+    ScannerState& s = m_ctx.state;
+    int next = 2;
+    QString command = Commands::LightOn;
+    if (s.gLightState == 0) {
+        next = 1;
+        command = Commands::LightDim;
+    } else if (s.gLightState == 2) {
+        next = 0;
+        command = Commands::LightOff;
+    }
+    m_ctx.link.sendToScanner(command);
+    m_ctx.display.setText(QStringLiteral("btnLIGHT"), Bc780LcdParser::lightCaption(next));
+    s.gLightState = quint8(next);
 }
 
 void KeyHandlers::refreshAfterKey() {

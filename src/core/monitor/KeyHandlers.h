@@ -13,7 +13,8 @@ class ModeDetector;
  */
 class KeyHandlers {
 public:
-    /// The buttons of the PRO-2052 faceplate, btnSCAN ... btnMUTE.
+    /// The buttons of the PRO-2052 faceplate, btnSCAN ... btnMUTE, and the BC780XLT's own
+    /// btnSELECT (its mute key), btnLIGHT, btnWX and btnMENU.
     enum class Button {
         Scan,
         Manual,
@@ -40,6 +41,10 @@ public:
         Trunk,
         Shift,
         Mute,
+        Select,
+        Light,
+        Wx,
+        Menu,
     };
 
     KeyHandlers(MonitorContext& context, ModeDetector& detector);
@@ -61,6 +66,9 @@ public:
 
 private:
     void muteCycle();
+    /// The BC780XLT's display light: off to dimmed to on to off; the caption of btnLIGHT follows.
+    void lightCycle();
+    bool isBc() const;
 
     MonitorContext& m_ctx;
     ModeDetector& m_detector;

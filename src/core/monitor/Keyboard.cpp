@@ -21,6 +21,8 @@ constexpr int kPadAdd = 107;
 constexpr int kPadSubtract = 109;
 constexpr int kPadDecimal = 110;
 constexpr int kPadDivide = 111;
+// The BC780XLT's memory channels.
+constexpr int kBcChannels = 500;
 
 // Character codes of the typed side: the same numbers read as characters.
 constexpr int kGrave = 96; // "`" is digit 0, "a" to "i" are 1 to 9
@@ -57,9 +59,42 @@ void Keyboard::stepChannelDown() {
         m_ctx.link.directWrite(Commands::digitKey(c.digitValue()));
 }
 
+void Keyboard::stepBcChannel(int step) {
+    ScannerState& s = m_ctx.state;
+    SerialLink& link = m_ctx.link;
+    const bool typed = step > 0 && !s.gKeyEntry.isEmpty();
+    if (step < 0)
+        clearEntry();
+    if (step < 0 && s.gMode != ModeCode::Manual) {
+        link.sendToScanner(Commands::key(Key::Manual));
+        link.sendToScanner(Commands::CurrentChannel);
+        return;
+    }
+    // The BC780XLT's 500 channels in a ring: down from 1 is 500, up from 500 is 1.
+    QString channel = s.gKeyEntry;
+    if (!typed) {
+        s.gChannelNum = qint16((qBound(1, int(s.gChannelNum), kBcChannels) - 1 + step + kBcChannels) % kBcChannels + 1);
+        channel = QString::number(s.gChannelNum);
+    }
+    // The scanner takes a channel as three digits only.
+    const QString command = Commands::CurrentChannel + channel.right(3).rightJustified(3, QLatin1Char('0'));
+    link.sendToScanner(command);
+    if (step < 0) {
+        link.sendToScanner(Commands::CurrentChannel);
+        return;
+    }
+    link.sendToScanner(command);
+    clearEntry();
+    link.sendToScanner(Commands::ScanBanks);
+}
+
 void Keyboard::keyDown(int vbKeyCode) {
     SerialLink& link = m_ctx.link;
     m_ctx.aux.setText(QStringLiteral("Text2"), 4, QString());
+    if (m_ctx.state.gScannerModel == ScannerModel::Bc780xlt && (vbKeyCode == kPadAdd || vbKeyCode == kPadSubtract)) {
+        stepBcChannel(vbKeyCode == kPadAdd ? 1 : -1);
+        return;
+    }
     if (vbKeyCode >= kPad0 && vbKeyCode <= kPad9) {
         link.sendToScanner(Commands::digitKey(vbKeyCode - kPad0));
         m_keys.refreshAfterKey();

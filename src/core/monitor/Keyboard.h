@@ -29,6 +29,9 @@ public:
 
 private:
     void stepChannelDown();
+    /// The BC780XLT's keypad + (step 1) and - (step -1): the next or previous of its 500 channels,
+    /// or with + the channel typed, by "MA" and three digits.
+    void stepBcChannel(int step);
     void clearEntry();
     void checkModeUnless(int mode);
 

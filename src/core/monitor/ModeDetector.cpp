@@ -97,12 +97,47 @@ const ModeRow kModes[] = {
      &Commands::IdChannel},
 };
 
-const ModeRow* modeRow(int mode) {
-    for (const ModeRow& row : kModes) {
+/// The BC780XLT lays out only a newly entered mode; its LCD queries draw the rest. A code without
+/// a row is reported as unsupported when it is entered.
+const ModeRow kBcModes[] = {
+    {ModeCode::Scan, {}, Picture{.name = "SCAN"}, &Commands::ScanBanks},
+    {ModeCode::Manual, {}, Picture{.name = "MANUAL"}, &Commands::CurrentChannel},
+    {ModeCode::Search, {}, Picture{.name = "SEARCH"}, nullptr},
+    {ModeCode::SearchHold, {}, Picture{.name = "SEARCH"}, nullptr},
+    {ModeCode::ServiceSearch, {}, Picture{}, nullptr},
+    {ModeCode::ServiceSearchHold, {}, Picture{.clear = true}, nullptr},
+    {6, {}, Picture{.clear = true}, nullptr},
+    {7, {}, Picture{.clear = true}, nullptr},
+    {ModeCode::PickTrunk, {}, Picture{.clear = true, .name = "PICKTRUNK"}, nullptr},
+    {ModeCode::Trunk, {}, Picture{}, &Commands::TrunkBank},
+    {ModeCode::TrunkHold,
+     {},
+     Picture{.clear = true,
+             .panel = &Panel::showIdHoldPanel,
+             .texts = {{{"tbHOLD", "HOLD"}, {"Text2(4)", "> ID HOLD"}}},
+             .name = "TRNKHOLD"},
+     &Commands::TrunkBank},
+    {ModeCode::IdScan,
+     {},
+     Picture{.clear = true, .texts = {{{"Text2(4)", "> ID SCAN"}}}, .name = "TRUNKSCAN"},
+     nullptr},
+    // No blank after ">" here: the scanner's own text.
+    {ModeCode::IdHold,
+     {},
+     Picture{.clear = true, .texts = {{{"Text2(4)", ">ID HOLD"}}}, .name = "TRUNKHOLD"},
+     &Commands::IdChannel},
+};
+
+template <std::size_t N> const ModeRow* findRow(const ModeRow (&rows)[N], int mode) {
+    for (const ModeRow& row : rows) {
         if (row.code == mode)
             return &row;
     }
     return nullptr;
+}
+
+const ModeRow* modeRow(int mode, bool bc) {
+    return bc ? findRow(kBcModes, mode) : findRow(kModes, mode);
 }
 
 void showPicture(const Picture& picture, Panel& panel, DisplayModel& display) {
@@ -287,6 +322,9 @@ void ModeDetector::finish(int mode) {
     m_retry.stop();
     m_phase = Phase::Idle;
     ScannerState& s = m_ctx.state;
+    // The BC780XLT is asked for its scan banks whatever the mode.
+    if (isBc())
+        m_ctx.link.sendToScanner(Commands::ScanBanks);
     s.gMode = quint8(mode);
     layOutDisplay(mode);
     if (mode != m_previousMode) {
@@ -297,8 +335,14 @@ void ModeDetector::finish(int mode) {
         Q_EMIT modeDetected(mode);
 }
 
+bool ModeDetector::isBc() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+}
+
 void ModeDetector::layOutDisplay(int mode) {
-    const ModeRow* row = modeRow(mode);
+    if (isBc())
+        return;
+    const ModeRow* row = modeRow(mode, false);
     if (!row || !row->detected.supported) {
         m_ctx.display.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
         return;
@@ -309,7 +353,7 @@ void ModeDetector::layOutDisplay(int mode) {
 }
 
 void ModeDetector::enterNewMode(int mode) {
-    const ModeRow* row = modeRow(mode);
+    const ModeRow* row = modeRow(mode, isBc());
     if (!row) {
         m_ctx.display.setText(QStringLiteral("StatusLine"), unsupportedText(mode));
         return;

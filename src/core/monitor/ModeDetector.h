@@ -13,8 +13,10 @@ class Panel;
  * CheckMode: asks the scanner for its mode with "MD", insists until it answers (showing the
  * not-connected message after every 5.1 s of silence), lays the display out for the mode,
  * sends the mode's first query when the mode changed, and then emits modeDetected() so the
- * poll cycle starts. A small state machine driven by SerialLink::received and one timer; it
- * never waits by spinning. Calling checkMode() while a detection runs replaces it.
+ * poll cycle starts. The BC780XLT (gScannerModel) has its own table of mode pictures, draws
+ * one only for a newly entered mode and is always asked "SB" once the mode line is in. A small state machine driven by
+ * SerialLink::received and one timer; it never waits by spinning. Calling checkMode() while a detection runs replaces
+ * it.
  */
 class ModeDetector : public QObject {
     Q_OBJECT
@@ -80,6 +82,7 @@ private:
     void finish(int mode);
     void layOutDisplay(int mode);
     void enterNewMode(int mode);
+    bool isBc() const;
     /// ClearPanel, then the bank digits and markers (they are separate fields, so the order of the
     /// last two does not show).
     void clearDisplay();

@@ -1,5 +1,6 @@
 #include "Monitor.h"
 
+#include "Bc780LcdParser.h"
 #include "FaceplateActions.h"
 #include "KeyHandlers.h"
 #include "Keyboard.h"
@@ -15,9 +16,10 @@ Monitor::Monitor(MonitorContext& context, QObject* parent)
     , m_ctx(context)
     , m_panel(std::make_unique<Panel>(context))
     , m_parser(std::make_unique<StatusParser>(context, *m_panel))
+    , m_lcdParser(std::make_unique<Bc780LcdParser>(context, *m_panel))
     , m_detector(std::make_unique<ModeDetector>(context, *m_panel))
     , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
-    , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_keys, *m_detector))
+    , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_lcdParser, *m_panel, *m_keys, *m_detector))
     , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
     , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll)) {
     // A detection replaces the running cycle; its result starts the next one.

@@ -9,6 +9,7 @@
 struct MonitorContext;
 class Panel;
 class StatusParser;
+class Bc780LcdParser;
 class ModeDetector;
 class PollCycle;
 class KeyHandlers;
@@ -16,9 +17,9 @@ class Keyboard;
 class FaceplateActions;
 
 /**
- * The PRO-2052 monitor of one session: panel routines, status parser, mode detection, poll
- * cycle, keypad, keyboard and menu actions over one MonitorContext. start() runs the first
- * mode detection; from then on every detection ends in a fresh poll cycle.
+ * The monitor of one session (PRO-2052 or BC780XLT, by gScannerModel): panel routines, status parser, mode detection,
+ * poll cycle, keypad, keyboard and menu actions over one MonitorContext. start() runs the first mode detection; from
+ * then on every detection ends in a fresh poll cycle.
  */
 class Monitor : public QObject {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
 
     Panel& panel() { return *m_panel; }
     StatusParser& parser() { return *m_parser; }
+    Bc780LcdParser& lcdParser() { return *m_lcdParser; }
     ModeDetector& detector() { return *m_detector; }
     PollCycle& poll() { return *m_poll; }
     KeyHandlers& keys() { return *m_keys; }
@@ -65,6 +67,7 @@ private:
     MonitorContext& m_ctx;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<StatusParser> m_parser;
+    std::unique_ptr<Bc780LcdParser> m_lcdParser;
     std::unique_ptr<ModeDetector> m_detector;
     std::unique_ptr<KeyHandlers> m_keys;
     std::unique_ptr<PollCycle> m_poll;

@@ -134,13 +134,15 @@ void Panel::addBc780xltFields(DisplayModel& display) {
             shown = QStringLiteral("PRI");
         else if (name == QLatin1String("tbDATA"))
             shown = QStringLiteral("DATA");
-        display.addField(name, makeField(shown, kLcdUnlit, kLcdBack));
+        // The text fields are always lit: an empty text is what hides them.
+        const bool textField = name == QLatin1String("tbfreq") || name == QLatin1String("tbChan");
+        display.addField(name, makeField(shown, textField ? kLcdLit : kLcdUnlit, kLcdBack));
     }
     const QList<QPair<QString, QString>> lcdOnly = {
         {QStringLiteral("tbFRQ"), QStringLiteral("FRQ")},       {QStringLiteral("tbALPHA"), QStringLiteral("ALPHA")},
         {QStringLiteral("tbAUTO"), QStringLiteral("AUTO")},     {QStringLiteral("tbPRIlbl"), QStringLiteral("PRI")},
         {QStringLiteral("tbTONES"), QStringLiteral("----- -")}, {QStringLiteral("tbCTCSS"), QStringLiteral("CTCSS")},
-        {QStringLiteral("tbDCS"), QStringLiteral("DCS")},       {QStringLiteral("tbLINE"), QString()},
+        {QStringLiteral("tbDCS"), QStringLiteral("DCS")},       {QStringLiteral("tbLINE"), QStringLiteral("LINE")},
         {QStringLiteral("tbLIST"), QStringLiteral("LIST")},     {QStringLiteral("tbSIG"), QStringLiteral("SIG")},
     };
     for (const auto& [name, text] : lcdOnly)
@@ -157,6 +159,8 @@ void Panel::addBc780xltFields(DisplayModel& display) {
     display.addField(QStringLiteral("StatusLine"), status);
     display.addField(QStringLiteral("Text3"), makeField(QString(), 0x000000, 0xFFFFFF, false));
     display.addField(QStringLiteral("Text6"), makeField(QString(), 0x000000, 0xFFFFFF, false));
+    // The caption of the LIGHT key, which shows the display light's state.
+    display.addField(QStringLiteral("btnLIGHT"), makeField(QStringLiteral("LIGHT"), 0x000000, 0xFFFFFF));
 }
 
 void Panel::clearPanel() {

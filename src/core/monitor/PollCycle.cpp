@@ -1,5 +1,6 @@
 #include "PollCycle.h"
 
+#include "Bc780LcdParser.h"
 #include "Clock.h"
 #include "DisplayModel.h"
 #include "KeyHandlers.h"
@@ -7,6 +8,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "MonitorLog.h"
+#include "Panel.h"
 #include "Prompter.h"
 #include "StatusParser.h"
 #include "TextNumbers.h"
@@ -22,27 +24,39 @@ namespace {
 constexpr int kScanStatusPass = 50;
 constexpr int kSearchStatusPass = 9;
 const QString kText3 = QStringLiteral("Text3");
+const QString kText6 = QStringLiteral("Text6");
+const QString kStatusLine = QStringLiteral("StatusLine");
+
+// The BC780XLT's counter runs 0..100; at these passes it re-reads the mode, refreshes the whole
+// display, and asks for the signal bars (the first of the two only while a signal is shown).
+constexpr int kBcModePass = 0;
+constexpr int kBcRefreshPass = 5;
+constexpr int kBcSignalPass = 10;
+constexpr int kBcBarsPass = 15;
+constexpr int kBcTimedPasses[] = {kBcModePass, kBcRefreshPass, kBcSignalPass, kBcBarsPass};
 
 // The queries the scanner always answers; settings and keys get no answer of their own.
 bool expectsAnswer(const QString& command) {
     static const QStringList queries{Commands::StatusInit, Commands::Status,          Commands::ScanBanks,
                                      Commands::TrunkBank,  Commands::IdScan,          Commands::IdChannel,
                                      Commands::Modulation, Commands::SearchFrequency, Commands::DelayState};
-    return queries.contains(command) || command.startsWith(Commands::CurrentChannel);
+    return queries.contains(command) || command.startsWith(Commands::CurrentChannel) ||
+           command.startsWith(Commands::LcdPrefix);
 }
 
-// gPollCount after a pass: 1..kPollWrap, and 1 again after kPollWrap (or anything above it).
-int countAfter(int count, int passes) {
-    const int from = count >= PollCycle::kPollWrap ? 0 : count;
-    return (from + passes - 1) % PollCycle::kPollWrap + 1;
+// The lines the BC780XLT sends to acknowledge a command; they carry nothing to show.
+bool isAcknowledgement(const QString& line) {
+    return line == QLatin1String("OK") || line == QLatin1String("NG");
 }
 } // namespace
 
-PollCycle::PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers& keys, ModeDetector& detector,
-                     QObject* parent)
+PollCycle::PollCycle(MonitorContext& context, StatusParser& parser, Bc780LcdParser& lcdParser, Panel& panel,
+                     KeyHandlers& keys, ModeDetector& detector, QObject* parent)
     : QObject(parent)
     , m_ctx(context)
     , m_parser(parser)
+    , m_lcdParser(lcdParser)
+    , m_panel(panel)
     , m_keys(keys)
     , m_detector(detector) {
     m_timer.setSingleShot(true);
@@ -53,11 +67,39 @@ PollCycle::PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers&
     connect(&m_ctx.link, &SerialLink::commandWritten, this, &PollCycle::onCommandWritten);
 }
 
+bool PollCycle::isBc() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+}
+
+PollCycle::CountRange PollCycle::countRange() const {
+    return isBc() ? CountRange{0, kBcPollWrap} : CountRange{1, kPollWrap};
+}
+
+int PollCycle::countAfter(int count, int passes) const {
+    const auto [first, last] = countRange();
+    const int period = last - first + 1;
+    // A count at (or past) the last one starts again at the first.
+    const int at = count >= last || count < first ? -1 : count - first;
+    return first + (at + passes) % period;
+}
+
+int PollCycle::passesUntil(int count) const {
+    const auto [first, last] = countRange();
+    const int period = last - first + 1;
+    const int s = m_ctx.state.gPollCount;
+    const int at = s >= last || s < first ? -1 : s - first;
+    return ((count - first - at - 1) % period + period) % period + 1;
+}
+
 void PollCycle::start() {
     ScannerState& s = m_ctx.state;
     SerialLink& link = m_ctx.link;
     stop();
 
+    if (isBc()) {
+        startBc();
+        return;
+    }
     link.readReplyLines();
     if (s.gMode > ModeCode::HighestPollable) {
         m_detector.checkMode();
@@ -87,6 +129,56 @@ void PollCycle::start() {
     link.sendToScanner(Commands::StatusInit);
     if (m_running)
         schedule();
+}
+
+void PollCycle::startBc() {
+    ScannerState& s = m_ctx.state;
+    SerialLink& link = m_ctx.link;
+    if (s.gMode > ModeCode::HighestPollable) {
+        m_detector.checkMode();
+        return;
+    }
+    m_running = true;
+    link.sendToScanner(Commands::MuteAuto);
+    m_ctx.display.setText(QStringLiteral("tbMUTE"), QStringLiteral("MUTE AUTO"));
+    s.gMuteState = 1;
+    s.gPollCount = 1;
+    m_ctx.switches.setScanDelay(2);
+    // The BC780XLT reports the squelch in the conventional modes and talkgroups in the trunk modes.
+    if (s.gMode <= ModeCode::Search) {
+        link.sendToScanner(Commands::IdReportOn);
+        link.sendToScanner(Commands::QuickOn);
+        s.gSignalActive = false;
+    } else if (s.gMode == ModeCode::Trunk) {
+        link.sendToScanner(Commands::QuickOn);
+        link.sendToScanner(Commands::IdReportOn);
+    } else if (s.gMode >= ModeCode::PickTrunk && s.gMode <= ModeCode::IdHold) {
+        link.sendToScanner(Commands::QuickOff);
+        link.sendToScanner(Commands::IdReportOn);
+    }
+    m_lcdParser.queryLcdFields();
+    if (!m_running)
+        return;
+    m_panel.clearPanel();
+    link.sendToScanner(Commands::LightDim);
+    s.gLightState = 1;
+    m_ctx.display.setText(QStringLiteral("btnLIGHT"), Bc780LcdParser::lightCaption(1));
+    m_shownMode = -1;
+    showMode();
+    if (m_running)
+        schedule();
+}
+
+void PollCycle::showMode() {
+    const int mode = m_ctx.state.gMode;
+    if (mode == m_shownMode)
+        return;
+    m_shownMode = mode;
+    // The status line names the mode when it changes; an unsupported mode's message already does.
+    const QString text = QStringLiteral("Mode #") + QString::number(mode);
+    const QString shown = m_ctx.display.text(kStatusLine);
+    if (shown != text && !shown.startsWith(text + QLatin1Char(' ')))
+        m_ctx.display.setText(kStatusLine, text);
 }
 
 void PollCycle::stop() {
@@ -120,11 +212,12 @@ int PollCycle::idlePasses() const {
     const ScannerState& s = m_ctx.state;
     const int passMs = this->passMs();
     int passes = qMax(1, kIdleWakeMs / passMs);
-    // Passes until the one that brings gPollCount to count.
-    const auto untilCount = [&](int count) {
-        const int from = s.gPollCount >= kPollWrap ? 0 : s.gPollCount;
-        return ((count - from - 1) % kPollWrap + kPollWrap) % kPollWrap + 1;
-    };
+    const auto untilCount = [this](int count) { return passesUntil(count); };
+    if (isBc()) {
+        for (const int count : kBcTimedPasses)
+            passes = qMin(passes, untilCount(count));
+        return passes;
+    }
     if (s.gMode == ModeCode::Scan) {
         passes = qMin(passes, untilCount(kScanStatusPass));
     } else if (s.gMode == ModeCode::Search && s.gSearchHoldStart < 1) {
@@ -205,7 +298,7 @@ void PollCycle::checkSilence() {
         setAnswering(false);
     // Ask again now and then, so the display comes back by itself once the scanner answers.
     m_awaitingSinceMs = -1;
-    m_ctx.link.sendToScanner(Commands::Status);
+    m_ctx.link.sendToScanner(isBc() ? Commands::Mode : Commands::Status);
 }
 
 void PollCycle::setAnswering(bool answering) {
@@ -226,17 +319,57 @@ void PollCycle::runPass() {
     ScannerState& s = m_ctx.state;
     if (m_lampRefresh)
         m_lampRefresh();
-    if (m_ctx.link.cutOneLine())
+    if (isBc())
+        parseBcLine();
+    else if (m_ctx.link.cutOneLine())
         m_parser.parseStatusReply();
     // The parser may have sent a command that led to stop() (a new detection).
     if (!m_running)
         return;
     s.gPollCount = quint8(countAfter(s.gPollCount, 1));
-    perModeWork();
+    if (isBc())
+        bcTimedWork();
+    else
+        perModeWork();
     if (!m_running)
         return;
     Q_EMIT passDone();
     schedule();
+}
+
+void PollCycle::parseBcLine() {
+    ScannerState& s = m_ctx.state;
+    showMode();
+    while (m_ctx.link.cutOneLine()) {
+        if (isAcknowledgement(s.gReply))
+            continue;
+        if (m_ctx.display.isVisible(kText6))
+            m_ctx.display.setText(kText6, s.gReply);
+        m_lcdParser.parseLcdReply();
+        return;
+    }
+}
+
+void PollCycle::bcTimedWork() {
+    const ScannerState& s = m_ctx.state;
+    switch (s.gPollCount) {
+    case kBcModePass:
+        // The mode reply is read by the LCD parser, which follows a mode changed on the scanner.
+        m_ctx.link.sendToScanner(Commands::Mode);
+        break;
+    case kBcRefreshPass:
+        m_lcdParser.queryLcdFields();
+        break;
+    case kBcSignalPass:
+        if (m_ctx.display.foreColor(QStringLiteral("tbSIG")) == Panel::kLcdLit)
+            m_ctx.link.sendToScanner(Commands::LcdSignalBars);
+        break;
+    case kBcBarsPass:
+        m_ctx.link.sendToScanner(Commands::LcdSignalBars);
+        break;
+    default:
+        break;
+    }
 }
 
 void PollCycle::perModeWork() {

@@ -7,6 +7,8 @@
 #include <functional>
 
 struct MonitorContext;
+class Bc780LcdParser;
+class Panel;
 class StatusParser;
 class KeyHandlers;
 class ModeDetector;
@@ -25,6 +27,12 @@ class ModeDetector;
  * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
  * reached, so the same commands go out at the same passes as with a pass on every tick.
  *
+ * The BC780XLT (gScannerModel) runs the same passes with its own rules: the set-up switches its
+ * reports, reads the whole display (Bc780LcdParser::queryLcdFields) and dims the light; a pass
+ * drops the "OK"/"NG" acknowledgements and hands the next line to the LCD parser; its counter
+ * runs 0..kBcPollWrap, re-reads the mode at 0, refreshes the display at 5 and asks for the
+ * signal bars at 10 (while a signal shows) and 15. The status line names the mode.
+ *
  * Silence: once the cycle has asked the scanner something that it answers, kSilenceLimitMs
  * without any received text means the scanner is not answering (switched off, cable pulled).
  * The display is dimmed, statusLine() says so, and "SQ" is asked every kSilenceLimitMs until
@@ -36,13 +44,15 @@ class PollCycle : public QObject {
 public:
     /// gPollCount runs 1..kPollWrap and then starts at 1 again.
     static constexpr int kPollWrap = 200;
+    /// The BC780XLT's gPollCount runs 0..kBcPollWrap and then starts at 0 again.
+    static constexpr int kBcPollWrap = 100;
     /// An idle cycle wakes at least this often, to refresh the link lamps.
     static constexpr int kIdleWakeMs = 500;
     /// A scanner answers a query within a few passes; this long without any text it is not answering.
     static constexpr qint64 kSilenceLimitMs = 3000;
 
-    PollCycle(MonitorContext& context, StatusParser& parser, KeyHandlers& keys, ModeDetector& detector,
-              QObject* parent = nullptr);
+    PollCycle(MonitorContext& context, StatusParser& parser, Bc780LcdParser& lcdParser, Panel& panel, KeyHandlers& keys,
+              ModeDetector& detector, QObject* parent = nullptr);
 
     /// Starts a cycle for gMode (a running one is replaced): reporting switches, "MUA", "FIN" or
     /// "FIF", the mode's status query, "SI", then passes. A mode above 200 runs detection instead.
@@ -90,6 +100,20 @@ Q_SIGNALS:
     void statusLine(const QString& text);
 
 private:
+    struct CountRange {
+        int first;
+        int last;
+    };
+    bool isBc() const;
+    CountRange countRange() const;
+    /// gPollCount after that many passes from count.
+    int countAfter(int count, int passes) const;
+    /// Passes from now until the one that brings gPollCount to count.
+    int passesUntil(int count) const;
+    void startBc();
+    void parseBcLine();
+    void bcTimedWork();
+    void showMode();
     int passMs() const;
     int idlePasses() const;
     void schedule();
@@ -104,6 +128,8 @@ private:
 
     MonitorContext& m_ctx;
     StatusParser& m_parser;
+    Bc780LcdParser& m_lcdParser;
+    Panel& m_panel;
     KeyHandlers& m_keys;
     ModeDetector& m_detector;
     QTimer m_timer;
@@ -118,4 +144,6 @@ private:
     // When the oldest unanswered query went out; -1 when nothing is awaited.
     qint64 m_awaitingSinceMs = -1;
     bool m_answering = true;
+    /// The mode the status line last named (BC780XLT); -1 before the first pass.
+    int m_shownMode = -1;
 };

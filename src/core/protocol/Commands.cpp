@@ -38,4 +38,20 @@ QString upperLimit(double mhz) {
     return QStringLiteral("LU") + frequencyDigits(mhz);
 }
 
+QString lcd(const char* field) {
+    return LcdPrefix + QLatin1String(field);
+}
+
+const QStringList& lcdRefreshQueries() {
+    static const QStringList queries = [] {
+        QStringList list;
+        for (const char* field :
+             {"FRQ",   "BANK", "LIST", "SCAN", "TRUNK", "CTCSS", "DCS",  "SRCH", "HOLD", "CHAN",  "SMT",  "PRI",
+              "ALPHA", "AUTO", "FREQ", "S",    "LINE",  "ALT",   "DATA", "CTC",  "CHN",  "LINE1", "LINE2"})
+            list.append(lcd(field));
+        return list;
+    }();
+    return queries;
+}
+
 } // namespace Commands

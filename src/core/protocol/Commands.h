@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 /**
  * Every command text the program sends to the scanner, built in one place. The texts go out
@@ -78,5 +79,18 @@ inline const QString ClearAllMemory = QStringLiteral("AC");
 /// The BC780XLT's display: the signal-strength bars and the bank-marker row.
 inline const QString LcdSignalBars = QStringLiteral("LCD SMT");
 inline const QString LcdBankMarkers = QStringLiteral("LCD BAR");
+/// What every BC780XLT display query starts with; the field name follows.
+inline const QString LcdPrefix = QStringLiteral("LCD ");
+/// "LCD " and a field name, e.g. lcd("LINE1") gives "LCD LINE1".
+QString lcd(const char* field);
+/// The BC780XLT display's whole refresh, in the order the scanner is asked.
+const QStringList& lcdRefreshQueries();
+inline const QString LcdLine1 = QStringLiteral("LCD LINE1");
+inline const QString LcdLine2 = QStringLiteral("LCD LINE2");
+inline const QString LcdTones = QStringLiteral("LCD CTC");
+/// The BC780XLT's display light: on, off, dimmed.
+inline const QString LightOn = QStringLiteral("LTN");
+inline const QString LightOff = QStringLiteral("LTF");
+inline const QString LightDim = QStringLiteral("LTD");
 
 } // namespace Commands

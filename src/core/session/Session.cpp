@@ -29,19 +29,27 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_state.gDbPath = LocalDatabase::pathForAppFolder(m_state.gAppPath);
     m_state.gPanelBackColor = kPanelBack;
     m_state.gPanelForeColor = kPanelFore;
+    m_state.gScannerModel = options.model;
+    const bool bc = options.model == ScannerModel::Bc780xlt;
 
-    m_settings = options.settingsFile.isEmpty() ? std::make_unique<Settings>(m_state.gAppTitle)
-                                                : std::make_unique<Settings>(m_state.gAppTitle, options.settingsFile);
+    const QString settingsName = Session::settingsName(options.model);
+    m_settings = options.settingsFile.isEmpty() ? std::make_unique<Settings>(settingsName)
+                                                : std::make_unique<Settings>(settingsName, options.settingsFile);
 
     m_link = std::make_unique<SerialLink>(m_state);
     m_link->setTransport(options.transport ? options.transport : new SerialTransport);
     m_options.transport = nullptr;
 
     m_display = std::make_unique<DisplayModel>();
-    Panel::addPro2052Fields(*m_display, m_state.gPanelBackColor, m_state.gPanelForeColor);
+    if (bc)
+        Panel::addBc780xltFields(*m_display);
+    else
+        Panel::addPro2052Fields(*m_display, m_state.gPanelBackColor, m_state.gPanelForeColor);
     m_aux = std::make_unique<DisplayModel>();
     Panel::addAuxFields(*m_aux);
     m_switches = std::make_unique<Switches>();
+    if (bc)
+        m_switches->setScanDelayMax(100);
 
     m_lamps = std::make_unique<LinkLamps>(*m_link);
     m_portSetup = std::make_unique<PortSetup>(m_state, *m_link, *m_settings, m_prompter);
@@ -94,6 +102,10 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     });
     connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
             &PortSetup::reopenIfClosed);
+}
+
+QString Session::settingsName(quint8 model) {
+    return model == ScannerModel::Bc780xlt ? QStringLiteral("VDPro2052") : QStringLiteral("Valdoria2052/Pro");
 }
 
 Session::~Session() {

@@ -42,6 +42,8 @@ struct SessionOptions {
     /// The transport to use instead of a serial port (tests, the in-process simulator). Owned by
     /// the session from then on.
     Transport* transport = nullptr;
+    /// The scanner served (gScannerModel): its display fields, poll cycle and settings name.
+    quint8 model = ScannerModel::Pro2052;
 };
 
 /**
@@ -59,6 +61,9 @@ public:
     static constexpr quint32 kPanelFore = 0x1E2A1C;
 
     Session(const SessionOptions& options, Prompter& prompter, QObject* parent = nullptr);
+
+    /// The settings application name of a model's faceplate: each keeps its own port settings.
+    static QString settingsName(quint8 model);
     ~Session() override;
 
     /// The faceplate's load: TCP listener, database, port set-up (with its prompts), then mode

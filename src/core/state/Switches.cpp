@@ -30,6 +30,18 @@ void Switches::setShowFreqAndTalkgroup(bool on) {
 }
 
 void Switches::setScanDelay(int value) {
-    if (assign(m_scanDelay, qBound(0, value, 20)))
+    if (assign(m_scanDelay, qBound(0, value, m_scanDelayMax)))
+        Q_EMIT changed();
+}
+
+void Switches::setScanDelayMax(int max) {
+    const bool changedMax = assign(m_scanDelayMax, qMax(0, max));
+    const bool changedValue = assign(m_scanDelay, qMin(m_scanDelay, m_scanDelayMax));
+    if (changedMax || changedValue)
+        Q_EMIT changed();
+}
+
+void Switches::setUseScannerTags(bool on) {
+    if (assign(m_useScannerTags, on))
         Q_EMIT changed();
 }

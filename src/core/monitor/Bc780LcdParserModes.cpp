@@ -1,0 +1,303 @@
+// The status replies the BC780XLT shares with the PRO-2052, read the way each mode lays them out.
+#include "Bc780LcdParser.h"
+
+#include "Clock.h"
+#include "DisplayModel.h"
+#include "MonitorContext.h"
+#include "MonitorHooks.h"
+#include "Panel.h"
+#include "TextNumbers.h"
+#include "protocol/ChannelToBank.h"
+#include "protocol/Commands.h"
+#include "protocol/ReplyRules.h"
+#include "protocol/ReplyText.h"
+#include "state/ScannerState.h"
+#include "state/Switches.h"
+
+namespace {
+// A search-hit reply this short carries no frequency.
+constexpr int kShortestSearchHit = 11;
+// The poll passes at which trunk tracking asks for the bank markers.
+constexpr int kTrunkMarkerPasses[] = {27, 77};
+const QString kNoTones = QStringLiteral("----- -");
+
+bool isCallEnd(const ReplyText& reply) {
+    return reply.is(4, 'E');
+}
+
+// A channel reply carries the channel's three digits after the "C"; the display replies that also
+// begin with "C" (CHAN, CHN, CTC, CTCSS) are no channel.
+bool isChannelReply(const ReplyText& reply) {
+    return reply.startsWith("C") && TextNumbers::isAllDigits(reply.mid(2, 3)) && reply.mid(2, 3).size() == 3;
+}
+
+// A reply to the bank-marker query itself asks for nothing more, or the queries would feed themselves.
+bool isMarkerReply(const ReplyText& reply) {
+    return reply.startsWith("BAR");
+}
+
+// Display lines 1 and 2 answer the LINE queries; asking again for them would never end.
+bool isTagReply(const ReplyText& reply) {
+    return reply.startsWith("LINE1") || reply.startsWith("LINE2");
+}
+} // namespace
+
+void Bc780LcdParser::parseScan(const ReplyText& reply) {
+    if (reply.startsWith("-")) {
+        m_panel.clearPanel();
+        setLine(4, QStringLiteral("> SCANNING"));
+        queryLcdFields();
+    } else if (reply.startsWith("+")) {
+        m_panel.clearPanel();
+        queryLcdFields();
+    } else if (isChannelReply(reply)) {
+        channelReply(reply);
+        lookupChannel();
+        sendEach({Commands::LcdLine1, Commands::LcdLine2});
+        m_ctx.state.gSignalActive = true;
+        sendEach({Commands::Modulation, Commands::ScanBanks});
+    } else if (reply.startsWith("SB")) {
+        m_panel.showBankList(reply.from(4));
+    }
+}
+
+void Bc780LcdParser::parseManual(const ReplyText& reply) {
+    const ScannerState& s = m_ctx.state;
+    if (m_ctx.switches.useScannerTags() && !isTagReply(reply))
+        sendEach({Commands::LcdLine1, Commands::LcdLine2});
+    if (!s.gKeyEntry.isEmpty())
+        setLine(3, s.gKeyEntry);
+    if (reply.startsWith("-")) {
+        setLine(4, QStringLiteral("> SCANNING"));
+        m_panel.clearPanel();
+        queryLcdFields();
+    } else if (reply.startsWith("+")) {
+        send(Commands::CurrentChannel);
+        queryLcdFields();
+    } else if (isChannelReply(reply)) {
+        channelReply(reply);
+        lookupChannel();
+        sendEach({Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::ScanBanks});
+    }
+}
+
+void Bc780LcdParser::parseSearch(const ReplyText& reply, bool held) {
+    ScannerState& s = m_ctx.state;
+    if (!held && !s.gKeyEntry.isEmpty())
+        setLine(3, s.gKeyEntry);
+    if (reply.startsWith("+")) {
+        s.gSearchHoldStart = m_ctx.clock.secondsSinceMidnight();
+        if (held) {
+            sendEach({Commands::Modulation, Commands::SearchFrequency});
+            return;
+        }
+        if (m_ctx.display.isVisible(Field::Text3))
+            setText(Field::Text3, QString::number(s.gSearchHoldStart));
+        sendEach({Commands::Modulation, Commands::LcdSignalBars});
+    } else if (reply.startsWith("-")) {
+        writeSearchLog();
+        s.gSearchHoldStart = 0;
+        if (!held)
+            m_panel.clearPanel();
+    } else if (switchReply(reply, false)) {
+        return;
+    } else if (held ? reply.startsWith("R") : reply.startsWith("RM")) {
+        send(Commands::SearchFrequency);
+    } else if (reply.startsWith("W")) {
+        searchHitReply(reply);
+        send(Commands::SearchFrequency);
+    }
+}
+
+void Bc780LcdParser::parseTrunk(const ReplyText& reply, const CallEnd& end) {
+    const ScannerState& s = m_ctx.state;
+    for (const int pass : kTrunkMarkerPasses) {
+        if (s.gPollCount == pass && !isMarkerReply(reply))
+            send(Commands::LcdBankMarkers);
+    }
+    if (switchReply(reply, true))
+        return;
+    if (reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+    } else if (reply.startsWith("ID") && isCallEnd(reply)) {
+        setText(Field::tbTONES, kNoTones);
+        light(Field::tbTONES, false);
+        writeTrunkLog(end, true);
+        setLine(4, QStringLiteral("> SCANNING"));
+        sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
+        setText(Field::tbChan, QString());
+        setText(Field::tbfreq, QString());
+    } else if (reply.startsWith("ID")) {
+        setLine(4, QString());
+        sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
+        talkgroupRule(reply);
+        frequencyRule(reply);
+        lookupTalkgroup();
+        sendEach(
+            {Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
+    } else if (reply.startsWith("TB")) {
+        setText(Field::tbTRUNKTYPE, reply.from(6));
+        light(Field::tbTRUNKTYPE, true);
+    }
+}
+
+void Bc780LcdParser::parseTrunkHold(const ReplyText& reply, const CallEnd& end) {
+    ScannerState& s = m_ctx.state;
+    if (!isMarkerReply(reply))
+        send(Commands::LcdBankMarkers);
+    if (switchReply(reply, true))
+        return;
+    if (reply.startsWith("ID") && reply.is(4, 'S')) {
+        s.gTalkgroupId = ReplyRules::positionTalkgroup(reply);
+        setText(Field::tbfreq, s.gTalkgroupId);
+        lookupTalkgroup();
+        sendEach({Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::TrunkBank});
+    } else if (reply.startsWith("ID") && isCallEnd(reply)) {
+        // The alpha tags go into the log only while the aux display is open.
+        writeTrunkLog(end, m_ctx.aux.windowVisible());
+    } else if (reply.startsWith("TB")) {
+        setText(Field::tbTRUNKTYPE, reply.from(6));
+        light(Field::tbTRUNKTYPE, true);
+    }
+}
+
+void Bc780LcdParser::parseIdScan(const ReplyText& reply, const CallEnd& end, bool held) {
+    if (!held && !isMarkerReply(reply))
+        send(Commands::LcdBankMarkers);
+    if (switchReply(reply, true))
+        return;
+    if (reply.startsWith("IC")) {
+        idChannelReply(reply);
+    } else if (!held && reply.startsWith("IS")) {
+        m_panel.showBankList(reply.from(4));
+    } else if (reply.startsWith("ID") && isCallEnd(reply)) {
+        setText(Field::tbTONES, kNoTones);
+        writeTrunkLog(end, true);
+        if (held) {
+            m_panel.clearPanel();
+            setLine(3, QString());
+        }
+        setLine(4, QStringLiteral("> ID SCAN"));
+        send(Commands::LcdSignalBars);
+        if (held)
+            queryLcdFields();
+    } else if (reply.startsWith("ID")) {
+        setLine(4, QString());
+        if (held) {
+            m_panel.clearPanel();
+            send(Commands::LcdSignalBars);
+        }
+        talkgroupRule(reply);
+        frequencyRule(reply);
+        lookupTalkgroup();
+        sendEach({Commands::LcdLine1, Commands::LcdLine2});
+        if (!held)
+            sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
+    } else if (!held && reply.startsWith("TB")) {
+        const int bank = Commands::bankNumber(reply.code(4));
+        m_ctx.display.setText(Field::tbBANKNUM, bank, QString::number(bank));
+        setText(Field::tbTRUNKTYPE, reply.from(6));
+    }
+}
+
+void Bc780LcdParser::channelReply(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    DisplayModel& d = m_ctx.display;
+    s.gChannelText = reply.mid(2, 3);
+    s.gChannelNum = qint16(s.gChannelText.toInt());
+    m_panel.resetBankDigits();
+    setText(Field::tbChan, s.gChannelNum > 0 ? QString::number(s.gChannelNum) : QString());
+    light(Field::tbChan, true);
+
+    s.gFreqText = ReplyRules::channelFrequency(reply);
+    setText(Field::tbfreq, s.gFreqText);
+    light(Field::tbfreq, true);
+    s.gRemoteOut = s.gFreqText;
+    m_panel.notifyRemote();
+
+    const int bank = channelToBank(s.gChannelNum);
+    d.setText(Field::tbBANKNUM, bank, QString::number(bank));
+    d.setForeColor(DisplayModel::element(Field::tbBANKNUM, bank), Panel::kLcdLit);
+
+    const std::pair<int, const QString*> flags[] = {{20, &Field::tbDELAY}, {23, &Field::tbLOCKOUT}, {26, nullptr}};
+    static const QString tbLINE = QStringLiteral("tbLINE");
+    for (const auto& [pos, field] : flags) {
+        const QString& name = field ? *field : tbLINE;
+        if (reply.is(pos, 'N'))
+            light(name, true);
+        else if (reply.is(pos, 'F'))
+            light(name, false);
+    }
+}
+
+void Bc780LcdParser::searchHitReply(const ReplyText& reply) {
+    if (reply.length() <= kShortestSearchHit - 1)
+        return;
+    ScannerState& s = m_ctx.state;
+    s.gFreqText = ReplyRules::shortFractionFrequency(reply);
+    setText(Field::tbfreq, s.gFreqText);
+    light(Field::tbfreq, true);
+    s.gRemoteOut = s.gFreqText;
+    m_panel.notifyRemote();
+}
+
+void Bc780LcdParser::talkgroupRule(const ReplyText& reply) {
+    if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
+        m_ctx.state.gTalkgroupId = *id;
+        setText(Field::tbTONES, id->trimmed());
+        light(Field::tbTONES, true);
+    }
+}
+
+void Bc780LcdParser::frequencyRule(const ReplyText& reply) {
+    if (const auto freq = ReplyRules::callFrequency(reply, 20)) {
+        setText(Field::tbfreq, *freq);
+        light(Field::tbfreq, true);
+    }
+}
+
+bool Bc780LcdParser::switchReply(const ReplyText& reply, bool withDelay) {
+    if (withDelay && (reply.startsWith("DLN") || reply.startsWith("DLF"))) {
+        light(Field::tbDELAY, reply.is(3, 'N'));
+        return true;
+    }
+    if (reply.startsWith("DSN") || reply.startsWith("DSF")) {
+        light(Field::tbDATA, reply.is(3, 'N'));
+        return true;
+    }
+    return false;
+}
+
+void Bc780LcdParser::idChannelReply(const ReplyText& reply) {
+    ScannerState& s = m_ctx.state;
+    s.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
+    m_panel.showBankActive(s.gIdBank);
+    setText(Field::tbChan, reply.from(5));
+}
+
+void Bc780LcdParser::writeTrunkLog(const CallEnd& end, bool withTags) {
+    if (!m_ctx.log)
+        return;
+    const DisplayModel& d = m_ctx.display;
+    m_ctx.log->writeTrunkLog(end.freq.trimmed(), d.text(Field::tbTRUNKTYPE), d.text(Field::tbModMode),
+                             withTags ? end.line3 : QString(), withTags ? end.line4 : QString());
+}
+
+void Bc780LcdParser::writeSearchLog() {
+    const ScannerState& s = m_ctx.state;
+    if (m_ctx.log && m_ctx.switches.searchLogging()) {
+        m_ctx.log->writeSearchLog(s.gSearchHoldStart, m_ctx.clock.secondsSinceMidnight(),
+                                  m_ctx.display.text(Field::tbfreq), m_ctx.display.text(Field::tbModMode),
+                                  QStringLiteral("NORMAL"));
+    }
+}
+
+void Bc780LcdParser::lookupChannel() {
+    if (m_ctx.lookups && !m_ctx.switches.useScannerTags())
+        m_ctx.lookups->lookupChannel();
+}
+
+void Bc780LcdParser::lookupTalkgroup() {
+    if (m_ctx.lookups && !m_ctx.switches.useScannerTags())
+        m_ctx.lookups->lookupTalkgroup();
+}

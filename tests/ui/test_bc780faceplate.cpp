@@ -1,0 +1,76 @@
+// frmBC780XLT: the LCD's lit text in the shipped font on an offscreen grab, and its own keys and
+// tag choice over a session on the in-process simulator.
+#include "Bc780Faceplate.h"
+#include "Bc780LcdWidget.h"
+#include "FaceplateController.h"
+#include "FaceplateMenus.h"
+#include "SessionRig.h"
+#include "monitor/DisplayModel.h"
+#include "monitor/Panel.h"
+#include "state/Switches.h"
+
+#include <QAction>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
+
+class TestBc780Faceplate : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lcd_drawsLitLinesBlackAndDarkOnesAlmostInvisible_data() {
+        QTest::addColumn<quint32>("fore");
+        QTest::addColumn<bool>("black");
+        QTest::newRow("lit") << quint32(Panel::kLcdLit) << true;
+        QTest::newRow("dark") << quint32(Panel::kLcdUnlit) << false;
+    }
+    void lcd_drawsLitLinesBlackAndDarkOnesAlmostInvisible() {
+        QFETCH(quint32, fore);
+        QFETCH(bool, black);
+        DisplayModel model, aux;
+        Panel::addBc780xltFields(model);
+        Switches switches;
+        Bc780Faceplate window(model, aux, switches);
+        QCOMPARE(Bc780LcdWidget::lcdFontFamily(), QStringLiteral("DSEG14 Classic"));
+        model.setText(QStringLiteral("Text2"), 3, QStringLiteral("CITY PD"));
+        model.setForeColor(QStringLiteral("Text2(3)"), fore);
+
+        const QImage shot = window.lcd()->grab().toImage();
+        // Near-black pixels in the band of display line 3, and none in the empty line 1 above it.
+        const auto darkPixels = [&shot](int top) {
+            int count = 0;
+            for (int y = top; y < top + 28; ++y) {
+                for (int x = 16; x < 600; ++x)
+                    count += qGray(shot.pixel(x, y)) < 60 ? 1 : 0;
+            }
+            return count;
+        };
+        QCOMPARE(darkPixels(186), 0);
+        QCOMPARE(darkPixels(186 + 2 * 31) > 200, black);
+    }
+
+    void tagChoiceAndLightKey_reachTheSession() {
+        SessionRig rig({}, QStringLiteral("bc780xlt"));
+        Session& session = *rig.session;
+        Bc780Faceplate window(session.display(), session.aux(), session.switches());
+        FaceplateController controller(session, window, rig.prompter, QString());
+        session.start();
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("btnLIGHT")), QStringLiteral("LCD DIM"), 5000);
+        const auto checked = [&window](const char* name) {
+            return window.menus()->action(QLatin1String(name))->isChecked();
+        };
+        QVERIFY(!checked("Use_BC780XLT_Tags") && checked("Use_VDPro_Tags"));
+        window.menus()->action(QStringLiteral("Use_BC780XLT_Tags"))->trigger();
+        QVERIFY(session.switches().useScannerTags());
+        QVERIFY(checked("Use_BC780XLT_Tags") && !checked("Use_VDPro_Tags"));
+        window.menus()->action(QStringLiteral("Use_VDPro_Tags"))->trigger();
+        QVERIFY(!session.switches().useScannerTags());
+
+        window.button(QStringLiteral("btnLIGHT"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("LTN")), 5000);
+        QCOMPARE(window.button(QStringLiteral("btnLIGHT"))->text(), QStringLiteral("LCD ON"));
+    }
+};
+
+QTEST_MAIN(TestBc780Faceplate)
+#include "test_bc780faceplate.moc"
