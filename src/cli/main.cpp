@@ -1,7 +1,10 @@
 // valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
 // and is named in kCommands; all of them run on the same core as the window.
 #include "ActivityCommand.h"
+#include "BackupCommand.h"
 #include "CliCommand.h"
+#include "RestoreCommand.h"
+#include "SetsCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -18,6 +21,9 @@ const CliCommand kCommands[] = {
          return int(Cli::Ok);
      }},
     {"activity", "Hits per hour and the busiest channels and talkgroups of a day's logs.", runActivity},
+    {"backup", "Read the scanner's banks into a backup set.", runBackup},
+    {"restore", "Program a backup set into the scanner, reading each channel back.", runRestore},
+    {"sets", "List the backup sets and their channel counts.", runSets},
 };
 
 void printUsage(QTextStream& stream) {
