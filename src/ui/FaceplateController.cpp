@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "AuxDisplayWindow.h"
 #include "FaceplateMenus.h"
+#include "MemoryWindows.h"
 #include "Pro2052Faceplate.h"
 #include "Prompter.h"
 #include "RangeSearchPlaceholder.h"
@@ -67,6 +68,7 @@ FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& fac
     , m_prompter(prompter)
     , m_buildDateText(buildDateText) {
     m_auxWindow = std::make_unique<AuxDisplayWindow>(session.aux(), session.state().gAppTitle, &faceplate);
+    m_memory = std::make_unique<MemoryWindows>(session, prompter, &faceplate);
     Pro2052Faceplate* window = &faceplate;
     connect(window, &Pro2052Faceplate::keyClicked, this, &FaceplateController::onKeyClicked);
     connect(window, &Pro2052Faceplate::menuTriggered, this, &FaceplateController::onMenu);
@@ -141,6 +143,8 @@ void FaceplateController::onMenu(const QString& entry) {
         showAbout();
     } else if (entry == QLatin1String("CHECKCODES")) {
         session.runCommandCheck();
+    } else if (m_memory->openFor(entry)) {
+        // A memory window opened.
     } else if (laterEntries().contains(entry)) {
         notYetAvailable(m_faceplate.menus()->action(entry)->text().remove(QLatin1Char('&')));
     }

@@ -8,6 +8,7 @@
 
 class AboutWindow;
 class AuxDisplayWindow;
+class MemoryWindows;
 class Pro2052Faceplate;
 class Prompter;
 class RangeSearchPlaceholder;
@@ -49,4 +50,5 @@ private:
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
     QPointer<RangeSearchPlaceholder> m_rangeSearch;
+    std::unique_ptr<MemoryWindows> m_memory;
 };

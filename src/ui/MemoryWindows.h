@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class BankTypeWindow;
+class BankTypes;
+class NameEditorWindow;
+class Prompter;
+class QWidget;
+class Session;
+
+/**
+ * The faceplate's memory windows: bank types, the bank and talkgroup editors, backup and restore.
+ * Opens the window of a menu entry, takes the scanner over for the windows that need it alone and
+ * hands it back to the faceplate (GoBackToFacePlate) when they are done.
+ */
+class MemoryWindows : public QObject {
+    Q_OBJECT
+
+public:
+    MemoryWindows(Session& session, Prompter& prompter, QWidget* faceplate, QObject* parent = nullptr);
+    ~MemoryWindows() override;
+
+    /// Opens the window of a faceplate menu entry; false when the entry is not one of these.
+    bool openFor(const QString& entry);
+
+    /// Banks of the scanner in use: 20 on the PRO-2052, 10 on the BC780XLT.
+    int bankCount() const;
+
+private:
+    void openBankTypes(bool takeOver);
+    void openEditor(bool banks);
+    /// The window has the scanner alone: the BC780XLT leaves its display mode, the monitor pauses.
+    void takeOver();
+    void handBack();
+
+    Session& m_session;
+    Prompter& m_prompter;
+    QPointer<QWidget> m_faceplate;
+    std::unique_ptr<BankTypes> m_bankTypes;
+    std::unique_ptr<BankTypeWindow> m_bankTypeWindow;
+    std::unique_ptr<NameEditorWindow> m_bankEditor;
+    std::unique_ptr<NameEditorWindow> m_talkgroupEditor;
+};
