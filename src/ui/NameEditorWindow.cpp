@@ -50,6 +50,7 @@ NameEditorWindow::NameEditorWindow(NameTableModel::Kind kind, LocalDatabase& db,
     m_grid->setModel(&m_model);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setMinimumSize(640, 360);
     layout->addWidget(m_heading);
     layout->addWidget(m_grid, 1);
