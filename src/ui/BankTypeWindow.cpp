@@ -76,6 +76,13 @@ void BankTypeWindow::reload() {
     }
 }
 
+void BankTypeWindow::tickBanks(const QList<int>& banks) {
+    for (int bank : banks) {
+        if (bank >= 1 && bank <= m_checks.size())
+            m_checks[bank - 1]->setChecked(true);
+    }
+}
+
 void BankTypeWindow::onSave() {
     QMap<int, int> ticked;
     for (int i = 0; i < m_checks.size(); ++i) {

@@ -21,6 +21,8 @@ public:
 
     /// The window's load: reads the stored types and shows them with every box clear.
     void reload();
+    /// Ticks these banks (the restore brought trunked channels into them).
+    void tickBanks(const QList<int>& banks);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "MemoryProgressWindow.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -149,4 +150,13 @@ void MemoryProgressWindow::showFinished() {
     m_stall->hide();
     m_cancel->hide();
     m_finished->show();
+}
+
+void MemoryProgressWindow::closeEvent(QCloseEvent* event) {
+    // The close box means Cancel while the work runs, Finished once it is over.
+    if (m_finished->isVisible())
+        Q_EMIT finishedClicked();
+    else
+        Q_EMIT cancelRequested();
+    QWidget::closeEvent(event);
 }

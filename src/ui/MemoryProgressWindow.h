@@ -45,6 +45,9 @@ Q_SIGNALS:
     void retryFailuresRequested();
     void finishedClicked();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QString m_firstText;
     QLineEdit* m_bank = nullptr;

@@ -6,9 +6,16 @@
 
 #include <memory>
 
+class BackupJob;
+class BankBackupWindow;
+class BankRestoreWindow;
 class BankTypeWindow;
 class BankTypes;
+class MemoryJob;
+class MemoryProgressWindow;
 class NameEditorWindow;
+class RestoreJob;
+struct MemoryJobResult;
 class Prompter;
 class QWidget;
 class Session;
@@ -32,6 +39,16 @@ public:
     int bankCount() const;
 
 private:
+    void openBackup();
+    void openRestore();
+    void onBackupRequested(const QList<int>& banks);
+    void onRestoreRequested(const QString& set, const QList<int>& banks, bool safetyBackup);
+    void onBackupFinished(const MemoryJobResult& result);
+    void onRestoreFinished(const MemoryJobResult& result);
+    /// The progress window shows what a job reports and hands it the clicks.
+    void follow(MemoryJob& job, MemoryProgressWindow& window);
+    /// The operator has seen the end of a backup or restore: both of its windows go, the job hands back.
+    void closeJob(MemoryJob& job);
     void openBankTypes(bool takeOver);
     void openEditor(bool banks);
     /// The window has the scanner alone: the BC780XLT leaves its display mode, the monitor pauses.
@@ -41,6 +58,12 @@ private:
     Session& m_session;
     Prompter& m_prompter;
     QPointer<QWidget> m_faceplate;
+    std::unique_ptr<BackupJob> m_backup;
+    std::unique_ptr<RestoreJob> m_restore;
+    std::unique_ptr<BankBackupWindow> m_backupWindow;
+    std::unique_ptr<MemoryProgressWindow> m_backupProgress;
+    std::unique_ptr<BankRestoreWindow> m_restoreWindow;
+    std::unique_ptr<MemoryProgressWindow> m_restoreProgress;
     std::unique_ptr<BankTypes> m_bankTypes;
     std::unique_ptr<BankTypeWindow> m_bankTypeWindow;
     std::unique_ptr<NameEditorWindow> m_bankEditor;

@@ -10,11 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-// The scanner goes back to memory channel 1 and scanning when the window hands back.
-const QString kFirstChannel = QStringLiteral("MA001");
-} // namespace
-
 BankTypes::BankTypes(ScannerState& state, SerialLink& link, LocalDatabase& db, Prompter& prompter, QObject* parent)
     : QObject(parent)
     , m_state(state)
@@ -86,7 +81,7 @@ bool BankTypes::save(const QMap<int, int>& ticked) {
     }
     bool allStored = true;
     for (auto it = ticked.cbegin(); it != ticked.cend(); ++it) {
-        m_link.sendToScanner(Commands::trunkBankType(it.key(), it.value()));
+        m_link.sendToScanner(Commands::trunkType(it.key(), it.value()));
         allStored = storeRow(it.key(), it.value()) && allStored;
     }
     Q_EMIT saved();
@@ -115,7 +110,8 @@ bool BankTypes::storeRow(int bank, int code) {
 }
 
 void BankTypes::cancel() {
-    m_link.sendToScanner(kFirstChannel);
+    // The scanner goes back to memory channel 1 and scanning.
+    m_link.sendToScanner(Commands::memoryRead(1));
     m_link.sendToScanner(Commands::key(Commands::Key::Scan));
     finish();
 }

@@ -14,10 +14,6 @@ QString bankLetter(int bank) {
     return QString(QChar('A' - 1 + bank));
 }
 
-QString trunkBankType(int bank, int code) {
-    return QStringLiteral("TR ") + bankLetter(bank) + QString::number(code);
-}
-
 QString frequencyPattern(double mhz) {
     // The pattern holds 0 to 9999.9999: a value past either end (or no number at all) is pinned to it, so
     // the rounding below cannot overflow and the pattern keeps its nine characters.

@@ -44,9 +44,6 @@ constexpr int bankNumber(int letterCode) {
     return letterCode - ('A' - 1);
 }
 
-/// "TR " + the bank letter + the trunked system type code: bank 3, code 2 gives "TR C2".
-QString trunkBankType(int bank, int code);
-
 /// A frequency in MHz in the eight-digit command form: 155.5 gives "01555000", 29 gives "00290000".
 QString frequencyDigits(double mhz);
 /// The frequency in the "0000.0000" pattern, e.g. "0155.5000".
