@@ -110,10 +110,10 @@ private Q_SLOTS:
                                  {"EditTalkGroups", "window:frmEditTrunkID"},
                                  {"TrunkType", "window:BankType"},
                                  {"SetTrunkedBankType", "window:BankType"},
+                                 {"Backup", "window:BankBackup"},
+                                 {"Restore", "window:BankRestore"},
                                  // Entries for later versions say so, naming themselves by their captions.
-                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"},
-                                 {"Backup", "\"Backup Scanner to PC\" is not"},
-                                 {"Restore", "\"Restore PC to Scanner\" is not"}};
+                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }
