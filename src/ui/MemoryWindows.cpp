@@ -26,8 +26,7 @@ MemoryWindows::MemoryWindows(Session& session, Prompter& prompter, QWidget* face
     m_bankTypes = std::make_unique<BankTypes>(session.state(), session.link(), session.database(), prompter);
     connect(m_bankTypes.get(), &BankTypes::finished, this, &MemoryWindows::handBack);
 
-    const MemoryJobContext context{session.state(), session.link(), session.database(), session.clock(),
-                                   &session.monitor()};
+    const MemoryJobContext context = session.memoryJobContext();
     const QString& title = session.state().gAppTitle;
     m_backup = std::make_unique<BackupJob>(context);
     m_backupWindow = std::make_unique<BankBackupWindow>(title, bankCount());
