@@ -5,6 +5,7 @@
 #include "AuxDisplayWindow.h"
 #include "FaceplateMenus.h"
 #include "FaceplateWindow.h"
+#include "MemoryWindows.h"
 #include "Prompter.h"
 #include "RangeSearchPlaceholder.h"
 #include "Settings.h"
@@ -71,6 +72,7 @@ FaceplateController::FaceplateController(Session& session, FaceplateWindow& face
     , m_prompter(prompter)
     , m_buildDateText(buildDateText) {
     m_auxWindow = std::make_unique<AuxDisplayWindow>(session.aux(), session.state().gAppTitle, &faceplate);
+    m_memory = std::make_unique<MemoryWindows>(session, prompter, &faceplate);
     FaceplateWindow* window = &faceplate;
     connect(window, &FaceplateWindow::keyClicked, this, &FaceplateController::onKeyClicked);
     connect(window, &FaceplateWindow::menuTriggered, this, &FaceplateController::onMenu);
@@ -150,6 +152,8 @@ void FaceplateController::onMenu(const QString& entry) {
         showAbout();
     } else if (entry == QLatin1String("CHECKCODES")) {
         session.runCommandCheck();
+    } else if (m_memory->openFor(entry)) {
+        // A memory window opened.
     } else if (laterEntries().contains(entry)) {
         notYetAvailable(m_faceplate.menus()->action(entry)->text().remove(QLatin1Char('&')));
     }

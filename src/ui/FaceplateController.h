@@ -10,6 +10,7 @@ class AboutWindow;
 class ActivityWindow;
 class AuxDisplayWindow;
 class FaceplateWindow;
+class MemoryWindows;
 class Prompter;
 class RangeSearchPlaceholder;
 class Session;
@@ -52,4 +53,5 @@ private:
     QPointer<AboutWindow> m_about;
     QPointer<RangeSearchPlaceholder> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
+    std::unique_ptr<MemoryWindows> m_memory;
 };

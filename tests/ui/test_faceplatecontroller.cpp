@@ -107,14 +107,14 @@ private Q_SLOTS:
                                  {"mnuTroubleShoot", "inform:ValdoriaPro Help"},
                                  {"About", "window:frmAbout"},
                                  {"CHECKCODES", "sent:AA"},
+                                 {"EditBanks", "window:frmEditBank2"},
+                                 {"EditTalkGroups", "window:frmEditTrunkID"},
+                                 {"TrunkType", "window:BankType"},
+                                 {"SetTrunkedBankType", "window:BankType"},
+                                 {"Backup", "window:BankBackup"},
+                                 {"Restore", "window:BankRestore"},
                                  // Entries for later versions say so, naming themselves by their captions.
-                                 {"EditBanks", "\"Edit Channel Banks\" is not available"},
-                                 {"EditTalkGroups", "\"Edit Talkgroups\" is not"},
-                                 {"TrunkType", "\"Edit TrunkType\" is not"},
-                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"},
-                                 {"Backup", "\"Backup Scanner to PC\" is not"},
-                                 {"Restore", "\"Restore PC to Scanner\" is not"},
-                                 {"SetTrunkedBankType", "\"Set Trunked Bank Type\" is not"}};
+                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }

@@ -1,0 +1,63 @@
+#include "BankBackupWindow.h"
+
+#include "BankChecks.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+BankBackupWindow::BankBackupWindow(const QString& appTitle, int bankCount, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("BankBackup"));
+    setWindowTitle(appTitle);
+    auto* text = new QLabel(tr("Select BANKS to backup to your PC"), this);
+    text->setObjectName(QStringLiteral("Text21"));
+    m_checks = new BankChecks(bankCount, this);
+    auto* checkAll = new QPushButton(tr("CHECK ALL"), this);
+    checkAll->setObjectName(QStringLiteral("btnCheckAll"));
+    auto* clearAll = new QPushButton(tr("CLEAR ALL"), this);
+    clearAll->setObjectName(QStringLiteral("btnUncheckAll"));
+    auto* invert = new QPushButton(tr("INVERT"), this);
+    invert->setObjectName(QStringLiteral("btnINVERT"));
+    auto* backup = new QPushButton(tr("BACKUP NOW"), this);
+    backup->setObjectName(QStringLiteral("Backup"));
+    m_quit = new QPushButton(tr("QUIT"), this);
+    m_quit->setObjectName(QStringLiteral("Cancel"));
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(checkAll);
+    choice->addWidget(clearAll);
+    choice->addWidget(invert);
+    auto* go = new QHBoxLayout;
+    go->addStretch();
+    go->addWidget(backup);
+    go->addWidget(m_quit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(m_checks);
+    layout->addLayout(choice);
+    layout->addLayout(go);
+
+    connect(checkAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(true); });
+    connect(clearAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(false); });
+    connect(invert, &QPushButton::clicked, m_checks, &BankChecks::invert);
+    connect(backup, &QPushButton::clicked, this, [this] {
+        m_quit->setEnabled(false);
+        Q_EMIT backupRequested(m_checks->ticked());
+    });
+    connect(m_quit, &QPushButton::clicked, this, &BankBackupWindow::quitRequested);
+}
+
+void BankBackupWindow::reset(const QString& appTitle) {
+    setWindowTitle(appTitle);
+    m_quit->setEnabled(true);
+}
+
+void BankBackupWindow::closeEvent(QCloseEvent* event) {
+    // Once a backup runs the window is only hidden; the close box before that means QUIT.
+    if (m_quit->isEnabled())
+        Q_EMIT quitRequested();
+    QWidget::closeEvent(event);
+}
