@@ -1,6 +1,7 @@
 // valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
 // and is named in kCommands; all of them run on the same core as the window.
 #include "CliCommand.h"
+#include "MonitorCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,13 +17,14 @@ const CliCommand kCommands[] = {
          Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
          return int(Cli::Ok);
      }},
+    {"monitor", "Follow the scanner without a window, one line per change of its display.", runMonitor},
 };
 
 void printUsage(QTextStream& stream) {
     stream << "Usage: valdoria-cli COMMAND [OPTIONS]\n"
               "Drives a PRO-2052 or BC780XLT radio scanner without a window.\n\nCommands:\n";
     for (const CliCommand& command : kCommands)
-        stream << "  " << QString::fromLatin1(command.name).leftJustified(10) << ' ' << command.summary << '\n';
+        stream << "  " << QString::fromLatin1(command.name).leftJustified(17) << ' ' << command.summary << '\n';
     stream << "\nvaldoria-cli COMMAND --help shows the options of one command.\n" << Qt::flush;
 }
 
