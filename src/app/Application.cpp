@@ -36,6 +36,7 @@ bool Application::start() {
     session.appFolder = m_options.dataDir;
     session.device = m_options.device;
     session.remotePort = m_options.remotePort;
+    session.rigctlPort = m_options.rigctlPort;
     if (m_options.simulate) {
         if (!startSimulator())
             return false;

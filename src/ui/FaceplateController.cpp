@@ -70,6 +70,12 @@ FaceplateController::FaceplateController(Session& session, Pro2052Faceplate& fac
     Pro2052Faceplate* window = &faceplate;
     connect(window, &Pro2052Faceplate::keyClicked, this, &FaceplateController::onKeyClicked);
     connect(window, &Pro2052Faceplate::menuTriggered, this, &FaceplateController::onMenu);
+    connect(window->menus(), &FaceplateMenus::serialPortChosen, this, [&session](const QString& port) {
+        if (port.size() == 1)
+            session.portSetup().chooseNumber(port.toInt());
+        else
+            session.portSetup().chooseDevice(port);
+    });
     connect(window, &Pro2052Faceplate::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
         const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
         if (code != 0)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/PortSetup.h"
+
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -21,11 +24,15 @@ public:
 
     QAction* action(const QString& entryName) const { return m_actions.value(entryName); }
     QMenu* menu(const QString& headingName) const { return m_menus.value(headingName); }
+    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens).
+    void fillSerialPorts(const QList<PortSetup::SystemPort>& ports);
 
 Q_SIGNALS:
     void triggered(const QString& entryName);
     /// A heading is about to drop down (the View menu refreshes its check mark here).
     void aboutToShow(const QString& headingName);
+    /// A port was picked in Config, Serial Port: "1" to "4" for a port number, otherwise a device path.
+    void serialPortChosen(const QString& port);
 
 private:
     QHash<QString, QAction*> m_actions;
