@@ -4,9 +4,9 @@
 
 #include "ActivityScript.h"
 #include "CliCommand.h"
-#include "CliPrompter.h"
 #include "DemoNames.h"
 #include "PtyHost.h"
+#include "ScannerLine.h"
 #include "Settings.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"

@@ -84,16 +84,6 @@ QString dumpState(quint8 model) {
     return lines.join(QLatin1Char('\n'));
 }
 
-QString channelTextStub(int channel) {
-    return QStringLiteral("%1").arg(channel % 1000, 3, 10, QLatin1Char('0'));
-}
-QString programChannelStub(int channel, double mhz) {
-    return QStringLiteral("PM") + channelTextStub(channel) + QLatin1Char(' ') + Commands::frequencyDigits(mhz);
-}
-QString memoryReadStub(int channel) {
-    return QStringLiteral("MA") + channelTextStub(channel);
-}
-
 } // namespace
 
 RigctlServer::RigctlServer(ScannerState& state, SerialLink& link, DisplayModel& display, QObject* parent)
@@ -312,8 +302,8 @@ RigctlServer::Reply RigctlServer::setFrequency(const QStringList& arguments) {
         return reply;
     }
     const double mhz = double(wanted) / 1e6;
-    m_link.sendToScanner(programChannelStub(channel, mhz));
-    m_link.sendToScanner(memoryReadStub(channel));
+    m_link.sendToScanner(Commands::programChannel(channel, mhz));
+    m_link.sendToScanner(Commands::memoryRead(channel));
     qCInfo(lcRigctl) << "tuned channel" << channel << "to" << mhz << "MHz";
     Q_EMIT modeCheckRequested();
     return reply;
