@@ -2,6 +2,7 @@
 // and is named in kCommands; all of them run on the same core as the window.
 #include "BackupCommand.h"
 #include "CliCommand.h"
+#include "CsvCommands.h"
 #include "MonitorCommand.h"
 #include "RestoreCommand.h"
 #include "SetsCommand.h"
@@ -24,6 +25,10 @@ const CliCommand kCommands[] = {
     {"restore", "Program a backup set into the scanner, reading each channel back.", runRestore},
     {"sets", "List the backup sets and their channel counts.", runSets},
     {"monitor", "Follow the scanner without a window, one line per change of its display.", runMonitor},
+    {"export", "Write a backup set as a CHIRP CSV file (--set NAME FILE.csv).", runExport},
+    {"import", "Read a CHIRP CSV file into a backup set (FILE.csv --set NAME).", runImport},
+    {"export-talkgroups", "Write the talkgroups as a RadioReference CSV file.", runExportTalkgroups},
+    {"import-talkgroups", "Add or update talkgroups from a RadioReference CSV file.", runImportTalkgroups},
 };
 
 void printUsage(QTextStream& stream) {
