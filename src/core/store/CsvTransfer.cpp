@@ -5,7 +5,7 @@
 
 QString CsvReport::summary() const {
     if (written > 0 || (added == 0 && updated == 0))
-        return QStringLiteral("%1 rows written").arg(written);
+        return QStringLiteral("%1 %2 written").arg(written).arg(written == 1 ? "row" : "rows");
     return QStringLiteral("%1 added, %2 updated").arg(added).arg(updated);
 }
 
