@@ -291,7 +291,7 @@ RigctlServer::Reply RigctlServer::setFrequency(const QStringList& arguments) {
     const QList<Band>& receivable = bands(m_state.gScannerModel);
     if (std::none_of(receivable.cbegin(), receivable.cend(),
                      [wanted](const Band& b) { return wanted >= b.lowHz && wanted <= b.highHz; })) {
-        sayWhy(QStringLiteral("rigctl set_freq refused: %1 Hz is outside what the scanner receives")
+        sayWhy(QStringLiteral("rigctl set_freq refused: \"%1\" is no frequency in Hz that the scanner receives")
                    .arg(arguments.value(0)));
         reply.error = InvalidArgument;
         return reply;
