@@ -14,7 +14,7 @@ FUZZ_BUILD_DIR=${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 
 PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config clang-format desktop-file-utils
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libhamlib-utils chirp
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
 )
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).

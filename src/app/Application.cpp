@@ -38,6 +38,7 @@ bool Application::start() {
     session.device = m_options.device;
     session.remotePort = m_options.remotePort;
     session.model = m_options.model == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;
+    session.rigctlPort = m_options.rigctlPort;
     if (m_options.simulate) {
         if (!startSimulator())
             return false;

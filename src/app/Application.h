@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class FaceplateController;
 class FaceplateWindow;
@@ -24,6 +25,10 @@ struct AppOptions {
     bool simulate = false;
     QString simulateModel = QStringLiteral("pro2052");
     quint16 remotePort = 5757;
+    /// --rigctl-port; no value: the "Rigctl_Port" setting decides.
+    std::optional<quint16> rigctlPort;
+    /// --list-ports: print the serial ports and exit.
+    bool listPorts = false;
 };
 
 /**

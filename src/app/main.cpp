@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Settings.h"
 #include "Simulator.h"
+#include "link/PortSetup.h"
 #include "session/Session.h"
 #include "shell/SingleInstance.h"
 
@@ -62,7 +63,13 @@ std::optional<AppOptions> parseCommandLine() {
     const QCommandLineOption remotePortOption(QStringLiteral("remote-port"),
                                               QStringLiteral("TCP port of the remote control (default 5757)."),
                                               QStringLiteral("n"), QStringLiteral("5757"));
-    parser.addOptions({portOption, dataOption, modelOption, simulateOption, remotePortOption});
+    const QCommandLineOption rigctlPortOption(
+        QStringLiteral("rigctl-port"), QStringLiteral("Open the rigctl control port on this TCP port (4532 is usual)."),
+        QStringLiteral("n"));
+    const QCommandLineOption listPortsOption(QStringLiteral("list-ports"),
+                                             QStringLiteral("Print the serial ports of this system and exit."));
+    parser.addOptions(
+        {portOption, dataOption, modelOption, simulateOption, remotePortOption, rigctlPortOption, listPortsOption});
     parser.process(withSimulateValue(QCoreApplication::arguments()));
 
     AppOptions options;
@@ -78,6 +85,16 @@ std::optional<AppOptions> parseCommandLine() {
     if (!portOk || remotePort == 0 || remotePort > 65535)
         return failed(QStringLiteral("--remote-port needs a TCP port from 1 to 65535"));
     options.remotePort = quint16(remotePort);
+    if (parser.isSet(rigctlPortOption)) {
+        const uint rigctlPort = parser.value(rigctlPortOption).toUInt(&portOk);
+        if (!portOk || rigctlPort == 0 || rigctlPort > 65535)
+            return failed(QStringLiteral("--rigctl-port needs a TCP port from 1 to 65535"));
+        options.rigctlPort = quint16(rigctlPort);
+    }
+    if (parser.isSet(listPortsOption)) {
+        options.listPorts = true;
+        return options;
+    }
 
     Settings stored(Session::settingsName(ScannerModel::Pro2052));
     options.model = parser.isSet(modelOption) ? parser.value(modelOption).toLower() : stored.model();
@@ -115,6 +132,16 @@ int main(int argc, char** argv) {
     if (!parsed)
         return 2;
     const AppOptions& options = *parsed;
+    if (options.listPorts) {
+        // The same list the Config menu shows; a script reads the device path from the first column.
+        QTextStream out(stdout);
+        const QList<PortSetup::SystemPort> ports = PortSetup::systemPorts();
+        for (const PortSetup::SystemPort& port : ports)
+            out << port.label() << '\n';
+        if (ports.isEmpty())
+            QTextStream(stderr) << "valdoria: this system lists no serial ports" << Qt::endl;
+        return 0;
+    }
 
     QApplication app(argc, argv);
     setNames();

@@ -3,6 +3,8 @@
 #include "ActivityCommand.h"
 #include "BackupCommand.h"
 #include "CliCommand.h"
+#include "CsvCommands.h"
+#include "MonitorCommand.h"
 #include "RestoreCommand.h"
 #include "SetsCommand.h"
 
@@ -24,13 +26,18 @@ const CliCommand kCommands[] = {
     {"backup", "Read the scanner's banks into a backup set.", runBackup},
     {"restore", "Program a backup set into the scanner, reading each channel back.", runRestore},
     {"sets", "List the backup sets and their channel counts.", runSets},
+    {"monitor", "Follow the scanner without a window, one line per change of its display.", runMonitor},
+    {"export", "Write a backup set as a CHIRP CSV file (--set NAME FILE.csv).", runExport},
+    {"import", "Read a CHIRP CSV file into a backup set (FILE.csv --set NAME).", runImport},
+    {"export-talkgroups", "Write the talkgroups as a RadioReference CSV file.", runExportTalkgroups},
+    {"import-talkgroups", "Add or update talkgroups from a RadioReference CSV file.", runImportTalkgroups},
 };
 
 void printUsage(QTextStream& stream) {
     stream << "Usage: valdoria-cli COMMAND [OPTIONS]\n"
               "Drives a PRO-2052 or BC780XLT radio scanner without a window.\n\nCommands:\n";
     for (const CliCommand& command : kCommands)
-        stream << "  " << QString::fromLatin1(command.name).leftJustified(10) << ' ' << command.summary << '\n';
+        stream << "  " << QString::fromLatin1(command.name).leftJustified(17) << ' ' << command.summary << '\n';
     stream << "\nvaldoria-cli COMMAND --help shows the options of one command.\n" << Qt::flush;
 }
 

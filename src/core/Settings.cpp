@@ -59,3 +59,12 @@ QString Settings::remoteAddress() const {
 QString Settings::pellwickPath() const {
     return value(QStringLiteral("Pellwick_Path"));
 }
+QString Settings::rigctlPort() const {
+    return value(QStringLiteral("Rigctl_Port"));
+}
+QString Settings::rigctlAddress() const {
+    return value(QStringLiteral("Rigctl_Address"));
+}
+QString Settings::tuneChannel() const {
+    return value(QStringLiteral("Tune_Channel"));
+}

@@ -38,6 +38,12 @@ public:
     QString remoteAddress() const;
     /// "Pellwick_Path": the companion program; empty when not installed.
     QString pellwickPath() const;
+    /// "Rigctl_Port": the TCP port of the rigctl control port; empty or 0 when it is off.
+    QString rigctlPort() const;
+    /// "Rigctl_Address": where the rigctl port listens; empty (loopback) by default.
+    QString rigctlAddress() const;
+    /// "Tune_Channel": the memory channel a rigctl client tunes; empty when none is set.
+    QString tuneChannel() const;
 
     QString value(const QString& key, const QString& fallback = {}) const;
     void setValue(const QString& key, const QString& value);

@@ -76,6 +76,12 @@ FaceplateController::FaceplateController(Session& session, FaceplateWindow& face
     FaceplateWindow* window = &faceplate;
     connect(window, &FaceplateWindow::keyClicked, this, &FaceplateController::onKeyClicked);
     connect(window, &FaceplateWindow::menuTriggered, this, &FaceplateController::onMenu);
+    connect(window->menus(), &FaceplateMenus::serialPortChosen, this, [&session](const QString& port) {
+        if (port.size() == 1)
+            session.portSetup().chooseNumber(port.toInt());
+        else
+            session.portSetup().chooseDevice(port);
+    });
     connect(window, &FaceplateWindow::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
         const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
         if (code != 0)

@@ -70,6 +70,27 @@ FaceplateMenus::FaceplateMenus(QMenuBar* bar, QObject* parent)
             addEntry(headingName, name, QString::fromLatin1(entry.caption), entry.checkable);
         }
     }
+    QMenu* ports = m_menus.value(QStringLiteral("COM_Options"))->addMenu(tr("Serial &Port"));
+    ports->setObjectName(QStringLiteral("mnuSerialPorts"));
+    m_menus.insert(ports->objectName(), ports);
+    // Adapters come and go: the list is read again each time the menu opens.
+    connect(ports, &QMenu::aboutToShow, this, [this] { fillSerialPorts(PortSetup::systemPorts()); });
+}
+
+void FaceplateMenus::fillSerialPorts(const QList<PortSetup::SystemPort>& ports) {
+    QMenu* menu = m_menus.value(QStringLiteral("mnuSerialPorts"));
+    menu->clear();
+    const auto add = [this, menu](const QString& caption, const QString& choice) {
+        connect(menu->addAction(caption), &QAction::triggered, this,
+                [this, choice] { Q_EMIT serialPortChosen(choice); });
+    };
+    for (int number = 1; number <= 4; ++number)
+        add(tr("Port %1").arg(number), QString::number(number));
+    menu->addSeparator();
+    for (const PortSetup::SystemPort& port : ports)
+        add(port.label(), port.device);
+    if (ports.isEmpty())
+        menu->addAction(tr("(no serial ports found)"))->setEnabled(false);
 }
 
 QAction* FaceplateMenus::addEntry(const QString& headingName, const QString& entryName, const QString& caption,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/PortSetup.h"
+
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -23,11 +26,15 @@ public:
     QMenu* menu(const QString& headingName) const { return m_menus.value(headingName); }
     /// Adds an entry under an existing heading (a faceplate's own entries); it reports like the rest.
     QAction* addEntry(const QString& headingName, const QString& entryName, const QString& caption, bool checkable);
+    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens).
+    void fillSerialPorts(const QList<PortSetup::SystemPort>& ports);
 
 Q_SIGNALS:
     void triggered(const QString& entryName);
     /// A heading is about to drop down (the View menu refreshes its check mark here).
     void aboutToShow(const QString& headingName);
+    /// A port was picked in Config, Serial Port: "1" to "4" for a port number, otherwise a device path.
+    void serialPortChosen(const QString& port);
 
 private:
     QHash<QString, QAction*> m_actions;

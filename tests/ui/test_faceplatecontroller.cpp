@@ -5,9 +5,12 @@
 #include "KeypadWidget.h"
 #include "Pro2052Faceplate.h"
 #include "SessionRig.h"
+#include "Settings.h"
+#include "link/PortSetup.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -141,6 +144,27 @@ private Q_SLOTS:
             return news;
         };
         QTRY_VERIFY2(!did().filter(effect).isEmpty(), qPrintable(did().join(QLatin1Char('|'))));
+    }
+
+    // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.
+    void serialPortMenu_picksNumbersAndDevices() {
+        waitForPolling();
+        FaceplateMenus& menus = *m_window->menus();
+        menus.fillSerialPorts({{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("FT232R"), QStringLiteral("FTDI"),
+                                QStringLiteral("0403:6001")}});
+        QStringList captions;
+        for (QAction* action : menus.menu(QStringLiteral("mnuSerialPorts"))->actions())
+            captions << action->text();
+        QCOMPARE(captions, QStringList({"Port 1", "Port 2", "Port 3", "Port 4", "",
+                                        "/dev/ttyFAKE0  FT232R, FTDI, USB 0403:6001"}));
+        Settings& settings = m_rig->session->settings();
+        menus.menu(QStringLiteral("mnuSerialPorts"))->actions().last()->trigger();
+        QCOMPARE(settings.comDevice(), QStringLiteral("/dev/ttyFAKE0"));
+        QCOMPARE(m_rig->session->portSetup().device(), QStringLiteral("/dev/ttyFAKE0"));
+        QTRY_VERIFY(!m_rig->session->portSetup().isBusy());
+        menus.menu(QStringLiteral("mnuSerialPorts"))->actions().at(1)->trigger();
+        QCOMPARE(settings.comDevice(), QString());
+        QCOMPARE(settings.comPort(), QStringLiteral("2"));
     }
 
     void auxWindow_goesWithTheController() {

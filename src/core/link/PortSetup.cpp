@@ -10,6 +10,9 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QSerialPortInfo>
+
+#include <algorithm>
 
 namespace {
 const QString kPortTitle = QStringLiteral("Select a COM port");
@@ -182,6 +185,50 @@ void PortSetup::menuPortChosen(int port) {
     m_settings.sync();
     // The port is closed at this point, so reopening opens it once with the new number.
     doReopen();
+}
+
+QString PortSetup::SystemPort::label() const {
+    QStringList about;
+    for (const QString& part : {description, manufacturer})
+        if (!part.isEmpty())
+            about << part;
+    if (!usbIds.isEmpty())
+        about << QStringLiteral("USB ") + usbIds;
+    return about.isEmpty() ? device : device + QStringLiteral("  ") + about.join(QStringLiteral(", "));
+}
+
+QList<PortSetup::SystemPort> PortSetup::systemPorts() {
+    QList<SystemPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        SystemPort port{info.systemLocation(), info.description(), info.manufacturer(), {}};
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            port.usbIds = QStringLiteral("%1:%2")
+                              .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                              .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        ports.append(port);
+    }
+    std::sort(ports.begin(), ports.end(), [](const SystemPort& a, const SystemPort& b) { return a.device < b.device; });
+    return ports;
+}
+
+void PortSetup::chooseDevice(const QString& path) {
+    if (m_busy || path.isEmpty())
+        return;
+    m_busy = true;
+    closeWithStatus();
+    m_devicePath = path;
+    m_rememberDevice = false;
+    m_settings.setComDevice(path);
+    m_settings.sync();
+    doReopen();
+}
+
+void PortSetup::chooseNumber(int port) {
+    if (m_busy || !isValidPort(port))
+        return;
+    m_busy = true;
+    closeWithStatus();
+    menuPortChosen(port);
 }
 
 // --- speed menu -------------------------------------------------------------------------------

@@ -64,6 +64,22 @@ public:
     /// One of the four line speeds "19200", "9600", "4800", "2400".
     static bool isValidSpeed(const QString& speed);
 
+    /// A serial port this system has.
+    struct SystemPort {
+        QString device;       ///< the path to open, e.g. /dev/ttyUSB0
+        QString description;  ///< e.g. "FT232R USB UART"; may be empty
+        QString manufacturer; ///< e.g. "FTDI"; may be empty
+        QString usbIds;       ///< "0403:6001" for a USB adapter, empty otherwise
+        /// "device  description, maker, USB vvvv:pppp", leaving out what is unknown.
+        QString label() const;
+    };
+    /// The serial ports the system lists, by device path.
+    static QList<SystemPort> systemPorts();
+    /// The port menu's choice of a system port: the path is stored ("Com_Device") and the port reopened.
+    void chooseDevice(const QString& path);
+    /// The port menu's choice of a port number 1 to 4: it replaces a stored path and the port is reopened.
+    void chooseNumber(int port);
+
 Q_SIGNALS:
     void statusLine(const QString& text);
     /// The load's port set-up settled on this line speed (before it opens the port).

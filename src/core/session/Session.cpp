@@ -13,6 +13,7 @@
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
+#include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
@@ -58,6 +59,8 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_remote = std::make_unique<TcpHost>(m_state, *m_link, &m_prompter);
     m_remote->setPort(options.remotePort);
     m_remote->setListenAddress(m_settings->remoteAddress());
+    m_rigctl = std::make_unique<RigctlServer>(m_state, *m_link, *m_display);
+    configureRigctl();
     m_logs = std::make_unique<ActivityLogWriter>(m_state.gAppPath, *m_switches, m_clock);
 
     m_context.reset(new MonitorContext{m_state, *m_link, *m_display, *m_aux, *m_switches, m_clock, m_prompter});
@@ -71,6 +74,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
 
     connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
+    connect(m_rigctl.get(), &RigctlServer::statusLine, this, &Session::showStatus);
     connect(m_logs.get(), &ActivityLogWriter::statusLine, this, &Session::showStatus);
     connect(m_database.get(), &LocalDatabase::statusLine, this, &Session::showStatus);
     connect(m_monitor.get(), &Monitor::statusLine, this, &Session::showStatus);
@@ -100,6 +104,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
         showStatus(QStringLiteral("Command check written to %1").arg(m_commandCheck->logPath()));
         m_monitor->checkMode();
     });
+    connect(m_rigctl.get(), &RigctlServer::modeCheckRequested, m_monitor.get(), &Monitor::checkMode);
     connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
             &PortSetup::reopenIfClosed);
 }
@@ -112,6 +117,7 @@ Session::~Session() {
     // The monitor and the remote host refer to the link and the state: take them down first.
     m_commandCheck.reset();
     m_monitor.reset();
+    m_rigctl.reset();
     m_remote.reset();
     m_state.gDb = nullptr;
 }
@@ -120,11 +126,29 @@ void Session::start() {
     m_state.gSearchHoldLimit = 900;
     if (!m_remote->startListening())
         qCWarning(lcSession) << "remote host is not listening";
+    if (m_rigctlPort)
+        m_rigctl->startListening();
     m_state.gShift = false;
     m_display->setText(QStringLiteral("tbSHIFT"), QString());
     // Creates the database file on the first run, so a broken data folder shows at once.
     m_database->open();
     m_portSetup->start(m_options.device, m_options.rememberDevice);
+}
+
+void Session::configureRigctl() {
+    m_rigctlPort = m_options.rigctlPort;
+    if (!m_rigctlPort) {
+        bool ok = false;
+        const uint stored = m_settings->rigctlPort().toUInt(&ok);
+        if (ok && stored > 0 && stored <= 65535)
+            m_rigctlPort = quint16(stored);
+        else if (!m_settings->rigctlPort().isEmpty() && m_settings->rigctlPort() != QLatin1String("0"))
+            qCWarning(lcSession).noquote()
+                << "Rigctl_Port" << m_settings->rigctlPort() << "is no TCP port; rigctl is off";
+    }
+    m_rigctl->setPort(m_rigctlPort.value_or(RigctlServer::kDefaultPort));
+    m_rigctl->setListenAddress(m_settings->rigctlAddress());
+    m_rigctl->setTuneChannel(m_settings->tuneChannel());
 }
 
 void Session::runCommandCheck() {

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ActivityLogWriter;
 class CommandCodeCheck;
@@ -20,6 +21,7 @@ class Monitor;
 class NameLookup;
 class PortSetup;
 class Prompter;
+class RigctlServer;
 class SerialLink;
 class Settings;
 class Switches;
@@ -38,6 +40,9 @@ struct SessionOptions {
     bool rememberDevice = true;
     /// TCP port of the remote host; 0 picks a free one (tests).
     quint16 remotePort = 5757;
+    /// TCP port of the rigctl control port (--rigctl-port; 0 picks a free one); no value: the
+    /// "Rigctl_Port" setting, where empty or 0 leaves the port off.
+    std::optional<quint16> rigctlPort;
     /// An INI file for the settings instead of the user's settings (tests).
     QString settingsFile;
     /// The transport to use instead of a serial port (tests, the in-process simulator). Owned by
@@ -82,6 +87,9 @@ public:
     PortSetup& portSetup() { return *m_portSetup; }
     Monitor& monitor() { return *m_monitor; }
     TcpHost& remote() { return *m_remote; }
+    /// The rigctl control port; listening only when enabled (see rigctlEnabled()).
+    RigctlServer& rigctl() { return *m_rigctl; }
+    bool rigctlEnabled() const { return m_rigctlPort.has_value(); }
     LocalDatabase& database() { return *m_database; }
     MonitorContext& context() { return *m_context; }
     ActivityLogWriter& logs() { return *m_logs; }
@@ -99,6 +107,7 @@ Q_SIGNALS:
 
 private:
     void showStatus(const QString& text);
+    void configureRigctl();
 
     SessionOptions m_options;
     Prompter& m_prompter;
@@ -113,6 +122,8 @@ private:
     std::unique_ptr<PortSetup> m_portSetup;
     std::unique_ptr<LocalDatabase> m_database;
     std::unique_ptr<TcpHost> m_remote;
+    std::unique_ptr<RigctlServer> m_rigctl;
+    std::optional<quint16> m_rigctlPort;
     std::unique_ptr<NameLookup> m_lookup;
     std::unique_ptr<ActivityLogWriter> m_logs;
     std::unique_ptr<MonitorContext> m_context;

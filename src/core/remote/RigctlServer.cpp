@@ -1,0 +1,329 @@
+#include "RigctlServer.h"
+
+#include "link/SerialLink.h"
+#include "monitor/DisplayModel.h"
+#include "monitor/Panel.h"
+#include "protocol/Commands.h"
+#include "state/ScannerState.h"
+
+#include <QTcpSocket>
+
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcRigctl, "valdoria.rigctl")
+
+namespace {
+
+// Hamlib's mode bits for the three modulations the scanner has.
+constexpr int kModeAm = 0x1;
+constexpr int kModeFm = 0x20;
+constexpr int kModeWfm = 0x40;
+constexpr int kScannerModes = kModeAm | kModeFm | kModeWfm;
+constexpr int kVfoA = 0x1;
+constexpr int kIoError = 6;
+
+struct Band {
+    qint64 lowHz;
+    qint64 highHz;
+};
+
+// What each scanner receives; set_freq refuses anything outside and dump_state advertises these.
+const QList<Band>& bands(quint8 model) {
+    static const QList<Band> pro = {
+        {29'000'000, 54'000'000}, {108'000'000, 174'000'000}, {406'000'000, 512'000'000}, {806'000'000, 956'000'000}};
+    static const QList<Band> bc = {{25'000'000, 512'000'000}, {806'000'000, 956'000'000}, {1240'000'000, 1300'000'000}};
+    return model == ScannerModel::Pro2052 ? pro : bc;
+}
+
+int channelCount(quint8 model) {
+    return model == ScannerModel::Pro2052 ? 1000 : 500;
+}
+
+// Long command names and the one-letter form each has, if any.
+struct Command {
+    const char* name;
+    char letter;
+};
+const Command kCommands[] = {
+    {"get_freq", 'f'}, {"set_freq", 'F'}, {"get_mode", 'm'},    {"get_vfo", 'v'}, {"chk_vfo", 0},
+    {"dump_state", 0}, {"get_dcd", 0},    {"get_powerstat", 0}, {"quit", 'q'},    {"quit", 'Q'},
+};
+
+QString longName(const QString& word) {
+    if (word.startsWith(QLatin1Char('\\')))
+        return word.mid(1);
+    for (const Command& c : kCommands) {
+        if (c.letter && word == QLatin1Char(c.letter))
+            return QLatin1String(c.name);
+    }
+    return word;
+}
+
+QString dumpState(quint8 model) {
+    QStringList lines = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
+    for (const Band& band : bands(model))
+        lines << QStringLiteral("%1.000000 %2.000000 0x%3 -1 -1 0x%4 0x0")
+                     .arg(band.lowHz)
+                     .arg(band.highHz)
+                     .arg(kScannerModes, 0, 16)
+                     .arg(kVfoA, 0, 16);
+    const QString rangeEnd = QStringLiteral("0 0 0 0 0 0 0");
+    // No transmit ranges: the scanner only receives.
+    lines << rangeEnd << rangeEnd;
+    lines << QStringLiteral("0x%1 5000").arg(kScannerModes, 0, 16) << QStringLiteral("0 0");
+    lines << QStringLiteral("0x%1 8000").arg(kModeAm, 0, 16) << QStringLiteral("0x%1 15000").arg(kModeFm, 0, 16)
+          << QStringLiteral("0x%1 230000").arg(kModeWfm, 0, 16) << QStringLiteral("0 0");
+    // RIT, XIT, IF shift, announces, preamps, attenuators, then the function, level and parameter masks.
+    lines << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("0") << QString()
+          << QString();
+    for (int i = 0; i < 6; ++i)
+        lines << QStringLiteral("0x0");
+    lines << QStringLiteral("vfo_ops=0x0") << QStringLiteral("ptt_type=0x0") << QStringLiteral("has_set_vfo=0")
+          << QStringLiteral("has_get_vfo=1") << QStringLiteral("has_set_freq=1") << QStringLiteral("has_get_freq=1")
+          << QStringLiteral("done");
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+RigctlServer::RigctlServer(ScannerState& state, SerialLink& link, DisplayModel& display, QObject* parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_link(link)
+    , m_display(display) {
+    connect(&m_server, &QTcpServer::newConnection, this, &RigctlServer::onNewConnection);
+}
+
+RigctlServer::~RigctlServer() {
+    m_server.disconnect(this);
+    for (const QPointer<QTcpSocket>& client : std::as_const(m_clients)) {
+        if (client) {
+            client->disconnect(this);
+            client->abort();
+        }
+    }
+}
+
+void RigctlServer::setListenAddress(const QString& setting) {
+    const QString text = setting.trimmed();
+    if (text.isEmpty() || text.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        m_address = QHostAddress(QHostAddress::LocalHost);
+    else if (text.compare(QLatin1String("any"), Qt::CaseInsensitive) == 0)
+        m_address = QHostAddress(QHostAddress::Any);
+    else if (!m_address.setAddress(text)) {
+        // The protocol has no password: an address that does not parse must not open the port to everyone.
+        qCWarning(lcRigctl).noquote() << "Rigctl_Address" << text << "is no address; listening on loopback";
+        m_address = QHostAddress(QHostAddress::LocalHost);
+    }
+}
+
+bool RigctlServer::startListening() {
+    stop();
+    if (!m_server.listen(m_address, m_port)) {
+        sayWhy(QStringLiteral("The rigctl control port cannot listen on TCP port %1: %2")
+                   .arg(m_port)
+                   .arg(m_server.errorString()));
+        return false;
+    }
+    qCInfo(lcRigctl) << "listening on" << m_address.toString() << "port" << m_server.serverPort();
+    return true;
+}
+
+void RigctlServer::stop() {
+    for (const QPointer<QTcpSocket>& client : std::as_const(m_clients)) {
+        if (client) {
+            client->disconnect(this);
+            client->abort();
+            client->deleteLater();
+        }
+    }
+    m_clients.clear();
+    m_server.close();
+}
+
+void RigctlServer::onNewConnection() {
+    while (QTcpSocket* client = m_server.nextPendingConnection()) {
+        client->setParent(this);
+        m_clients.append(client);
+        qCInfo(lcRigctl) << "client from" << client->peerAddress().toString() << "port" << client->peerPort();
+        connect(client, &QTcpSocket::readyRead, this, [this, client] { onReadyRead(client); });
+        connect(client, &QTcpSocket::disconnected, this, [this, client] {
+            m_clients.removeAll(client);
+            client->deleteLater();
+        });
+        connect(client, &QTcpSocket::bytesWritten, this, [this, client] {
+            if (client->bytesToWrite() > kMaxQueuedBytes)
+                drop(client, QStringLiteral("does not read its answers"));
+        });
+    }
+}
+
+void RigctlServer::onReadyRead(QTcpSocket* client) {
+    while (client->canReadLine()) {
+        const QByteArray line = client->readLine(kMaxLineBytes + 2);
+        if (!line.endsWith('\n')) {
+            drop(client, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineBytes));
+            return;
+        }
+        // A bare CR ends a command too (some clients end lines that way).
+        for (const QByteArray& part : line.split('\r')) {
+            bool quit = false;
+            const QByteArray reply = answer(part, &quit);
+            client->write(reply);
+            if (quit) {
+                client->disconnectFromHost();
+                return;
+            }
+        }
+        if (client->bytesToWrite() > kMaxQueuedBytes) {
+            drop(client, QStringLiteral("does not read its answers"));
+            return;
+        }
+    }
+    if (client->bytesAvailable() > kMaxLineBytes)
+        drop(client, QStringLiteral("sent more than %1 bytes without a line end").arg(kMaxLineBytes));
+}
+
+void RigctlServer::drop(QTcpSocket* client, const QString& why) {
+    qCWarning(lcRigctl).noquote() << "dropping the client from" << client->peerAddress().toString() << ":" << why;
+    m_clients.removeAll(client);
+    client->disconnect(this);
+    client->abort();
+    client->deleteLater();
+}
+
+QByteArray RigctlServer::answer(const QByteArray& rawLine, bool* quit) {
+    QString line = QString::fromLatin1(rawLine).trimmed();
+    if (line.isEmpty())
+        return {};
+    // A leading '+' asks for the extended form with line breaks; ';', '|' or ',' for it with that separator.
+    QChar separator;
+    if (QStringLiteral("+;|,").contains(line.at(0))) {
+        separator = line.at(0) == QLatin1Char('+') ? QLatin1Char('\n') : line.at(0);
+        line = line.mid(1).trimmed();
+    }
+    QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return {};
+    // A one-letter command may run straight into its argument ("F154000000").
+    if (!words.first().startsWith(QLatin1Char('\\')) && words.first().size() > 1) {
+        const QString first = words.takeFirst();
+        words.prepend(first.mid(1));
+        words.prepend(first.left(1));
+    }
+    const QString name = longName(words.takeFirst());
+    if (name == QLatin1String("quit")) {
+        if (quit)
+            *quit = true;
+        // rigctld confirms the quit before it hangs up; Hamlib's client waits for that line.
+        return QByteArrayLiteral("RPRT 0\n");
+    }
+    const Reply reply = run(name, words);
+    // rigctld answers an extended chk_vfo with its record alone, and clients read it that way.
+    if (!separator.isNull() && name == QLatin1String("chk_vfo"))
+        return QByteArrayLiteral("ChkVFO: 0\n");
+
+    QString text;
+    if (separator.isNull()) {
+        for (const auto& value : reply.values)
+            text += value.second + QLatin1Char('\n');
+        // Commands that answer values say nothing more on success; the others answer RPRT 0.
+        if (reply.error != Ok || reply.values.isEmpty())
+            text += QStringLiteral("RPRT %1\n").arg(-reply.error);
+        return text.toLatin1();
+    }
+    text = name + QLatin1Char(':');
+    for (const QString& argument : std::as_const(words))
+        text += QLatin1Char(' ') + argument;
+    text += separator;
+    for (const auto& value : reply.values)
+        text += (value.first.isEmpty() ? value.second : value.first + QStringLiteral(": ") + value.second) + separator;
+    text += QStringLiteral("RPRT %1\n").arg(-reply.error);
+    return text.toLatin1();
+}
+
+RigctlServer::Reply RigctlServer::run(const QString& command, const QStringList& arguments) {
+    Reply reply;
+    const auto add = [&reply](const char* key, const QString& value) {
+        reply.values.append({QLatin1String(key), value});
+    };
+    if (command == QLatin1String("get_freq")) {
+        add("Frequency", QString::number(displayedHz()));
+    } else if (command == QLatin1String("get_mode")) {
+        const auto [mode, passband] = modeFor(m_display.text(Field::tbModMode));
+        add("Mode", mode);
+        add("Passband", QString::number(passband));
+    } else if (command == QLatin1String("get_vfo")) {
+        add("VFO", QStringLiteral("VFOA"));
+    } else if (command == QLatin1String("chk_vfo")) {
+        add("ChkVFO", QStringLiteral("0"));
+    } else if (command == QLatin1String("get_dcd")) {
+        add("DCD", m_state.gSignalActive ? QStringLiteral("1") : QStringLiteral("0"));
+    } else if (command == QLatin1String("get_powerstat")) {
+        add("Power Status", QStringLiteral("1"));
+    } else if (command == QLatin1String("dump_state")) {
+        for (const QString& line : dumpState(m_state.gScannerModel).split(QLatin1Char('\n')))
+            add("", line);
+    } else if (command == QLatin1String("set_freq")) {
+        return setFrequency(arguments);
+    } else {
+        reply.error = NotImplemented;
+    }
+    return reply;
+}
+
+RigctlServer::Reply RigctlServer::setFrequency(const QStringList& arguments) {
+    Reply reply;
+    bool ok = false;
+    const double hz = arguments.value(0).toDouble(&ok);
+    const qint64 wanted = ok && std::isfinite(hz) ? qint64(std::llround(hz)) : -1;
+    const int channels = channelCount(m_state.gScannerModel);
+    const int channel = m_tuneChannel.toInt();
+    if (channel < 1 || channel > channels) {
+        sayWhy(m_tuneChannel.isEmpty()
+                   ? QStringLiteral("rigctl set_freq refused: no tune channel is set (setting Tune_Channel)")
+                   : QStringLiteral("rigctl set_freq refused: Tune_Channel \"%1\" is not a memory channel 1 to %2")
+                         .arg(m_tuneChannel)
+                         .arg(channels));
+        reply.error = NotAvailable;
+        return reply;
+    }
+    const QList<Band>& receivable = bands(m_state.gScannerModel);
+    if (std::none_of(receivable.cbegin(), receivable.cend(),
+                     [wanted](const Band& b) { return wanted >= b.lowHz && wanted <= b.highHz; })) {
+        sayWhy(QStringLiteral("rigctl set_freq refused: \"%1\" is no frequency in Hz that the scanner receives")
+                   .arg(arguments.value(0)));
+        reply.error = InvalidArgument;
+        return reply;
+    }
+    if (!m_link.isOpen()) {
+        sayWhy(QStringLiteral("rigctl set_freq refused: the scanner's port is closed"));
+        reply.error = kIoError;
+        return reply;
+    }
+    const double mhz = double(wanted) / 1e6;
+    m_link.sendToScanner(Commands::programChannel(channel, mhz));
+    m_link.sendToScanner(Commands::memoryRead(channel));
+    qCInfo(lcRigctl) << "tuned channel" << channel << "to" << mhz << "MHz";
+    Q_EMIT modeCheckRequested();
+    return reply;
+}
+
+qint64 RigctlServer::displayedHz() const {
+    bool ok = false;
+    const double mhz = m_display.text(Field::tbfreq).trimmed().toDouble(&ok);
+    return ok && mhz > 0 ? qint64(std::llround(mhz * 1e6)) : 0;
+}
+
+QPair<QString, int> RigctlServer::modeFor(const QString& modulation) {
+    if (modulation == QLatin1String("AM"))
+        return {QStringLiteral("AM"), 8000};
+    if (modulation == QLatin1String("WFM"))
+        return {QStringLiteral("WFM"), 230000};
+    return {QStringLiteral("FM"), 15000};
+}
+
+void RigctlServer::sayWhy(const QString& text) {
+    qCWarning(lcRigctl).noquote() << text;
+    Q_EMIT statusLine(text);
+}

@@ -1,0 +1,155 @@
+// The rigctl control port: answers to each command in both forms, set_freq's tuning and refusals,
+// and a bad client on a real socket that never disturbs a good one.
+#include "MonitorRig.h"
+#include "remote/RigctlServer.h"
+
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+class TestRigctl : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void answer_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("modulation");
+        QTest::addColumn<QString>("tuneChannel");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("sent");
+        const QStringList none;
+        QTest::newRow("f: the display's MHz in Hz") << "f"
+                                                    << ""
+                                                    << ""
+                                                    << "154250000\n"
+                                                    << none;
+        QTest::newRow("m: AM with its passband") << "\\get_mode"
+                                                 << "AM"
+                                                 << ""
+                                                 << "AM\n8000\n"
+                                                 << none;
+        QTest::newRow("m: NFM is FM") << "m"
+                                      << "NFM"
+                                      << ""
+                                      << "FM\n15000\n"
+                                      << none;
+        QTest::newRow("extended with line breaks") << "+f"
+                                                   << ""
+                                                   << ""
+                                                   << "get_freq:\nFrequency: 154250000\nRPRT 0\n"
+                                                   << none;
+        QTest::newRow("extended with a separator") << ";\\get_mode"
+                                                   << "WFM"
+                                                   << ""
+                                                   << "get_mode:;Mode: WFM;Passband: 230000;RPRT 0\n"
+                                                   << none;
+        QTest::newRow("extended chk_vfo is its record alone") << "+\\chk_vfo"
+                                                              << ""
+                                                              << ""
+                                                              << "ChkVFO: 0\n"
+                                                              << none;
+        QTest::newRow("dcd while a signal holds") << "\\get_dcd"
+                                                  << ""
+                                                  << ""
+                                                  << "1\n"
+                                                  << none;
+        QTest::newRow("F tunes the tune channel") << "F 154000000.000000"
+                                                  << ""
+                                                  << "12"
+                                                  << "RPRT 0\n"
+                                                  << QStringList{"PM012 01540000", "MA012"};
+        QTest::newRow("F extended echoes its argument") << "+F 851012500"
+                                                        << ""
+                                                        << "1000"
+                                                        << "set_freq: 851012500\nRPRT 0\n"
+                                                        << QStringList{"PM000 08510125", "MA000"};
+        QTest::newRow("F without a tune channel") << "F 154000000"
+                                                  << ""
+                                                  << ""
+                                                  << "RPRT -11\n"
+                                                  << none;
+        QTest::newRow("F with a tune channel past 1000") << "F 154000000"
+                                                         << ""
+                                                         << "1001"
+                                                         << "RPRT -11\n"
+                                                         << none;
+        QTest::newRow("F outside every band") << "F 2000000"
+                                              << ""
+                                              << "12"
+                                              << "RPRT -1\n"
+                                              << none;
+        QTest::newRow("F with no number") << "F abc"
+                                          << ""
+                                          << "12"
+                                          << "RPRT -1\n"
+                                          << none;
+        QTest::newRow("unknown command") << "\\set_mode FM 0"
+                                         << ""
+                                         << ""
+                                         << "RPRT -4\n"
+                                         << none;
+    }
+    void answer() {
+        QFETCH(QString, line);
+        QFETCH(QString, modulation);
+        QFETCH(QString, tuneChannel);
+        QFETCH(QString, reply);
+        QFETCH(QStringList, sent);
+        MonitorContextRig rig;
+        rig.display.setText(Field::tbfreq, QStringLiteral("154.2500"));
+        rig.display.setText(Field::tbModMode, modulation);
+        rig.state.gSignalActive = true;
+        RigctlServer server(rig.state, rig.link, rig.display);
+        server.setTuneChannel(tuneChannel);
+        QSignalSpy modeChecks(&server, &RigctlServer::modeCheckRequested);
+        QCOMPARE(QString::fromLatin1(server.answer(line.toLatin1())), reply);
+        QCOMPARE(rig.takeCommands(), sent);
+        QCOMPARE(modeChecks.size(), sent.isEmpty() ? 0 : 1);
+    }
+
+    void badClient_othersStillServed_data() {
+        QTest::addColumn<QByteArray>("bad");
+        QTest::addColumn<QByteArray>("badReply");
+        QTest::addColumn<bool>("badDropped");
+        QTest::newRow("garbage") << QByteArray("\xff\x01zz top\r\n", 10) << QByteArray("RPRT -4\n") << false;
+        QTest::newRow("no line end for ever")
+            << QByteArray(RigctlServer::kMaxLineBytes + 10, 'x') << QByteArray() << true;
+        QTest::newRow("quit") << QByteArray("q\n") << QByteArray("RPRT 0\n") << true;
+        QTest::newRow("hangs up") << QByteArray() << QByteArray() << true;
+    }
+    void badClient_othersStillServed() {
+        QFETCH(QByteArray, bad);
+        QFETCH(QByteArray, badReply);
+        QFETCH(bool, badDropped);
+        MonitorContextRig rig;
+        rig.display.setText(Field::tbfreq, QStringLiteral("162.5500"));
+        RigctlServer server(rig.state, rig.link, rig.display);
+        server.setPort(0);
+        QVERIFY(server.startListening());
+        QCOMPARE(server.listenAddress(), QHostAddress(QHostAddress::LocalHost));
+        QTcpSocket good;
+        QTcpSocket badClient;
+        good.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        badClient.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(good.waitForConnected(5000) && badClient.waitForConnected(5000));
+        QTRY_COMPARE(server.clientCount(), 2);
+
+        // Replies are gathered: a retried check must not lose what an earlier read took.
+        QByteArray badGot;
+        QByteArray goodGot;
+        if (bad.isEmpty()) {
+            badClient.abort();
+        } else {
+            badClient.write(bad);
+            QTRY_COMPARE(badGot += badClient.readAll(), badReply);
+        }
+        if (badDropped)
+            QTRY_COMPARE(badClient.state(), QAbstractSocket::UnconnectedState);
+        good.write("f\n");
+        QTRY_COMPARE(goodGot += good.readAll(), QByteArray("162550000\n"));
+        QTRY_COMPARE(server.clientCount(), badDropped ? 1 : 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRigctl)
+#include "test_rigctl.moc"

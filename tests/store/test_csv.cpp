@@ -1,0 +1,162 @@
+// CSV in and out: a channel set through CHIRP's layout (and CHIRP's own reader), talkgroups from a
+// RadioReference-style file, and bad files refused with their line number and nothing written.
+#include "ScriptedPrompter.h"
+#include "store/BackupSets.h"
+#include "store/ChannelCsv.h"
+#include "store/LocalDatabase.h"
+#include "store/TalkgroupCsv.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCsv : public QObject {
+    Q_OBJECT
+
+    struct Db {
+        QTemporaryDir dir;
+        ScriptedPrompter prompter;
+        LocalDatabase db{dir.filePath(QStringLiteral("test.mdb")), prompter};
+        QString file(const QString& name, const QByteArray& text = {}) {
+            const QString path = dir.filePath(name);
+            if (!text.isEmpty()) {
+                QFile f(path);
+                if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+                    qFatal("cannot write %s", qPrintable(path));
+            }
+            return path;
+        }
+    };
+
+    static BackupChannel channel(int number, double mhz, const QString& tag, const QString& licensee, bool lockout) {
+        BackupChannel row;
+        row.channel = number;
+        row.frequency = mhz;
+        row.frequencyText = QString::number(mhz, 'f', 4);
+        row.lockout = lockout;
+        row.names = {{QStringLiteral("ALPHA_TAG"), tag}, {QStringLiteral("COMPANY_NAME"), licensee}};
+        return row;
+    }
+
+private Q_SLOTS:
+    // A set goes out as CHIRP's layout, CHIRP's reader takes it, and the file CHIRP writes back (with a
+    // column more) imports as the same rows.
+    void channelSet_roundTripAndChirpReadsIt() {
+        Db d;
+        BackupSets sets(d.db);
+        QVERIFY(sets.storeChannel(QStringLiteral("Home"), channel(12, 154.25, "DISPATCH", "CITY, \"NORTH\" PD", true)));
+        QVERIFY(sets.storeChannel(QStringLiteral("Home"), channel(13, 0.0, "", "", true)));
+        QVERIFY(sets.storeChannel(QStringLiteral("Home"), channel(1000, 851.0125, "TAC 2", "", false)));
+        const QString path = d.file(QStringLiteral("home.csv"));
+        const CsvReport out = ChannelCsv::exportSet(d.db, QStringLiteral("Home"), path);
+        QVERIFY2(out.ok, qPrintable(out.error));
+        QCOMPARE(out.written, 2);
+
+        QProcess chirp;
+        chirp.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+import sys
+from chirp.drivers import generic_csv
+radio = generic_csv.CSVRadio(None)
+radio._blank()
+with open(sys.argv[1], newline='') as f:
+    radio._load(f)
+for n in (12, 1000):
+    m = radio.get_memory(n)
+    print(m.number, m.freq, m.name, m.skip, m.comment, m.mode, sep='|')
+print(len(radio.errors))
+radio.save(sys.argv[2])
+)"),
+                                                         path, d.file(QStringLiteral("chirp.csv"))});
+        QVERIFY(chirp.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(chirp.readAllStandardOutput()),
+                 QStringLiteral("12|154250000|DISPATCH|S|CITY, \"NORTH\" PD|FM\n1000|851012500|TAC 2||"
+                                "|FM\n0\n"));
+
+        const CsvReport in = ChannelCsv::importSet(d.db, d.file(QStringLiteral("chirp.csv")), QStringLiteral("Copy"));
+        QVERIFY2(in.ok, qPrintable(in.error));
+        QCOMPARE(in.added, 2);
+        const auto copy = sets.channels(QStringLiteral("Copy"));
+        QVERIFY(copy && copy->size() == 2);
+        QCOMPARE(copy->first().names.value(QStringLiteral("COMPANY_NAME")).toString(), "CITY, \"NORTH\" PD");
+        QCOMPARE(copy->first().lockout, true);
+        QCOMPARE(copy->last().frequency, 851.0125);
+        QCOMPARE(ChannelCsv::importSet(d.db, path, QStringLiteral("Copy")).updated, 2);
+    }
+
+    // A RadioReference-style file: BOM, CR LF, quoted commas, columns in its order plus one more.
+    void talkgroups_addAndUpdateById() {
+        Db d;
+        QVERIFY(d.db.addTalkgroup({QStringLiteral("2512"),
+                                   QStringLiteral("Unknown"),
+                                   QStringLiteral("Unknown"),
+                                   QStringLiteral("Added by Valdoria"),
+                                   {},
+                                   {},
+                                   {}}));
+        const QString path = d.file(QStringLiteral("rr.csv"),
+                                    "\xEF\xBB\xBF"
+                                    "Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category,Priority\r\n"
+                                    "2512,9d0,PD Disp,A,\"Police Dispatch, North\",Law Dispatch,Springfield,1\r\n"
+                                    "2544,9f0,FD Disp,D,Fire Dispatch,Fire Dispatch,Springfield,2\r\n");
+        const CsvReport in = TalkgroupCsv::importTable(d.db, path);
+        QVERIFY2(in.ok, qPrintable(in.error));
+        QCOMPARE(in.summary(), QStringLiteral("1 added, 1 updated"));
+        const RowLookup updated = d.db.findTalkgroup(QStringLiteral("2512"));
+        QCOMPARE(updated.row->value(QStringLiteral("SERVICE_DESC")).toString(), "Police Dispatch, North");
+        QCOMPARE(updated.row->value(QStringLiteral("CITY")).toString(), "Springfield");
+
+        const QString back = d.file(QStringLiteral("back.csv"));
+        QVERIFY(TalkgroupCsv::exportTable(d.db, back).ok);
+        QFile f(back);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category\r\n"
+                                         "2512,9d0,PD Disp,A,\"Police Dispatch, North\",Law Dispatch,Springfield\r\n"
+                                         "2544,9f0,FD Disp,A,Fire Dispatch,Fire Dispatch,Springfield\r\n"));
+    }
+
+    void badFile_refusedWithLineAndNothingWritten_data() {
+        QTest::addColumn<bool>("talkgroups");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");
+        const QByteArray chirp = "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                                 "Mode,TStep,Skip,Comment,URCALL,RPT1CALL,RPT2CALL\n"
+                                 "1,A,154.250000,,0.0,,88.5,88.5,023,NN,FM,5.00,,,,,\n";
+        const QByteArray tail = ",,0.0,,88.5,88.5,023,NN,FM,5.00,,,,,\n";
+        const QByteArray rr = "Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category\n2512,9d0,A,A,B,C,D\n";
+        QTest::newRow("channels: wrong header")
+            << false << QByteArray("Channel,Freq\n1,154.25\n") << "line 1: the header has no column \"Location\"";
+        QTest::newRow("channels: frequency not a number")
+            << false << chirp + "2,B,154.2x" + tail << "line 3: the frequency \"154.2x\"";
+        QTest::newRow("channels: channel out of range")
+            << false << chirp + "1001,B,154.25" + tail << "line 3: channel \"1001\" is not a channel 1 to 1000";
+        QTest::newRow("channels: channel twice")
+            << false << chirp + "1,B,155.25" + tail << "line 3: channel 1 is already on line 2";
+        QTest::newRow("channels: a quote never closed")
+            << false << chirp + "2,\"B,155.25" + tail << "line 3: a quote that is never closed";
+        QTest::newRow("channels: text after a closing quote")
+            << false << chirp + "2,\"B\"x,155.25" + tail << "line 3: text after a closing quote";
+        QTest::newRow("talkgroups: wrong header")
+            << true << QByteArray("ID,Name\n1,A\n") << "line 1: the header has no column \"Decimal\"";
+        QTest::newRow("talkgroups: ID not a number") << true << rr + "12-3,,A,A,B,C,D\n"
+                                                     << "line 3: the talkgroup ID \"12-3\" is not a whole number";
+        QTest::newRow("talkgroups: short row") << true << rr + "2600,9d0\n"
+                                               << "line 3: 2 fields, the header has 7";
+    }
+    void badFile_refusedWithLineAndNothingWritten() {
+        QFETCH(bool, talkgroups);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        Db d;
+        const QString path = d.file(QStringLiteral("bad.csv"), text);
+        const CsvReport report = talkgroups ? TalkgroupCsv::importTable(d.db, path)
+                                            : ChannelCsv::importSet(d.db, path, QStringLiteral("Bad"));
+        QVERIFY(!report.ok);
+        QVERIFY2(report.error.contains(error), qPrintable(report.error));
+        // The good rows before the bad line are not written either.
+        QCOMPARE(d.db.rowCount(talkgroups ? QStringLiteral("TALKGROUPS") : QStringLiteral("BACKUP_CHANNELS")), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsv)
+#include "test_csv.moc"
