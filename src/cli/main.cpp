@@ -1,6 +1,8 @@
 // valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
 // and is named in kCommands; all of them run on the same core as the window.
 #include "CliCommand.h"
+#include "ImportUlsCommand.h"
+#include "SearchCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,6 +18,8 @@ const CliCommand kCommands[] = {
          Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
          return int(Cli::Ok);
      }},
+    {"search", "Search the transmitter database (the online frequency search).", runSearch},
+    {"import-uls", "Load the public licence files into a transmitter database.", runImportUls},
 };
 
 void printUsage(QTextStream& stream) {
