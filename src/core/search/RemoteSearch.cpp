@@ -5,6 +5,8 @@
 #include "TransmitterQuery.h"
 #include "store/LocalDatabase.h"
 
+#include <QPointer>
+
 RemoteSearch::RemoteSearch(LocalDatabase& db, Prompter& prompter, const QString& appTitle, const RemoteDbUrl& url,
                            QObject* parent)
     : QObject(parent)
@@ -75,22 +77,26 @@ void RemoteSearch::onFailed(const QString& message) {
     // Without a service list there is nothing to search with; a failed search keeps the window and its choices.
     m_prompter.inform(m_title,
                       message + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
-                      Prompter::Icon::Warning, [this, loading] {
-                          if (loading)
-                              Q_EMIT finished();
+                      Prompter::Icon::Warning, [self = QPointer(this), loading] {
+                          if (self && loading)
+                              Q_EMIT self->finished();
                       });
 }
 
 void RemoteSearch::onSearchFinished(const QList<TransmitterRow>& rows) {
     setWaiting(false);
     if (rows.isEmpty()) {
-        m_prompter.askYesNo(m_title, noRecordsText(), Prompter::Icon::Question, [this](bool again) {
-            if (!again)
-                Q_EMIT finished();
+        m_prompter.askYesNo(m_title, noRecordsText(), Prompter::Icon::Question, [self = QPointer(this)](bool again) {
+            if (self && !again)
+                Q_EMIT self->finished();
         });
         return;
     }
-    m_prompter.askYesNo(m_title, recordsText(int(rows.size())), Prompter::Icon::Question, [this, rows](bool view) {
+    // The window may be gone by the time the operator answers.
+    QPointer self(this);
+    m_prompter.askYesNo(m_title, recordsText(int(rows.size())), Prompter::Icon::Question, [this, self, rows](bool view) {
+        if (!self)
+            return;
         if (!view) {
             Q_EMIT finished();
             return;
@@ -98,7 +104,10 @@ void RemoteSearch::onSearchFinished(const QList<TransmitterRow>& rows) {
         if (!OrvFreqs::replace(m_db, rows)) {
             m_prompter.inform(m_title,
                               QStringLiteral("The transmitters found could not be stored in %1.").arg(m_db.path()),
-                              Prompter::Icon::Warning, [this] { Q_EMIT finished(); });
+                              Prompter::Icon::Warning, [self] {
+                                  if (self)
+                                      Q_EMIT self->finished();
+                              });
             return;
         }
         Q_EMIT resultsReady(TransmitterRow::resultText(rows));

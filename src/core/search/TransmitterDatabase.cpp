@@ -175,7 +175,7 @@ std::optional<QList<TransmitterRow>> TransmitterDatabase::search(const SearchCri
         return std::nullopt;
     }
     QList<TransmitterRow> rows;
-    while (query.next() && rows.size() < kLimit) {
+    while (query.next()) {
         auto text = [&](int i) {
             const QVariant v = query.value(i);
             return v.isNull() ? QVariant() : QVariant(v.toString().trimmed());
@@ -201,7 +201,7 @@ bool TransmitterDatabase::createTables() {
                                 "XMIT_COUNT VARCHAR(60), XMIT_STATE VARCHAR(2), ULS_ID BIGINT)")
               << QStringLiteral("CREATE INDEX SPECTRUM1_SEARCH ON SPECTRUM1 (XMIT_STATE, RADIO_SERV, FREQUENCY)")
               << QStringLiteral("CREATE INDEX SPECTRUM1_LICENCE ON SPECTRUM1 (ULS_ID)");
-        } else if (m_db.record(QStringLiteral("SPECTRUM1")).indexOf(QStringLiteral("ULS_ID")) < 0) {
+        } else if (!QSqlQuery(m_db).exec(QStringLiteral("SELECT ULS_ID FROM SPECTRUM1 WHERE 1 = 0"))) {
             // A table made by someone else gets the licence number the import replaces rows by.
             s << QStringLiteral("ALTER TABLE SPECTRUM1 ADD ULS_ID BIGINT")
               << QStringLiteral("CREATE INDEX SPECTRUM1_LICENCE ON SPECTRUM1 (ULS_ID)");
