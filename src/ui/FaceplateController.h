@@ -10,7 +10,8 @@ class AboutWindow;
 class AuxDisplayWindow;
 class Pro2052Faceplate;
 class Prompter;
-class RangeSearchPlaceholder;
+class SearchRangeWindow;
+class SearchResultsWindow;
 class Session;
 
 /**
@@ -40,6 +41,8 @@ private:
     void showHelp();
     void showAbout();
     void openRangeSearch();
+    void openRemoteSearch();
+    void openSearchResults(const QString& resultText);
 
     Session& m_session;
     Pro2052Faceplate& m_faceplate;
@@ -48,5 +51,6 @@ private:
     /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
-    QPointer<RangeSearchPlaceholder> m_rangeSearch;
+    QPointer<SearchRangeWindow> m_rangeSearch;
+    QPointer<SearchResultsWindow> m_searchResults;
 };

@@ -106,11 +106,13 @@ private Q_SLOTS:
                                  {"mnuTroubleShoot", "inform:ValdoriaPro Help"},
                                  {"About", "window:frmAbout"},
                                  {"CHECKCODES", "sent:AA"},
+                                 // Out of the box the search reads the built-in sample.
+                                 {"GetRemoteFreqs", "window:frmRemoteFreqs"},
+                                 {"mnuTransmitterDb", "window:frmTransmitterDb"},
                                  // Entries for later versions say so, naming themselves by their captions.
                                  {"EditBanks", "\"Edit Channel Banks\" is not available"},
                                  {"EditTalkGroups", "\"Edit Talkgroups\" is not"},
                                  {"TrunkType", "\"Edit TrunkType\" is not"},
-                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"},
                                  {"Backup", "\"Backup Scanner to PC\" is not"},
                                  {"Restore", "\"Restore PC to Scanner\" is not"},
                                  {"SetTrunkedBankType", "\"Set Trunked Bank Type\" is not"}};
