@@ -1,8 +1,11 @@
 // valdoria-cli: the scanner program without a window. Each subcommand lives in a file of its own
 // and is named in kCommands; all of them run on the same core as the window.
+#include "BackupCommand.h"
 #include "CliCommand.h"
 #include "ImportUlsCommand.h"
+#include "RestoreCommand.h"
 #include "SearchCommand.h"
+#include "SetsCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -18,6 +21,9 @@ const CliCommand kCommands[] = {
          Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
          return int(Cli::Ok);
      }},
+    {"backup", "Read the scanner's banks into a backup set.", runBackup},
+    {"restore", "Program a backup set into the scanner, reading each channel back.", runRestore},
+    {"sets", "List the backup sets and their channel counts.", runSets},
     {"search", "Search the transmitter database (the online frequency search).", runSearch},
     {"import-uls", "Load the public licence files into a transmitter database.", runImportUls},
 };

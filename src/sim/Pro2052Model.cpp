@@ -178,7 +178,7 @@ QStringList Pro2052Model::answerSetting(const QString& command, bool* known) {
         int steps = 0;
         const int number = channelFromDigits(command.mid(2, 3));
         if (command.size() != 14 || number == 0 || command.at(5) != QLatin1Char(' ') ||
-            !SimFrequency::fromDigits(command.mid(6), &steps))
+            !SimFrequency::fromDigits(command.mid(6), &steps) || number == m_refused)
             return {QStringLiteral("NG")};
         MemoryChannel& target = m_memory[number - 1];
         if (steps == 0)

@@ -50,6 +50,9 @@ public:
 
     /// Channel 1 to 1000.
     const MemoryChannel& channel(int number) const { return m_memory[number - 1]; }
+    /// A channel (1 to 1000) whose memory is faulty: "PM" for it answers "NG" and changes nothing. 0: none.
+    void setRefusedChannel(int number) { m_refused = number; }
+    int refusedChannel() const { return m_refused; }
     void setChannel(int number, const MemoryChannel& channel) { m_memory[number - 1] = channel; }
     int currentChannel() const { return m_current; }
     /// Sets the mode as if the operator had turned the scanner to it; a running stop, hit or
@@ -103,6 +106,7 @@ private:
     std::array<QString, kBanks> m_trunkType;
     int m_mode = 0;
     int m_current = 1;
+    int m_refused = 0;
     int m_idBank = 1;
     int m_idChannel = 1;
     int m_trunkBank = 2;

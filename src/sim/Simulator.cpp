@@ -16,6 +16,15 @@ namespace {
 constexpr int kMaxCommandLength = 256;
 constexpr double kLongestTimerMs = 86400000.0;
 
+// The memory channel a read or program command names ("MA123", "PM000 ..." is 1000), or 0.
+int memoryChannelOf(const QString& command) {
+    if (command.size() < 5 || !(command.startsWith(QLatin1String("MA")) || command.startsWith(QLatin1String("PM"))))
+        return 0;
+    bool ok = false;
+    const int number = command.mid(2, 3).toInt(&ok);
+    return !ok ? 0 : number == 0 ? 1000 : number;
+}
+
 } // namespace
 
 Simulator::Simulator(QObject* parent)
@@ -105,6 +114,10 @@ void Simulator::receive(const QByteArray& bytes) {
             continue;
         const QString command = QString::fromLatin1(raw);
         Q_EMIT commandReceived(command);
+        if (m_silentFrom > 0 && !m_silent && memoryChannelOf(command) >= m_silentFrom) {
+            m_silent = true;
+            Q_EMIT note(QStringLiteral("fault: silent from channel %1 on").arg(m_silentFrom));
+        }
         if (m_silent) {
             Q_EMIT lineLost(command, QStringLiteral("silence"));
             continue;
@@ -173,4 +186,5 @@ void Simulator::clearFaults() {
     m_silenceTimer.stop();
     m_silent = false;
     m_dropNext = 0;
+    m_silentFrom = 0;
 }

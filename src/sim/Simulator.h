@@ -60,6 +60,9 @@ public:
      */
     void injectFault(Fault fault, double seconds = 0.0);
     void clearFaults();
+    /// From the first memory read or program command ("MA", "PM" + three digits) for this channel or a
+    /// higher one, the scanner answers nothing until clearFaults(). 0: off.
+    void setSilentFromChannel(int channel) { m_silentFrom = channel; }
     bool isSilent() const { return m_silent; }
 
     /// The noise a Garbage fault sends: bytes outside printable ASCII, a NUL and a CR.
@@ -85,4 +88,5 @@ private:
     QTimer m_silenceTimer;
     bool m_silent = false;
     int m_dropNext = 0;
+    int m_silentFrom = 0;
 };

@@ -38,4 +38,33 @@ QString upperLimit(double mhz) {
     return QStringLiteral("LU") + frequencyDigits(mhz);
 }
 
+QString channelText(int channel) {
+    // Three digits: channel 1000 wraps to "000", the way the scanner writes it.
+    return QStringLiteral("%1").arg(channel % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString memoryRead(int channel) {
+    return QStringLiteral("MA") + channelText(channel);
+}
+
+QString programChannel(int channel, double mhz) {
+    return QStringLiteral("PM") + channelText(channel) + QLatin1Char(' ') + frequencyDigits(mhz);
+}
+
+QString delay(bool on) {
+    return on ? QStringLiteral("DLN") : QStringLiteral("DLF");
+}
+
+QString lockout(bool on) {
+    return on ? QStringLiteral("LON") : QStringLiteral("LOF");
+}
+
+QString priorityChannel(int bank, int position) {
+    return QStringLiteral("PC ") + bankLetter(bank) + QStringLiteral("%1").arg(position, 3, 10, QLatin1Char('0'));
+}
+
+QString trunkType(int bank, int code) {
+    return QStringLiteral("TR ") + bankLetter(bank) + QString::number(code);
+}
+
 } // namespace Commands

@@ -48,6 +48,23 @@ constexpr int bankNumber(int letterCode) {
 QString frequencyDigits(double mhz);
 /// The frequency in the "0000.0000" pattern, e.g. "0155.5000".
 QString frequencyPattern(double mhz);
+/// A memory channel 1 to 1000 as the three digits commands carry: 7 gives "007", 1000 gives "000".
+QString channelText(int channel);
+/// "MA" + the channel's three digits: read one memory channel ("MA001"). The answer is the one line
+/// that contains "C" + the same three digits.
+QString memoryRead(int channel);
+/// "PM" + three digits + a blank + the eight frequency digits: program a channel ("PM001 01545000").
+/// A frequency of 0 (eight zeros) empties the channel.
+QString programChannel(int channel, double mhz);
+/// "DLN" / "DLF": scan delay on or off for the channel programmed last.
+QString delay(bool on);
+/// "LON" / "LOF": lockout on or off for the channel programmed last.
+QString lockout(bool on);
+/// "PC " + bank letter + the position in the bank as three digits ("PC A001", "PC T050"). There is no
+/// command that turns priority off.
+QString priorityChannel(int bank, int position);
+/// "TR " + bank letter + the trunked type code in decimal ("TR C2").
+QString trunkType(int bank, int code);
 /// "LL" / "LU" with the eight-digit form.
 QString lowerLimit(double mhz);
 QString upperLimit(double mhz);

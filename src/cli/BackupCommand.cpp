@@ -1,0 +1,50 @@
+#include "BackupCommand.h"
+
+#include "CliCommand.h"
+#include "ScannerLine.h"
+#include "memory/BackupJob.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDate>
+
+int runBackup(const QStringList& arguments) {
+    std::optional<QString> simulate;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads the scanner's banks into a backup set of the local database and prints the set's name."));
+    ScannerLine::addPortOptions(parser);
+    parser.addOption(
+        {QStringLiteral("banks"), QStringLiteral("Banks to read, e.g. 1-5,8 (default: all)."), QStringLiteral("list")});
+    parser.addOption({QStringLiteral("name"),
+                      QStringLiteral("Name of the set; \" - \" and today's date are added (default VDPro)."),
+                      QStringLiteral("text")});
+    Cli::addDataDirOption(parser);
+    if (!Cli::parse(parser, ScannerLine::takeSimulate(arguments, &simulate)))
+        return Cli::Usage;
+    const int last = ScannerLine::bankCount(parser);
+    if (last == 0)
+        return Cli::Usage;
+    QList<int> banks;
+    for (int bank = 1; bank <= last; ++bank)
+        banks.append(bank);
+    if (parser.isSet(QStringLiteral("banks"))) {
+        const auto chosen = ScannerLine::parseBanks(parser.value(QStringLiteral("banks")), last);
+        if (!chosen)
+            return Cli::Usage;
+        banks = *chosen;
+    }
+
+    ScannerLine line;
+    if (!line.openDatabase(parser) || !line.openScanner(parser, simulate))
+        return Cli::Failed;
+    BackupJob job(line.context());
+    followJob(job, line, QStringLiteral("Backup"));
+    QObject::connect(&job, &MemoryJob::finished, &job, [](const MemoryJobResult& result) {
+        Cli::say(result.message);
+        if (result.channelsDone > 0)
+            Cli::out(result.setName);
+    });
+    job.start(banks, BackupJob::setName(parser.value(QStringLiteral("name")), QDate::currentDate()));
+    return QCoreApplication::exec();
+}

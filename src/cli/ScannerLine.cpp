@@ -1,0 +1,177 @@
+#include "ScannerLine.h"
+
+#include "CliCommand.h"
+#include "link/SerialLink.h"
+#include "link/SerialTransport.h"
+#include "store/LocalDatabase.h"
+
+#include "SimulatedScanner.h"
+#include "Simulator.h"
+#include "SimulatorTransport.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTimer>
+
+void CliPrompter::askText(const QString&, const QString&, const QString& defaultText,
+                          std::function<void(std::optional<QString>)> done) {
+    done(defaultText);
+}
+
+void CliPrompter::inform(const QString&, const QString& text, Icon, std::function<void()> done) {
+    Cli::say(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+    if (done)
+        done();
+}
+
+void CliPrompter::confirm(const QString&, const QString& text, Icon, std::function<void(bool)> done) {
+    Cli::say(text);
+    done(false);
+}
+
+ScannerLine::ScannerLine() = default;
+
+ScannerLine::~ScannerLine() {
+    // The link goes before the simulator its transport is wired to.
+    m_link.reset();
+    m_simulator.reset();
+}
+
+QStringList ScannerLine::takeSimulate(const QStringList& arguments, std::optional<QString>* model) {
+    QStringList rest;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--simulate"))
+            *model = QStringLiteral("pro2052");
+        else if (argument.startsWith(QLatin1String("--simulate=")))
+            *model = argument.mid(11);
+        else
+            rest.append(argument);
+    }
+    return rest;
+}
+
+void ScannerLine::addPortOptions(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("port"), QStringLiteral("The scanner's serial device, e.g. /dev/ttyUSB0."),
+                      QStringLiteral("device")});
+    parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed in baud (default 19200)."),
+                      QStringLiteral("baud"), QStringLiteral("19200")});
+    parser.addOption({QStringLiteral("model"),
+                      QStringLiteral("pro2052 (20 banks, the default) or bc780xlt (10 banks)."),
+                      QStringLiteral("model"), QStringLiteral("pro2052")});
+}
+
+std::optional<QList<int>> ScannerLine::parseBanks(const QString& text, int last) {
+    static const QRegularExpression item(QStringLiteral("^(\\d{1,2})(?:-(\\d{1,2}))?$"));
+    QList<int> banks;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QRegularExpressionMatch m = item.match(part.trimmed());
+        const int from = m.captured(1).toInt();
+        const int to = m.hasCaptured(2) ? m.captured(2).toInt() : from;
+        if (!m.hasMatch() || from < 1 || to < from || to > last) {
+            Cli::say(QStringLiteral("--banks: \"%1\" is not a bank or range of banks 1 to %2").arg(part).arg(last));
+            return std::nullopt;
+        }
+        for (int bank = from; bank <= to; ++bank) {
+            if (!banks.contains(bank))
+                banks.append(bank);
+        }
+    }
+    std::sort(banks.begin(), banks.end());
+    return banks;
+}
+
+int ScannerLine::bankCount(const QCommandLineParser& parser) {
+    const QString model = parser.value(QStringLiteral("model")).toLower();
+    if (model == QLatin1String("pro2052"))
+        return 20;
+    if (model == QLatin1String("bc780xlt"))
+        return 10;
+    Cli::say(QStringLiteral("--model: \"%1\" is neither pro2052 nor bc780xlt").arg(model));
+    return 0;
+}
+
+bool ScannerLine::openDatabase(const QCommandLineParser& parser) {
+    const std::optional<QString> dir = Cli::dataDir(parser);
+    if (!dir)
+        return false;
+    m_database = std::make_unique<LocalDatabase>(LocalDatabase::pathForAppFolder(*dir), m_prompter);
+    if (!m_database->open()) {
+        Cli::say(QStringLiteral("the local database %1 cannot be used").arg(m_database->path()));
+        return false;
+    }
+    return true;
+}
+
+bool ScannerLine::openScanner(const QCommandLineParser& parser, const std::optional<QString>& simulate) {
+    bool speedOk = false;
+    const int speed = parser.value(QStringLiteral("speed")).toInt(&speedOk);
+    if (!speedOk || speed <= 0) {
+        Cli::say(QStringLiteral("--speed: \"%1\" is not a line speed").arg(parser.value(QStringLiteral("speed"))));
+        return false;
+    }
+    m_link = std::make_unique<SerialLink>(m_state);
+    Transport* transport = nullptr;
+    if (simulate) {
+        auto model = Simulator::createModel(*simulate);
+        if (!model) {
+            Cli::say(QStringLiteral("--simulate: no simulated model \"%1\" (%2)")
+                         .arg(*simulate, Simulator::modelNames().join(QStringLiteral(", "))));
+            return false;
+        }
+        // The built-in script fills the memory with demonstration channels; its activity is not started.
+        m_simulator = std::make_unique<Simulator>();
+        transport = new SimulatorTransport(m_simulator.get());
+    } else if (parser.isSet(QStringLiteral("port"))) {
+        transport = new SerialTransport();
+        transport->setDevice(parser.value(QStringLiteral("port")));
+    } else {
+        Cli::say(QStringLiteral("--port DEVICE (or --simulate) is needed"));
+        return false;
+    }
+    transport->setBaudRate(speed);
+    m_link->setTransport(transport);
+    if (!m_link->openPort()) {
+        Cli::say(transport->errorText());
+        return false;
+    }
+    return true;
+}
+
+void ScannerLine::quitWhenSent(int status) {
+    auto* timer = new QTimer(QCoreApplication::instance());
+    auto* waited = new int(0);
+    timer->setInterval(10);
+    // The closing commands are still in the port's buffer; give them half a second to leave.
+    QObject::connect(timer, &QTimer::timeout, timer, [this, timer, waited, status] {
+        Transport* transport = m_link ? m_link->transport() : nullptr;
+        if ((transport && transport->isOpen() && transport->bytesToWrite() > 0) && ++*waited < 50)
+            return;
+        timer->stop();
+        delete waited;
+        QCoreApplication::exit(status);
+    });
+    timer->start();
+}
+
+MemoryJobContext ScannerLine::context() {
+    return MemoryJobContext{m_state, *m_link, *m_database, m_clock, nullptr};
+}
+
+void followJob(MemoryJob& job, ScannerLine& line, const QString& doing) {
+    QObject::connect(&job, &MemoryJob::progress, &job, [doing](int done, int total, int secondsLeft) {
+        const QString left = secondsLeft >= 0 ? QStringLiteral(", %1 s left").arg(secondsLeft) : QString();
+        Cli::progress(QStringLiteral("%1: %2 of %3 channels%4").arg(doing).arg(done).arg(total).arg(left));
+    });
+    QObject::connect(&job, &MemoryJob::replyMissing, &job, [&job](int channel) {
+        Cli::say(QStringLiteral("no answer from the scanner for channel %1").arg(channel));
+        job.stop();
+    });
+    QObject::connect(&job, &MemoryJob::finished, &job, [&job, &line](const MemoryJobResult& result) {
+        Cli::endProgress();
+        // The scanner goes back to scanning whatever the outcome, as the window does when it closes.
+        job.handBack();
+        line.quitWhenSent(result.succeeded() ? Cli::Ok : Cli::Failed);
+    });
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Clock.h"
+#include "Prompter.h"
+#include "memory/MemoryJob.h"
+#include "state/ScannerState.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QCommandLineParser;
+class LocalDatabase;
+class SerialLink;
+class Simulator;
+
+/// Messages the core puts to the operator go to stderr; questions take their proposed answer.
+class CliPrompter final : public Prompter {
+public:
+    void askText(const QString& title, const QString& prompt, const QString& defaultText,
+                 std::function<void(std::optional<QString>)> done) override;
+    void inform(const QString& title, const QString& text, Icon icon, std::function<void()> done) override;
+    void confirm(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) override;
+};
+
+/**
+ * What a memory subcommand works with: the local database below the data folder and, for commands that
+ * talk to the scanner, the serial link on --port (or an in-process simulator with --simulate[=MODEL]).
+ */
+class ScannerLine {
+public:
+    ScannerLine();
+    ~ScannerLine();
+
+    /// Takes --simulate or --simulate=MODEL out of the arguments (the parser has no optional values).
+    static QStringList takeSimulate(const QStringList& arguments, std::optional<QString>* model);
+    /// Adds --port, --speed and --model.
+    static void addPortOptions(QCommandLineParser& parser);
+    /// "1-5,8" as bank numbers; no value (and a message) for a list that is not one, or a bank past last.
+    static std::optional<QList<int>> parseBanks(const QString& text, int last);
+    /// Banks of the --model (20 for the PRO-2052, 10 for the BC780XLT); 0 and a message for an unknown one.
+    static int bankCount(const QCommandLineParser& parser);
+
+    /// Opens the database below the --data-dir folder; false with a message when it cannot be used.
+    bool openDatabase(const QCommandLineParser& parser);
+    /// Opens the port (or the simulator); false with a message.
+    bool openScanner(const QCommandLineParser& parser, const std::optional<QString>& simulate);
+    /// Lets the last commands leave the port, then quits the application with status.
+    void quitWhenSent(int status);
+
+    LocalDatabase& database() { return *m_database; }
+    MemoryJobContext context();
+
+private:
+    CliPrompter m_prompter;
+    SystemClock m_clock;
+    ScannerState m_state;
+    std::unique_ptr<LocalDatabase> m_database;
+    std::unique_ptr<Simulator> m_simulator;
+    std::unique_ptr<SerialLink> m_link;
+};
+
+/// Wires a job's signals to the progress line and to the exit: replyMissing stops the job (no one to ask).
+void followJob(MemoryJob& job, ScannerLine& line, const QString& doing);

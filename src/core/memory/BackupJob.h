@@ -1,0 +1,48 @@
+#pragma once
+
+#include "MemoryJob.h"
+
+#include <QDate>
+
+/**
+ * The memory backup: reads the chosen banks channel by channel ("MA" + three digits), stores each
+ * channel in BACKUP_CHANNELS as soon as it is read (names copied from the bank's table by
+ * frequency), then copies the talkgroup table into the set. A ticked bank always gives its 50 rows,
+ * empty channels included, so a restore can empty them again.
+ */
+class BackupJob : public MemoryJob {
+    Q_OBJECT
+
+public:
+    using MemoryJob::MemoryJob;
+
+    /// The set name the window builds: the typed text (empty gives "VDPro"), " - ", the short date.
+    static QString setName(const QString& typed, const QDate& date);
+
+    /// Backs up every channel of the banks (1 to 20) into the set; talkgroups after the last channel.
+    void start(const QList<int>& banks, const QString& setName);
+    /// Backs up just these channels (1 to 1000), without the talkgroups: the restore's safety backup.
+    void startChannels(const QList<int>& channels, const QString& setName, bool copyTalkgroups = false);
+
+    /// Handing back turns the squelch and ID reports on again and returns to channel 1.
+    QStringList closingCommands() const override;
+
+Q_SIGNALS:
+    /// A channel's row is stored.
+    void channelStored(int channel, bool empty);
+
+protected:
+    MemoryJobResult interrupted(MemoryJobResult::Outcome outcome, const QString& why) override;
+
+private:
+    void readNext();
+    void onAnswer(const MemoryReply& reply);
+    void complete();
+    MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const;
+
+    QString m_set;
+    QList<int> m_channels;
+    int m_next = 0;
+    bool m_copyTalkgroups = true;
+    int m_talkgroups = 0;
+};

@@ -1,0 +1,190 @@
+#include "BackupSets.h"
+
+#include "LocalDatabase.h"
+
+#include <QSqlRecord>
+
+namespace {
+
+const QString kOrvPrefix = QStringLiteral("OrvFreqs_");
+
+// Names a restore copies into the bank table only when the set's row holds them; the rest always.
+const QStringList& namesOnlyWhenSet() {
+    static const QStringList columns{
+        QStringLiteral("CALLSIGN"), QStringLiteral("COMPANY_NAME"), QStringLiteral("RS"),       QStringLiteral("CITY"),
+        QStringLiteral("STATE"),    QStringLiteral("COUNTY"),       QStringLiteral("ALPHA_TAG")};
+    return columns;
+}
+
+QVariantMap namesOf(const QSqlRecord& record) {
+    QVariantMap names;
+    for (const QString& column : BackupSets::nameColumns()) {
+        const QVariant value = record.value(column);
+        if (!value.isNull())
+            names.insert(column, value);
+    }
+    return names;
+}
+
+BackupChannel channelOf(const QSqlRecord& r) {
+    BackupChannel row;
+    row.channel = r.value(QStringLiteral("CHANNEL")).toInt();
+    row.frequencyText = r.value(QStringLiteral("sFREQ")).toString();
+    row.frequency = r.value(QStringLiteral("FREQUENCY")).toDouble();
+    row.trunked = r.value(QStringLiteral("TRUNKED")).toBool();
+    row.delay = r.value(QStringLiteral("DELAY")).toBool();
+    row.lockout = r.value(QStringLiteral("LOCKOUT")).toBool();
+    row.priority = r.value(QStringLiteral("PRIORITY")).toBool();
+    row.names = namesOf(r);
+    return row;
+}
+
+// The columns every stored channel row writes, with the names that hold a value.
+QVariantMap valuesOf(const BackupChannel& row) {
+    QVariantMap values = row.names;
+    values.insert(QStringLiteral("CHANNEL"), row.channel);
+    values.insert(QStringLiteral("sFREQ"), row.frequencyText);
+    values.insert(QStringLiteral("FREQUENCY"), row.frequency);
+    values.insert(QStringLiteral("TRUNKED"), row.trunked);
+    values.insert(QStringLiteral("DELAY"), row.delay);
+    values.insert(QStringLiteral("LOCKOUT"), row.lockout);
+    values.insert(QStringLiteral("PRIORITY"), row.priority);
+    return values;
+}
+
+// "UPDATE table SET "A" = ?, "B" = ? WHERE rowid = ?" for the given column values.
+bool updateRow(LocalDatabase& db, const QString& table, qint64 rowId, const QVariantMap& values) {
+    QStringList sets;
+    QVariantList bound;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const QString column = LocalDatabase::knownColumn(table, it.key());
+        if (column.isEmpty())
+            return false;
+        sets.append(QStringLiteral("\"%1\" = ?").arg(column));
+        bound.append(it.value());
+    }
+    bound.append(rowId);
+    return db.exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", "))),
+                   bound);
+}
+
+} // namespace
+
+BackupSets::BackupSets(LocalDatabase& database)
+    : m_db(database) {}
+
+const QStringList& BackupSets::nameColumns() {
+    static const QStringList columns =
+        namesOnlyWhenSet() + QStringList{QStringLiteral("LATITUDE"), QStringLiteral("LONGITUDE")};
+    return columns;
+}
+
+bool BackupSets::isPositionSet(const QString& name) {
+    return name.startsWith(kOrvPrefix);
+}
+
+std::optional<QList<BackupSets::SetInfo>> BackupSets::list() {
+    const auto rows = m_db.select(QStringLiteral("SELECT \"BACKUP_SET\", COUNT(*) FROM \"BACKUP_CHANNELS\" "
+                                                 "WHERE \"BACKUP_SET\" IS NOT NULL AND \"BACKUP_SET\" <> '' "
+                                                 "GROUP BY \"BACKUP_SET\" ORDER BY MIN(rowid)"));
+    if (!rows)
+        return std::nullopt;
+    QList<SetInfo> sets;
+    for (const QSqlRecord& r : *rows)
+        sets.append({r.value(0).toString(), r.value(1).toInt()});
+    return sets;
+}
+
+std::optional<QList<BackupChannel>> BackupSets::channels(const QString& set) {
+    const auto rows = m_db.select(
+        QStringLiteral("SELECT * FROM \"BACKUP_CHANNELS\" WHERE \"BACKUP_SET\" = ? ORDER BY \"CHANNEL\", rowid"),
+        {set});
+    if (!rows)
+        return std::nullopt;
+    QList<BackupChannel> result;
+    result.reserve(rows->size());
+    for (const QSqlRecord& r : *rows)
+        result.append(channelOf(r));
+    return result;
+}
+
+bool BackupSets::appendChannel(const QString& set, const BackupChannel& row) {
+    QVariantMap values = valuesOf(row);
+    values.insert(QStringLiteral("BACKUP_SET"), set);
+    return m_db.insertRow(QStringLiteral("BACKUP_CHANNELS"), values);
+}
+
+bool BackupSets::storeChannel(const QString& set, const BackupChannel& row) {
+    const auto existing = m_db.select(
+        QStringLiteral("SELECT rowid FROM \"BACKUP_CHANNELS\" WHERE \"BACKUP_SET\" = ? AND \"CHANNEL\" = ? LIMIT 1"),
+        {set, row.channel});
+    if (!existing)
+        return false;
+    if (existing->isEmpty())
+        return appendChannel(set, row);
+    return updateRow(m_db, QStringLiteral("BACKUP_CHANNELS"), existing->first().value(0).toLongLong(), valuesOf(row));
+}
+
+int BackupSets::copyTalkgroups(const QString& set) {
+    // The set's earlier copy goes first: a second backup under one name on one day replaces it.
+    if (!m_db.exec(QStringLiteral("DELETE FROM \"BACKUP_TALKGROUPS\" WHERE \"BACKUP_SET\" = ?"), {set}) ||
+        !m_db.exec(
+            QStringLiteral("INSERT INTO \"BACKUP_TALKGROUPS\" "
+                           "(\"BACKUP_SET\", \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\") "
+                           "SELECT ?, \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\" "
+                           "FROM \"TALKGROUPS\" ORDER BY rowid"),
+            {set}))
+        return -1;
+    return talkgroupCount(set);
+}
+
+int BackupSets::talkgroupCount(const QString& set) {
+    const auto rows =
+        m_db.select(QStringLiteral("SELECT COUNT(*) FROM \"BACKUP_TALKGROUPS\" WHERE \"BACKUP_SET\" = ?"), {set});
+    return rows && !rows->isEmpty() ? rows->first().value(0).toInt() : -1;
+}
+
+bool BackupSets::deleteSet(const QString& set) {
+    return m_db.exec(QStringLiteral("DELETE FROM \"BACKUP_CHANNELS\" WHERE \"BACKUP_SET\" = ?"), {set}) &&
+           m_db.exec(QStringLiteral("DELETE FROM \"BACKUP_TALKGROUPS\" WHERE \"BACKUP_SET\" = ?"), {set});
+}
+
+QVariantMap BackupSets::bankNames(int bank, double frequency) {
+    const QString table = LocalDatabase::bankTableName(bank);
+    if (table.isEmpty())
+        return {};
+    const auto rows = m_db.select(
+        QStringLiteral("SELECT * FROM \"%1\" WHERE \"FREQUENCY\" = ? ORDER BY rowid LIMIT 1").arg(table), {frequency});
+    return rows && !rows->isEmpty() ? namesOf(rows->first()) : QVariantMap();
+}
+
+bool BackupSets::writeBankChannel(int bank, int channel, const BackupChannel& row) {
+    const QString table = LocalDatabase::bankTableName(bank);
+    if (table.isEmpty())
+        return false;
+    QVariantMap values{
+        {QStringLiteral("CHANNEL"), channel},
+        {QStringLiteral("FREQUENCY"), row.frequency},
+        {QStringLiteral("TRUNKED"), row.trunked},
+        {QStringLiteral("DELAY"), row.delay},
+        {QStringLiteral("LOCKOUT"), row.lockout},
+        {QStringLiteral("PRIORITY"), row.priority},
+        // Latitude and longitude follow the set even when it has none.
+        {QStringLiteral("LATITUDE"), row.names.value(QStringLiteral("LATITUDE"))},
+        {QStringLiteral("LONGITUDE"), row.names.value(QStringLiteral("LONGITUDE"))},
+    };
+    if (!row.frequencyText.isEmpty())
+        values.insert(QStringLiteral("sFREQ"), row.frequencyText);
+    for (const QString& column : namesOnlyWhenSet()) {
+        const QVariant value = row.names.value(column);
+        if (!value.isNull() && !value.toString().isEmpty())
+            values.insert(column, value);
+    }
+    const auto existing = m_db.select(
+        QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"CHANNEL\" = ? ORDER BY rowid LIMIT 1").arg(table), {channel});
+    if (!existing)
+        return false;
+    if (existing->isEmpty())
+        return m_db.insertRow(table, values);
+    return updateRow(m_db, table, existing->first().value(0).toLongLong(), values);
+}

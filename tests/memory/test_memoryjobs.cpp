@@ -1,0 +1,283 @@
+// Backup and restore against the simulated scanner: what lands in the database, what the scanner holds
+// afterwards, and what the operator is told when the scanner does not answer or does not take a channel.
+#include "ManualClock.h"
+#include "ScriptedPrompter.h"
+#include "link/SerialLink.h"
+#include "link/SerialTransport.h"
+#include "memory/BackupJob.h"
+#include "memory/RestoreJob.h"
+#include "protocol/MemoryReply.h"
+#include "state/ScannerState.h"
+#include "store/BackupSets.h"
+#include "store/LocalDatabase.h"
+
+#include "Pro2052Model.h"
+#include "PtyHost.h"
+#include "Simulator.h"
+#include "SimulatorTransport.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(BackupChannel)
+
+namespace {
+
+// A memory worth backing up: every channel different, some empty, delay and lockout mixed, one priority per bank.
+MemoryChannel patternChannel(int n, int offset) {
+    MemoryChannel c;
+    if (n % 17 == 0)
+        return c;
+    c.steps = 1500000 + n * 250 + offset;
+    c.delay = n % 3 == 0;
+    c.lockout = n % 5 == 0;
+    c.priority = n % 50 == 7;
+    c.trunked = n == 960;
+    return c;
+}
+
+struct Rig {
+    explicit Rig(bool onPty) {
+        Transport* transport = nullptr;
+        if (onPty) {
+            pty = std::make_unique<PtyHost>(&sim);
+            pty->open();
+            transport = new SerialTransport();
+            transport->setDevice(pty->devicePath());
+        } else {
+            transport = new SimulatorTransport(&sim);
+        }
+        link.setTransport(transport);
+        link.openPort();
+        QObject::connect(&sim, &Simulator::commandReceived, [this](const QString& c) { commands.append(c); });
+    }
+    ~Rig() { link.setTransport(nullptr); }
+    Pro2052Model& model() { return static_cast<Pro2052Model&>(sim.model()); }
+    MemoryJobContext context() { return {state, link, db, clock}; }
+    static MemoryJobResult waitFor(QSignalSpy& finished) {
+        if (finished.isEmpty() && !finished.wait(60000))
+            return {};
+        return finished.first().first().value<MemoryJobResult>();
+    }
+
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    ManualClock clock;
+    ScannerState state;
+    Simulator sim{Simulator::createModel(QStringLiteral("pro2052"))};
+    std::unique_ptr<PtyHost> pty;
+    SerialLink link{state};
+    LocalDatabase db{dir.filePath(QStringLiteral("ValdoriaPro.mdb")), prompter};
+    QStringList commands;
+};
+
+BackupChannel row(int channel, const QString& freq, bool delay = false, bool lockout = false, bool priority = false) {
+    return {channel, freq, freq.toDouble(), false, delay, lockout, priority, {}};
+}
+
+} // namespace
+
+class TestMemoryJobs : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void memoryReply_readsFrequencyAndFlags_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("freq");
+        QTest::addColumn<QString>("flags"); // trunked, delay, lockout, priority
+        QTest::newRow("three-digit MHz") << "C001 F01545000 TN DF LF PRI N" << 1 << "154.5000"
+                                         << "1001";
+        QTest::newRow("four-digit MHz") << "C000 F12400000 TF DN LF PRI F" << 1000 << "1240.0000"
+                                        << "0100";
+        QTest::newRow("one zero dropped") << "C002 F00453250 TF DF LN PRI F" << 2 << "045.3250"
+                                          << "0010";
+        QTest::newRow("empty channel") << "C003 F00000000 TN DN LF PRI N" << 3 << "000.000"
+                                       << "0010";
+        QTest::newRow("another channel") << "C004 F01545000 TF DF LF PRI F" << 5 << ""
+                                         << "";
+        QTest::newRow("garbled digits") << "C006 F01\x01"
+                                           "45000 TF DF LF PRI F"
+                                        << 6 << ""
+                                        << "";
+    }
+    void memoryReply_readsFrequencyAndFlags() {
+        QFETCH(QString, line);
+        QFETCH(int, channel);
+        QFETCH(QString, freq);
+        QFETCH(QString, flags);
+        const auto reply = MemoryReply::decode(line, channel);
+        QCOMPARE(reply.has_value(), !freq.isEmpty());
+        if (!reply)
+            return;
+        QCOMPARE(reply->frequencyText, freq);
+        const QString got = QString::number(reply->trunked) + QString::number(reply->delay) +
+                            QString::number(reply->lockout) + QString::number(reply->priority);
+        QCOMPARE(got, flags);
+    }
+
+    void restoreCommands_inOrder_data() {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<BackupChannel>("setRow");
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("channel 1000, priority") << 1000 << row(1000, "154.5000", true, false, true)
+                                                << QStringList{"PM000 01545000", "DLN", "LOF", "PC T050", "MA000"};
+        QTest::newRow("four-digit MHz") << 51 << row(51, "1240.0000", false, true)
+                                        << QStringList{"PM051 12400000", "DLF", "LON", "MA051"};
+        QTest::newRow("short text, empty")
+            << 7 << row(7, "08.5000") << QStringList{"PM007 00085000", "DLF", "LOF", "MA007"};
+    }
+    void restoreCommands_inOrder() {
+        QFETCH(int, channel);
+        QFETCH(BackupChannel, setRow);
+        QFETCH(QStringList, commands);
+        QCOMPARE(RestoreJob::commandsFor({channel, setRow}), commands);
+    }
+
+    void backupThenRestore_onPty_scannerHoldsTheBackup() {
+        Rig rig(true);
+        for (int n = 1; n <= 1000; ++n)
+            rig.model().setChannel(n, patternChannel(n, 0));
+        rig.db.exec("INSERT INTO BANK20 (CHANNEL, FREQUENCY, CALLSIGN) VALUES (999, ?, 'WXY9')",
+                    {(1500000 + 999 * 250) / 10000.0});
+        BackupJob backup(rig.context());
+        QSignalSpy backedUp(&backup, &MemoryJob::finished);
+        backup.start(QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, "Home");
+        const MemoryJobResult saved = Rig::waitFor(backedUp);
+        QVERIFY2(saved.succeeded(), qPrintable(saved.message));
+        QCOMPARE(BackupSets(rig.db).list()->value(0).channels, 1000);
+        QCOMPARE(BackupSets(rig.db).channels("Home")->value(998).names.value("CALLSIGN").toString(), "WXY9");
+
+        // The scanner changes; the restore must put the backup back and keep what it overwrote.
+        for (int n = 1; n <= 1000; ++n)
+            rig.model().setChannel(n, patternChannel(n + 1, 30));
+        RestoreJob restore(rig.context());
+        QSignalSpy restored(&restore, &MemoryJob::finished);
+        QSignalSpy trunked(&restore, &RestoreJob::bankTypesWanted);
+        restore.start("Home", QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20});
+        const MemoryJobResult done = Rig::waitFor(restored);
+        QVERIFY2(done.succeeded(), qPrintable(done.message));
+        for (int n = 1; n <= 1000; ++n) {
+            const MemoryChannel want = patternChannel(n, 0);
+            const MemoryChannel got = rig.model().channel(n);
+            QCOMPARE(got.isEmpty(), want.isEmpty());
+            if (!want.isEmpty()) {
+                QCOMPARE(got.steps, want.steps);
+                QCOMPARE(QList<bool>({got.delay, got.lockout, got.priority}),
+                         QList<bool>({want.delay, want.lockout, want.priority}));
+            }
+        }
+        QCOMPARE(done.safetySet,
+                 RestoreJob::safetyBackupName("Home", QDateTime(rig.clock.date(), rig.clock.timeOfDay())));
+        const auto safety = BackupSets(rig.db).channels(done.safetySet);
+        QCOMPARE(safety->size(), 1000);
+        QCOMPARE(qRound(safety->first().frequency * 10000), patternChannel(2, 30).steps);
+        QCOMPARE(rig.db.findBankChannel(20, 999).row->value("CALLSIGN").toString(), "WXY9");
+        restore.handBack();
+        QCOMPARE(trunked.value(0).value(0).value<QList<int>>(), QList<int>{20});
+    }
+
+    void orvFreqsSet_programsEveryChosenBankByPosition() {
+        Rig rig(false);
+        BackupSets sets(rig.db);
+        BackupChannel named = row(1, "154.5000");
+        named.names.insert("CALLSIGN", "KAB123");
+        sets.appendChannel("OrvFreqs_Reno", named);
+        sets.appendChannel("OrvFreqs_Reno", row(2, "0000.0000"));
+        sets.appendChannel("OrvFreqs_Reno", row(1, "160.0000"));
+        QCOMPARE(RestoreJob::channelsToChange(rig.db, "OrvFreqs_Reno", {2, 5}), 4);
+        RestoreJob restore(rig.context());
+        QSignalSpy finished(&restore, &MemoryJob::finished);
+        restore.start("OrvFreqs_Reno", {2, 5}, false);
+        QVERIFY(Rig::waitFor(finished).succeeded());
+        QCOMPARE(rig.model().channel(51).steps, 1545000);
+        QCOMPARE(rig.model().channel(201).steps, 1545000);
+        QVERIFY(rig.model().channel(1).isEmpty());
+        QCOMPARE(rig.db.findBankChannel(2, 51).row->value("CALLSIGN").toString(), "KAB123");
+        QCOMPARE(rig.db.findBankChannel(5, 201).row->value("CALLSIGN").toString(), "KAB123");
+    }
+
+    void silentOrNoisyScanner_backupKeepsRows_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("retry");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("silent, stop") << "silent" << false << int(MemoryJobResult::Outcome::Stopped) << 6;
+        QTest::newRow("silent, retry") << "silent" << true << int(MemoryJobResult::Outcome::Succeeded) << 50;
+        QTest::newRow("dropped line") << "drop" << false << int(MemoryJobResult::Outcome::Succeeded) << 50;
+        QTest::newRow("garbage line") << "garbage" << false << int(MemoryJobResult::Outcome::Succeeded) << 50;
+    }
+    void silentOrNoisyScanner_backupKeepsRows() {
+        QFETCH(QString, fault);
+        QFETCH(bool, retry);
+        QFETCH(int, outcome);
+        QFETCH(int, rows);
+        Rig rig(false);
+        if (fault == "silent")
+            rig.sim.setSilentFromChannel(7);
+        bool injected = false;
+        QObject::connect(&rig.sim, &Simulator::commandReceived, [&](const QString& command) {
+            if (command == "MA005" && fault != "silent" && !std::exchange(injected, true))
+                rig.sim.injectFault(fault == "drop" ? Simulator::Fault::DropLine : Simulator::Fault::Garbage);
+        });
+        BackupJob backup(rig.context());
+        backup.setReplyTimeout(30);
+        QSignalSpy missing(&backup, &MemoryJob::replyMissing);
+        QObject::connect(&backup, &MemoryJob::replyMissing, [&] {
+            rig.sim.clearFaults();
+            retry ? backup.retry() : backup.stop();
+        });
+        QSignalSpy finished(&backup, &MemoryJob::finished);
+        backup.start({1}, "Bank one");
+        const MemoryJobResult result = Rig::waitFor(finished);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(BackupSets(rig.db).channels("Bank one")->size(), rows);
+        QCOMPARE(result.channelsDone, rows);
+        QCOMPARE(missing.size(), fault == "silent" ? 1 : 0);
+        if (fault == "silent") {
+            QCOMPARE(missing.first().first().toInt(), 7);
+            QCOMPARE(rig.commands.count("MA007"), retry ? MemoryJob::kAttempts + 1 : MemoryJob::kAttempts);
+        }
+    }
+
+    void channelThatDoesNotTake_isListedNotSucceeded() {
+        Rig rig(false);
+        for (int n = 1; n <= 4; ++n)
+            BackupSets(rig.db).appendChannel("Four", row(n, QString("15%1.0000").arg(n)));
+        rig.model().setRefusedChannel(3);
+        RestoreJob restore(rig.context());
+        QSignalSpy finished(&restore, &MemoryJob::finished);
+        restore.start("Four", {1}, false);
+        const MemoryJobResult result = Rig::waitFor(finished);
+        QCOMPARE(int(result.outcome), int(MemoryJobResult::Outcome::NotTaken));
+        QCOMPARE(result.notTaken, QList<int>{3});
+        QCOMPARE(rig.commands.count("PM003 01530000"), 2);
+        QVERIFY(!rig.db.findBankChannel(1, 3).row);
+        QVERIFY(rig.db.findBankChannel(1, 4).row);
+
+        rig.model().setRefusedChannel(0);
+        finished.clear();
+        restore.retryNotTaken();
+        QVERIFY(Rig::waitFor(finished).succeeded());
+        QCOMPARE(rig.model().channel(3).steps, 1530000);
+    }
+
+    void backupTwiceUnderOneName_keepsOneCopyOfEachRow() {
+        Rig rig(false);
+        rig.db.addTalkgroup({"1234", "Reno", "Fire", "Dispatch", {}, {}, {}});
+        rig.db.addTalkgroup({"5678", "Reno", "Police", "Ops", {}, {}, {}});
+        BackupJob backup(rig.context());
+        QSignalSpy finished(&backup, &MemoryJob::finished);
+        for (int run = 0; run < 2; ++run) {
+            finished.clear();
+            backup.start({1}, "Twice");
+            QVERIFY(Rig::waitFor(finished).succeeded());
+        }
+        QCOMPARE(BackupSets(rig.db).channels("Twice")->size(), 50);
+        QCOMPARE(BackupSets(rig.db).talkgroupCount("Twice"), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMemoryJobs)
+#include "test_memoryjobs.moc"
