@@ -1,10 +1,13 @@
 #include "SearchCommand.h"
 
 #include "CliCommand.h"
+#include "ScannerLine.h"
 #include "Settings.h"
 #include "search/RemoteDbUrl.h"
 #include "search/RemoteSearch.h"
+#include "search/SearchResultsSet.h"
 #include "search/TransmitterDatabase.h"
+#include "store/BackupSets.h"
 
 #include <QCommandLineParser>
 #include <QLoggingCategory>
@@ -53,7 +56,16 @@ int runSearch(const QStringList& arguments) {
         return Cli::fail(db.error());
     for (const TransmitterRow& row : *rows)
         Cli::out(row.resultLine());
-    if (parser.isSet(QStringLiteral("save")))
-        return Cli::fail(QStringLiteral("--save is not available yet"));
+    const QString name = parser.value(QStringLiteral("save"));
+    if (!parser.isSet(QStringLiteral("save")))
+        return Cli::Ok;
+    // As SAVE FREQS does: under exactly this name, even with nothing found (a bank of empty channels).
+    ScannerLine line;
+    if (!line.openDatabase(parser))
+        return Cli::Failed;
+    BackupSets sets(line.database());
+    if (name.isEmpty() || !SearchResultsSet::save(sets, name, *rows))
+        return Cli::fail(QStringLiteral("the backup set \"%1\" could not be stored").arg(name));
+    Cli::say(QStringLiteral("%1 frequencies saved as backup set %2").arg(rows->size()).arg(name));
     return Cli::Ok;
 }

@@ -18,6 +18,7 @@
 #include "monitor/Keyboard.h"
 #include "monitor/Monitor.h"
 #include "search/RemoteDbUrl.h"
+#include "search/ScanFoundFreqs.h"
 #include "session/Session.h"
 #include "shell/StartupInfo.h"
 
@@ -207,7 +208,19 @@ void FaceplateController::openSearchResults(const QString& resultText) {
         m_searchResults->close();
     m_searchResults = new SearchResultsWindow(m_session.database(), m_prompter, m_session.state().gAppTitle,
                                               resultText, &m_faceplate);
+    connect(m_searchResults, &SearchResultsWindow::scanRequested, this, &FaceplateController::scanFoundFreqs);
     m_searchResults->show();
+}
+
+void FaceplateController::scanFoundFreqs(const QList<TransmitterRow>& rows) {
+    if (m_scan)
+        return;
+    Session& s = m_session;
+    const int banks = s.state().gScannerModel == ScannerModel::Pro2052 ? 20 : 10;
+    m_scan = new ScanFoundFreqs({s.state(), s.link(), s.database(), s.clock(), &s.monitor()}, m_prompter,
+                                s.state().gAppTitle, banks, this);
+    connect(m_scan, &ScanFoundFreqs::finished, m_scan, &QObject::deleteLater);
+    m_scan->start(rows);
 }
 
 void FaceplateController::syncLamps() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/TransmitterRow.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,6 +12,7 @@ class AboutWindow;
 class AuxDisplayWindow;
 class Pro2052Faceplate;
 class Prompter;
+class ScanFoundFreqs;
 class SearchRangeWindow;
 class SearchResultsWindow;
 class Session;
@@ -43,6 +46,7 @@ private:
     void openRangeSearch();
     void openRemoteSearch();
     void openSearchResults(const QString& resultText);
+    void scanFoundFreqs(const QList<TransmitterRow>& rows);
 
     Session& m_session;
     Pro2052Faceplate& m_faceplate;
@@ -53,4 +57,5 @@ private:
     QPointer<AboutWindow> m_about;
     QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<SearchResultsWindow> m_searchResults;
+    QPointer<ScanFoundFreqs> m_scan;
 };

@@ -3,6 +3,7 @@
 #include "Prompter.h"
 #include "search/OrvFreqs.h"
 #include "search/SearchResultsSet.h"
+#include "store/BackupSets.h"
 #include "store/LocalDatabase.h"
 
 #include <QHBoxLayout>
@@ -92,6 +93,16 @@ void SearchResultsWindow::onSave() {
                                self->close();
                                return;
                            }
-                           Q_EMIT self->saveRequested(*name, self->m_rows);
+                           self->save(*name);
                        });
+}
+
+void SearchResultsWindow::save(const QString& name) {
+    BackupSets sets(m_db);
+    if (!SearchResultsSet::save(sets, name, m_rows)) {
+        m_prompter.inform(m_title, QStringLiteral("The backup set %1 could not be stored in %2.").arg(name, m_db.path()),
+                          Prompter::Icon::Warning);
+        return;
+    }
+    m_prompter.inform(QStringLiteral("Saved Freqs"), SearchResultsSet::savedText(name), Prompter::Icon::Information);
 }

@@ -12,7 +12,8 @@ class QStandardItemModel;
 
 /**
  * frmSearchResults: the transmitters of the last viewed search (table OrvFreqs) in a grid and as text.
- * SAVE FREQS stores them as a backup set of one bank; SCAN FREQS programs them into a bank of the scanner.
+ * SAVE FREQS stores them as a backup set of one bank under the name typed; an empty name or Cancel closes
+ * the window. SCAN FREQS asks the controller to program them into a bank of the scanner.
  */
 class SearchResultsWindow : public QWidget {
     Q_OBJECT
@@ -24,14 +25,13 @@ public:
     const QList<TransmitterRow>& rows() const { return m_rows; }
 
 Q_SIGNALS:
-    /// SAVE FREQS was answered with this name (empty answer or Cancel: the window closes).
-    void saveRequested(const QString& name, const QList<TransmitterRow>& rows);
     /// SCAN FREQS: program these transmitters into a bank.
     void scanRequested(const QList<TransmitterRow>& rows);
 
 private:
     void load();
     void onSave();
+    void save(const QString& name);
 
     LocalDatabase& m_db;
     Prompter& m_prompter;

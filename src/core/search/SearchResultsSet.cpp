@@ -9,42 +9,43 @@ QString SearchResultsSet::defaultName(const QList<TransmitterRow>& rows) {
     return name + first.state.toString();
 }
 
-QList<QVariantMap> SearchResultsSet::channelRows(const QList<TransmitterRow>& rows) {
-    QList<QVariantMap> channels;
+QList<BackupChannel> SearchResultsSet::channelRows(const QList<TransmitterRow>& rows) {
+    QList<BackupChannel> channels;
     for (const TransmitterRow& row : rows) {
         if (channels.size() == kChannels)
             break;
-        const double mhz = row.frequency.toDouble();
-        channels.append({
-            {QStringLiteral("CHANNEL"), int(channels.size()) + 1},
-            {QStringLiteral("sFREQ"), TransmitterRow::sfreqText(mhz)},
-            {QStringLiteral("FREQUENCY"), mhz},
-            {QStringLiteral("CALLSIGN"), row.callsign},
-            {QStringLiteral("RS"), row.service},
-            {QStringLiteral("COMPANY_NAME"), row.licensee},
-            {QStringLiteral("CITY"), row.city},
-            {QStringLiteral("COUNTY"), row.county},
-            {QStringLiteral("STATE"), row.state},
-            {QStringLiteral("ALPHA_TAG"), QStringLiteral("Imported - OrvFreqs")},
-        });
+        BackupChannel c;
+        c.channel = int(channels.size()) + 1;
+        c.frequency = row.frequency.toDouble();
+        c.frequencyText = TransmitterRow::sfreqText(c.frequency);
+        const std::pair<const char*, QVariant> names[] = {{"CALLSIGN", row.callsign}, {"RS", row.service},
+                                                           {"COMPANY_NAME", row.licensee}, {"CITY", row.city},
+                                                           {"COUNTY", row.county}, {"STATE", row.state}};
+        for (const auto& [column, value] : names) {
+            if (!value.isNull())
+                c.names.insert(QLatin1String(column), value.toString());
+        }
+        c.names.insert(QStringLiteral("ALPHA_TAG"), QStringLiteral("Imported - OrvFreqs"));
+        channels.append(c);
     }
     // Empty channels fill the bank, so a restore clears what the bank held after the last transmitter.
-    const QString empty = QStringLiteral("");
     while (channels.size() < kChannels) {
-        channels.append({
-            {QStringLiteral("CHANNEL"), int(channels.size()) + 1},
-            {QStringLiteral("sFREQ"), QStringLiteral("0000.0000")},
-            {QStringLiteral("FREQUENCY"), 0.0},
-            {QStringLiteral("CALLSIGN"), empty},
-            {QStringLiteral("RS"), empty},
-            {QStringLiteral("COMPANY_NAME"), empty},
-            {QStringLiteral("CITY"), empty},
-            {QStringLiteral("COUNTY"), empty},
-            {QStringLiteral("STATE"), empty},
-            {QStringLiteral("ALPHA_TAG"), empty},
-        });
+        BackupChannel c;
+        c.channel = int(channels.size()) + 1;
+        c.frequencyText = QStringLiteral("0000.0000");
+        for (const char* column : {"CALLSIGN", "RS", "COMPANY_NAME", "CITY", "COUNTY", "STATE", "ALPHA_TAG"})
+            c.names.insert(QLatin1String(column), QStringLiteral(""));
+        channels.append(c);
     }
     return channels;
+}
+
+bool SearchResultsSet::save(BackupSets& sets, const QString& name, const QList<TransmitterRow>& rows) {
+    for (const BackupChannel& channel : channelRows(rows)) {
+        if (!sets.appendChannel(name, channel))
+            return false;
+    }
+    return true;
 }
 
 QString SearchResultsSet::savedText(const QString& name) {
