@@ -202,20 +202,15 @@ bool UlsImport::writeFile(const QList<Frequency>& frequencies, const QSet<qint64
     QSet<qint64> replaced = ended;
     for (const Frequency& f : frequencies)
         replaced.insert(f.licence);
-    QSqlQuery remove(db);
-    if (!remove.prepare(QStringLiteral("DELETE FROM SPECTRUM1 WHERE ULS_ID = ?")))
-        return fail(remove);
-    for (const qint64 id : std::as_const(replaced)) {
-        remove.bindValue(0, id);
-        if (!remove.exec())
-            return fail(remove);
-    }
     report.licences = int(replaced.size());
+    QVariantList ids;
+    for (const qint64 id : std::as_const(replaced))
+        ids.append(id);
+    if (!runChunked(db, QStringLiteral("DELETE FROM SPECTRUM1 WHERE ULS_ID IN (%1)"), QStringLiteral("?"), 1, ids,
+                    report))
+        return false;
 
-    QSqlQuery insert(db);
-    if (!insert.prepare(QStringLiteral("INSERT INTO SPECTRUM1 (FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, "
-                                       "XMIT_COUNT, XMIT_STATE, ULS_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")))
-        return fail(insert);
+    QVariantList values;
     QSet<QString> written;
     QSet<QString> services;
     for (const Frequency& f : frequencies) {
@@ -231,21 +226,16 @@ bool UlsImport::writeFile(const QList<Frequency>& frequencies, const QSet<qint64
         written.insert(key);
         const auto text = [](const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); };
         const QString callsign = licence->callsign.isEmpty() ? f.callsign : licence->callsign;
-        const QVariantList values{f.mhz,
-                                  text(callsign),
-                                  licence->service,
-                                  text(m_names.value(f.licence)),
-                                  text(place.city),
-                                  text(place.county),
-                                  text(place.state),
-                                  f.licence};
-        for (int i = 0; i < values.size(); ++i)
-            insert.bindValue(i, values.at(i));
-        if (!insert.exec())
-            return fail(insert);
-        ++report.rows;
+        values << f.mhz << text(callsign) << licence->service << text(m_names.value(f.licence)) << text(place.city)
+               << text(place.county) << text(place.state) << f.licence;
         services.insert(licence->service);
     }
+    if (!runChunked(db,
+                    QStringLiteral("INSERT INTO SPECTRUM1 (FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, "
+                                   "XMIT_COUNT, XMIT_STATE, ULS_ID) VALUES %1"),
+                    QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?)"), 8, values, report))
+        return false;
+    report.rows = int(values.size() / 8);
     QSqlQuery addCode(db);
     if (!addCode.prepare(QStringLiteral("INSERT INTO RS_CODES (RSCODE) VALUES (?)")))
         return fail(addCode);
@@ -257,6 +247,36 @@ bool UlsImport::writeFile(const QList<Frequency>& frequencies, const QSet<qint64
             return fail(addCode);
     }
     if (!db.commit())
-        return fail(insert);
+        return fail(addCode);
     return true;
+}
+
+bool UlsImport::runChunked(QSqlDatabase& db, const QString& pattern, const QString& group, int perGroup,
+                           const QVariantList& values, FileReport& report) {
+    // Many rows a statement: a server then answers a few hundred statements, not one per row.
+    const qsizetype perStatement = qsizetype(kGroupsPerStatement) * perGroup;
+    QSqlQuery query(db);
+    qsizetype preparedFor = 0;
+    for (qsizetype at = 0; at < values.size(); at += perStatement) {
+        const qsizetype count = qMin(perStatement, values.size() - at);
+        if (count != preparedFor) {
+            QStringList groups(count / perGroup, group);
+            if (!query.prepare(pattern.arg(groups.join(QStringLiteral(", ")))))
+                break;
+            preparedFor = count;
+        }
+        for (qsizetype i = 0; i < count; ++i)
+            query.bindValue(int(i), values.at(at + i));
+        if (!query.exec())
+            break;
+        if (at + count >= values.size())
+            return true;
+    }
+    if (values.isEmpty())
+        return true;
+    report.ok = false;
+    report.error = m_db.url().scrub(
+        QStringLiteral("cannot write to %1: %2").arg(m_db.url().displayName(), query.lastError().text()));
+    db.rollback();
+    return false;
 }

@@ -5,9 +5,11 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 
+class QSqlDatabase;
 class TransmitterDatabase;
 
 /**
@@ -62,7 +64,12 @@ private:
     bool readFile(const QString& path, FileReport& report, QList<Frequency>& frequencies, QSet<qint64>& ended);
     bool parseLine(const QStringList& fields, QList<Frequency>& frequencies, QSet<qint64>& ended);
     bool writeFile(const QList<Frequency>& frequencies, const QSet<qint64>& ended, FileReport& report);
+    bool runChunked(QSqlDatabase& db, const QString& pattern, const QString& group, int perGroup,
+                    const QVariantList& values, FileReport& report);
     void say(const QString& text) const;
+
+    /// Rows (or licence numbers) one statement carries; 100 rows of 8 values stay under every engine's limit.
+    static constexpr int kGroupsPerStatement = 100;
 
     TransmitterDatabase& m_db;
     std::function<void(const QString&)> m_progress;
