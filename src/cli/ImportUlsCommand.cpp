@@ -6,8 +6,8 @@
 #include "search/UlsImport.h"
 
 #include <QCommandLineParser>
-#include <QLoggingCategory>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 int runImportUls(const QStringList& arguments) {
     // Diagnostics stay out of what a script reads; the outcome is said on stderr anyway.
@@ -39,27 +39,25 @@ int runImportUls(const QStringList& arguments) {
     if (!db.open())
         return Cli::fail(db.error());
     UlsImport import(db);
-    import.setProgress([](const QString& text) { Cli::progress(text); });
-    const QList<UlsImport::FileReport> reports = import.run(parser.positionalArguments());
-    Cli::endProgress();
-    int status = Cli::Ok;
-    for (const UlsImport::FileReport& r : reports) {
-        const QString name = QFileInfo(r.file).fileName();
-        if (!r.ok) {
-            Cli::say(QStringLiteral("%1: %2").arg(name, r.error));
-            status = Cli::Failed;
-            continue;
-        }
-        QString text = QStringLiteral("%1: %2 lines, %3 rows for %4 licences")
-                           .arg(name)
-                           .arg(r.lines)
-                           .arg(r.rows)
-                           .arg(r.licences);
-        if (r.malformed > 0)
-            text += QStringLiteral(", %1 malformed lines skipped (the first is line %2)")
-                        .arg(r.malformed)
-                        .arg(r.firstMalformedLine);
-        Cli::say(text);
+    import.setProgress([](const QString& text) { Cli::progress(text);
+});
+const QList<UlsImport::FileReport> reports = import.run(parser.positionalArguments());
+Cli::endProgress();
+int status = Cli::Ok;
+for (const UlsImport::FileReport& r : reports) {
+    const QString name = QFileInfo(r.file).fileName();
+    if (!r.ok) {
+        Cli::say(QStringLiteral("%1: %2").arg(name, r.error));
+        status = Cli::Failed;
+        continue;
     }
-    return status;
+    QString text =
+        QStringLiteral("%1: %2 lines, %3 rows for %4 licences").arg(name).arg(r.lines).arg(r.rows).arg(r.licences);
+    if (r.malformed > 0)
+        text += QStringLiteral(", %1 malformed lines skipped (the first is line %2)")
+                    .arg(r.malformed)
+                    .arg(r.firstMalformedLine);
+    Cli::say(text);
+}
+return status;
 }

@@ -39,8 +39,9 @@ int runSearch(const QStringList& arguments) {
                                   parser.value(QStringLiteral("service")), parser.value(QStringLiteral("county")),
                                   parser.value(QStringLiteral("city"))};
     if (!RemoteSearch::stateCodes().contains(criteria.state))
-        return Cli::fail(QStringLiteral("--state takes one of %1").arg(RemoteSearch::stateCodes().join(QLatin1Char(' '))),
-                         Cli::Usage);
+        return Cli::fail(
+            QStringLiteral("--state takes one of %1").arg(RemoteSearch::stateCodes().join(QLatin1Char(' '))),
+            Cli::Usage);
     if (criteria.serviceCode().size() != 2)
         return Cli::fail(QStringLiteral("--service takes a two-letter radio service code"), Cli::Usage);
     const QString dbText = parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db"))

@@ -8,8 +8,8 @@
 #include "RemoteFreqsWindow.h"
 #include "SearchRangeWindow.h"
 #include "SearchResultsWindow.h"
-#include "TransmitterDbDialog.h"
 #include "Settings.h"
+#include "TransmitterDbDialog.h"
 #include "link/LinkLamps.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
@@ -55,10 +55,9 @@ const QHash<QString, Button>& buttonsByName() {
 
 // Menu entries whose windows come with later versions; the message names them by their captions.
 const QSet<QString>& laterEntries() {
-    static const QSet<QString> names{
-        QStringLiteral("EditBanks"),         QStringLiteral("EditTalkGroups"), QStringLiteral("TrunkType"),
-        QStringLiteral("Backup"),         QStringLiteral("Restore"),
-        QStringLiteral("SetTrunkedBankType")};
+    static const QSet<QString> names{QStringLiteral("EditBanks"), QStringLiteral("EditTalkGroups"),
+                                     QStringLiteral("TrunkType"), QStringLiteral("Backup"),
+                                     QStringLiteral("Restore"),   QStringLiteral("SetTrunkedBankType")};
     return names;
 }
 
@@ -180,9 +179,9 @@ void FaceplateController::showAbout() {
 
 void FaceplateController::openRangeSearch() {
     if (!m_rangeSearch) {
-        m_rangeSearch = new SearchRangeWindow(m_session.settings(), m_session.monitor(), m_prompter,
-                                              m_session.state().gAppTitle, m_session.state().gSearchHoldLimit,
-                                              &m_faceplate);
+        m_rangeSearch =
+            new SearchRangeWindow(m_session.settings(), m_session.monitor(), m_prompter, m_session.state().gAppTitle,
+                                  m_session.state().gSearchHoldLimit, &m_faceplate);
     }
     m_rangeSearch->show();
     m_rangeSearch->raise();
@@ -193,8 +192,9 @@ void FaceplateController::openRemoteSearch() {
     QString error;
     const auto url = RemoteDbUrl::parse(m_session.settings().remoteDb(), &error);
     if (!url) {
-        m_prompter.inform(title, error + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
-                          Prompter::Icon::Warning);
+        m_prompter.inform(
+            title, error + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
+            Prompter::Icon::Warning);
         return;
     }
     auto* window = new RemoteFreqsWindow(m_session.database(), m_prompter, title, *url, &m_faceplate);
@@ -206,8 +206,8 @@ void FaceplateController::openSearchResults(const QString& resultText) {
     // A new search replaces the results on show.
     if (m_searchResults)
         m_searchResults->close();
-    m_searchResults = new SearchResultsWindow(m_session.database(), m_prompter, m_session.state().gAppTitle,
-                                              resultText, &m_faceplate);
+    m_searchResults = new SearchResultsWindow(m_session.database(), m_prompter, m_session.state().gAppTitle, resultText,
+                                              &m_faceplate);
     connect(m_searchResults, &SearchResultsWindow::scanRequested, this, &FaceplateController::scanFoundFreqs);
     m_searchResults->show();
 }

@@ -18,8 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-SearchRangeWindow::SearchRangeWindow(Settings& settings, Monitor& monitor, Prompter& prompter,
-                                     const QString& appTitle, int holdLimit, QWidget* parent)
+SearchRangeWindow::SearchRangeWindow(Settings& settings, Monitor& monitor, Prompter& prompter, const QString& appTitle,
+                                     int holdLimit, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
     , m_monitor(monitor)
@@ -102,7 +102,8 @@ bool SearchRangeWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && (watched == m_low || watched == m_high)) {
         // After the click that gave the focus has placed the caret.
         QTimer::singleShot(0, static_cast<QLineEdit*>(watched), &QLineEdit::selectAll);
-    } else if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == QLatin1String("lblSkipBirdies")) {
+    } else if (event->type() == QEvent::MouseButtonRelease &&
+               watched->objectName() == QLatin1String("lblSkipBirdies")) {
         m_30Seconds->setEnabled(true);
         m_60Seconds->setEnabled(true);
         m_60Seconds->setChecked(true);

@@ -20,8 +20,8 @@ class SearchRangeWindow : public QWidget {
     Q_OBJECT
 
 public:
-    SearchRangeWindow(Settings& settings, Monitor& monitor, Prompter& prompter, const QString& appTitle,
-                      int holdLimit, QWidget* parent = nullptr);
+    SearchRangeWindow(Settings& settings, Monitor& monitor, Prompter& prompter, const QString& appTitle, int holdLimit,
+                      QWidget* parent = nullptr);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -100,7 +100,8 @@ void SearchResultsWindow::onSave() {
 void SearchResultsWindow::save(const QString& name) {
     BackupSets sets(m_db);
     if (!SearchResultsSet::save(sets, name, m_rows)) {
-        m_prompter.inform(m_title, QStringLiteral("The backup set %1 could not be stored in %2.").arg(name, m_db.path()),
+        m_prompter.inform(m_title,
+                          QStringLiteral("The backup set %1 could not be stored in %2.").arg(name, m_db.path()),
                           Prompter::Icon::Warning);
         return;
     }

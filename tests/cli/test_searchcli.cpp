@@ -33,7 +33,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::newRow("sample, whole list entry")
-            << QStringList{"--state", "IA", "--service", "PW Public Safety", "--county", "o'brien", "--city", "primghar"}
+            << QStringList{"--state",  "IA",      "--service", "PW Public Safety",
+                           "--county", "o'brien", "--city",    "primghar"}
             << 0
             << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA\n"
                "154.905,KSA402,PW,IOWA STATE PATROL,PRIMGHAR,O'BRIEN,IA\n"
@@ -66,11 +67,12 @@ private Q_SLOTS:
         for (int i = 0; i < 2; ++i) {
             const Run run = cli({"import-uls", "--db", db, file.fileName()});
             QCOMPARE(run.status, 0);
-            QVERIFY2(run.err.contains("5 lines, 1 rows for 1 licences, 1 malformed lines skipped (the first is line 5)"),
-                     qPrintable(run.err));
+            QVERIFY2(
+                run.err.contains("5 lines, 1 rows for 1 licences, 1 malformed lines skipped (the first is line 5)"),
+                qPrintable(run.err));
         }
-        const Run search = cli({"search", "--db", db, "--state", "IA", "--service", "IG", "--county", "story",
-                                "--save", "Joe's farm", "--data-dir", m_dir.path()});
+        const Run search = cli({"search", "--db", db, "--state", "IA", "--service", "IG", "--county", "story", "--save",
+                                "Joe's farm", "--data-dir", m_dir.path()});
         QCOMPARE(search.status, 0);
         QCOMPARE(search.out, "151.955,KZZ9,IG,RIVER FARMS,AMES,STORY,IA\n");
         QCOMPARE(cli({"sets", "--data-dir", m_dir.path()}).out, "Joe's farm\t50\n");

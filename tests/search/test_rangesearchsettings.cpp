@@ -14,12 +14,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dwell");
         QTest::addColumn<int>("holdLimit");
         QTest::addColumn<QStringList>("loaded");
-        QTest::newRow("first use") << "" << "" << "" << 900 << QStringList{"154.000", "156.000", "1"};
-        QTest::newRow("stored dwell wins over the hold limit") << "" << "" << "2" << 900
-                                                               << QStringList{"154.000", "156.000", "2"};
-        QTest::newRow("off is kept") << " 420.5 " << "abc" << "0" << 30 << QStringList{"420.5", "abc", "0"};
+        QTest::newRow("first use") << ""
+                                   << ""
+                                   << "" << 900 << QStringList{"154.000", "156.000", "1"};
+        QTest::newRow("stored dwell wins over the hold limit") << ""
+                                                               << ""
+                                                               << "2" << 900 << QStringList{"154.000", "156.000", "2"};
+        QTest::newRow("off is kept") << " 420.5 "
+                                     << "abc"
+                                     << "0" << 30 << QStringList{"420.5", "abc", "0"};
         QTest::newRow("a stored position off the list leaves the hold limit's")
-            << "" << "" << "12" << 900 << QStringList{"154.000", "156.000", "7"};
+            << ""
+            << ""
+            << "12" << 900 << QStringList{"154.000", "156.000", "7"};
     }
     void load() {
         QFETCH(QString, low);
@@ -39,14 +46,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("low");
         QTest::addColumn<QString>("high");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("accepted") << "154.000" << " 156 " << "";
-        QTest::newRow("not a number") << "154.000" << "15x" << "The upper limit \"15x\" is not a frequency in MHz.";
-        QTest::newRow("empty") << "" << "156" << "The lower limit \"\" is not a frequency in MHz.";
+        QTest::newRow("accepted") << "154.000"
+                                  << " 156 "
+                                  << "";
+        QTest::newRow("not a number") << "154.000"
+                                      << "15x"
+                                      << "The upper limit \"15x\" is not a frequency in MHz.";
+        QTest::newRow("empty") << ""
+                               << "156"
+                               << "The lower limit \"\" is not a frequency in MHz.";
         QTest::newRow("below the scanner's range")
-            << "24.9" << "156" << "The lower limit 24.9 MHz is outside the scanner's range of 25 to 1300 MHz.";
+            << "24.9"
+            << "156"
+            << "The lower limit 24.9 MHz is outside the scanner's range of 25 to 1300 MHz.";
         QTest::newRow("above the scanner's range")
-            << "154" << "1300.01" << "The upper limit 1300.01 MHz is outside the scanner's range of 25 to 1300 MHz.";
-        QTest::newRow("lower above upper") << "156" << "154" << "The lower limit 156 MHz is above the upper limit 154 MHz.";
+            << "154"
+            << "1300.01"
+            << "The upper limit 1300.01 MHz is outside the scanner's range of 25 to 1300 MHz.";
+        QTest::newRow("lower above upper") << "156"
+                                           << "154"
+                                           << "The lower limit 156 MHz is above the upper limit 154 MHz.";
     }
     void refusal() {
         QFETCH(QString, low);

@@ -44,8 +44,9 @@ private Q_SLOTS:
             QStringLiteral("INSERT INTO RS_CODES VALUES ('PW Public Safety'), ('YW Trunked' || chr(13) || chr(10) || "
                            "'YG Business, Trunked')"),
             // 120 transmitters in Cook county, highest frequency first, so order comes only from the query.
-            QStringLiteral("INSERT INTO SPECTRUM1 SELECT 150 + (120 - n) * 0.0125, 'KC' || n, 'PW', 'COOK AGENCY ' || n, "
-                           "'CHICAGO', 'COOK', 'IL' FROM generate_series(1, 120) n"),
+            QStringLiteral(
+                "INSERT INTO SPECTRUM1 SELECT 150 + (120 - n) * 0.0125, 'KC' || n, 'PW', 'COOK AGENCY ' || n, "
+                "'CHICAGO', 'COOK', 'IL' FROM generate_series(1, 120) n"),
             QStringLiteral("INSERT INTO SPECTRUM1 VALUES (453.775, 'KAA308', 'PW', NULL, 'CICERO', 'COOK', 'IL'), "
                            "(8.5, 'KAB1', 'PW', 'O''BRIEN COUNTY', 'PRIMGHAR', 'O''BRIEN', 'IA'), "
                            "(155.13, 'KAB2', 'PW', 'IOWA PATROL', 'PRIMGHAR', 'O''BRIEN', 'IA'), "
@@ -65,17 +66,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("last");
         // The lowest 50 of 120, in ascending order.
         QTest::newRow("county in capitals, entry gives its code")
-            << false << "IL" << "PW Public Safety" << "cook" << "" << 50 << "150,KC120,PW,COOK AGENCY 120,CHICAGO,COOK,IL"
+            << false << "IL"
+            << "PW Public Safety"
+            << "cook"
+            << "" << 50 << "150,KC120,PW,COOK AGENCY 120,CHICAGO,COOK,IL"
             << "150.6125,KC71,PW,COOK AGENCY 71,CHICAGO,COOK,IL";
-        QTest::newRow("quote in the county") << false << "IA" << "PW" << "O'Brien" << "" << 2
-                                              << "8.5,KAB1,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA"
-                                              << "155.13,KAB2,PW,IOWA PATROL,PRIMGHAR,O'BRIEN,IA";
-        QTest::newRow("missing licensee, city in capitals") << false << "IL" << "PW" << "" << "cicero" << 1
-                                                            << "453.775,KAA308,PW,,CICERO,COOK,IL"
+        QTest::newRow("quote in the county") << false << "IA"
+                                             << "PW"
+                                             << "O'Brien"
+                                             << "" << 2 << "8.5,KAB1,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA"
+                                             << "155.13,KAB2,PW,IOWA PATROL,PRIMGHAR,O'BRIEN,IA";
+        QTest::newRow("missing licensee, city in capitals") << false << "IL"
+                                                            << "PW"
+                                                            << ""
+                                                            << "cicero" << 1 << "453.775,KAA308,PW,,CICERO,COOK,IL"
                                                             << "453.775,KAA308,PW,,CICERO,COOK,IL";
-        QTest::newRow("nothing found") << false << "WY" << "PW" << "" << "" << 0 << "" << "";
-        QTest::newRow("sample") << true << "IA" << "PW Public Safety" << "o'brien" << "" << 4
-                                << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
+        QTest::newRow("nothing found") << false << "WY"
+                                       << "PW"
+                                       << ""
+                                       << "" << 0 << ""
+                                       << "";
+        QTest::newRow("sample") << true << "IA"
+                                << "PW Public Safety"
+                                << "o'brien"
+                                << "" << 4 << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
                                 << "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA";
     }
     void search() {

@@ -63,8 +63,8 @@ private Q_SLOTS:
         }
         QCOMPARE(empty, (50 - found) * saves);
         const BackupChannel& first = rows->first();
-        QCOMPARE((QStringList{QString::number(first.channel), first.frequencyText, first.names.value("CALLSIGN").toString(),
-                              first.names.value("ALPHA_TAG").toString()}),
+        QCOMPARE((QStringList{QString::number(first.channel), first.frequencyText,
+                              first.names.value("CALLSIGN").toString(), first.names.value("ALPHA_TAG").toString()}),
                  (QStringList{"1", "154.0000", "KSA0", "Imported - OrvFreqs"}));
     }
 };

@@ -25,7 +25,8 @@ QString en(int id, const QString& type, const QString& name) {
     return record("EN", 27, {{2, QString::number(id)}, {6, type}, {8, name}});
 }
 QString lo(int id, int number, const QString& city, const QString& county, const QString& state) {
-    return record("LO", 51, {{2, QString::number(id)}, {9, QString::number(number)}, {13, city}, {14, county}, {15, state}});
+    return record("LO", 51,
+                  {{2, QString::number(id)}, {9, QString::number(number)}, {13, city}, {14, county}, {15, state}});
 }
 QString fr(const QString& id, const QString& location, const QString& mhz) {
     return record("FR", 30, {{2, id}, {5, "K" + id}, {7, location}, {11, mhz}});
@@ -92,8 +93,13 @@ private Q_SLOTS:
             QVERIFY(query.exec("SELECT FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, XMIT_COUNT, XMIT_STATE "
                                "FROM SPECTRUM1 ORDER BY FREQUENCY"));
             while (query.next()) {
-                found << TransmitterRow{query.value(0).toDouble(), query.value(1), query.value(2), query.value(3),
-                                        query.value(4), query.value(5), query.value(6)}
+                found << TransmitterRow{query.value(0).toDouble(),
+                                        query.value(1),
+                                        query.value(2),
+                                        query.value(3),
+                                        query.value(4),
+                                        query.value(5),
+                                        query.value(6)}
                              .resultLine();
             }
             QCOMPARE(found, expected);

@@ -39,16 +39,15 @@ public:
                 return fail(QStringLiteral("cannot hand the cluster folder to the user nobody"));
             m_asUser = QStringLiteral("nobody");
         }
-        if (!run(QStringLiteral("initdb"), {QStringLiteral("-D"), dataFolder(), QStringLiteral("-A"),
-                                            QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("valdoria"),
-                                            QStringLiteral("-N"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                                            QStringLiteral("--locale=C")}))
+        if (!run(QStringLiteral("initdb"),
+                 {QStringLiteral("-D"), dataFolder(), QStringLiteral("-A"), QStringLiteral("trust"),
+                  QStringLiteral("-U"), QStringLiteral("valdoria"), QStringLiteral("-N"), QStringLiteral("-E"),
+                  QStringLiteral("UTF8"), QStringLiteral("--locale=C")}))
             return false;
-        const QString options =
-            QStringLiteral("-k %1 -p %2 -c listen_addresses= -F").arg(m_dir.path()).arg(kPort);
-        if (!run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), dataFolder(), QStringLiteral("-o"), options,
-                                            QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")),
-                                            QStringLiteral("-w"), QStringLiteral("start")}))
+        const QString options = QStringLiteral("-k %1 -p %2 -c listen_addresses= -F").arg(m_dir.path()).arg(kPort);
+        if (!run(QStringLiteral("pg_ctl"),
+                 {QStringLiteral("-D"), dataFolder(), QStringLiteral("-o"), options, QStringLiteral("-l"),
+                  m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"), QStringLiteral("start")}))
             return false;
         m_running = true;
         return exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE radio")});
@@ -58,8 +57,8 @@ public:
         if (!m_running)
             return;
         m_running = false;
-        run(QStringLiteral("pg_ctl"),
-            {QStringLiteral("-D"), dataFolder(), QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("stop")});
+        run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), dataFolder(), QStringLiteral("-m"),
+                                       QStringLiteral("immediate"), QStringLiteral("stop")});
     }
 
     /// The URL of a database of this server, as the Remote_Db setting writes it.
@@ -93,7 +92,8 @@ public:
 private:
     static QString binFolder() {
         const QDir versions(QStringLiteral("/usr/lib/postgresql"));
-        for (const QString& version : versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed)) {
+        for (const QString& version :
+             versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed)) {
             const QString bin = versions.filePath(version + QStringLiteral("/bin"));
             if (QFile::exists(bin + QStringLiteral("/initdb")))
                 return bin;
@@ -114,7 +114,8 @@ private:
             process.start(QStringLiteral("runuser"),
                           QStringList{QStringLiteral("-u"), m_asUser, QStringLiteral("--"), program} + arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            return fail(QStringLiteral("%1 failed: %2").arg(tool, QString::fromLocal8Bit(process.readAllStandardError())));
+            return fail(
+                QStringLiteral("%1 failed: %2").arg(tool, QString::fromLocal8Bit(process.readAllStandardError())));
         return true;
     }
 

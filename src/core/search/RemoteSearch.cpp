@@ -27,11 +27,11 @@ RemoteSearch::RemoteSearch(LocalDatabase& db, Prompter& prompter, const QString&
 RemoteSearch::~RemoteSearch() = default;
 
 const QStringList& RemoteSearch::stateCodes() {
-    static const QStringList codes = QStringLiteral(
-                                         "AL AK AZ AR CA CO CT DE DC FL GA GU HI ID IL IN IA KA KY LA ME MD MA MI MN MS "
-                                         "MO MT NE NV NH NJ NM NY NC ND OH OK OR PW PA PR RI SC SD TN TX UT VT VA WA WV "
-                                         "WI WY")
-                                         .split(QLatin1Char(' '));
+    static const QStringList codes =
+        QStringLiteral("AL AK AZ AR CA CO CT DE DC FL GA GU HI ID IL IN IA KA KY LA ME MD MA MI MN MS "
+                       "MO MT NE NV NH NJ NM NY NC ND OH OK OR PW PA PR RI SC SD TN TX UT VT VA WA WV "
+                       "WI WY")
+            .split(QLatin1Char(' '));
     return codes;
 }
 
@@ -94,23 +94,24 @@ void RemoteSearch::onSearchFinished(const QList<TransmitterRow>& rows) {
     }
     // The window may be gone by the time the operator answers.
     QPointer self(this);
-    m_prompter.askYesNo(m_title, recordsText(int(rows.size())), Prompter::Icon::Question, [this, self, rows](bool view) {
-        if (!self)
-            return;
-        if (!view) {
+    m_prompter.askYesNo(
+        m_title, recordsText(int(rows.size())), Prompter::Icon::Question, [this, self, rows](bool view) {
+            if (!self)
+                return;
+            if (!view) {
+                Q_EMIT finished();
+                return;
+            }
+            if (!OrvFreqs::replace(m_db, rows)) {
+                m_prompter.inform(m_title,
+                                  QStringLiteral("The transmitters found could not be stored in %1.").arg(m_db.path()),
+                                  Prompter::Icon::Warning, [self] {
+                                      if (self)
+                                          Q_EMIT self->finished();
+                                  });
+                return;
+            }
+            Q_EMIT resultsReady(TransmitterRow::resultText(rows));
             Q_EMIT finished();
-            return;
-        }
-        if (!OrvFreqs::replace(m_db, rows)) {
-            m_prompter.inform(m_title,
-                              QStringLiteral("The transmitters found could not be stored in %1.").arg(m_db.path()),
-                              Prompter::Icon::Warning, [self] {
-                                  if (self)
-                                      Q_EMIT self->finished();
-                              });
-            return;
-        }
-        Q_EMIT resultsReady(TransmitterRow::resultText(rows));
-        Q_EMIT finished();
-    });
+        });
 }

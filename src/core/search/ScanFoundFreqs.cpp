@@ -9,8 +9,8 @@
 
 #include <QDateTime>
 
-ScanFoundFreqs::ScanFoundFreqs(const MemoryJobContext& context, Prompter& prompter, const QString& appTitle,
-                               int banks, QObject* parent)
+ScanFoundFreqs::ScanFoundFreqs(const MemoryJobContext& context, Prompter& prompter, const QString& appTitle, int banks,
+                               QObject* parent)
     : QObject(parent)
     , m_ctx(context)
     , m_prompter(prompter)
@@ -36,14 +36,13 @@ void ScanFoundFreqs::start(const QList<TransmitterRow>& rows) {
         return;
     }
     QPointer self(this);
-    m_prompter.askText(m_title,
-                       QStringLiteral("Program the %1 frequencies found into which bank (1 to %2)?")
-                           .arg(m_rows.size())
-                           .arg(m_banks),
-                       QStringLiteral("1"), [self](const std::optional<QString>& answer) {
-                           if (self)
-                               self->onBank(answer);
-                       });
+    m_prompter.askText(
+        m_title,
+        QStringLiteral("Program the %1 frequencies found into which bank (1 to %2)?").arg(m_rows.size()).arg(m_banks),
+        QStringLiteral("1"), [self](const std::optional<QString>& answer) {
+            if (self)
+                self->onBank(answer);
+        });
 }
 
 void ScanFoundFreqs::onBank(const std::optional<QString>& answer) {
@@ -110,8 +109,7 @@ void ScanFoundFreqs::onConfirmed(int bank) {
 
 void ScanFoundFreqs::onRestoreFinished(const MemoryJobResult& result) {
     const bool programmed = result.succeeded();
-    m_prompter.inform(m_title, result.message,
-                      programmed ? Prompter::Icon::Information : Prompter::Icon::Warning,
+    m_prompter.inform(m_title, result.message, programmed ? Prompter::Icon::Information : Prompter::Icon::Warning,
                       [self = QPointer(this), programmed] {
                           if (!self)
                               return;

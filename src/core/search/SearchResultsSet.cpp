@@ -18,9 +18,9 @@ QList<BackupChannel> SearchResultsSet::channelRows(const QList<TransmitterRow>& 
         c.channel = int(channels.size()) + 1;
         c.frequency = row.frequency.toDouble();
         c.frequencyText = TransmitterRow::sfreqText(c.frequency);
-        const std::pair<const char*, QVariant> names[] = {{"CALLSIGN", row.callsign}, {"RS", row.service},
-                                                           {"COMPANY_NAME", row.licensee}, {"CITY", row.city},
-                                                           {"COUNTY", row.county}, {"STATE", row.state}};
+        const std::pair<const char*, QVariant> names[] = {{"CALLSIGN", row.callsign},     {"RS", row.service},
+                                                          {"COMPANY_NAME", row.licensee}, {"CITY", row.city},
+                                                          {"COUNTY", row.county},         {"STATE", row.state}};
         for (const auto& [column, value] : names) {
             if (!value.isNull())
                 c.names.insert(QLatin1String(column), value.toString());
@@ -50,8 +50,9 @@ bool SearchResultsSet::save(BackupSets& sets, const QString& name, const QList<T
 
 QString SearchResultsSet::savedText(const QString& name) {
     return QStringLiteral("Frequencies were saved as Backup Set:") + name +
-           QStringLiteral("\r\nYou can program them into your scanner by restoring\r\nit from the 'Freq_Mgmt' option on "
-                          "the menu.");
+           QStringLiteral(
+               "\r\nYou can program them into your scanner by restoring\r\nit from the 'Freq_Mgmt' option on "
+               "the menu.");
 }
 
 QString SearchResultsSet::namePrompt() {

@@ -30,9 +30,12 @@ QString TransmitterRow::resultText(const QList<TransmitterRow>& rows) {
 QVariantMap TransmitterRow::orvFreqsValues() const {
     auto text = [](const QVariant& v) { return v.isNull() ? QVariant() : QVariant(v.toString()); };
     QVariantMap values{
-        {QStringLiteral("CALLSIGN"), text(callsign)},  {QStringLiteral("RS"), text(service)},
-        {QStringLiteral("COMPANY_NAME"), text(licensee)}, {QStringLiteral("CITY"), text(city)},
-        {QStringLiteral("COUNTY"), text(county)},      {QStringLiteral("STATE"), text(state)},
+        {QStringLiteral("CALLSIGN"), text(callsign)},
+        {QStringLiteral("RS"), text(service)},
+        {QStringLiteral("COMPANY_NAME"), text(licensee)},
+        {QStringLiteral("CITY"), text(city)},
+        {QStringLiteral("COUNTY"), text(county)},
+        {QStringLiteral("STATE"), text(state)},
         {QStringLiteral("ALPHA_TAG"), QStringLiteral("Imported - OrvFreqs")},
     };
     if (!frequency.isNull()) {

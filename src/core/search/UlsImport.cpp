@@ -90,8 +90,7 @@ QList<UlsImport::FileReport> UlsImport::run(const QStringList& files) {
     return reports;
 }
 
-bool UlsImport::readFile(const QString& path, FileReport& report, QList<Frequency>& frequencies,
-                         QSet<qint64>& ended) {
+bool UlsImport::readFile(const QString& path, FileReport& report, QList<Frequency>& frequencies, QSet<qint64>& ended) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         report.ok = false;
