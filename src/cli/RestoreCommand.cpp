@@ -57,6 +57,14 @@ int runRestore(const QStringList& arguments) {
         for (int channel : result.notTaken)
             Cli::out(QString::number(channel));
     });
+    QObject::connect(&job, &RestoreJob::bankTypesWanted, &job, [](const QList<int>& trunked) {
+        QStringList listed;
+        for (int bank : trunked)
+            listed.append(QString::number(bank));
+        Cli::say(QStringLiteral("trunked channels went into bank %1: choose their trunk types in the window's Bank "
+                                "Types")
+                     .arg(listed.join(QStringLiteral(", "))));
+    });
     job.start(set, banks, !parser.isSet(QStringLiteral("no-safety-backup")));
     return QCoreApplication::exec();
 }

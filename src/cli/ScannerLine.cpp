@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -31,7 +32,10 @@ void CliPrompter::confirm(const QString&, const QString& text, Icon, std::functi
     done(false);
 }
 
-ScannerLine::ScannerLine() = default;
+ScannerLine::ScannerLine() {
+    // The core's diagnostics would repeat the one-line reasons on stderr; QT_LOGGING_RULES still turns them on.
+    QLoggingCategory::setFilterRules(QStringLiteral("valdoria.*=false"));
+}
 
 ScannerLine::~ScannerLine() {
     // The link goes before the simulator its transport is wired to.

@@ -1,5 +1,6 @@
 // valdoria-sim: a simulated scanner on a pseudo-terminal, for trying the program without a radio.
 #include "ActivityScript.h"
+#include "Pro2052Model.h"
 #include "PtyHost.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
@@ -76,7 +77,22 @@ int main(int argc, char** argv) {
     const QCommandLineOption timeScaleOption(QStringLiteral("time-scale"),
                                              QStringLiteral("Real seconds per script second (default 1)."),
                                              QStringLiteral("factor"), QStringLiteral("1"));
-    parser.addOptions({modelOption, scriptOption, quietOption, noActivityOption, timeScaleOption});
+    const QCommandLineOption lineRateOption(
+        QStringLiteral("line-rate"),
+        QStringLiteral("Pace the line to this many baud, 8N1, both ways (default: unpaced)."), QStringLiteral("baud"),
+        QStringLiteral("0"));
+    const QCommandLineOption replyDelayOption(QStringLiteral("reply-delay"),
+                                              QStringLiteral("Milliseconds the scanner waits before each answer."),
+                                              QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption silentFromOption(
+        QStringLiteral("silent-from"),
+        QStringLiteral("Fall silent at the first memory command for this channel or a higher one."),
+        QStringLiteral("channel"), QStringLiteral("0"));
+    const QCommandLineOption refuseOption(QStringLiteral("refuse-channel"),
+                                          QStringLiteral("A memory channel that refuses every frequency (answers NG)."),
+                                          QStringLiteral("channel"), QStringLiteral("0"));
+    parser.addOptions({modelOption, scriptOption, quietOption, noActivityOption, timeScaleOption, lineRateOption,
+                       replyDelayOption, silentFromOption, refuseOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -103,6 +119,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     simulator.setTimeScale(timeScale);
+    simulator.setSilentFromChannel(parser.value(silentFromOption).toInt());
+    if (const int refused = parser.value(refuseOption).toInt(); refused > 0) {
+        auto* pro2052 = dynamic_cast<Pro2052Model*>(&simulator.model());
+        if (!pro2052) {
+            err << "valdoria-sim: --refuse-channel needs the pro2052 model" << Qt::endl;
+            return 2;
+        }
+        pro2052->setRefusedChannel(refused);
+    }
 
     if (!parser.isSet(quietOption)) {
         QObject::connect(&simulator, &Simulator::commandReceived, &app,
@@ -117,6 +142,8 @@ int main(int argc, char** argv) {
     }
 
     PtyHost host(&simulator);
+    host.setLineRate(parser.value(lineRateOption).toInt());
+    host.setReplyDelay(parser.value(replyDelayOption).toDouble());
     if (!host.open()) {
         err << "valdoria-sim: " << host.errorText() << Qt::endl;
         return 1;

@@ -8,6 +8,23 @@
 
 #include <QLocale>
 
+BackupJob::BackupJob(const MemoryJobContext& context, QObject* parent)
+    : MemoryJob(context, parent) {}
+
+BackupJob::~BackupJob() = default;
+
+BackupChannel BackupJob::rowFrom(const MemoryReply& reply) {
+    BackupChannel row;
+    row.channel = reply.channel;
+    row.frequencyText = reply.frequencyText;
+    row.frequency = reply.frequency;
+    row.trunked = reply.trunked;
+    row.delay = reply.delay;
+    row.lockout = reply.lockout;
+    row.priority = reply.priority;
+    return row;
+}
+
 QString BackupJob::setName(const QString& typed, const QDate& date) {
     const QString name = typed.isEmpty() ? QStringLiteral("VDPro") : typed;
     return name + QStringLiteral(" - ") + QLocale::system().toString(date, QLocale::ShortFormat);
@@ -28,6 +45,7 @@ void BackupJob::start(const QList<int>& banks, const QString& setName) {
     m_copyTalkgroups = true;
     m_talkgroups = 0;
     m_next = 0;
+    m_writer = std::make_unique<BackupSetWriter>(m_ctx.database, m_set);
     if (!begin(int(m_channels.size())))
         return;
     // Squelch and ID reports would only crowd the line while the channels are read.
@@ -47,6 +65,7 @@ void BackupJob::startChannels(const QList<int>& channels, const QString& setName
     m_copyTalkgroups = copyTalkgroups;
     m_talkgroups = 0;
     m_next = 0;
+    m_writer = std::make_unique<BackupSetWriter>(m_ctx.database, m_set);
     if (begin(int(m_channels.size())))
         readNext();
 }
@@ -63,22 +82,16 @@ void BackupJob::readNext() {
     const int channel = m_channels.at(m_next);
     Q_EMIT working(channelToBank(channel), channel);
     read(channel, [this](const MemoryReply& reply) { onAnswer(reply); });
+    if (m_next + 1 < m_channels.size())
+        sendAhead(m_channels.at(m_next + 1));
 }
 
 void BackupJob::onAnswer(const MemoryReply& reply) {
-    BackupChannel row;
-    row.channel = reply.channel;
-    row.frequencyText = reply.frequencyText;
-    row.frequency = reply.frequency;
-    row.trunked = reply.trunked;
-    row.delay = reply.delay;
-    row.lockout = reply.lockout;
-    row.priority = reply.priority;
-    BackupSets sets(m_ctx.database);
+    BackupChannel row = rowFrom(reply);
     // The names follow the frequency: any row of the bank's table with it supplies them.
     if (!reply.isEmpty())
-        row.names = sets.bankNames(channelToBank(reply.channel), reply.frequency);
-    if (!sets.storeChannel(m_set, row)) {
+        row.names = m_writer->bankNames(channelToBank(reply.channel), reply.frequency);
+    if (!m_writer->store(row)) {
         finish(result(MemoryJobResult::Outcome::Failed,
                       QStringLiteral("The local database did not take channel %1.").arg(reply.channel)));
         return;

@@ -29,6 +29,7 @@ bool MemoryJob::begin(int total) {
     m_cancelRequested = false;
     m_waitingForOperator = false;
     m_readChannel = 0;
+    m_ahead = 0;
     if (m_ctx.monitor)
         m_ctx.monitor->suspend();
     m_running = true;
@@ -51,7 +52,18 @@ void MemoryJob::read(int channel, std::function<void(const MemoryReply&)> onAnsw
     m_readChannel = channel;
     m_onAnswer = std::move(onAnswer);
     m_sends = 0;
+    if (m_ahead == channel) {
+        m_ahead = 0;
+        m_sends = 1;
+        m_timeout.start(m_timeoutMs);
+        return;
+    }
     sendRead();
+}
+
+void MemoryJob::sendAhead(int channel) {
+    m_ahead = channel;
+    send(Commands::memoryRead(channel));
 }
 
 void MemoryJob::sendRead() {
@@ -88,6 +100,8 @@ void MemoryJob::onReceived() {
 void MemoryJob::onTimeout() {
     if (!m_running || m_readChannel == 0)
         return;
+    // A read sent ahead may have gone the same way; the next channel asks afresh.
+    m_ahead = 0;
     if (m_sends < m_attempts) {
         qCInfo(lcMemory) << "no answer for channel" << m_readChannel << "- asking again";
         sendRead();

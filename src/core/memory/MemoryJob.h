@@ -109,6 +109,13 @@ protected:
     void send(const QString& command);
     /// Sends the read of channel and calls onAnswer with the decoded answer when it comes.
     void read(int channel, std::function<void(const MemoryReply&)> onAnswer);
+    /**
+     * Sends the read of a channel the job will wait for next, so the scanner answers it while this one is
+     * stored; the read() for that channel then sends nothing more. A time-out forgets it.
+     */
+    void sendAhead(int channel);
+    /// The read sent ahead will not be waited for next (its answer is dropped); the next read() sends again.
+    void forgetAhead() { m_ahead = 0; }
     /// Drops every complete line waiting in the receive buffer.
     void drain();
     void setDone(int done);
@@ -139,6 +146,7 @@ private:
     int m_done = 0;
     int m_readChannel = 0;
     int m_sends = 0;
+    int m_ahead = 0;
     std::function<void(const MemoryReply&)> m_onAnswer;
     QTimer m_timeout;
     QElapsedTimer m_elapsed;

@@ -1,5 +1,6 @@
 #include "RestoreJob.h"
 
+#include "BackupJob.h"
 #include "Clock.h"
 #include "monitor/Monitor.h"
 #include "protocol/ChannelToBank.h"
@@ -19,6 +20,11 @@ double programmedMhz(const BackupChannel& row) {
 }
 
 } // namespace
+
+RestoreJob::RestoreJob(const MemoryJobContext& context, QObject* parent)
+    : MemoryJob(context, parent) {}
+
+RestoreJob::~RestoreJob() = default;
 
 QString RestoreJob::safetyBackupName(const QString& set, const QDateTime& when) {
     const QLocale locale = QLocale::system();
@@ -119,12 +125,14 @@ void RestoreJob::run(bool safetyBackup) {
     m_safetyStored = 0;
     m_next = 0;
     m_secondTry = false;
+    m_programmedAhead = -1;
     m_saving = safetyBackup;
     const int planned = int(m_plan.size());
     if (!begin(safetyBackup ? 2 * planned : planned))
         return;
     if (safetyBackup) {
         m_safetySet = safetyBackupName(m_set, QDateTime(m_ctx.clock.date(), m_ctx.clock.timeOfDay()));
+        m_writer = std::make_unique<BackupSetWriter>(m_ctx.database, m_safetySet);
         saveNext();
     } else {
         programNext();
@@ -142,22 +150,16 @@ void RestoreJob::saveNext() {
     const int channel = m_plan.at(m_next).channel;
     Q_EMIT working(channelToBank(channel), channel);
     read(channel, [this](const MemoryReply& reply) { onSaved(reply); });
+    if (m_next + 1 < m_plan.size())
+        sendAhead(m_plan.at(m_next + 1).channel);
 }
 
 void RestoreJob::onSaved(const MemoryReply& reply) {
-    BackupChannel row;
-    row.channel = reply.channel;
-    row.frequencyText = reply.frequencyText;
-    row.frequency = reply.frequency;
-    row.trunked = reply.trunked;
-    row.delay = reply.delay;
-    row.lockout = reply.lockout;
-    row.priority = reply.priority;
-    BackupSets sets(m_ctx.database);
+    BackupChannel row = BackupJob::rowFrom(reply);
     if (!reply.isEmpty())
-        row.names = sets.bankNames(channelToBank(reply.channel), reply.frequency);
+        row.names = m_writer->bankNames(channelToBank(reply.channel), reply.frequency);
     // Nothing is programmed until every channel about to change is safe in the set.
-    if (!sets.storeChannel(m_safetySet, row)) {
+    if (!m_writer->store(row)) {
         finish(result(MemoryJobResult::Outcome::Failed,
                       QStringLiteral("The local database did not take the safety backup of channel %1; nothing was "
                                      "programmed.")
@@ -177,11 +179,22 @@ void RestoreJob::programNext() {
     }
     const Planned& planned = m_plan.at(m_next);
     Q_EMIT working(channelToBank(planned.channel), planned.channel);
-    const QStringList commands = commandsFor(planned);
-    // The program commands go out back to back; the read-back at the end waits for its answer.
+    if (m_secondTry || m_programmedAhead != m_next)
+        sendProgram(m_next);
+    read(planned.channel, [this](const MemoryReply& reply) { onReadBack(reply); });
+    // The next channel's commands and read-back go out now, so the scanner takes them while this answer is checked.
+    if (!m_secondTry && m_next + 1 < m_plan.size()) {
+        sendProgram(m_next + 1);
+        sendAhead(m_plan.at(m_next + 1).channel);
+        m_programmedAhead = m_next + 1;
+    }
+}
+
+void RestoreJob::sendProgram(int index) {
+    // The program commands go out back to back; only the read-back at the end is waited for.
+    const QStringList commands = commandsFor(m_plan.at(index));
     for (qsizetype i = 0; i + 1 < commands.size(); ++i)
         send(commands.at(i));
-    read(planned.channel, [this](const MemoryReply& reply) { onReadBack(reply); });
 }
 
 void RestoreJob::onReadBack(const MemoryReply& reply) {
@@ -190,8 +203,10 @@ void RestoreJob::onReadBack(const MemoryReply& reply) {
     if (!took && !m_secondTry) {
         qCInfo(lcMemory) << "channel" << planned.channel << "did not take; programming it once more";
         m_secondTry = true;
-        // A late duplicate of the first answer must not stand for the second.
+        // A late duplicate of the first answer must not stand for the second; the next channel's read-back,
+        // sent ahead, is dropped while this one is awaited, so it is asked again.
         drain();
+        forgetAhead();
         programNext();
         return;
     }

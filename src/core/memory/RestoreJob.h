@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <memory>
+
 /**
  * The memory restore: programs a backup set into the chosen banks and writes the same channels into
  * the bank tables. For each channel the set holds it sends "PM", "DLN"/"DLF", "LON"/"LOF" and, for a
@@ -29,7 +31,8 @@ public:
         BackupChannel row;
     };
 
-    using MemoryJob::MemoryJob;
+    explicit RestoreJob(const MemoryJobContext& context, QObject* parent = nullptr);
+    ~RestoreJob() override;
 
     /// "Before restore of NAME - DATE TIME", in the system's short date and time.
     static QString safetyBackupName(const QString& set, const QDateTime& when);
@@ -70,6 +73,7 @@ private:
     void saveNext();
     void onSaved(const MemoryReply& reply);
     void programNext();
+    void sendProgram(int index);
     void onReadBack(const MemoryReply& reply);
     void complete();
     MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const;
@@ -78,9 +82,11 @@ private:
     QList<Planned> m_plan;
     int m_next = 0;
     bool m_secondTry = false;
+    int m_programmedAhead = -1;
     QList<int> m_notTaken;
     QList<int> m_trunkedBanks;
     QString m_safetySet;
     int m_safetyStored = 0;
     bool m_saving = false;
+    std::unique_ptr<BackupSetWriter> m_writer;
 };

@@ -188,3 +188,44 @@ bool BackupSets::writeBankChannel(int bank, int channel, const BackupChannel& ro
         return m_db.insertRow(table, values);
     return updateRow(m_db, table, existing->first().value(0).toLongLong(), values);
 }
+
+BackupSetWriter::BackupSetWriter(LocalDatabase& database, const QString& set)
+    : m_db(database)
+    , m_set(set) {}
+
+QVariantMap BackupSetWriter::bankNames(int bank, double frequency) {
+    auto it = m_bankNames.find(bank);
+    if (it == m_bankNames.end()) {
+        QHash<double, QVariantMap> byFrequency;
+        const QString table = LocalDatabase::bankTableName(bank);
+        const auto rows = table.isEmpty()
+                              ? std::nullopt
+                              : m_db.select(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+        // The first row with a frequency supplies its names, as the query by frequency would.
+        for (const QSqlRecord& r : rows.value_or(QList<QSqlRecord>())) {
+            const QVariant f = r.value(QStringLiteral("FREQUENCY"));
+            if (!f.isNull() && !byFrequency.contains(f.toDouble()))
+                byFrequency.insert(f.toDouble(), namesOf(r));
+        }
+        it = m_bankNames.insert(bank, byFrequency);
+    }
+    return it->value(frequency);
+}
+
+bool BackupSetWriter::store(const BackupChannel& row) {
+    if (!m_rowIds) {
+        const auto rows = m_db.select(
+            QStringLiteral("SELECT \"CHANNEL\", MIN(rowid) FROM \"BACKUP_CHANNELS\" WHERE \"BACKUP_SET\" = ? "
+                           "GROUP BY \"CHANNEL\""),
+            {m_set});
+        if (!rows)
+            return false;
+        m_rowIds.emplace();
+        for (const QSqlRecord& r : *rows)
+            m_rowIds->insert(r.value(0).toInt(), r.value(1).toLongLong());
+    }
+    const auto existing = m_rowIds->constFind(row.channel);
+    if (existing == m_rowIds->cend())
+        return BackupSets(m_db).appendChannel(m_set, row);
+    return updateRow(m_db, QStringLiteral("BACKUP_CHANNELS"), *existing, valuesOf(row));
+}

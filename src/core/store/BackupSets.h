@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -72,4 +73,25 @@ public:
 
 private:
     LocalDatabase& m_db;
+};
+
+/**
+ * Stores the channels of one backup into its set as they are read, each row at once (a backup that
+ * stops half-way keeps every row stored). Reads the set's existing rows and each bank table's names
+ * once, not per channel, so a row costs one statement.
+ */
+class BackupSetWriter {
+public:
+    BackupSetWriter(LocalDatabase& database, const QString& set);
+
+    /// As BackupSets::bankNames(), from a copy of the bank's table read on first use.
+    QVariantMap bankNames(int bank, double frequency);
+    /// As BackupSets::storeChannel().
+    bool store(const BackupChannel& row);
+
+private:
+    LocalDatabase& m_db;
+    QString m_set;
+    std::optional<QHash<int, qint64>> m_rowIds;
+    QHash<int, QHash<double, QVariantMap>> m_bankNames;
 };
