@@ -6,10 +6,12 @@
 #include "SessionRig.h"
 #include "Settings.h"
 #include "protocol/Commands.h"
+#include "search/RemoteDbUrl.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -84,6 +86,26 @@ private Q_SLOTS:
         QTest::qWait(100);
         QVERIFY(!m_rig->commands.mid(before).join(' ').contains("LL"));
         QVERIFY(find<QWidget>("frmSearchRange", {}));
+    }
+
+    // The password lives in the setting's URL but never shows in the database field.
+    void transmitterDbDialog_keepsPasswordApart() {
+        for (int round = 0; round < 2; ++round) {
+            menu("mnuTransmitterDb");
+            QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+            auto* url = find<QLineEdit>("frmTransmitterDb", "tbUrl");
+            auto* password = find<QLineEdit>("frmTransmitterDb", "tbPassword");
+            if (round == 0) {
+                url->setText("postgresql://radio@db.example.org/fcc");
+                password->setText("pa:ss@word");
+            } else {
+                QCOMPARE(url->text(), "postgresql://radio@db.example.org/fcc");
+                QCOMPARE(password->text(), "pa:ss@word");
+                QCOMPARE(password->echoMode(), QLineEdit::Password);
+            }
+            find<QDialog>("frmTransmitterDb", {})->accept();
+        }
+        QCOMPARE(RemoteDbUrl::parse(m_rig->session->settings().remoteDb())->password(), "pa:ss@word");
     }
 
     void sampleSearch_viewedThenScannedIntoChosenBank() {
