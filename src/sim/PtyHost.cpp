@@ -108,14 +108,14 @@ void PtyHost::armPaceTimer() {
         due = m_toScanner.front().due;
     if (!m_toProgram.empty() && (due < 0 || m_toProgram.front().due < due))
         due = m_toProgram.front().due;
-    itimerspec spec{};
+    itimerspec wake{};
     if (due >= 0) {
         // Zero would disarm the timer, so a time already past is asked as one nanosecond.
         due = qMax<qint64>(due, 1);
-        spec.it_value.tv_sec = due / 1000000000;
-        spec.it_value.tv_nsec = due % 1000000000;
+        wake.it_value.tv_sec = due / 1000000000;
+        wake.it_value.tv_nsec = due % 1000000000;
     }
-    ::timerfd_settime(m_paceTimer, TFD_TIMER_ABSTIME, &spec, nullptr);
+    ::timerfd_settime(m_paceTimer, TFD_TIMER_ABSTIME, &wake, nullptr);
 }
 
 void PtyHost::onPaceTimer() {

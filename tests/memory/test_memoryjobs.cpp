@@ -2,10 +2,12 @@
 // afterwards, and what the operator is told when the scanner does not answer or does not take a channel.
 #include "ManualClock.h"
 #include "ScriptedPrompter.h"
+#include "SessionRig.h"
 #include "link/SerialLink.h"
 #include "link/SerialTransport.h"
 #include "memory/BackupJob.h"
 #include "memory/RestoreJob.h"
+#include "monitor/Monitor.h"
 #include "protocol/MemoryReply.h"
 #include "state/ScannerState.h"
 #include "store/BackupSets.h"
@@ -260,6 +262,24 @@ private Q_SLOTS:
         restore.retryNotTaken();
         QVERIFY(Rig::waitFor(finished).succeeded());
         QCOMPARE(rig.model().channel(3).steps, 1530000);
+    }
+
+    void backupInSession_handsBackToTheMonitor() {
+        SessionRig rig;
+        rig.session->start();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains("SI"), 5000);
+        BackupJob backup(rig.session->memoryJobContext());
+        QSignalSpy finished(&backup, &MemoryJob::finished);
+        const qsizetype from = rig.commands.size();
+        backup.start({1}, "Live");
+        QVERIFY(Rig::waitFor(finished).succeeded());
+        const QStringList during = rig.commands.mid(from);
+        for (const QString& command : during)
+            QVERIFY2(command.startsWith("MA") || command == "IDF" || command == "QUF", qPrintable(command));
+        QSignalSpy back(&rig.session->monitor(), &Monitor::faceplateRequested);
+        backup.handBack();
+        QTRY_COMPARE(back.size(), 1);
+        QTRY_VERIFY(rig.commands.mid(from + during.size()).contains("MD"));
     }
 
     void backupTwiceUnderOneName_keepsOneCopyOfEachRow() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "memory/MemoryJob.h"
 #include "monitor/MonitorContext.h"
 #include "state/ScannerState.h"
 
@@ -78,6 +79,8 @@ public:
     TcpHost& remote() { return *m_remote; }
     LocalDatabase& database() { return *m_database; }
     MonitorContext& context() { return *m_context; }
+    /// What a backup or restore job works with: a job suspends this session's monitor and hands back to it.
+    MemoryJobContext memoryJobContext() { return {m_state, *m_link, *m_database, m_clock, m_monitor.get()}; }
 
     /// The command-code check (CHECKCODES): the monitor stays idle while it runs, and mode
     /// detection takes over again however it ends.
