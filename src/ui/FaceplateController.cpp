@@ -217,8 +217,7 @@ void FaceplateController::scanFoundFreqs(const QList<TransmitterRow>& rows) {
         return;
     Session& s = m_session;
     const int banks = s.state().gScannerModel == ScannerModel::Pro2052 ? 20 : 10;
-    m_scan = new ScanFoundFreqs({s.state(), s.link(), s.database(), s.clock(), &s.monitor()}, m_prompter,
-                                s.state().gAppTitle, banks, this);
+    m_scan = new ScanFoundFreqs(s.memoryJobContext(), m_prompter, s.state().gAppTitle, banks, this);
     connect(m_scan, &ScanFoundFreqs::finished, m_scan, &QObject::deleteLater);
     m_scan->start(rows);
 }
