@@ -5,7 +5,9 @@
 #include "CliCommand.h"
 #include "CsvCommands.h"
 #include "MonitorCommand.h"
+#include "ImportUlsCommand.h"
 #include "RestoreCommand.h"
+#include "SearchCommand.h"
 #include "SetsCommand.h"
 
 #include <QCoreApplication>
@@ -31,6 +33,8 @@ const CliCommand kCommands[] = {
     {"import", "Read a CHIRP CSV file into a backup set (FILE.csv --set NAME).", runImport},
     {"export-talkgroups", "Write the talkgroups as a RadioReference CSV file.", runExportTalkgroups},
     {"import-talkgroups", "Add or update talkgroups from a RadioReference CSV file.", runImportTalkgroups},
+    {"search", "Search the transmitter database (the online frequency search).", runSearch},
+    {"import-uls", "Load the public licence files into a transmitter database.", runImportUls},
 };
 
 void printUsage(QTextStream& stream) {

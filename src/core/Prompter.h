@@ -24,4 +24,9 @@ public:
     virtual void inform(const QString& title, const QString& text, Icon icon, std::function<void()> done = {}) = 0;
     /// A message box with OK and Cancel. The callback gets true for OK.
     virtual void confirm(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) = 0;
+    /// A question with Yes and No buttons. The callback gets true for Yes. Without a box of its own, an OK
+    /// and Cancel box stands in.
+    virtual void askYesNo(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) {
+        confirm(title, text, icon, std::move(done));
+    }
 };

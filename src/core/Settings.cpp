@@ -68,3 +68,27 @@ QString Settings::rigctlAddress() const {
 QString Settings::tuneChannel() const {
     return value(QStringLiteral("Tune_Channel"));
 }
+QString Settings::remoteDb() const {
+    return value(QStringLiteral("Remote_Db"));
+}
+void Settings::setRemoteDb(const QString& url) {
+    setValue(QStringLiteral("Remote_Db"), url);
+}
+QString Settings::lowSearch() const {
+    return value(QStringLiteral("Low_Search"), QStringLiteral("154.000"));
+}
+void Settings::setLowSearch(const QString& limit) {
+    setValue(QStringLiteral("Low_Search"), limit);
+}
+QString Settings::hiSearch() const {
+    return value(QStringLiteral("Hi_Search"), QStringLiteral("156.000"));
+}
+void Settings::setHiSearch(const QString& limit) {
+    setValue(QStringLiteral("Hi_Search"), limit);
+}
+QString Settings::dwellTime() const {
+    return value(QStringLiteral("DwellTime"));
+}
+void Settings::setDwellTime(const QString& position) {
+    setValue(QStringLiteral("DwellTime"), position);
+}

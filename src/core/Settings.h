@@ -45,6 +45,18 @@ public:
     /// "Tune_Channel": the memory channel a rigctl client tunes; empty when none is set.
     QString tuneChannel() const;
 
+    /// "Remote_Db": the transmitter database as a URL (postgresql://, odbc:, sqlite:); empty for the sample.
+    QString remoteDb() const;
+    void setRemoteDb(const QString& url);
+    /// "Low_Search" and "Hi_Search": the range-search limits as typed; "154.000" and "156.000" when empty.
+    QString lowSearch() const;
+    void setLowSearch(const QString& limit);
+    QString hiSearch() const;
+    void setHiSearch(const QString& limit);
+    /// "DwellTime": the position of the dwell choice as decimal text; empty when never stored.
+    QString dwellTime() const;
+    void setDwellTime(const QString& position);
+
     QString value(const QString& key, const QString& fallback = {}) const;
     void setValue(const QString& key, const QString& value);
     void sync();

@@ -7,8 +7,11 @@
 #include "FaceplateWindow.h"
 #include "MemoryWindows.h"
 #include "Prompter.h"
-#include "RangeSearchPlaceholder.h"
+#include "RemoteFreqsWindow.h"
+#include "SearchRangeWindow.h"
+#include "SearchResultsWindow.h"
 #include "Settings.h"
+#include "TransmitterDbDialog.h"
 #include "link/LinkLamps.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
@@ -16,6 +19,8 @@
 #include "monitor/KeyHandlers.h"
 #include "monitor/Keyboard.h"
 #include "monitor/Monitor.h"
+#include "search/RemoteDbUrl.h"
+#include "search/ScanFoundFreqs.h"
 #include "session/Session.h"
 #include "shell/StartupInfo.h"
 #include "state/Switches.h"
@@ -55,10 +60,9 @@ const QHash<QString, Button>& buttonsByName() {
 
 // Menu entries whose windows come with later versions; the message names them by their captions.
 const QSet<QString>& laterEntries() {
-    static const QSet<QString> names{
-        QStringLiteral("EditBanks"),         QStringLiteral("EditTalkGroups"), QStringLiteral("TrunkType"),
-        QStringLiteral("GetRemoteFreqs"),    QStringLiteral("Backup"),         QStringLiteral("Restore"),
-        QStringLiteral("SetTrunkedBankType")};
+    static const QSet<QString> names{QStringLiteral("EditBanks"), QStringLiteral("EditTalkGroups"),
+                                     QStringLiteral("TrunkType"), QStringLiteral("Backup"),
+                                     QStringLiteral("Restore"),   QStringLiteral("SetTrunkedBankType")};
     return names;
 }
 
@@ -156,6 +160,12 @@ void FaceplateController::onMenu(const QString& entry) {
         showHelp();
     } else if (entry == QLatin1String("About")) {
         showAbout();
+    } else if (entry == QLatin1String("GetRemoteFreqs")) {
+        openRemoteSearch();
+    } else if (entry == QLatin1String("mnuTransmitterDb")) {
+        auto* dialog = new TransmitterDbDialog(session.settings(), &m_faceplate);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
     } else if (entry == QLatin1String("CHECKCODES")) {
         session.runCommandCheck();
     } else if (m_memory->openFor(entry)) {
@@ -188,11 +198,47 @@ void FaceplateController::showAbout() {
 
 void FaceplateController::openRangeSearch() {
     if (!m_rangeSearch) {
-        m_rangeSearch = new RangeSearchPlaceholder(m_session.state().gAppTitle, &m_faceplate);
-        m_rangeSearch->setAttribute(Qt::WA_DeleteOnClose);
-        connect(m_rangeSearch, &RangeSearchPlaceholder::handBack, this, [this] { m_session.monitor().checkMode(); });
+        m_rangeSearch =
+            new SearchRangeWindow(m_session.settings(), m_session.monitor(), m_prompter, m_session.state().gAppTitle,
+                                  m_session.state().gSearchHoldLimit, &m_faceplate);
     }
-    m_rangeSearch->open();
+    m_rangeSearch->show();
+    m_rangeSearch->raise();
+}
+
+void FaceplateController::openRemoteSearch() {
+    const QString title = m_session.state().gAppTitle;
+    QString error;
+    const auto url = RemoteDbUrl::parse(m_session.settings().remoteDb(), &error);
+    if (!url) {
+        m_prompter.inform(
+            title, error + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
+            Prompter::Icon::Warning);
+        return;
+    }
+    auto* window = new RemoteFreqsWindow(m_session.database(), m_prompter, title, *url, &m_faceplate);
+    connect(window, &RemoteFreqsWindow::resultsReady, this, &FaceplateController::openSearchResults);
+    window->start();
+}
+
+void FaceplateController::openSearchResults(const QString& resultText) {
+    // A new search replaces the results on show.
+    if (m_searchResults)
+        m_searchResults->close();
+    m_searchResults = new SearchResultsWindow(m_session.database(), m_prompter, m_session.state().gAppTitle, resultText,
+                                              &m_faceplate);
+    connect(m_searchResults, &SearchResultsWindow::scanRequested, this, &FaceplateController::scanFoundFreqs);
+    m_searchResults->show();
+}
+
+void FaceplateController::scanFoundFreqs(const QList<TransmitterRow>& rows) {
+    if (m_scan)
+        return;
+    Session& s = m_session;
+    const int banks = s.state().gScannerModel == ScannerModel::Pro2052 ? 20 : 10;
+    m_scan = new ScanFoundFreqs(s.memoryJobContext(), m_prompter, s.state().gAppTitle, banks, this);
+    connect(m_scan, &ScanFoundFreqs::finished, m_scan, &QObject::deleteLater);
+    m_scan->start(rows);
 }
 
 void FaceplateController::openActivity() {

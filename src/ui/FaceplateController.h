@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/TransmitterRow.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,7 +14,9 @@ class AuxDisplayWindow;
 class FaceplateWindow;
 class MemoryWindows;
 class Prompter;
-class RangeSearchPlaceholder;
+class ScanFoundFreqs;
+class SearchRangeWindow;
+class SearchResultsWindow;
 class Session;
 
 /**
@@ -43,6 +47,9 @@ private:
     void showAbout();
     void openRangeSearch();
     void openActivity();
+    void openRemoteSearch();
+    void openSearchResults(const QString& resultText);
+    void scanFoundFreqs(const QList<TransmitterRow>& rows);
 
     Session& m_session;
     FaceplateWindow& m_faceplate;
@@ -51,7 +58,9 @@ private:
     /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
-    QPointer<RangeSearchPlaceholder> m_rangeSearch;
+    QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
     std::unique_ptr<MemoryWindows> m_memory;
+    QPointer<SearchResultsWindow> m_searchResults;
+    QPointer<ScanFoundFreqs> m_scan;
 };

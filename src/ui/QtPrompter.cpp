@@ -59,3 +59,14 @@ void QtPrompter::confirm(const QString& title, const QString& text, Icon icon, s
     });
     box->open();
 }
+
+void QtPrompter::askYesNo(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) {
+    QMessageBox* box = messageBox(title, text, icon, QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::No);
+    QObject::connect(box, &QDialog::finished, box, [box, done = std::move(done)](int) {
+        if (done)
+            done(box->clickedButton() == box->button(QMessageBox::Yes));
+    });
+    box->open();
+}

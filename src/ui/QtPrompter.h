@@ -20,6 +20,7 @@ public:
                  std::function<void(std::optional<QString>)> done) override;
     void inform(const QString& title, const QString& text, Icon icon, std::function<void()> done = {}) override;
     void confirm(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) override;
+    void askYesNo(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) override;
 
     static QMessageBox::Icon messageIcon(Icon icon);
 

@@ -116,8 +116,9 @@ private Q_SLOTS:
                                  {"SetTrunkedBankType", "window:BankType"},
                                  {"Backup", "window:BankBackup"},
                                  {"Restore", "window:BankRestore"},
-                                 // Entries for later versions say so, naming themselves by their captions.
-                                 {"GetRemoteFreqs", "\"Connect to OrvFreqs\" is not"}};
+                                 // Out of the box the search reads the built-in sample.
+                                 {"GetRemoteFreqs", "window:frmRemoteFreqs"},
+                                 {"mnuTransmitterDb", "window:frmTransmitterDb"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }

@@ -1,0 +1,138 @@
+// The search windows over a live session on the in-process simulator: the range search's refusals and
+// hand-over, and a search on the built-in sample viewed, then programmed into a bank with SCAN FREQS.
+#include "FaceplateController.h"
+#include "FaceplateMenus.h"
+#include "Pro2052Faceplate.h"
+#include "SessionRig.h"
+#include "Settings.h"
+#include "protocol/Commands.h"
+#include "search/RemoteDbUrl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+class TestSearchWindows : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SessionRig> m_rig;
+    std::unique_ptr<Pro2052Faceplate> m_window;
+    std::unique_ptr<FaceplateController> m_controller;
+
+    template <typename T> static T* find(const QString& window, const QString& name) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->objectName() == window)
+                return name.isEmpty() ? qobject_cast<T*>(w) : w->findChild<T*>(name);
+        }
+        return nullptr;
+    }
+    void menu(const QString& entry) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_rig->commands.contains(QStringLiteral("SI")), 5000);
+        m_window->menus()->action(entry)->trigger();
+    }
+    QString lastMessage() const {
+        return m_rig->prompter.calls().isEmpty() ? QString() : m_rig->prompter.calls().last().text;
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_rig = std::make_unique<SessionRig>();
+        Session& session = *m_rig->session;
+        m_window = std::make_unique<Pro2052Faceplate>(session.display(), session.aux(), session.switches());
+        m_controller = std::make_unique<FaceplateController>(session, *m_window, m_rig->prompter, QString());
+        m_window->show();
+        session.start();
+    }
+    void cleanup() {
+        m_controller.reset();
+        m_window.reset();
+        m_rig.reset();
+    }
+
+    void searchNow_data() {
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("refusal"); // empty: the search starts
+        QTest::newRow("not a number") << "15x.5"
+                                      << "is not a frequency";
+        QTest::newRow("outside the scanner's range") << "1.5"
+                                                     << "outside the scanner's range";
+        QTest::newRow("lower above upper") << "157"
+                                           << "above the upper limit";
+        QTest::newRow("accepted") << " 155.5 "
+                                  << "";
+    }
+    void searchNow() {
+        QFETCH(QString, low);
+        QFETCH(QString, refusal);
+        menu("Search");
+        QTRY_VERIFY(find<QWidget>("frmSearchRange", {}));
+        find<QLineEdit>("frmSearchRange", "tbLowLimit")->setText(low);
+        const qsizetype before = m_rig->commands.size();
+        QTest::mouseClick(find<QPushButton>("frmSearchRange", "btnSEARCH"), Qt::LeftButton);
+        // Stored as typed (trimmed), whether or not the search may start.
+        QCOMPARE(m_rig->session->settings().lowSearch(), low.trimmed());
+        if (refusal.isEmpty()) {
+            QTRY_VERIFY(m_rig->commands.mid(before).contains(Commands::lowerLimit(155.5)));
+            QVERIFY(!find<QWidget>("frmSearchRange", {}));
+            return;
+        }
+        QVERIFY2(lastMessage().contains(refusal), qPrintable(lastMessage()));
+        QTest::qWait(100);
+        QVERIFY(!m_rig->commands.mid(before).join(' ').contains("LL"));
+        QVERIFY(find<QWidget>("frmSearchRange", {}));
+    }
+
+    // The password lives in the setting's URL but never shows in the database field.
+    void transmitterDbDialog_keepsPasswordApart() {
+        for (int round = 0; round < 2; ++round) {
+            menu("mnuTransmitterDb");
+            QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+            auto* url = find<QLineEdit>("frmTransmitterDb", "tbUrl");
+            auto* password = find<QLineEdit>("frmTransmitterDb", "tbPassword");
+            if (round == 0) {
+                url->setText("postgresql://radio@db.example.org/fcc");
+                password->setText("pa:ss@word");
+            } else {
+                QCOMPARE(url->text(), "postgresql://radio@db.example.org/fcc");
+                QCOMPARE(password->text(), "pa:ss@word");
+                QCOMPARE(password->echoMode(), QLineEdit::Password);
+            }
+            find<QDialog>("frmTransmitterDb", {})->accept();
+        }
+        QCOMPARE(RemoteDbUrl::parse(m_rig->session->settings().remoteDb())->password(), "pa:ss@word");
+    }
+
+    void sampleSearch_viewedThenScannedIntoChosenBank() {
+        menu("GetRemoteFreqs");
+        QTRY_VERIFY(find<QWidget>("frmRemoteFreqs", {}));
+        find<QComboBox>("frmRemoteFreqs", "listSTATE")->setCurrentText("IA");
+        find<QLineEdit>("frmRemoteFreqs", "tbCITY")->setText("des moines");
+        m_rig->prompter.queueConfirm(true); // view them
+        QTest::mouseClick(find<QPushButton>("frmRemoteFreqs", "btnGETFREQS"), Qt::LeftButton);
+        QTRY_VERIFY(find<QWidget>("frmSearchResults", {}));
+        QCOMPARE(find<QWidget>("frmSearchResults", "tbSearchResults")->property("plainText").toString().count("\n"), 1);
+
+        m_rig->prompter.queueText(QStringLiteral("3"));
+        m_rig->prompter.queueConfirm(true);
+        const qsizetype before = m_rig->commands.size();
+        QTest::mouseClick(find<QPushButton>("frmSearchResults", "btnSCANFREQS"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(lastMessage().contains("restore", Qt::CaseInsensitive), 20000);
+        const QStringList sent = m_rig->commands.mid(before);
+        // Bank 3 is channels 101 to 150: the two transmitters first, lowest frequency first, then empty channels.
+        QVERIFY2(sent.contains(Commands::programChannel(101, 155.775)) &&
+                     sent.contains(Commands::programChannel(102, 453.2)) &&
+                     sent.contains(Commands::programChannel(150, 0)),
+                 qPrintable(sent.join(' ')));
+        QVERIFY2(lastMessage().contains("OrvFreqs_PW_DES MOINE_IA scan") && !lastMessage().contains("did not"),
+                 qPrintable(lastMessage()));
+    }
+};
+
+QTEST_MAIN(TestSearchWindows)
+#include "test_searchwindows.moc"
