@@ -188,16 +188,11 @@ void MemoryWindows::onRestoreRequested(const QString& set, const QList<int>& ban
                           m_restoreWindow->setWindowTitle(set);
                           m_restoreProgress->setWindowTitle(set);
                           m_restoreProgress->show();
-                          m_trunkedBanks.clear();
                           m_restore->start(set, banks, safetyBackup);
                       });
 }
 
 void MemoryWindows::onRestoreFinished(const MemoryJobResult& result) {
-    for (int bank : m_restore->trunkedBanks()) {
-        if (!m_trunkedBanks.contains(bank))
-            m_trunkedBanks.append(bank);
-    }
     m_restoreProgress->hideStall();
     m_restoreProgress->showFinished();
     m_restoreProgress->setText5(result.message);
@@ -227,13 +222,7 @@ void MemoryWindows::closeJob(MemoryJob& job) {
         m_restoreWindow->hide();
     if (m_faceplate)
         m_faceplate->show();
-    // A retry run only knows its own trunked channels; the bank types still open for the earlier ones.
-    const bool bankTypesLeftOut = !backup && m_restore->trunkedBanks().isEmpty() && !m_trunkedBanks.isEmpty();
     job.handBack();
-    if (bankTypesLeftOut) {
-        openBankTypes(false);
-        m_bankTypeWindow->tickBanks(m_trunkedBanks);
-    }
 }
 
 void MemoryWindows::openBankTypes(bool takeOver) {

@@ -65,8 +65,6 @@ private:
     std::unique_ptr<MemoryProgressWindow> m_backupProgress;
     std::unique_ptr<BankRestoreWindow> m_restoreWindow;
     std::unique_ptr<MemoryProgressWindow> m_restoreProgress;
-    /// Banks that took a trunked channel in any run of the current restore (its retry run forgets the first).
-    QList<int> m_trunkedBanks;
     std::unique_ptr<BankTypes> m_bankTypes;
     std::unique_ptr<BankTypeWindow> m_bankTypeWindow;
     std::unique_ptr<NameEditorWindow> m_bankEditor;

@@ -267,7 +267,9 @@ private Q_SLOTS:
     void backupInSession_handsBackToTheMonitor() {
         SessionRig rig;
         rig.session->start();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains("SI"), 5000);
+        // The job takes over while mode detection still waits for its answer: the detection must not
+        // start the poll cycle under the job.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains("MD"), 5000);
         BackupJob backup(rig.session->memoryJobContext());
         QSignalSpy finished(&backup, &MemoryJob::finished);
         const qsizetype from = rig.commands.size();

@@ -97,6 +97,8 @@ void RestoreJob::start(const QString& set, const QList<int>& banks, bool safetyB
         return;
     }
     m_plan = *planned;
+    // The banks that received trunked channels are kept across a retry of the channels that did not take.
+    m_trunkedBanks.clear();
     // A set that does not exist is no restore at all, not a successful one that programmed nothing.
     if (m_plan.isEmpty() && BackupSets(m_ctx.database).channels(set).value_or(QList<BackupChannel>()).isEmpty()) {
         if (begin(0))
@@ -121,7 +123,6 @@ void RestoreJob::retryNotTaken() {
 
 void RestoreJob::run(bool safetyBackup) {
     m_notTaken.clear();
-    m_trunkedBanks.clear();
     m_safetyStored = 0;
     m_next = 0;
     m_secondTry = false;

@@ -59,6 +59,8 @@ void Monitor::searchRange(const QString& low, const QString& high, int dwell, in
 }
 
 void Monitor::suspend() {
+    // A detection still waiting for "MD" would otherwise start the poll cycle under the window that took over.
+    m_detector->cancel();
     m_poll->suspend();
 }
 
