@@ -1,8 +1,10 @@
 #include "NameEditorWindow.h"
 
 #include "monitor/DisplayModel.h"
+#include "store/TalkgroupCsv.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +22,7 @@ constexpr int kBankButtonsPerRow = 10;
 NameEditorWindow::NameEditorWindow(NameTableModel::Kind kind, LocalDatabase& db, Clock& clock, const QString& appTitle,
                                    int bankCount, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_db(db)
     , m_model(kind, db, clock)
     , m_appTitle(appTitle) {
     const bool banks = kind == NameTableModel::Kind::Bank;
@@ -65,6 +68,18 @@ NameEditorWindow::NameEditorWindow(NameTableModel::Kind kind, LocalDatabase& db,
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
     buttons->addWidget(remove);
+    if (!banks) {
+        auto* import = new QPushButton(tr("Import..."), this);
+        import->setObjectName(QStringLiteral("btnImport"));
+        import->setToolTip(tr("Add or update talkgroups from a RadioReference CSV file"));
+        auto* exportButton = new QPushButton(tr("Export..."), this);
+        exportButton->setObjectName(QStringLiteral("btnExport"));
+        exportButton->setToolTip(tr("Write the talkgroups to a RadioReference CSV file"));
+        buttons->addWidget(import);
+        buttons->addWidget(exportButton);
+        connect(import, &QPushButton::clicked, this, [this] { chooseFile(QFileDialog::AcceptOpen); });
+        connect(exportButton, &QPushButton::clicked, this, [this] { chooseFile(QFileDialog::AcceptSave); });
+    }
     buttons->addWidget(m_status, 1);
     layout->addLayout(buttons);
 
@@ -127,4 +142,34 @@ void NameEditorWindow::onDeleteRow() {
 
 void NameEditorWindow::onFailed(const QString& reason) {
     m_status->setText(tr("Not stored: %1").arg(reason));
+}
+
+void NameEditorWindow::chooseFile(QFileDialog::AcceptMode mode) {
+    const bool opening = mode == QFileDialog::AcceptOpen;
+    auto* dialog = new QFileDialog(this, opening ? tr("Import talkgroups") : tr("Export talkgroups"), QString(),
+                                   tr("CSV files (*.csv);;All files (*)"));
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(opening ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!opening)
+        dialog->setDefaultSuffix(QStringLiteral("csv"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            opening ? &NameEditorWindow::importTalkgroups : &NameEditorWindow::exportTalkgroups);
+    dialog->open();
+}
+
+void NameEditorWindow::importTalkgroups(const QString& path) {
+    const CsvReport report = TalkgroupCsv::importTable(m_db, path);
+    if (!report.ok) {
+        m_status->setText(tr("Nothing imported from %1: %2").arg(QFileInfo(path).fileName(), report.error));
+        return;
+    }
+    m_model.select();
+    m_status->setText(tr("Imported %1: %2").arg(QFileInfo(path).fileName(), report.summary()));
+}
+
+void NameEditorWindow::exportTalkgroups(const QString& path) {
+    const CsvReport report = TalkgroupCsv::exportTable(m_db, path);
+    m_status->setText(report.ok ? tr("Exported to %1: %2").arg(QFileInfo(path).fileName(), report.summary())
+                                : tr("Not exported: %1").arg(report.error));
 }

@@ -2,6 +2,7 @@
 
 #include "memory/NameTableModel.h"
 
+#include <QFileDialog>
 #include <QList>
 #include <QWidget>
 
@@ -13,8 +14,8 @@ class QTableView;
 
 /**
  * frmEditBank2 (one bank table at a time, chosen with the bank buttons) and frmEditTrunkID (the
- * talkgroups): a grid on a NameTableModel with Add row and Delete row. Edits are stored as soon as
- * a cell is left.
+ * talkgroups): a grid on a NameTableModel with Add row and Delete row (and, for the talkgroups, Import
+ * and Export of RadioReference CSV files). Edits are stored as soon as a cell is left.
  */
 class NameEditorWindow : public QWidget {
     Q_OBJECT
@@ -28,13 +29,20 @@ public:
     NameTableModel& model() { return m_model; }
     QTableView* grid() const { return m_grid; }
 
+    /// The talkgroup grid's Import and Export buttons once a file is chosen: a RadioReference CSV file read
+    /// into TALKGROUPS (all or nothing) or written from it; the outcome shows under the grid.
+    void importTalkgroups(const QString& path);
+    void exportTalkgroups(const QString& path);
+
 private:
     void onBankChosen(int bank);
     void onAddRow();
     void onDeleteRow();
     void onFailed(const QString& reason);
     void showColumns();
+    void chooseFile(QFileDialog::AcceptMode mode);
 
+    LocalDatabase& m_db;
     NameTableModel m_model;
     QString m_appTitle;
     QTableView* m_grid = nullptr;

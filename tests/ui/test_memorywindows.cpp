@@ -1,6 +1,7 @@
 // The backup and restore windows over a session on the in-process simulator: the clicks reach the
 // jobs, the windows show what the jobs report, and the scanner goes back to the faceplate at the end.
 #include "MemoryWindows.h"
+#include "NameEditorWindow.h"
 #include "Pro2052Model.h"
 #include "SessionRig.h"
 #include "link/SerialLink.h"
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -132,6 +134,36 @@ private Q_SLOTS:
         QVERIFY(Bench::in<QCheckBox>(QStringLiteral("BankType"), QStringLiteral("Check1(1)"))->isChecked());
         QTRY_VERIFY(b.rig.commands.mid(b.rig.commands.lastIndexOf(QStringLiteral("MA004"))).contains("MD"));
         QVERIFY(b.faceplate.isVisible());
+    }
+
+    void talkgroupEditor_importsAllOrNothing_andExports() {
+        Bench bench;
+        Session& session = *bench.rig.session;
+        NameEditorWindow editor(NameTableModel::Kind::Talkgroups, session.database(), session.clock(), "Valdoria", 20);
+        editor.open();
+        const int before = editor.model().rowCount();
+        QTemporaryDir dir;
+        const auto write = [&dir](const char* name, const QByteArray& text) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        };
+        const QByteArray header = "Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category\n";
+        write("bad.csv", header + "9001,2329,Fire Main,D,Fire dispatch,Fire Dispatch,County\nx,1,Bad,D,,,\n");
+        write("good.csv", header + "9001,2329,Fire Main,D,Fire dispatch,Fire Dispatch,County\n");
+        auto* status = editor.findChild<QLabel*>("lblStatus");
+
+        editor.importTalkgroups(dir.filePath("bad.csv"));
+        QCOMPARE(editor.model().rowCount(), before);
+        QVERIFY2(status->text().contains("line 3"), qPrintable(status->text()));
+        editor.importTalkgroups(dir.filePath("good.csv"));
+        QCOMPARE(editor.model().rowCount(), before + 1);
+        QVERIFY2(status->text().contains("1 added"), qPrintable(status->text()));
+
+        editor.exportTalkgroups(dir.filePath("out.csv"));
+        QFile out(dir.filePath("out.csv"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray exported = out.readAll();
+        QVERIFY(exported.startsWith(header.trimmed()) && exported.contains("9001,2329,Fire Main"));
     }
 };
 
