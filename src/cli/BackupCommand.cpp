@@ -22,18 +22,10 @@ int runBackup(const QStringList& arguments) {
     Cli::addDataDirOption(parser);
     if (!Cli::parse(parser, ScannerLine::takeSimulate(arguments, &simulate)))
         return Cli::Usage;
-    const int last = ScannerLine::bankCount(parser);
-    if (last == 0)
+    const std::optional<QList<int>> chosen = ScannerLine::chosenBanks(parser);
+    if (!chosen)
         return Cli::Usage;
-    QList<int> banks;
-    for (int bank = 1; bank <= last; ++bank)
-        banks.append(bank);
-    if (parser.isSet(QStringLiteral("banks"))) {
-        const auto chosen = ScannerLine::parseBanks(parser.value(QStringLiteral("banks")), last);
-        if (!chosen)
-            return Cli::Usage;
-        banks = *chosen;
-    }
+    const QList<int>& banks = *chosen;
 
     ScannerLine line;
     if (!line.openDatabase(parser) || !line.openScanner(parser, simulate))

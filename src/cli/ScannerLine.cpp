@@ -96,6 +96,18 @@ int ScannerLine::bankCount(const QCommandLineParser& parser) {
     return 0;
 }
 
+std::optional<QList<int>> ScannerLine::chosenBanks(const QCommandLineParser& parser) {
+    const int last = bankCount(parser);
+    if (last == 0)
+        return std::nullopt;
+    if (parser.isSet(QStringLiteral("banks")))
+        return parseBanks(parser.value(QStringLiteral("banks")), last);
+    QList<int> banks;
+    for (int bank = 1; bank <= last; ++bank)
+        banks.append(bank);
+    return banks;
+}
+
 bool ScannerLine::openDatabase(const QCommandLineParser& parser) {
     const std::optional<QString> dir = Cli::dataDir(parser);
     if (!dir)

@@ -41,6 +41,8 @@ public:
     static std::optional<QList<int>> parseBanks(const QString& text, int last);
     /// Banks of the --model (20 for the PRO-2052, 10 for the BC780XLT); 0 and a message for an unknown one.
     static int bankCount(const QCommandLineParser& parser);
+    /// The banks --banks names, or every bank of the --model; no value (and a message) for a wrong list or model.
+    static std::optional<QList<int>> chosenBanks(const QCommandLineParser& parser);
 
     /// Opens the database below the --data-dir folder; false with a message when it cannot be used.
     bool openDatabase(const QCommandLineParser& parser);
