@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace Cli {
@@ -76,8 +77,14 @@ bool parse(QCommandLineParser& parser, const QStringList& arguments) {
         return false;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        // showHelp() exits with 0 itself.
-        parser.showHelp();
+        // The parser names the program by its path; the subcommand's help names "valdoria-cli NAME".
+        QString text = parser.helpText();
+        const QString usage = QStringLiteral("Usage: ");
+        const qsizetype end = text.indexOf(QLatin1Char(' '), usage.size());
+        if (text.startsWith(usage) && end > 0)
+            text.replace(usage.size(), end - usage.size(), arguments.value(0));
+        QTextStream(stdout) << text << Qt::flush;
+        std::exit(Ok);
     }
     return true;
 }

@@ -15,6 +15,8 @@ private Q_SLOTS:
         QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("Commands:") << QString();
         QTest::newRow("unknown") << QStringList{QStringLiteral("frob")} << 2 << QString()
                                  << QStringLiteral("no command \"frob\"");
+        QTest::newRow("command help") << QStringList{QStringLiteral("sets"), QStringLiteral("--help")} << 0
+                                      << QStringLiteral("Usage: valdoria-cli sets [options]") << QString();
         QTest::newRow("version") << QStringList{QStringLiteral("version")} << 0 << QStringLiteral("valdoria-cli 0.")
                                  << QString();
     }
