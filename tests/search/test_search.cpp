@@ -103,6 +103,13 @@ private Q_SLOTS:
                                 << "o'brien"
                                 << "" << 4 << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
                                 << "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA";
+        QTest::newRow("Kansas is KA in the list, KS in the licence files")
+            << "sample"
+            << "KA"
+            << "PW"
+            << ""
+            << "" << 3 << "154.89,KSA502,PW,SEDGWICK COUNTY SHERIFF,WICHITA,SEDGWICK,KA"
+            << "155.31,KSA801,PW,SEDGWICK COUNTY EMERGENCY COMMUNICATIONS,WICHITA,SEDGWICK,KS";
     }
     void search() {
         QFETCH(QString, via);
@@ -132,7 +139,7 @@ private Q_SLOTS:
     void searchSql_eachDialectLimitsToFifty() {
         QCOMPARE(TransmitterDatabase::searchSql(true, true, false),
                  "SELECT TOP 50 FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, XMIT_COUNT, XMIT_STATE FROM "
-                 "SPECTRUM1 WHERE RADIO_SERV = ? AND XMIT_STATE = ? AND XMIT_COUNT = ? ORDER BY FREQUENCY ASC");
+                 "SPECTRUM1 WHERE RADIO_SERV = ? AND XMIT_STATE IN (?, ?) AND XMIT_COUNT = ? ORDER BY FREQUENCY ASC");
         QVERIFY(TransmitterDatabase::searchSql(false, false, true)
                     .endsWith("AND XMIT_CITY = ? ORDER BY FREQUENCY ASC LIMIT 50"));
     }

@@ -119,7 +119,7 @@ QString TransmitterDatabase::searchSql(bool top, bool county, bool city) {
     if (top)
         sql += QStringLiteral("TOP %1 ").arg(kLimit);
     sql += QStringLiteral("FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, XMIT_COUNT, XMIT_STATE FROM SPECTRUM1"
-                          " WHERE RADIO_SERV = ? AND XMIT_STATE = ?");
+                          " WHERE RADIO_SERV = ? AND XMIT_STATE IN (?, ?)");
     if (county)
         sql += QStringLiteral(" AND XMIT_COUNT = ?");
     if (city)
@@ -165,7 +165,9 @@ std::optional<QList<TransmitterRow>> TransmitterDatabase::search(const SearchCri
         return std::nullopt;
     }
     query.addBindValue(c.serviceCode());
+    // The state list names Kansas "KA", while the licence files (and so an imported database) say "KS".
     query.addBindValue(c.state);
+    query.addBindValue(c.state == QLatin1String("KA") ? QStringLiteral("KS") : c.state);
     if (!c.county.isEmpty())
         query.addBindValue(c.county);
     if (!c.city.isEmpty())
