@@ -205,19 +205,7 @@ QWidget* Bc780Faceplate::buildLinkRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    for (const auto& [lamp, label, text] :
-         {std::tuple("lampBuffer", "Label7", "BUFFER"), std::tuple("lampCTS", "", ""),
-          std::tuple("lampDSR", "Label8", "CTS / DSR"), std::tuple("lampPort", "Label9", "PORT")}) {
-        auto* widget = new LampWidget(QLatin1String(lamp), row);
-        m_lamps.insert(QLatin1String(lamp), widget);
-        layout->addWidget(widget);
-        if (*label) {
-            QLabel* caption = ::caption(QLatin1String(text), row, QLatin1String(label));
-            m_lampLabels.insert(QLatin1String(label), caption);
-            layout->addWidget(caption);
-            layout->addSpacing(10);
-        }
-    }
+    addLinkLamps(row, layout);
     layout->addSpacing(10);
     layout->addWidget(caption(QStringLiteral("SCAN DELAY"), row));
     m_slider = new QSlider(Qt::Horizontal, row);
@@ -246,22 +234,6 @@ QWidget* Bc780Faceplate::buildLinkRow() {
     m_statusLine->setMinimumWidth(280);
     layout->addWidget(m_statusLine, 1);
     return row;
-}
-
-void Bc780Faceplate::setLamp(const QString& name, bool lit, const QString& tooltip) {
-    if (LampWidget* lamp = m_lamps.value(name)) {
-        lamp->setLit(lit);
-        lamp->setToolTip(tooltip);
-    }
-}
-
-void Bc780Faceplate::setLabelTooltip(const QString& name, const QString& text) {
-    if (QLabel* label = m_lampLabels.value(name))
-        label->setToolTip(text);
-}
-
-void Bc780Faceplate::setCompanionAvailable(bool available) {
-    m_menus->action(QStringLiteral("LoadPellwick"))->setEnabled(available);
 }
 
 void Bc780Faceplate::onMenuTriggered(const QString& entryName) {

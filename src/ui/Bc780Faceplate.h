@@ -30,13 +30,8 @@ public:
     ~Bc780Faceplate() override;
 
     Bc780LcdWidget* lcd() const { return m_lcd; }
-    FaceplateMenus* menus() const override { return m_menus; }
     QPushButton* button(const QString& name) const { return m_buttons.value(name); }
     QSlider* scanDelaySlider() const { return m_slider; }
-
-    void setLamp(const QString& name, bool lit, const QString& tooltip) override;
-    void setLabelTooltip(const QString& name, const QString& text) override;
-    void setCompanionAvailable(bool available) override;
 
 private:
     QWidget* buildKeypad();
@@ -49,12 +44,9 @@ private:
     DisplayModel& m_aux;
     Switches& m_switches;
     Bc780LcdWidget* m_lcd = nullptr;
-    FaceplateMenus* m_menus = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_statusLine = nullptr;
     QHash<QString, QLabel*> m_indicators;
     QHash<QString, QLineEdit*> m_diagnostics;
     QHash<QString, QPushButton*> m_buttons;
-    QHash<QString, LampWidget*> m_lamps;
-    QHash<QString, QLabel*> m_lampLabels;
 };

@@ -1,8 +1,14 @@
 #include "FaceplateWindow.h"
 
+#include "FaceplateMenus.h"
+#include "LampWidget.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 
 FaceplateWindow::FaceplateWindow(QWidget* parent)
     : QMainWindow(parent) {
@@ -35,4 +41,39 @@ bool FaceplateWindow::eventFilter(QObject* watched, QEvent* event) {
 void FaceplateWindow::closeEvent(QCloseEvent* event) {
     Q_EMIT closing();
     event->accept();
+}
+
+void FaceplateWindow::addLinkLamps(QWidget* row, QHBoxLayout* layout) {
+    const char* const lamps[][3] = {{"lampBuffer", "Label7", "BUFFER"},
+                                    {"lampCTS", "", ""},
+                                    {"lampDSR", "Label8", "CTS / DSR"},
+                                    {"lampPort", "Label9", "PORT"}};
+    for (const auto& [lampName, labelName, text] : lamps) {
+        auto* lamp = new LampWidget(QLatin1String(lampName), row);
+        m_lamps.insert(QLatin1String(lampName), lamp);
+        layout->addWidget(lamp);
+        if (*labelName) {
+            auto* label = new QLabel(QLatin1String(text), row);
+            label->setObjectName(QLatin1String(labelName));
+            m_lampLabels.insert(QLatin1String(labelName), label);
+            layout->addWidget(label);
+            layout->addSpacing(10);
+        }
+    }
+}
+
+void FaceplateWindow::setLamp(const QString& name, bool lit, const QString& tooltip) {
+    if (LampWidget* lamp = m_lamps.value(name)) {
+        lamp->setLit(lit);
+        lamp->setToolTip(tooltip);
+    }
+}
+
+void FaceplateWindow::setLabelTooltip(const QString& name, const QString& text) {
+    if (QLabel* label = m_lampLabels.value(name))
+        label->setToolTip(text);
+}
+
+void FaceplateWindow::setCompanionAvailable(bool available) {
+    m_menus->action(QStringLiteral("LoadPellwick"))->setEnabled(available);
 }

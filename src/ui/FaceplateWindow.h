@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
 class FaceplateMenus;
+class LampWidget;
+class QHBoxLayout;
+class QLabel;
 
 /**
  * What every faceplate window offers the controller: it reports key clicks, menu choices and
@@ -17,15 +21,16 @@ public:
     explicit FaceplateWindow(QWidget* parent = nullptr);
     ~FaceplateWindow() override;
 
-    virtual FaceplateMenus* menus() const = 0;
+    FaceplateMenus* menus() const { return m_menus; }
+    LampWidget* lamp(const QString& name) const { return m_lamps.value(name); }
 
 public Q_SLOTS:
     /// Lights or darkens lampBuffer, lampCTS, lampDSR or lampPort and gives it a tooltip.
-    virtual void setLamp(const QString& name, bool lit, const QString& tooltip) = 0;
+    void setLamp(const QString& name, bool lit, const QString& tooltip);
     /// Sets the tooltip of a lamp caption (Label7, Label8, Label9).
-    virtual void setLabelTooltip(const QString& name, const QString& text) = 0;
+    void setLabelTooltip(const QString& name, const QString& text);
     /// Enables LoadPellwick: only when the companion program is installed.
-    virtual void setCompanionAvailable(bool available) = 0;
+    void setCompanionAvailable(bool available);
 
 Q_SIGNALS:
     void keyClicked(const QString& buttonName);
@@ -40,4 +45,14 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// Adds the link lamps to a faceplate's link row: lampBuffer (Label7 "BUFFER"), lampCTS and lampDSR
+    /// (Label8 "CTS / DSR"), lampPort (Label9 "PORT").
+    void addLinkLamps(QWidget* row, QHBoxLayout* layout);
+
+    /// The faceplate's menus, made by the faceplate on its menu bar.
+    FaceplateMenus* m_menus = nullptr;
+
+private:
+    QHash<QString, LampWidget*> m_lamps;
+    QHash<QString, QLabel*> m_lampLabels;
 };

@@ -125,25 +125,7 @@ QWidget* Pro2052Faceplate::buildLinkRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
-    auto addLamp = [&](const QString& name) {
-        auto* lamp = new LampWidget(name, row);
-        m_lamps.insert(name, lamp);
-        layout->addWidget(lamp);
-    };
-    auto addLabel = [&](const QString& name, const QString& text) {
-        QLabel* label = caption(text, row, name);
-        m_lampLabels.insert(name, label);
-        layout->addWidget(label);
-        layout->addSpacing(10);
-    };
-    addLamp(QStringLiteral("lampBuffer"));
-    addLabel(QStringLiteral("Label7"), QStringLiteral("BUFFER"));
-    addLamp(QStringLiteral("lampCTS"));
-    addLamp(QStringLiteral("lampDSR"));
-    addLabel(QStringLiteral("Label8"), QStringLiteral("CTS / DSR"));
-    addLamp(QStringLiteral("lampPort"));
-    addLabel(QStringLiteral("Label9"), QStringLiteral("PORT"));
-
+    addLinkLamps(row, layout);
     layout->addSpacing(14);
     layout->addWidget(caption(QStringLiteral("SCAN DELAY"), row));
     m_slider = new QSlider(Qt::Horizontal, row);
@@ -171,23 +153,6 @@ QWidget* Pro2052Faceplate::buildLinkRow() {
 
 void Pro2052Faceplate::updateSliderTooltip(int value) {
     m_slider->setToolTip(QStringLiteral("Scan Delay is: ") + QString::number(value));
-}
-
-void Pro2052Faceplate::setLamp(const QString& name, bool lit, const QString& tooltip) {
-    LampWidget* lamp = m_lamps.value(name);
-    if (!lamp)
-        return;
-    lamp->setLit(lit);
-    lamp->setToolTip(tooltip);
-}
-
-void Pro2052Faceplate::setLabelTooltip(const QString& name, const QString& text) {
-    if (QLabel* label = m_lampLabels.value(name))
-        label->setToolTip(text);
-}
-
-void Pro2052Faceplate::setCompanionAvailable(bool available) {
-    m_menus->action(QStringLiteral("LoadPellwick"))->setEnabled(available);
 }
 
 void Pro2052Faceplate::onMenuTriggered(const QString& entryName) {

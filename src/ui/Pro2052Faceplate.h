@@ -33,13 +33,7 @@ public:
 
     FaceplateDisplayWidget* displayWidget() const { return m_display; }
     KeypadWidget* keypad() const { return m_keypad; }
-    FaceplateMenus* menus() const override { return m_menus; }
-    LampWidget* lamp(const QString& name) const { return m_lamps.value(name); }
     QSlider* scanDelaySlider() const { return m_slider; }
-
-    void setLamp(const QString& name, bool lit, const QString& tooltip) override;
-    void setLabelTooltip(const QString& name, const QString& text) override;
-    void setCompanionAvailable(bool available) override;
 
 private:
     QWidget* buildLinkRow();
@@ -54,11 +48,8 @@ private:
     Switches& m_switches;
     FaceplateDisplayWidget* m_display = nullptr;
     KeypadWidget* m_keypad = nullptr;
-    FaceplateMenus* m_menus = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_statusLine = nullptr;
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text3 = nullptr;
-    QHash<QString, LampWidget*> m_lamps;
-    QHash<QString, QLabel*> m_lampLabels;
 };
