@@ -115,10 +115,6 @@ void BackupJob::complete() {
     finish(result(MemoryJobResult::Outcome::Succeeded, QString()));
 }
 
-MemoryJobResult BackupJob::interrupted(MemoryJobResult::Outcome outcome, const QString& why) {
-    return result(outcome, why);
-}
-
 MemoryJobResult BackupJob::result(MemoryJobResult::Outcome outcome, const QString& why) const {
     MemoryJobResult r;
     r.outcome = outcome;

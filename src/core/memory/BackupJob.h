@@ -40,14 +40,11 @@ Q_SIGNALS:
     /// A channel's row is stored.
     void channelStored(int channel, bool empty);
 
-protected:
-    MemoryJobResult interrupted(MemoryJobResult::Outcome outcome, const QString& why) override;
-
 private:
     void readNext();
     void onAnswer(const MemoryReply& reply);
     void complete();
-    MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const;
+    MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const override;
 
     QString m_set;
     QList<int> m_channels;

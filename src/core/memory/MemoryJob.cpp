@@ -34,7 +34,7 @@ bool MemoryJob::begin(int total) {
         m_ctx.monitor->suspend();
     m_running = true;
     if (!m_ctx.link.isOpen()) {
-        finish(interrupted(MemoryJobResult::Outcome::Failed, QStringLiteral("The scanner's port is not open.")));
+        finish(result(MemoryJobResult::Outcome::Failed, QStringLiteral("The scanner's port is not open.")));
         return false;
     }
     m_connections.append(connect(&m_ctx.link, &SerialLink::received, this, &MemoryJob::onReceived));
@@ -122,21 +122,21 @@ void MemoryJob::retry() {
 void MemoryJob::stop() {
     if (!m_running || !m_waitingForOperator)
         return;
-    finish(interrupted(MemoryJobResult::Outcome::Stopped,
-                       QStringLiteral("The scanner did not answer for channel %1.").arg(m_readChannel)));
+    finish(result(MemoryJobResult::Outcome::Stopped,
+                  QStringLiteral("The scanner did not answer for channel %1.").arg(m_readChannel)));
 }
 
 void MemoryJob::cancel() {
     if (!m_running)
         return;
     m_cancelRequested = true;
-    finish(interrupted(MemoryJobResult::Outcome::Cancelled, QString()));
+    finish(result(MemoryJobResult::Outcome::Cancelled, QString()));
 }
 
 void MemoryJob::onPortLost(const QString& reason) {
     if (m_running)
-        finish(interrupted(MemoryJobResult::Outcome::Failed,
-                           QStringLiteral("The scanner's port went away: %1").arg(reason)));
+        finish(
+            result(MemoryJobResult::Outcome::Failed, QStringLiteral("The scanner's port went away: %1").arg(reason)));
 }
 
 void MemoryJob::setDone(int done) {

@@ -124,8 +124,8 @@ protected:
     bool cancelRequested() const { return m_cancelRequested; }
     /// Stops listening and emits finished().
     void finish(MemoryJobResult result);
-    /// Called when the operator chose stop() or the port went away; the subclass fills the result.
-    virtual MemoryJobResult interrupted(MemoryJobResult::Outcome outcome, const QString& why) = 0;
+    /// The job's result with this outcome and reason (stop(), cancel, a lost port, or the job's own end).
+    virtual MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& why) const = 0;
     /// The commands handBack() sends before the monitor takes over.
     virtual QStringList closingCommands() const = 0;
 

@@ -254,10 +254,6 @@ QStringList RestoreJob::closingCommands() const {
     return {Commands::memoryRead(1), Commands::key(Commands::Key::Scan)};
 }
 
-MemoryJobResult RestoreJob::interrupted(MemoryJobResult::Outcome outcome, const QString& why) {
-    return result(outcome, why);
-}
-
 MemoryJobResult RestoreJob::result(MemoryJobResult::Outcome outcome, const QString& why) const {
     MemoryJobResult r;
     r.outcome = outcome;

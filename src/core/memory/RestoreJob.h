@@ -65,9 +65,6 @@ Q_SIGNALS:
     /// Trunked channels were restored into these banks: the bank-types window should open (handBack()).
     void bankTypesWanted(const QList<int>& banks);
 
-protected:
-    MemoryJobResult interrupted(MemoryJobResult::Outcome outcome, const QString& why) override;
-
 private:
     void run(bool safetyBackup);
     void saveNext();
@@ -76,7 +73,7 @@ private:
     void sendProgram(int index);
     void onReadBack(const MemoryReply& reply);
     void complete();
-    MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const;
+    MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const override;
 
     QString m_set;
     QList<Planned> m_plan;
