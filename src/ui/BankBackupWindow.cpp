@@ -15,21 +15,11 @@ BankBackupWindow::BankBackupWindow(const QString& appTitle, int bankCount, QWidg
     auto* text = new QLabel(tr("Select BANKS to backup to your PC"), this);
     text->setObjectName(QStringLiteral("Text21"));
     m_checks = new BankChecks(bankCount, this);
-    auto* checkAll = new QPushButton(tr("CHECK ALL"), this);
-    checkAll->setObjectName(QStringLiteral("btnCheckAll"));
-    auto* clearAll = new QPushButton(tr("CLEAR ALL"), this);
-    clearAll->setObjectName(QStringLiteral("btnUncheckAll"));
-    auto* invert = new QPushButton(tr("INVERT"), this);
-    invert->setObjectName(QStringLiteral("btnINVERT"));
     auto* backup = new QPushButton(tr("BACKUP NOW"), this);
     backup->setObjectName(QStringLiteral("Backup"));
     m_quit = new QPushButton(tr("QUIT"), this);
     m_quit->setObjectName(QStringLiteral("Cancel"));
 
-    auto* choice = new QHBoxLayout;
-    choice->addWidget(checkAll);
-    choice->addWidget(clearAll);
-    choice->addWidget(invert);
     auto* go = new QHBoxLayout;
     go->addStretch();
     go->addWidget(backup);
@@ -37,12 +27,8 @@ BankBackupWindow::BankBackupWindow(const QString& appTitle, int bankCount, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(m_checks);
-    layout->addLayout(choice);
     layout->addLayout(go);
 
-    connect(checkAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(true); });
-    connect(clearAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(false); });
-    connect(invert, &QPushButton::clicked, m_checks, &BankChecks::invert);
     connect(backup, &QPushButton::clicked, this, [this] {
         m_quit->setEnabled(false);
         Q_EMIT backupRequested(m_checks->ticked());

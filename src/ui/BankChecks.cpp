@@ -4,7 +4,10 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int kPerColumn = 5;
@@ -13,8 +16,10 @@ constexpr int kColumns = 4;
 
 BankChecks::BankChecks(int bankCount, QWidget* parent)
     : QWidget(parent) {
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* grid = new QGridLayout;
+    layout->addLayout(grid);
     // Fewer banks than columns can hold stand centred: ten banks take the middle two columns.
     const int usedColumns = (bankCount + kPerColumn - 1) / kPerColumn;
     const int firstColumn = (kColumns - usedColumns) / 2;
@@ -27,6 +32,18 @@ BankChecks::BankChecks(int bankCount, QWidget* parent)
         connect(box, &QCheckBox::toggled, this, &BankChecks::changed);
         m_boxes.append(box);
     }
+
+    auto* buttons = new QHBoxLayout;
+    const auto addButton = [this, buttons](const QString& text, const char* name, auto onClick) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(QLatin1String(name));
+        buttons->addWidget(button);
+        connect(button, &QPushButton::clicked, this, onClick);
+    };
+    addButton(tr("CHECK ALL"), "btnCheckAll", [this] { setAll(true); });
+    addButton(tr("CLEAR ALL"), "btnUncheckAll", [this] { setAll(false); });
+    addButton(tr("INVERT"), "btnINVERT", [this] { invert(); });
+    layout->addLayout(buttons);
 }
 
 QList<int> BankChecks::ticked() const {

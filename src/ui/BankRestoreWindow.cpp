@@ -21,12 +21,6 @@ BankRestoreWindow::BankRestoreWindow(const QString& appTitle, int bankCount, QWi
     m_sets->setObjectName(QStringLiteral("listBackupSet"));
     m_sets->setEditable(false);
     m_sets->setMinimumContentsLength(30);
-    auto* checkAll = new QPushButton(tr("CHECK ALL"), this);
-    checkAll->setObjectName(QStringLiteral("btnCheckAll"));
-    auto* clearAll = new QPushButton(tr("CLEAR ALL"), this);
-    clearAll->setObjectName(QStringLiteral("btnUncheckAll"));
-    auto* invert = new QPushButton(tr("INVERT"), this);
-    invert->setObjectName(QStringLiteral("btnINVERT"));
     m_safety = new QCheckBox(tr("First back up the channels the restore overwrites (safety backup)"), this);
     m_safety->setObjectName(QStringLiteral("chkSafetyBackup"));
     m_changes = new QLabel(this);
@@ -36,10 +30,6 @@ BankRestoreWindow::BankRestoreWindow(const QString& appTitle, int bankCount, QWi
     m_quit = new QPushButton(tr("QUIT"), this);
     m_quit->setObjectName(QStringLiteral("Cancel"));
 
-    auto* choice = new QHBoxLayout;
-    choice->addWidget(checkAll);
-    choice->addWidget(clearAll);
-    choice->addWidget(invert);
     auto* go = new QHBoxLayout;
     go->addWidget(m_changes, 1);
     go->addWidget(m_restore);
@@ -47,14 +37,10 @@ BankRestoreWindow::BankRestoreWindow(const QString& appTitle, int bankCount, QWi
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(m_checks);
-    layout->addLayout(choice);
     layout->addWidget(m_sets);
     layout->addWidget(m_safety);
     layout->addLayout(go);
 
-    connect(checkAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(true); });
-    connect(clearAll, &QPushButton::clicked, m_checks, [this] { m_checks->setAll(false); });
-    connect(invert, &QPushButton::clicked, m_checks, &BankChecks::invert);
     connect(m_checks, &BankChecks::changed, this, &BankRestoreWindow::announceChoice);
     connect(m_sets, &QComboBox::activated, this, &BankRestoreWindow::onSetChosen);
     connect(m_restore, &QPushButton::clicked, this, [this] {
