@@ -82,12 +82,6 @@ const Key kKeys[5][5] = {
      {"btnWX", "WX", false}},
 };
 
-QLabel* caption(const QString& text, QWidget* parent, const QString& name = {}) {
-    auto* label = new QLabel(text, parent);
-    if (!name.isEmpty())
-        label->setObjectName(name);
-    return label;
-}
 } // namespace
 
 Bc780Faceplate::Bc780Faceplate(DisplayModel& display, DisplayModel& aux, Switches& switches, QWidget* parent)
@@ -104,23 +98,11 @@ Bc780Faceplate::Bc780Faceplate(DisplayModel& display, DisplayModel& aux, Switche
     m_menus->addEntry(QStringLiteral("COM_Options"), QStringLiteral("Use_VDPro_Tags"),
                       QStringLiteral("Use ValdoriaPro Tags"), true);
 
-    auto* body = new QWidget(this);
-    body->setObjectName(QStringLiteral("faceplateBody"));
-    body->setAttribute(Qt::WA_StyledBackground);
-    body->setStyleSheet(QString::fromLatin1(kBodyStyle));
-    setCentralWidget(body);
-
-    auto* header = new QHBoxLayout;
-    header->addWidget(caption(QStringLiteral("UNIDEN  BEARCAT"), body, QStringLiteral("brand")));
-    header->addStretch();
-    header->addWidget(
-        caption(QStringLiteral("BC780XLT  \u2022  500 CHANNEL TRUNKTRACKER III"), body, QStringLiteral("modelName")));
-
-    auto* bezel = new QWidget(body);
-    bezel->setObjectName(QStringLiteral("bezel"));
-    bezel->setAttribute(Qt::WA_StyledBackground);
-    auto* bezelLayout = new QVBoxLayout(bezel);
-    bezelLayout->setContentsMargins(10, 10, 10, 10);
+    const Frame frame = buildFrame(kBodyStyle, QStringLiteral("UNIDEN  BEARCAT"),
+                                   QStringLiteral("BC780XLT  \u2022  500 CHANNEL TRUNKTRACKER III"), 10);
+    QWidget* body = frame.body;
+    QWidget* bezel = frame.bezel;
+    auto* bezelLayout = frame.bezelLayout;
     m_lcd = new Bc780LcdWidget(m_model, bezel);
     bezelLayout->addWidget(m_lcd);
 
@@ -142,7 +124,7 @@ Bc780Faceplate::Bc780Faceplate(DisplayModel& display, DisplayModel& aux, Switche
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(18, 12, 18, 12);
     column->setSpacing(10);
-    column->addLayout(header);
+    column->addLayout(frame.header);
     column->addLayout(front);
     column->addWidget(buildLinkRow());
     column->addLayout(diagnostics);

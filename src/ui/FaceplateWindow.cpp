@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QVBoxLayout>
 
 FaceplateWindow::FaceplateWindow(QWidget* parent)
     : QMainWindow(parent) {
@@ -43,6 +44,34 @@ void FaceplateWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+FaceplateWindow::Frame FaceplateWindow::buildFrame(const char* styleSheet, const QString& brand,
+                                                   const QString& modelName, int bezelMargin) {
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("faceplateBody"));
+    body->setAttribute(Qt::WA_StyledBackground);
+    body->setStyleSheet(QString::fromLatin1(styleSheet));
+    setCentralWidget(body);
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(caption(brand, body, QStringLiteral("brand")));
+    header->addStretch();
+    header->addWidget(caption(modelName, body, QStringLiteral("modelName")));
+
+    auto* bezel = new QWidget(body);
+    bezel->setObjectName(QStringLiteral("bezel"));
+    bezel->setAttribute(Qt::WA_StyledBackground);
+    auto* bezelLayout = new QVBoxLayout(bezel);
+    bezelLayout->setContentsMargins(bezelMargin, bezelMargin, bezelMargin, bezelMargin);
+    return {body, header, bezel, bezelLayout};
+}
+
+QLabel* FaceplateWindow::caption(const QString& text, QWidget* parent, const QString& name) {
+    auto* label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    return label;
+}
+
 void FaceplateWindow::addLinkLamps(QWidget* row, QHBoxLayout* layout) {
     const char* const lamps[][3] = {{"lampBuffer", "Label7", "BUFFER"},
                                     {"lampCTS", "", ""},
@@ -53,8 +82,7 @@ void FaceplateWindow::addLinkLamps(QWidget* row, QHBoxLayout* layout) {
         m_lamps.insert(QLatin1String(lampName), lamp);
         layout->addWidget(lamp);
         if (*labelName) {
-            auto* label = new QLabel(QLatin1String(text), row);
-            label->setObjectName(QLatin1String(labelName));
+            QLabel* label = caption(QLatin1String(text), row, QLatin1String(labelName));
             m_lampLabels.insert(QLatin1String(labelName), label);
             layout->addWidget(label);
             layout->addSpacing(10);

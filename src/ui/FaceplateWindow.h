@@ -8,6 +8,7 @@ class FaceplateMenus;
 class LampWidget;
 class QHBoxLayout;
 class QLabel;
+class QVBoxLayout;
 
 /**
  * What every faceplate window offers the controller: it reports key clicks, menu choices and
@@ -45,6 +46,17 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    /// The parts every faceplate is built from: the body (the central widget, with the faceplate's style
+    /// sheet), the header with the brand and model captions, and the bezel that frames the display.
+    struct Frame {
+        QWidget* body;
+        QHBoxLayout* header;
+        QWidget* bezel;
+        QVBoxLayout* bezelLayout;
+    };
+    Frame buildFrame(const char* styleSheet, const QString& brand, const QString& modelName, int bezelMargin);
+    /// A caption on the faceplate, named for the style sheet when name is given.
+    static QLabel* caption(const QString& text, QWidget* parent, const QString& name = {});
     /// Adds the link lamps to a faceplate's link row: lampBuffer (Label7 "BUFFER"), lampCTS and lampDSR
     /// (Label8 "CTS / DSR"), lampPort (Label9 "PORT").
     void addLinkLamps(QWidget* row, QHBoxLayout* layout);

@@ -37,12 +37,6 @@ QSlider::handle:horizontal {
 }
 )";
 
-QLabel* caption(const QString& text, QWidget* parent, const QString& name = {}) {
-    auto* label = new QLabel(text, parent);
-    if (!name.isEmpty())
-        label->setObjectName(name);
-    return label;
-}
 } // namespace
 
 Pro2052Faceplate::Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Switches& switches, QWidget* parent)
@@ -53,23 +47,11 @@ Pro2052Faceplate::Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Swi
     setObjectName(QStringLiteral("frmPro2052"));
     m_menus = new FaceplateMenus(menuBar(), this);
 
-    auto* body = new QWidget(this);
-    body->setObjectName(QStringLiteral("faceplateBody"));
-    body->setAttribute(Qt::WA_StyledBackground);
-    body->setStyleSheet(QString::fromLatin1(kBodyStyle));
-    setCentralWidget(body);
-
-    auto* header = new QHBoxLayout;
-    header->addWidget(caption(QStringLiteral("RadioShack"), body, QStringLiteral("brand")));
-    header->addStretch();
-    header->addWidget(
-        caption(QStringLiteral("PRO-2052  \u2022  1000-CHANNEL TRUNKING SCANNER"), body, QStringLiteral("modelName")));
-
-    auto* bezel = new QWidget(body);
-    bezel->setObjectName(QStringLiteral("bezel"));
-    bezel->setAttribute(Qt::WA_StyledBackground);
-    auto* bezelLayout = new QVBoxLayout(bezel);
-    bezelLayout->setContentsMargins(12, 12, 12, 12);
+    const Frame frame = buildFrame(kBodyStyle, QStringLiteral("RadioShack"),
+                                   QStringLiteral("PRO-2052  \u2022  1000-CHANNEL TRUNKING SCANNER"), 12);
+    QWidget* body = frame.body;
+    QWidget* bezel = frame.bezel;
+    auto* bezelLayout = frame.bezelLayout;
     m_display = new FaceplateDisplayWidget(m_model, bezel);
     bezelLayout->addWidget(m_display);
 
@@ -94,7 +76,7 @@ Pro2052Faceplate::Pro2052Faceplate(DisplayModel& display, DisplayModel& aux, Swi
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(18, 12, 18, 12);
     column->setSpacing(10);
-    column->addLayout(header);
+    column->addLayout(frame.header);
     column->addLayout(front);
     column->addWidget(buildLinkRow());
     column->addLayout(diagnostics);
