@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QtPrompter.h"
+#include "shell/QtPrompter.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ActivityChartWidget.h"
-#include "ActivityWindow.h"
 #include "ManualClock.h"
+#include "activity/ActivityChartWidget.h"
+#include "activity/ActivityWindow.h"
 #include "logging/ActivityLogWriter.h"
 #include "state/Switches.h"
 

@@ -1,10 +1,10 @@
 // frmBC780XLT: the LCD's lit text in the shipped font on an offscreen grab, and its own keys and
 // tag choice over a session on the in-process simulator.
-#include "Bc780Faceplate.h"
-#include "Bc780LcdWidget.h"
-#include "FaceplateController.h"
-#include "FaceplateMenus.h"
 #include "SessionRig.h"
+#include "faceplate/Bc780Faceplate.h"
+#include "faceplate/Bc780LcdWidget.h"
+#include "faceplate/FaceplateController.h"
+#include "faceplate/FaceplateMenus.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "state/Switches.h"

@@ -1,9 +1,9 @@
 // The faceplate window on its own: rendering, check marks and keyboard handling. What its keys and
 // menu entries do over a live session is covered by test_faceplatecontroller.
-#include "FaceplateDisplayWidget.h"
-#include "FaceplateMenus.h"
-#include "LampWidget.h"
-#include "Pro2052Faceplate.h"
+#include "faceplate/FaceplateDisplayWidget.h"
+#include "faceplate/FaceplateMenus.h"
+#include "faceplate/LampWidget.h"
+#include "faceplate/Pro2052Faceplate.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "state/Switches.h"

@@ -1,11 +1,11 @@
 // The faceplate window over a live session on the in-process simulator: what a click, a key or
 // a menu entry does.
-#include "FaceplateController.h"
-#include "FaceplateMenus.h"
-#include "KeypadWidget.h"
-#include "Pro2052Faceplate.h"
 #include "SessionRig.h"
 #include "Settings.h"
+#include "faceplate/FaceplateController.h"
+#include "faceplate/FaceplateMenus.h"
+#include "faceplate/KeypadWidget.h"
+#include "faceplate/Pro2052Faceplate.h"
 #include "link/PortSetup.h"
 
 #include <QAction>

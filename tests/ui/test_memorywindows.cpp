@@ -1,10 +1,10 @@
 // The backup and restore windows over a session on the in-process simulator: the clicks reach the
 // jobs, the windows show what the jobs report, and the scanner goes back to the faceplate at the end.
-#include "MemoryWindows.h"
-#include "NameEditorWindow.h"
 #include "Pro2052Model.h"
 #include "SessionRig.h"
 #include "link/SerialLink.h"
+#include "memory/MemoryWindows.h"
+#include "memory/NameEditorWindow.h"
 #include "store/BackupSets.h"
 #include "store/LocalDatabase.h"
 

@@ -1,10 +1,10 @@
 // The search windows over a live session on the in-process simulator: the range search's refusals and
 // hand-over, and a search on the built-in sample viewed, then programmed into a bank with SCAN FREQS.
-#include "FaceplateController.h"
-#include "FaceplateMenus.h"
-#include "Pro2052Faceplate.h"
 #include "SessionRig.h"
 #include "Settings.h"
+#include "faceplate/FaceplateController.h"
+#include "faceplate/FaceplateMenus.h"
+#include "faceplate/Pro2052Faceplate.h"
 #include "protocol/Commands.h"
 #include "search/RemoteDbUrl.h"
 

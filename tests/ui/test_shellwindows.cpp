@@ -1,9 +1,9 @@
-#include "AboutWindow.h"
-#include "AuxDisplayWindow.h"
-#include "QtPrompter.h"
-#include "SplashWindow.h"
+#include "faceplate/AuxDisplayWindow.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
+#include "shell/AboutWindow.h"
+#include "shell/QtPrompter.h"
+#include "shell/SplashWindow.h"
 #include "shell/StartupInfo.h"
 
 #include <QApplication>

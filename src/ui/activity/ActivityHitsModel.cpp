@@ -1,0 +1,93 @@
+#include "activity/ActivityHitsModel.h"
+
+#include "activity/ActivityChartWidget.h"
+
+void ActivityHitsModel::setHits(const QList<ActivityHit>& hits) {
+    beginResetModel();
+    m_hits = hits;
+    endResetModel();
+}
+
+void ActivityHitsModel::appendHit(const ActivityHit& hit) {
+    const int row = int(m_hits.size());
+    beginInsertRows({}, row, row);
+    m_hits.append(hit);
+    endInsertRows();
+}
+
+QString ActivityHitsModel::text(const ActivityHit& hit, int column) const {
+    switch (column) {
+    case Time:
+        return ActivityHit::timeText(hit.seconds);
+    case Log:
+        return ActivityHit::title(hit.log);
+    case Channel:
+        return hit.log == ActivityLogKind::Search ? QString() : hit.key;
+    case Frequency:
+        return hit.log == ActivityLogKind::Search ? hit.key : hit.frequency;
+    case Name:
+        return hit.name;
+    case Mode:
+        return hit.mode;
+    case Duration:
+        return hit.duration < 0 ? QString() : QString::number(hit.duration, 'f', 1);
+    case Note:
+        return hit.detail;
+    default:
+        return {};
+    }
+}
+
+QVariant ActivityHitsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_hits.size())
+        return {};
+    const ActivityHit& hit = m_hits.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(hit, index.column());
+    case Qt::DecorationRole:
+        return index.column() == Log ? QVariant(ActivityChartWidget::colour(hit.log)) : QVariant();
+    case Qt::TextAlignmentRole:
+        return index.column() == Duration ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+    case Qt::UserRole: {
+        if (index.column() == Time)
+            return hit.seconds;
+        if (index.column() == Duration)
+            return hit.duration;
+        const QString shown = text(hit, index.column());
+        bool number = false;
+        const double value = shown.toDouble(&number);
+        // Channel numbers and frequencies sort as numbers; words after them, as words.
+        if (index.column() == Channel || index.column() == Frequency)
+            return number ? QString::asprintf("0%020.6f", value) : QStringLiteral("1") + shown;
+        return shown.toLower();
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant ActivityHitsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Time:
+        return tr("Time");
+    case Log:
+        return tr("Log");
+    case Channel:
+        return tr("Channel / talkgroup");
+    case Frequency:
+        return tr("Frequency");
+    case Name:
+        return tr("Name");
+    case Mode:
+        return tr("Mode");
+    case Duration:
+        return tr("Duration (s)");
+    case Note:
+        return tr("Note");
+    default:
+        return {};
+    }
+}

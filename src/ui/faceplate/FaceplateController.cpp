@@ -1,0 +1,263 @@
+#include "faceplate/FaceplateController.h"
+
+#include "Prompter.h"
+#include "Settings.h"
+#include "activity/ActivityWindow.h"
+#include "faceplate/AuxDisplayWindow.h"
+#include "faceplate/FaceplateMenus.h"
+#include "faceplate/FaceplateWindow.h"
+#include "link/LinkLamps.h"
+#include "link/PortSetup.h"
+#include "link/SerialLink.h"
+#include "memory/MemoryWindows.h"
+#include "monitor/FaceplateActions.h"
+#include "monitor/KeyHandlers.h"
+#include "monitor/Keyboard.h"
+#include "monitor/Monitor.h"
+#include "search/RemoteDbUrl.h"
+#include "search/RemoteFreqsWindow.h"
+#include "search/ScanFoundFreqs.h"
+#include "search/SearchRangeWindow.h"
+#include "search/SearchResultsWindow.h"
+#include "search/TransmitterDbDialog.h"
+#include "session/Session.h"
+#include "shell/AboutWindow.h"
+#include "shell/StartupInfo.h"
+#include "state/Switches.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+
+namespace {
+
+using Button = KeyHandlers::Button;
+
+const QHash<QString, Button>& buttonsByName() {
+    static const QHash<QString, Button> table{
+        {QStringLiteral("btnSCAN"), Button::Scan},      {QStringLiteral("btnMAN"), Button::Manual},
+        {QStringLiteral("btnNUM0"), Button::Num0},      {QStringLiteral("btnNUM1"), Button::Num1},
+        {QStringLiteral("btnNUM2"), Button::Num2},      {QStringLiteral("btnNUM3"), Button::Num3},
+        {QStringLiteral("btnNUM4"), Button::Num4},      {QStringLiteral("btnNUM5"), Button::Num5},
+        {QStringLiteral("btnNUM6"), Button::Num6},      {QStringLiteral("btnNUM7"), Button::Num7},
+        {QStringLiteral("btnNUM8"), Button::Num8},      {QStringLiteral("btnNUM9"), Button::Num9},
+        {QStringLiteral("btnNUMDEC"), Button::Decimal}, {QStringLiteral("btnNUME"), Button::Enter},
+        {QStringLiteral("btnSPD"), Button::Speed},      {QStringLiteral("btnSKIP"), Button::Skip},
+        {QStringLiteral("btnHOLD"), Button::Hold},      {QStringLiteral("btnLIMIT"), Button::Limit},
+        {QStringLiteral("btnSRCH"), Button::Search},    {QStringLiteral("btnSVC"), Button::Service},
+        {QStringLiteral("btnDATA"), Button::Data},      {QStringLiteral("btnDLY"), Button::Delay},
+        {QStringLiteral("btnTRUNK"), Button::Trunk},    {QStringLiteral("btnSHFT"), Button::Shift},
+        {QStringLiteral("btnMUTE"), Button::Mute},      {QStringLiteral("btnSELECT"), Button::Select},
+        {QStringLiteral("btnLIGHT"), Button::Light},    {QStringLiteral("btnWX"), Button::Wx},
+        {QStringLiteral("btnMENU"), Button::Menu},
+    };
+    return table;
+}
+
+// Menu entries whose windows come with later versions; the message names them by their captions.
+const QSet<QString>& laterEntries() {
+    static const QSet<QString> names{QStringLiteral("EditBanks"), QStringLiteral("EditTalkGroups"),
+                                     QStringLiteral("TrunkType"), QStringLiteral("Backup"),
+                                     QStringLiteral("Restore"),   QStringLiteral("SetTrunkedBankType")};
+    return names;
+}
+
+} // namespace
+
+FaceplateController::FaceplateController(Session& session, FaceplateWindow& faceplate, Prompter& prompter,
+                                         const QString& buildDateText, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_faceplate(faceplate)
+    , m_prompter(prompter)
+    , m_buildDateText(buildDateText) {
+    m_auxWindow = std::make_unique<AuxDisplayWindow>(session.aux(), session.state().gAppTitle, &faceplate);
+    m_memory = std::make_unique<MemoryWindows>(session, prompter, &faceplate);
+    FaceplateWindow* window = &faceplate;
+    connect(window, &FaceplateWindow::keyClicked, this, &FaceplateController::onKeyClicked);
+    connect(window, &FaceplateWindow::menuTriggered, this, &FaceplateController::onMenu);
+    connect(window->menus(), &FaceplateMenus::serialPortChosen, this, [&session](const QString& port) {
+        if (port.size() == 1)
+            session.portSetup().chooseNumber(port.toInt());
+        else
+            session.portSetup().chooseDevice(port);
+    });
+    connect(window, &FaceplateWindow::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
+        const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
+        if (code != 0)
+            session.monitor().keyboard().keyDown(code);
+    });
+    connect(window, &FaceplateWindow::keyPress, this, [&session](const QString& text) {
+        const int code = Keyboard::charCodeFor(text);
+        if (code != 0)
+            session.monitor().keyboard().keyPress(code);
+    });
+    connect(window, &FaceplateWindow::closing, this, [this] {
+        // Closing the faceplate closes the port, then ends the program.
+        m_session.link().closePort();
+        Q_EMIT quitRequested();
+    });
+    connect(&session.lamps(), &LinkLamps::changed, this, &FaceplateController::syncLamps);
+    connect(&session.monitor(), &Monitor::faceplateRequested, this, [this] {
+        m_faceplate.show();
+        m_faceplate.raise();
+    });
+    connect(&session.monitor(), &Monitor::rangeSearchRequested, this, &FaceplateController::openRangeSearch);
+    syncLamps();
+}
+
+FaceplateController::~FaceplateController() {
+    delete m_about.data();
+}
+
+void FaceplateController::onKeyClicked(const QString& buttonName) {
+    const auto it = buttonsByName().constFind(buttonName);
+    if (it != buttonsByName().constEnd())
+        m_session.monitor().keys().press(*it);
+}
+
+void FaceplateController::onMenu(const QString& entry) {
+    Session& session = m_session;
+    FaceplateActions& actions = session.monitor().actions();
+    if (entry == QLatin1String("File_Exit")) {
+        Q_EMIT quitRequested();
+    } else if (entry == QLatin1String("mnuAuxDisp")) {
+        actions.openAuxDisplay();
+    } else if (entry == QLatin1String("Manual")) {
+        actions.manualMode();
+    } else if (entry == QLatin1String("ScanMode")) {
+        actions.scanMode();
+    } else if (entry == QLatin1String("Search")) {
+        actions.searchMode();
+    } else if (entry == QLatin1String("ClearMemory")) {
+        actions.clearMemory();
+    } else if (entry == QLatin1String("LoadPellwick")) {
+        const QString program = session.settings().pellwickPath();
+        if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath()))
+            m_prompter.inform(session.state().gAppTitle, tr("Cannot start %1.").arg(program), Prompter::Icon::Warning);
+    } else if (entry == QLatin1String("mnuCom_Port")) {
+        session.portSetup().choosePort();
+    } else if (entry == QLatin1String("mnuCom_Speed")) {
+        session.portSetup().chooseSpeed();
+    } else if (entry == QLatin1String("mnuShow_Freq_and_Talkgroup")) {
+        actions.toggleShowFreqAndTalkgroup();
+    } else if (entry == QLatin1String("ScanLogging")) {
+        actions.toggleScanLogging();
+    } else if (entry == QLatin1String("SearchLogging")) {
+        actions.toggleSearchLogging();
+    } else if (entry == QLatin1String("TrunkLogging")) {
+        actions.toggleTrunkLogging();
+    } else if (entry == QLatin1String("mnuActivity")) {
+        openActivity();
+    } else if (entry == QLatin1String("Use_BC780XLT_Tags") || entry == QLatin1String("Use_VDPro_Tags")) {
+        // Choosing one tag source ticks it and clears the other.
+        session.switches().setUseScannerTags(entry == QLatin1String("Use_BC780XLT_Tags"));
+    } else if (entry == QLatin1String("mnuGettingStarted") || entry == QLatin1String("mnuTroubleShoot")) {
+        showHelp();
+    } else if (entry == QLatin1String("About")) {
+        showAbout();
+    } else if (entry == QLatin1String("GetRemoteFreqs")) {
+        openRemoteSearch();
+    } else if (entry == QLatin1String("mnuTransmitterDb")) {
+        auto* dialog = new TransmitterDbDialog(session.settings(), &m_faceplate);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    } else if (entry == QLatin1String("CHECKCODES")) {
+        session.runCommandCheck();
+    } else if (m_memory->openFor(entry)) {
+        // A memory window opened.
+    } else if (laterEntries().contains(entry)) {
+        notYetAvailable(m_faceplate.menus()->action(entry)->text().remove(QLatin1Char('&')));
+    }
+}
+
+void FaceplateController::notYetAvailable(const QString& caption) {
+    m_prompter.inform(m_session.state().gAppTitle,
+                      tr("\"%1\" is not available in this version of Valdoria yet.").arg(caption),
+                      Prompter::Icon::Information);
+}
+
+void FaceplateController::showHelp() {
+    const QString folder = StartupInfo::manualFolder(QCoreApplication::applicationDirPath());
+    m_prompter.inform(StartupInfo::helpTitle(), StartupInfo::helpMessageText(QDir::toNativeSeparators(folder)),
+                      Prompter::Icon::Information);
+}
+
+void FaceplateController::showAbout() {
+    if (!m_about) {
+        m_about = new AboutWindow(m_session.state().gAppTitle, m_buildDateText);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+}
+
+void FaceplateController::openRangeSearch() {
+    if (!m_rangeSearch) {
+        m_rangeSearch =
+            new SearchRangeWindow(m_session.settings(), m_session.monitor(), m_prompter, m_session.state().gAppTitle,
+                                  m_session.state().gSearchHoldLimit, &m_faceplate);
+    }
+    m_rangeSearch->show();
+    m_rangeSearch->raise();
+}
+
+void FaceplateController::openRemoteSearch() {
+    const QString title = m_session.state().gAppTitle;
+    QString error;
+    const auto url = RemoteDbUrl::parse(m_session.settings().remoteDb(), &error);
+    if (!url) {
+        m_prompter.inform(
+            title, error + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
+            Prompter::Icon::Warning);
+        return;
+    }
+    auto* window = new RemoteFreqsWindow(m_session.database(), m_prompter, title, *url, &m_faceplate);
+    connect(window, &RemoteFreqsWindow::resultsReady, this, &FaceplateController::openSearchResults);
+    window->start();
+}
+
+void FaceplateController::openSearchResults(const QString& resultText) {
+    // A new search replaces the results on show.
+    if (m_searchResults)
+        m_searchResults->close();
+    m_searchResults = new SearchResultsWindow(m_session.database(), m_prompter, m_session.state().gAppTitle, resultText,
+                                              &m_faceplate);
+    connect(m_searchResults, &SearchResultsWindow::scanRequested, this, &FaceplateController::scanFoundFreqs);
+    m_searchResults->show();
+}
+
+void FaceplateController::scanFoundFreqs(const QList<TransmitterRow>& rows) {
+    if (m_scan)
+        return;
+    Session& s = m_session;
+    const int banks = s.state().gScannerModel == ScannerModel::Pro2052 ? 20 : 10;
+    m_scan = new ScanFoundFreqs(s.memoryJobContext(), m_prompter, s.state().gAppTitle, banks, this);
+    connect(m_scan, &ScanFoundFreqs::finished, m_scan, &QObject::deleteLater);
+    m_scan->start(rows);
+}
+
+void FaceplateController::openActivity() {
+    if (!m_activity) {
+        // A window of its own that goes with the faceplate; it opens on today and follows the logs.
+        m_activity = new ActivityWindow(m_session.state().gAppPath, m_session.clock().date(), &m_faceplate);
+        m_activity->setAttribute(Qt::WA_DeleteOnClose);
+        m_activity->follow(m_session.logs());
+    }
+    m_activity->show();
+    m_activity->raise();
+    m_activity->activateWindow();
+}
+
+void FaceplateController::syncLamps() {
+    const LinkLamps& lamps = m_session.lamps();
+    for (const LinkLamps::Lamp lamp :
+         {LinkLamps::Lamp::Buffer, LinkLamps::Lamp::Cts, LinkLamps::Lamp::Dsr, LinkLamps::Lamp::Port})
+        m_faceplate.setLamp(LinkLamps::lampName(lamp), lamps.isLit(lamp), lamps.toolTip(lamp));
+    for (const char* label : {"Label7", "Label8", "Label9"})
+        m_faceplate.setLabelTooltip(QLatin1String(label), lamps.toolTip(QLatin1String(label)));
+}
