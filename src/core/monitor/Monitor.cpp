@@ -67,3 +67,7 @@ void Monitor::suspend() {
 void Monitor::setLampRefresh(std::function<void()> refresh) {
     m_poll->setLampRefresh(std::move(refresh));
 }
+
+const Reading& Monitor::reading() const {
+    return m_reading;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Reading.h"
+
 #include <QObject>
 #include <QString>
 
@@ -55,6 +57,9 @@ public:
     Keyboard& keyboard() { return *m_keyboard; }
     FaceplateActions& actions() { return *m_actions; }
 
+    /// What the scanner shows now, as typed facts.
+    const Reading& reading() const;
+
 Q_SIGNALS:
     /// The faceplate window should be shown again (goBackToFacePlate()).
     void faceplateRequested();
@@ -62,6 +67,12 @@ Q_SIGNALS:
     void rangeSearchRequested();
     /// A text for the status line (the scanner stopped or started answering).
     void statusLine(const QString& text);
+    /// The reading changed (once per change, not once per poll pass).
+    void readingChanged(const Reading& reading);
+    /// The scanner stopped on a transmission (squelch open on a channel, a search frequency or a talkgroup).
+    void hitStarted(const Hit& hit);
+    /// That transmission ended (squelch closed or the scanner moved on); durationMs is set.
+    void hitEnded(const Hit& hit);
 
 private:
     MonitorContext& m_ctx;
@@ -73,4 +84,5 @@ private:
     std::unique_ptr<PollCycle> m_poll;
     std::unique_ptr<Keyboard> m_keyboard;
     std::unique_ptr<FaceplateActions> m_actions;
+    Reading m_reading;
 };

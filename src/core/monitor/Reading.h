@@ -1,0 +1,52 @@
+#pragma once
+
+#include "state/ScannerState.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QMetaType>
+#include <QString>
+
+/**
+ * What the scanner shows, as typed facts. The parsers fill it beside the display model as they read
+ * each reply; nothing outside the monitor learns a fact by reading display text back.
+ */
+struct Reading {
+    enum class Modulation { Unknown, Am, Nfm, Wfm };
+
+    quint8 model = ScannerModel::Pro2052; ///< ScannerModel code
+    quint8 mode = ModeCode::Undetermined; ///< the mode code (gMode)
+    QString modeName;                     ///< "SCAN", "MANUAL", "TRUNK HOLD", ...
+    qint64 frequencyHz = 0;               ///< the frequency shown; 0 when none is shown
+    int channel = 0;                      ///< 0 when no channel is shown
+    int bank = 0;                         ///< 0 when no bank is shown
+    QString talkgroup;                    ///< empty when none is shown
+    Modulation modulation = Modulation::Unknown;
+    bool squelchOpen = false;
+    int signalBars = -1;   ///< 0..5 where the model shows bars, -1 where it does not
+    QString tone;          ///< CTCSS or DCS as shown ("CTCSS 100.0", "DCS 023"), empty when none
+    QString channelName;   ///< the channel's or frequency's name from the lookups
+    QString talkgroupName; ///< the talkgroup's name from the lookups
+
+    bool operator==(const Reading&) const = default;
+
+    /// "AM", "NFM", "WFM", or "" for Unknown.
+    static QString modulationText(Modulation m);
+    /// The documented JSON object (docs/monitor.md): mode, mode_name, model, frequency_hz (integer or
+    /// null), channel, bank, talkgroup (null when none), modulation, squelch_open, signal_bars, tone,
+    /// channel_name, talkgroup_name.
+    QJsonObject toJson() const;
+};
+
+/**
+ * One transmission the scanner stopped on (a channel, a frequency in search, a talkgroup in trunk),
+ * from the squelch opening until it closes or the scanner moves on.
+ */
+struct Hit {
+    Reading reading;       ///< the reading when the hit started (names filled as they came in)
+    QDateTime start;       ///< local time the squelch opened
+    qint64 durationMs = 0; ///< 0 in hitStarted, the length in hitEnded
+};
+
+Q_DECLARE_METATYPE(Reading)
+Q_DECLARE_METATYPE(Hit)
