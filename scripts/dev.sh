@@ -5,6 +5,8 @@
 #   scripts/dev.sh bench                    install what is missing, build, run the benchmarks
 #   scripts/dev.sh fuzz [SECONDS|--runs N]  install clang, build the fuzz targets with sanitizers (build-fuzz),
 #                                           run each for SECONDS (60) or N inputs from its seed corpus
+#   scripts/dev.sh mutants [SUBSTRING]      apply each break of tests/mutants.txt to a scratch copy, one at a
+#                                           time, rebuild and run its tests: caught/missed per break and a total
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -98,8 +100,12 @@ fuzz)
     build_fuzz
     run_fuzzers "$@"
     ;;
+mutants)
+    install_packages
+    exec python3 "$ROOT/scripts/mutants.py" "$@"
+    ;;
 *)
-    echo "usage: scripts/dev.sh run|test|bench|fuzz" >&2
+    echo "usage: scripts/dev.sh run|test|bench|fuzz|mutants" >&2
     exit 2
     ;;
 esac
