@@ -43,6 +43,13 @@ ScannerLine::~ScannerLine() {
     m_simulator.reset();
 }
 
+QString ScannerLine::bankListText(const QList<int>& banks) {
+    QStringList listed;
+    for (int bank : banks)
+        listed.append(QString::number(bank));
+    return listed.join(QStringLiteral(", "));
+}
+
 QStringList ScannerLine::takeSimulate(const QStringList& arguments, std::optional<QString>* model) {
     QStringList rest;
     for (const QString& argument : arguments) {

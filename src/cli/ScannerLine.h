@@ -39,6 +39,8 @@ public:
     static void addPortOptions(QCommandLineParser& parser);
     /// "1-5,8" as bank numbers; no value (and a message) for a list that is not one, or a bank past last.
     static std::optional<QList<int>> parseBanks(const QString& text, int last);
+    /// Bank numbers as a reader writes them: "3", "3, 5".
+    static QString bankListText(const QList<int>& banks);
     /// Banks of the --model (20 for the PRO-2052, 10 for the BC780XLT); 0 and a message for an unknown one.
     static int bankCount(const QCommandLineParser& parser);
     /// The banks --banks names, or every bank of the --model; no value (and a message) for a wrong list or model.
