@@ -238,7 +238,10 @@ private Q_SLOTS:
             // A key that changes the mode asks for detection; nobody answers on the closed port.
             session.monitor().checkMode();
             QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
-            QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
+            QCOMPARE(rig.prompter.calls().constLast().text,
+                     "The scanner doesn't appear to be connected to the PC\r\nPlease verify that the radio is "
+                     "connected to the correct COM port\r\nand that the scanner is in SOFTWARE CONTROL MODE\r\n\r\n"
+                     "Click OK to retry connection\r\n");
         }
         QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
         QCOMPARE(detected.first().at(0).toInt(), 0);
