@@ -4,6 +4,7 @@
 #include "BuiltInSimulator.h"
 #include "Settings.h"
 #include "link/PortSetup.h"
+#include "shell/ProgramIcon.h"
 #include "shell/SingleInstance.h"
 #include "state/ScannerProfile.h"
 
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setNames();
     QApplication::setDesktopFileName(QStringLiteral("valdoria"));
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     if (!QDir().mkpath(options.dataDir)) {
         QTextStream(stderr) << "valdoria: cannot create the data folder " << options.dataDir << Qt::endl;
