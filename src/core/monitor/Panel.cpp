@@ -289,11 +289,11 @@ void Panel::showIdHoldPanel() {
 void Panel::resetBankDigits() {
     DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        for (int n = 1; n <= banks(); ++n)
+        for (int n = 1, last = banks(); n <= last; ++n)
             boxes.setText(n, QString());
         return;
     }
-    for (int n = 1; n <= banks(); ++n) {
+    for (int n = 1, last = banks(); n <= last; ++n) {
         // An inverted box is the active bank: it keeps its colours.
         if (boxes.foreColor(n) != kLcdBack) {
             boxes.setForeColor(n, kLcdUnlit);
@@ -322,21 +322,21 @@ void Panel::showBankList(const QString& letters) {
 void Panel::clearBankDigits() {
     DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        for (int n = 1; n <= banks(); ++n) {
+        for (int n = 1, last = banks(); n <= last; ++n) {
             boxes.setText(n, QString());
             boxes.setBackColor(n, m_ctx.state.gPanelBackColor);
             boxes.setForeColor(n, m_ctx.state.gPanelForeColor);
         }
         return;
     }
-    for (int n = 1; n <= banks(); ++n)
+    for (int n = 1, last = banks(); n <= last; ++n)
         boxes.setForeColor(n, kLcdUnlit);
 }
 
 void Panel::clearBankMarkers() {
     DisplayModel::Array markers = m_ctx.display.array(kActiveBank);
     if (isPro()) {
-        for (int n = 1; n <= banks(); ++n)
+        for (int n = 1, last = banks(); n <= last; ++n)
             markers.setText(n, QString());
         return;
     }
