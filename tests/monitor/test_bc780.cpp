@@ -104,7 +104,7 @@ void runRow() {
     for (const QString& line : lines) {
         rig.takeCommands();
         rig.state.gReply = line;
-        rig.monitor.lcdParser().parseLcdReply();
+        rig.monitor.parser().parseReply();
     }
     for (const QString& pair : expected) {
         const QString key = pair.section(QLatin1Char('='), 0, 0);

@@ -16,6 +16,7 @@
 #include "monitor/PollCycle.h"
 #include "protocol/Commands.h"
 #include "remote/TcpHost.h"
+#include "state/ScannerProfile.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
@@ -38,15 +39,13 @@ private Q_SLOTS:
     }
 
     void faceplates_keepTheirOwnPortSettings() {
-        Settings pro(Session::settingsName(ScannerModel::Pro2052));
-        Settings bc(Session::settingsName(ScannerModel::Bc780xlt));
-        // The names other installations already keep their ports under.
-        QCOMPARE(Session::settingsName(ScannerModel::Pro2052), QStringLiteral("Valdoria2052/Pro"));
-        QCOMPARE(Session::settingsName(ScannerModel::Bc780xlt), QStringLiteral("VDPro2052"));
+        Settings pro(ScannerProfile::forModel(ScannerModel::Pro2052).settingsName);
+        Settings bc(ScannerProfile::forModel(ScannerModel::Bc780xlt).settingsName);
         pro.setComPort(QStringLiteral("2"));
         bc.setComPort(QStringLiteral("4"));
         pro.sync();
         bc.sync();
+        // The names the settings have always been kept under.
         QCOMPARE(Settings(QStringLiteral("Valdoria2052/Pro")).comPort(), QStringLiteral("2"));
         QCOMPARE(Settings(QStringLiteral("VDPro2052")).comPort(), QStringLiteral("4"));
     }

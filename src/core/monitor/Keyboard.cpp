@@ -101,7 +101,8 @@ void Keyboard::stepBcChannel(int step) {
 void Keyboard::keyDown(int vbKeyCode) {
     SerialLink& link = m_ctx.link;
     m_ctx.aux.setText(QStringLiteral("Text2"), 4, QString());
-    if (m_ctx.state.gScannerModel == ScannerModel::Bc780xlt && (vbKeyCode == kPadAdd || vbKeyCode == kPadSubtract)) {
+    if (ScannerProfile::of(m_ctx.state).faceplate == ScannerProfile::Faceplate::Bc780xlt &&
+        (vbKeyCode == kPadAdd || vbKeyCode == kPadSubtract)) {
         stepBcChannel(vbKeyCode == kPadAdd ? 1 : -1);
         return;
     }
