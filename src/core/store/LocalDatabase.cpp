@@ -7,8 +7,11 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 
 Q_LOGGING_CATEGORY(lcStore, "valdoria.store")
 
@@ -127,6 +130,17 @@ bool isBusy(const QSqlError& error) {
     return code == 5 || code == 6;
 }
 
+// The engine's words for a failed statement. A full disk (SQLITE_FULL) is named as the system names it.
+QString reasonOf(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == 13)
+        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+    if (isBusy(error))
+        return QStringLiteral("another program holds the file locked");
+    const QString text = error.databaseText();
+    return text.isEmpty() ? error.text() : text;
+}
+
 } // namespace
 
 LocalDatabase::LocalDatabase(const QString& path, Prompter& prompter, QObject* parent)
@@ -236,7 +250,49 @@ QSqlDatabase LocalDatabase::database() {
     return m_db;
 }
 
+LocalDatabase::Outcome LocalDatabase::openForReading(QString& reason) {
+    const QFileInfo info(m_path);
+    if (!info.exists() || info.isDir()) {
+        reason =
+            info.isDir() ? QStringLiteral("the name belongs to a folder") : QStringLiteral("the file does not exist");
+        return Outcome::Failed;
+    }
+    // The log of recent changes beside the file needs a writable folder; a read-only disk is read as it
+    // stands (nobody can be writing to it).
+    const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    for (const QString& mode : {QStringLiteral("mode=ro"), QStringLiteral("immutable=1")}) {
+        if (m_db.isValid()) {
+            m_db.close();
+            m_db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+        }
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        m_db.setDatabaseName(uri + QLatin1Char('?') + mode);
+        m_db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        if (!m_db.open()) {
+            reason = m_db.lastError().text();
+            continue;
+        }
+        QSqlQuery check(m_db);
+        if (!runStatement(check, QStringLiteral("PRAGMA quick_check"), {})) {
+            reason = check.lastError().databaseText();
+            if (isBusy(check.lastError()))
+                return Outcome::Busy;
+            continue;
+        }
+        if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
+            reason = QStringLiteral("the file is damaged");
+            return Outcome::Failed;
+        }
+        return Outcome::Done;
+    }
+    return Outcome::Failed;
+}
+
 LocalDatabase::Outcome LocalDatabase::openConnection(QString& reason) {
+    if (m_readOnly)
+        return openForReading(reason);
     const QFileInfo info(m_path);
     const bool existed = info.exists();
     if (existed) {
@@ -362,12 +418,15 @@ LocalDatabase::Outcome LocalDatabase::createSchema(QString& reason) {
 bool LocalDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values) {
     ++m_statementCount;
     if (!query.prepare(sql)) {
+        m_lastError = reasonOf(query.lastError());
         qCWarning(lcStore) << "cannot prepare" << sql << ":" << query.lastError().text();
         return false;
     }
+    m_lastError.clear();
     for (const QVariant& v : values)
         query.addBindValue(toStorage(v));
     if (!query.exec()) {
+        m_lastError = reasonOf(query.lastError());
         if (isBusy(query.lastError()))
             qCDebug(lcStore) << "file locked by another program:" << sql;
         else
@@ -430,11 +489,12 @@ bool LocalDatabase::insertRow(const QString& table, const QVariantMap& values) {
     return insert(table, values) != Outcome::Failed;
 }
 
-LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVariantMap& values) {
+std::optional<LocalDatabase::Write> LocalDatabase::insertStatement(const QString& table,
+                                                                   const QVariantMap& values) const {
     const QString name = knownTable(table);
     if (name.isEmpty() || values.isEmpty()) {
         qCWarning(lcStore) << "insert refused: unknown table or no values" << table;
-        return Outcome::Failed;
+        return std::nullopt;
     }
     QStringList cols;
     QStringList marks;
@@ -443,7 +503,7 @@ LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVarian
         const QString column = knownColumn(name, it.key());
         if (column.isEmpty()) {
             qCWarning(lcStore) << "insert refused: unknown column" << it.key() << "in" << name;
-            return Outcome::Failed;
+            return std::nullopt;
         }
         cols.append(quoted(column));
         marks.append(QStringLiteral("?"));
@@ -453,7 +513,57 @@ LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVarian
     w.sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quoted(name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     w.table = name;
-    return write(w);
+    return w;
+}
+
+LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVariantMap& values) {
+    const std::optional<Write> w = insertStatement(table, values);
+    return w ? write(*w) : Outcome::Failed;
+}
+
+LocalDatabase::WriteResult LocalDatabase::insertRowNow(const QString& table, const QVariantMap& values) {
+    const std::optional<Write> w = insertStatement(table, values);
+    if (!w) {
+        m_lastError = QStringLiteral("the row does not fit the table %1").arg(table);
+        return WriteResult::Failed;
+    }
+    return writeNow({{w->sql, w->values}});
+}
+
+LocalDatabase::WriteResult LocalDatabase::writeNow(const QList<std::pair<QString, QVariantList>>& statements) {
+    const auto resultOf = [](Outcome outcome) {
+        return outcome == Outcome::Done   ? WriteResult::Stored
+               : outcome == Outcome::Busy ? WriteResult::Locked
+                                          : WriteResult::Failed;
+    };
+    const Outcome opened = openOutcome();
+    if (opened != Outcome::Done) {
+        if (opened == Outcome::Failed && m_lastError.isEmpty())
+            m_lastError = QStringLiteral("the file cannot be used");
+        return resultOf(opened);
+    }
+    QSqlQuery q(m_db);
+    const bool several = statements.size() > 1;
+    // BEGIN IMMEDIATE takes the write lock before the first change, so a lock is met before anything is written.
+    if (several && !runStatement(q, QStringLiteral("BEGIN IMMEDIATE"), {}))
+        return resultOf(isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed);
+    for (const auto& [sql, values] : statements) {
+        if (!runStatement(q, sql, values)) {
+            const Outcome outcome = isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+            if (several) {
+                QSqlQuery rollback(m_db);
+                rollback.exec(QStringLiteral("ROLLBACK"));
+            }
+            return resultOf(outcome);
+        }
+    }
+    if (several && !runStatement(q, QStringLiteral("COMMIT"), {})) {
+        const Outcome outcome = isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+        QSqlQuery rollback(m_db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        return resultOf(outcome);
+    }
+    return WriteResult::Stored;
 }
 
 LocalDatabase::Outcome LocalDatabase::write(const Write& w) {
