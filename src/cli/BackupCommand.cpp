@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "ScannerLine.h"
 #include "memory/BackupJob.h"
+#include "store/BackupSets.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,6 +27,9 @@ int runBackup(const QStringList& arguments) {
     if (!chosen)
         return Cli::Usage;
     const QList<int>& banks = *chosen;
+    const QString setName = BackupJob::setName(parser.value(QStringLiteral("name")), QDate::currentDate());
+    if (const QString problem = BackupSets::nameProblem(setName); !problem.isEmpty())
+        return Cli::fail(QStringLiteral("--name: ") + problem, Cli::Usage);
 
     ScannerLine line;
     if (!line.openDatabase(parser) || !line.openScanner(parser, simulate))
@@ -37,6 +41,6 @@ int runBackup(const QStringList& arguments) {
         if (result.channelsDone > 0)
             Cli::out(result.setName);
     });
-    job.start(banks, BackupJob::setName(parser.value(QStringLiteral("name")), QDate::currentDate()));
+    job.start(banks, setName);
     return QCoreApplication::exec();
 }
