@@ -78,10 +78,11 @@ private Q_SLOTS:
 
 #ifdef VALDORIA_EXECUTABLE
         // The window on the monitor's folder refuses too (it says so on stderr before its message box).
+        QTemporaryDir runtime;
         QProcess window;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), other.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.filePath(QStringLiteral("config")));
         window.setProcessEnvironment(env);
         window.start(QStringLiteral(VALDORIA_EXECUTABLE), {QStringLiteral("--data-dir"), dir.path()});

@@ -107,7 +107,11 @@ void MemoryJob::tryStore() {
     const auto onStored = std::move(m_onStored);
     m_onStored = nullptr;
     if (outcome == LocalDatabase::WriteResult::Stored) {
+        const bool waited = m_lockedSince.isValid();
         onStored();
+        // Answers that came in while the row waited are in the buffer already; no new text will announce them.
+        if (waited)
+            onReceived();
         return;
     }
     const QString reason =

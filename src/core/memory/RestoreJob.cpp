@@ -134,9 +134,9 @@ void RestoreJob::start(const QString& set, const QList<int>& banks, bool safetyB
 }
 
 void RestoreJob::retryNotTaken() {
-    if (isRunning() || m_notTaken.isEmpty())
+    // Refused channels stay refused: they are listed again, never sent (so a retry of only those ends at once).
+    if (isRunning() || (m_notTaken.isEmpty() && m_refused.isEmpty()))
         return;
-    // Refused channels stay refused: they are listed again, never sent.
     QList<Planned> again;
     for (const Planned& p : std::as_const(m_plan)) {
         if (m_notTaken.contains(p.channel))

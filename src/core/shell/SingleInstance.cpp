@@ -96,7 +96,7 @@ QString SingleInstance::defaultLockPath() {
 }
 
 QString SingleInstance::dataFolderLockPath(const QString& dataFolder) {
-    return QDir(dataFolder).filePath(QStringLiteral("valdoria.lock"));
+    return QDir(dataFolder).filePath(QStringLiteral("valdoria-data.lock"));
 }
 
 QString SingleInstance::dataFolderRefusal(const QString& dataFolder) {
