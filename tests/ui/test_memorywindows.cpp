@@ -127,7 +127,12 @@ private Q_SLOTS:
         QFETCH(int, boxes);
         Bench b(model);
         b.rig.prompter.queueText(QStringLiteral("Home"));
-        QVERIFY(b.windows.openFor(entry));
+        if (entry == QLatin1String("Backup"))
+            b.windows.openBackup();
+        else if (entry == QLatin1String("Restore"))
+            b.windows.openRestore();
+        else
+            b.windows.openBankTypes(false);
         int found = 0;
         for (const QCheckBox* box : Bench::window(window)->findChildren<QCheckBox*>())
             found += box->objectName().startsWith(QStringLiteral("Check1(")) ? 1 : 0;
@@ -139,7 +144,7 @@ private Q_SLOTS:
 
     void bankEditor_headsTheBank() {
         Bench b;
-        QVERIFY(b.windows.openFor(QStringLiteral("EditBanks")));
+        b.windows.openEditor(true);
         QCOMPARE(Bench::in<QLabel>(QStringLiteral("frmEditBank2"), QStringLiteral("lblHeading"))->text(),
                  QStringLiteral("Valdoria2052/Pro - BANK 1"));
     }
