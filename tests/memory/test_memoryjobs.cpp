@@ -163,7 +163,7 @@ private Q_SLOTS:
                             "(3, 150.0, 'KEEP', 'OLD TOWN', '41.5')"));
         BackupChannel c = row(3, "154.5000");
         c.names = {{"CALLSIGN", ""}, {"CITY", "NEW TOWN"}};
-        QVERIFY(BackupSets(rig.db).writeBankChannel(1, 3, c));
+        QVERIFY(BackupSets(rig.db).writeBankChannel(1, 3, c) == LocalDatabase::WriteResult::Stored);
         const auto stored = rig.db.findBankChannel(1, 3).row;
         QCOMPARE((QStringList{stored->value("CALLSIGN").toString(), stored->value("CITY").toString(),
                               stored->value("LATITUDE").toString(), stored->value("FREQUENCY").toString()}),
