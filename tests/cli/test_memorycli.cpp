@@ -35,9 +35,8 @@ private Q_SLOTS:
                                      << "";
         QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << ""
                                              << "";
-        QTest::newRow("bank past the model")
-            << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << ""
-            << "";
+        QTest::newRow("bank past the model") << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << ""
+                                             << "";
         QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << ""
                                       << "";
         QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n"
