@@ -2,6 +2,7 @@
 
 #include "Bc780LcdParser.h"
 #include "FaceplateActions.h"
+#include "HitTracker.h"
 #include "KeyHandlers.h"
 #include "Keyboard.h"
 #include "ModeDetector.h"
@@ -21,10 +22,16 @@ Monitor::Monitor(MonitorContext& context, QObject* parent)
     , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
     , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_lcdParser, *m_panel, *m_keys, *m_detector))
     , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
-    , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll)) {
+    , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll))
+    , m_hits(std::make_unique<HitTracker>(context.clock)) {
     // A detection replaces the running cycle; its result starts the next one.
     connect(m_detector.get(), &ModeDetector::detectionStarted, m_poll.get(), &PollCycle::stop);
+    connect(m_detector.get(), &ModeDetector::modeDetected, this, &Monitor::onModeDetected);
     connect(m_detector.get(), &ModeDetector::modeDetected, m_poll.get(), &PollCycle::start);
+    // Every pass may have read a reply; an unchanged reading publishes nothing.
+    connect(m_poll.get(), &PollCycle::passDone, this, &Monitor::publish);
+    connect(m_hits.get(), &HitTracker::hitStarted, this, &Monitor::hitStarted);
+    connect(m_hits.get(), &HitTracker::hitEnded, this, &Monitor::hitEnded);
     connect(m_detector.get(), &ModeDetector::faceplateRequested, this, &Monitor::faceplateRequested);
     connect(m_actions.get(), &FaceplateActions::rangeSearchRequested, this, &Monitor::rangeSearchRequested);
     connect(m_poll.get(), &PollCycle::statusLine, this, &Monitor::statusLine);
@@ -44,6 +51,7 @@ void Monitor::start() {
 void Monitor::stop() {
     m_detector->cancel();
     m_poll->stop();
+    m_hits->finish();
 }
 
 void Monitor::checkMode() {
@@ -70,4 +78,25 @@ void Monitor::setLampRefresh(std::function<void()> refresh) {
 
 const Reading& Monitor::reading() const {
     return m_reading;
+}
+
+bool Monitor::isBc() const {
+    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+}
+
+void Monitor::onModeDetected() {
+    if (isBc())
+        m_lcdParser->restartReading();
+    else
+        m_parser->restartReading();
+    publish();
+}
+
+void Monitor::publish() {
+    const Reading& next = isBc() ? m_lcdParser->reading() : m_parser->reading();
+    if (next == m_reading)
+        return;
+    m_reading = next;
+    m_hits->follow(m_reading);
+    Q_EMIT readingChanged(m_reading);
 }

@@ -17,6 +17,7 @@ class PollCycle;
 class KeyHandlers;
 class Keyboard;
 class FaceplateActions;
+class HitTracker;
 
 /**
  * The monitor of one session (PRO-2052 or BC780XLT, by gScannerModel): panel routines, status parser, mode detection,
@@ -59,6 +60,9 @@ public:
 
     /// What the scanner shows now, as typed facts.
     const Reading& reading() const;
+    /// Publishes the active parser's reading when it changed: readingChanged(), and the hits it makes.
+    /// Runs after every poll pass and every mode detection; tests that feed the parser may call it.
+    void publish();
 
 Q_SIGNALS:
     /// The faceplate window should be shown again (goBackToFacePlate()).
@@ -75,6 +79,10 @@ Q_SIGNALS:
     void hitEnded(const Hit& hit);
 
 private:
+    bool isBc() const;
+    /// The display was laid out afresh for the mode: the reading starts over.
+    void onModeDetected();
+
     MonitorContext& m_ctx;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<StatusParser> m_parser;
@@ -84,5 +92,6 @@ private:
     std::unique_ptr<PollCycle> m_poll;
     std::unique_ptr<Keyboard> m_keyboard;
     std::unique_ptr<FaceplateActions> m_actions;
+    std::unique_ptr<HitTracker> m_hits;
     Reading m_reading;
 };

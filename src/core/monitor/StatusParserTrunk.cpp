@@ -17,6 +17,19 @@ constexpr int kLcdCallFrequencyEnd = 20;
 bool isCallEnd(const ReplyText& reply) {
     return reply.is(4, 'E');
 }
+
+// The talkgroup of a position-form reply: its first word, for the call's frequency may follow it.
+QString positionTalkgroupId(const ReplyText& reply) {
+    return ReplyRules::positionTalkgroup(reply).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+}
+
+// The call's frequency in Hz when the reply carries one (positions 13-20), else 0.
+qint64 callHz(const ReplyText& reply, int lastPos) {
+    if (reply.length() <= kShortCallReply)
+        return 0;
+    const auto freq = ReplyRules::callFrequency(reply, lastPos);
+    return freq ? Reading::hzFromMhzText(*freq) : 0;
+}
 } // namespace
 
 void StatusParser::parseTrunk(const ReplyText& reply) {
@@ -52,6 +65,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         }
         m_panel.clearPanel();
         m_panel.showTrunkPanel();
+        clearReading();
         return;
     }
 
@@ -68,6 +82,8 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
                 setText(Field::tbfreq, *freq);
         }
+        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup),
+                 callHz(reply, kLcdCallFrequencyEnd));
         lookupTalkgroup();
     } else {
         const bool withFrequency = reply.length() > kShortCallReply;
@@ -79,6 +95,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
                 setText(Field::tbfreq, *freq);
         }
+        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup), callHz(reply, reply.length()));
         if (m_ctx.aux.windowVisible())
             lookupTalkgroup();
     }
@@ -103,6 +120,8 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         return;
 
     if (isCallEnd(reply)) {
+        // The held talkgroup stays on show; its call is over.
+        m_reading.squelchOpen = false;
         writeTrunkLog(auxTags());
         return;
     }
@@ -115,9 +134,17 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         m_panel.showIdHoldPanel();
     }
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
+}
+
+void StatusParser::readIdChannel(const ReplyText& reply) {
+    // The ID channel within its ID bank; the tenth comes as a lone "0".
+    const int channel = ReplyRules::wholeNumber(reply.mid(5, 2)).value_or(0);
+    m_reading.channel = channel == 0 && reply.mid(5, 2).trimmed() == QLatin1String("0") ? 10 : channel;
+    m_reading.bank = qMax(0, int(m_ctx.state.gIdBank));
 }
 
 void StatusParser::showIdBankActive(const ReplyText& reply) {
@@ -155,6 +182,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     if (reply.startsWith("IC")) {
         showIdBankActive(reply);
         setText(Field::tbChan, reply.mid(5, 2));
+        readIdChannel(reply);
         return;
     }
     if (showIdLists(reply))
@@ -170,6 +198,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
         m_panel.showIdScanPanel();
+        clearReading();
         send(Commands::IdScan);
         return;
     }
@@ -179,6 +208,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState, Commands::IdScan});
@@ -197,6 +227,14 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         const QString chan = reply.mid(5, 2);
         setText(Field::tbChan, chan == QLatin1String("0") ? QStringLiteral("10") : chan);
         showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
+        readIdChannel(reply);
+        // The held ID is the talkgroup on show now.
+        const QString id = ReplyRules::idChannelTalkgroup(reply).trimmed();
+        if (id != m_reading.talkgroup) {
+            m_reading.talkgroup = id;
+            m_reading.talkgroupName.clear();
+            m_reading.frequencyHz = 0;
+        }
         send(Commands::IdScan);
         return;
     }
@@ -208,6 +246,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     if (isCallEnd(reply)) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
+        m_reading.squelchOpen = false;
         writeTrunkLog(auxTags());
         return;
     }
@@ -216,6 +255,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdHoldPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::IdScan});
