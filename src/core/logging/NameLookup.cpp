@@ -53,8 +53,9 @@ void NameLookup::setAux(int field, const QString& text) {
     m_ctx.aux.setText(kAuxArray, field, text);
 }
 
-void NameLookup::sendAux(int field) {
-    sendAuxLine(field, m_ctx.aux.text(kAuxArray, field));
+void NameLookup::showAux(int field, const QString& text) {
+    setAux(field, text);
+    sendAuxLine(field, text);
 }
 
 void NameLookup::sendAuxLine(int field, const QString& text) {
@@ -75,7 +76,7 @@ QString NameLookup::lookupChannel() {
         if (!m_ctx.aux.windowVisible())
             return QString();
         // The frequency already on show has been looked up: the display itself is the repeat guard.
-        if (m_ctx.aux.text(kAuxArray, 1) == freqLine)
+        if (m_ctx.aux.text(kAuxArray, 1) == freqLine) // display-read-ok: the names window's own repeat guard
             return m_channelName;
         setAux(1, freqLine);
     }
@@ -100,16 +101,14 @@ QString NameLookup::lookupChannel() {
     m_channelName = joinedName({company, tag});
 
     if (s.gScannerModel == ScannerModel::Pro2052) {
-        setAux(1, freqLine);
-        sendAux(1);
-        setAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
-        sendAux(2);
+        showAux(1, freqLine);
+        showAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
         setAux(3, company);
         if (!company.isEmpty())
-            sendAux(3);
+            sendAuxLine(3, company);
         setAux(4, tag);
         if (!tag.isEmpty())
-            sendAux(4);
+            sendAuxLine(4, tag);
     } else if (bc) {
         // A tag without a value leaves the scanner's own line as it was.
         if (!company.isEmpty()) {
@@ -135,7 +134,7 @@ QString NameLookup::lookupTalkgroupPro() {
     const QString& id = s.gTalkgroupId;
     if (!m_ctx.aux.windowVisible() || !s.gDb)
         return QString();
-    if (m_ctx.aux.text(kAuxArray, 1) == talkgroupLine(id))
+    if (m_ctx.aux.text(kAuxArray, 1) == talkgroupLine(id)) // display-read-ok: the names window's repeat guard
         return m_talkgroupName;
     m_talkgroupName.clear();
 

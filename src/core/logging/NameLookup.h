@@ -29,7 +29,8 @@ public:
 
 private:
     void setAux(int field, const QString& text);
-    void sendAux(int field);
+    /// Shows text in aux field and sends it to the remote client.
+    void showAux(int field, const QString& text);
     /// Sends "AUX" + field + text to the remote client.
     void sendAuxLine(int field, const QString& text);
     void setFaceplateLine(const QString& name, const QString& text);
