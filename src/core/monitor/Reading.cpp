@@ -96,7 +96,7 @@ bool Reading::isTrunkMode(quint8 mode) {
 
 qint64 Reading::hzFromMhzText(const QString& mhz) {
     // Whole megahertz, a point, and up to six digits of fraction; anything else is no frequency.
-    const QString text = mhz.trimmed();
+    const QStringView text = QStringView(mhz).trimmed();
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     if (point < 1 || point > 4 || text.size() - point - 1 < 1 || text.size() - point - 1 > 6)
         return 0;
@@ -119,15 +119,21 @@ qint64 Reading::hzFromMhzText(const QString& mhz) {
 }
 
 Reading::Modulation Reading::modulationIn(const QString& line) {
-    // Tested in the order the display tests them; the last one found is the one it keeps showing.
-    Modulation found = Modulation::Unknown;
-    if (line.contains(QLatin1String("AM")))
-        found = Modulation::Am;
-    if (line.contains(QLatin1String("NFM")))
-        found = Modulation::Nfm;
-    if (line.contains(QLatin1String("WFM")))
-        found = Modulation::Wfm;
-    return found;
+    // The display tests AM, then NFM, then WFM, and keeps the last one found. One pass over the line:
+    // this runs for every modulation reply.
+    bool am = false;
+    bool nfm = false;
+    bool wfm = false;
+    const QChar* c = line.constData();
+    for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+        if (c[i] == u'A' && c[i + 1] == u'M')
+            am = true;
+        if (i + 2 < line.size() && c[i + 1] == u'F' && c[i + 2] == u'M') {
+            nfm = nfm || c[i] == u'N';
+            wfm = wfm || c[i] == u'W';
+        }
+    }
+    return wfm ? Modulation::Wfm : nfm ? Modulation::Nfm : am ? Modulation::Am : Modulation::Unknown;
 }
 
 QString Reading::stopKey() const {

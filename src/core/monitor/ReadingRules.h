@@ -2,9 +2,32 @@
 
 #include "Reading.h"
 #include "protocol/ChannelToBank.h"
+#include "protocol/ReplyText.h"
 
 /// How both parsers move their reading on: the steps their replies share.
 namespace ReadingRules {
+
+/// Hz of the eight frequency digits at first (four of whole MHz, four of the fraction in 100 Hz), as a
+/// call or channel reply carries them; 0 when they are not eight digits or all zeros.
+inline qint64 hzFromDigits(const ReplyText& reply, int first) {
+    if (reply.length() < first + 7)
+        return 0;
+    qint64 value = 0;
+    for (int p = first; p < first + 8; ++p) {
+        const int code = reply.code(p);
+        if (code < '0' || code > '9')
+            return 0;
+        value = value * 10 + (code - '0');
+    }
+    return value * 100;
+}
+
+/// The first word of text from position from: a talkgroup that a call's frequency may follow.
+inline QString firstWord(const ReplyText& reply, int from) {
+    const QStringView rest = QStringView(reply.text()).mid(qMax(0, from - 1)).trimmed();
+    const qsizetype space = rest.indexOf(u' ');
+    return (space < 0 ? rest : rest.left(space)).toString();
+}
 
 /// A channel on show with its frequency. Another channel's modulation and name are not this one's.
 inline void showChannel(Reading& r, int channel, qint64 frequencyHz) {

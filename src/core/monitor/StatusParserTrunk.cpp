@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
@@ -18,17 +19,16 @@ bool isCallEnd(const ReplyText& reply) {
     return reply.is(4, 'E');
 }
 
-// The talkgroup of a position-form reply: its first word, for the call's frequency may follow it.
+// The talkgroup of a position-form reply (position 6 onward, at most two leading zeros dropped): its
+// first word, for the call's frequency may follow it.
 QString positionTalkgroupId(const ReplyText& reply) {
-    return ReplyRules::positionTalkgroup(reply).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    const int from = reply.is(6, '0') ? (reply.is(7, '0') ? 8 : 7) : 6;
+    return ReadingRules::firstWord(reply, from);
 }
 
 // The call's frequency in Hz when the reply carries one (positions 13-20), else 0.
-qint64 callHz(const ReplyText& reply, int lastPos) {
-    if (reply.length() <= kShortCallReply)
-        return 0;
-    const auto freq = ReplyRules::callFrequency(reply, lastPos);
-    return freq ? Reading::hzFromMhzText(*freq) : 0;
+qint64 callHz(const ReplyText& reply) {
+    return reply.length() > kShortCallReply ? ReadingRules::hzFromDigits(reply, 13) : 0;
 }
 } // namespace
 
@@ -82,8 +82,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
                 setText(Field::tbfreq, *freq);
         }
-        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup),
-                 callHz(reply, kLcdCallFrequencyEnd));
+        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup), callHz(reply));
         lookupTalkgroup();
     } else {
         const bool withFrequency = reply.length() > kShortCallReply;
@@ -95,7 +94,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
             if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
                 setText(Field::tbfreq, *freq);
         }
-        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup), callHz(reply, reply.length()));
+        readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup), callHz(reply));
         if (m_ctx.aux.windowVisible())
             lookupTalkgroup();
     }
@@ -134,7 +133,7 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         m_panel.showIdHoldPanel();
     }
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
-    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
@@ -208,7 +207,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
-    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState, Commands::IdScan});
@@ -255,7 +254,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdHoldPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
-    readCall(positionTalkgroupId(reply), callHz(reply, kLcdCallFrequencyEnd));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::IdScan});
