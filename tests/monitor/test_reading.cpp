@@ -89,6 +89,9 @@ private Q_SLOTS:
         QTest::newRow("PRO trunk, a call without a frequency")
             << kPro << quint8(9) << QStringList{"ID S 002345"}
             << Reading{kPro, 9, "TRUNK", 0, 0, 0, "2345", Mod::Unknown, true, -1};
+        QTest::newRow("PRO mode 13 reads as trunk tracking")
+            << kPro << quint8(13) << QStringList{"ID S 003456 08535125"}
+            << Reading{kPro, 13, "TRUNK", 853512500, 0, 0, "3456", Mod::Unknown, true, -1};
         QTest::newRow("PRO trunk, the call ended") << kPro << quint8(9) << QStringList{"ID S 001234 08515625", "ID E"}
                                                    << Reading{kPro, 9, "TRUNK", 0, 0, 0, "", Mod::Unknown, false, -1};
         QTest::newRow("PRO trunk hold, the talkgroup is no frequency")
@@ -126,6 +129,9 @@ private Q_SLOTS:
             << Reading{kBc, 1, "MANUAL", 154250000, 12, 1, "", Mod::Unknown, false, 0};
         QTest::newRow("BC search, a hit") << kBc << quint8(2) << QStringList{"+", "RM AM", "WI F  01544300"}
                                           << Reading{kBc, 2, "SEARCH", 154430000, 0, 0, "", Mod::Am, true, 0};
+        QTest::newRow("BC search held, a hit")
+            << kBc << quint8(3) << QStringList{"+", "RM NFM", "WI F  01542525"}
+            << Reading{kBc, 3, "SEARCH HOLD", 154252500, 0, 0, "", Mod::Nfm, true, 0};
         QTest::newRow("BC trunk, a call")
             << kBc << quint8(9) << QStringList{"ID S 001234 08515625", "RM NFM"}
             << Reading{kBc, 9, "TRUNK", 851562500, 0, 0, "1234", Mod::Nfm, true, 0, "", "", "Fire dispatch"};
