@@ -199,7 +199,7 @@ private Q_SLOTS:
             rig.clock.advanceMs(ms);
             rig.state.gMode = mode;
             rig.state.gReply = line;
-            monitor.parser().parseStatusReply();
+            monitor.parser().parseReply();
             monitor.publish();
         };
         at(0, 0, "-");

@@ -105,7 +105,7 @@ private Q_SLOTS:
         for (const QString& line : std::as_const(lines)) {
             rig.state.gMode = quint8(line.section(QLatin1Char(':'), 0, 0).toUInt());
             rig.state.gReply = line.section(QLatin1Char(':'), 1);
-            monitor.parser().parseStatusReply();
+            monitor.parser().parseReply();
             monitor.publish();
         }
         server.setPort(0);

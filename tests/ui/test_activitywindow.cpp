@@ -114,7 +114,7 @@ private Q_SLOTS:
             rig.clock.advanceMs(ms);
             rig.state.gMode = mode;
             rig.state.gReply = line;
-            monitor.parser().parseStatusReply();
+            monitor.parser().parseReply();
             monitor.publish();
         };
         ActivityWindow window(day.dir.path(), day.clock.date());

@@ -7,6 +7,7 @@
 #include "monitor/MonitorContext.h"
 #include "monitor/NotifyRemote.h"
 #include "protocol/ChannelToBank.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 #include "store/LocalDatabase.h"
 
@@ -18,6 +19,11 @@
 #include <limits>
 
 namespace {
+
+// The BC780XLT shows the names on its own display lines 3 and 4; the PRO-2052 in the aux display.
+bool lcdLines(const ScannerState& s) {
+    return ScannerProfile::of(s).faceplate == ScannerProfile::Faceplate::Bc780xlt;
+}
 
 const QString kAuxArray = QStringLiteral("Text2");
 const QString kUnknown = QStringLiteral("Unknown");
@@ -70,7 +76,7 @@ void NameLookup::setFaceplateLine(const QString& name, const QString& text) {
 
 QString NameLookup::lookupChannel() {
     ScannerState& s = m_ctx.state;
-    const bool bc = s.gScannerModel == ScannerModel::Bc780xlt;
+    const bool bc = lcdLines(s);
     const QString freqLine = QStringLiteral("FREQ: ") + s.gFreqText;
     if (!bc) {
         if (!m_ctx.aux.windowVisible())
@@ -87,8 +93,6 @@ QString NameLookup::lookupChannel() {
                      ? static_cast<qint16>(channel)
                      : 0;
     s.gBank = static_cast<qint16>(channelToBank(s.gChannel));
-    s.gBankText = QString::number(s.gBank);
-    s.gBankTable = LocalDatabase::bankTableName(s.gBank);
     // A channel outside 1 to 1000 has no bank table to look in.
     if (s.gBank == 0 || !s.gDb)
         return QString();
@@ -100,7 +104,7 @@ QString NameLookup::lookupChannel() {
     const QString tag = columnText(*found.row, QStringLiteral("ALPHA_TAG"));
     m_channelName = joinedName({company, tag});
 
-    if (s.gScannerModel == ScannerModel::Pro2052) {
+    if (!bc) {
         showAux(1, freqLine);
         showAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
         setAux(3, company);
@@ -109,7 +113,7 @@ QString NameLookup::lookupChannel() {
         setAux(4, tag);
         if (!tag.isEmpty())
             sendAuxLine(4, tag);
-    } else if (bc) {
+    } else {
         // A tag without a value leaves the scanner's own line as it was.
         if (!company.isEmpty()) {
             setFaceplateLine(DisplayModel::element(kAuxArray, 3), company);
@@ -124,7 +128,7 @@ QString NameLookup::lookupChannel() {
 }
 
 QString NameLookup::lookupTalkgroup() {
-    if (m_ctx.state.gScannerModel == ScannerModel::Bc780xlt)
+    if (lcdLines(m_ctx.state))
         return lookupTalkgroupBc();
     return lookupTalkgroupPro();
 }

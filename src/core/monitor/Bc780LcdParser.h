@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reading.h"
+#include "ReplyParser.h"
 
 #include <QString>
 
@@ -18,7 +18,7 @@ class ReplyText;
  * lookups and the log writers. Each step stands alone: a short or malformed line skips that step.
  * Beside the display it keeps reading(): the same replies' facts, typed, taken from the replies.
  */
-class Bc780LcdParser {
+class Bc780LcdParser final : public ReplyParser {
 public:
     Bc780LcdParser(MonitorContext& context, Panel& panel);
 
@@ -26,16 +26,17 @@ public:
     void queryLcdFields();
     /// ParseLcdReply.
     void parseLcdReply();
+    void parseReply() override { parseLcdReply(); }
 
     /// The caption of btnLIGHT for a light state (0 off, 1 dimmed, 2 on).
     static QString lightCaption(int state);
 
     /// What the replies read so far say the scanner shows.
-    const Reading& reading() const { return m_reading; }
+    const Reading& reading() const override { return m_reading; }
     /// Starts a fresh reading when gMode names another mode the scanner reports.
     void followMode();
     /// The display was laid out afresh for gMode: the reading starts over from the mode alone.
-    void restartReading();
+    void restartReading() override;
 
 private:
     /// What a call's end is logged with: the display as it was before the line cleared it.

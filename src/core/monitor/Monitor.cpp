@@ -1,5 +1,6 @@
 #include "Monitor.h"
 
+#include "Bc780Cycle.h"
 #include "Bc780LcdParser.h"
 #include "FaceplateActions.h"
 #include "HitTracker.h"
@@ -9,21 +10,36 @@
 #include "MonitorContext.h"
 #include "Panel.h"
 #include "PollCycle.h"
+#include "Pro2052Cycle.h"
 #include "StatusParser.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 Monitor::Monitor(MonitorContext& context, QObject* parent)
     : QObject(parent)
     , m_ctx(context)
     , m_panel(std::make_unique<Panel>(context))
-    , m_parser(std::make_unique<StatusParser>(context, *m_panel))
-    , m_lcdParser(std::make_unique<Bc780LcdParser>(context, *m_panel))
     , m_detector(std::make_unique<ModeDetector>(context, *m_panel))
     , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
-    , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_lcdParser, *m_panel, *m_keys, *m_detector))
+    , m_poll(std::make_unique<PollCycle>(context, *m_detector))
     , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
     , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll))
     , m_hits(std::make_unique<HitTracker>(context.clock)) {
+    // The one place the scanner's replies and poll cycle are chosen.
+    switch (ScannerProfile::of(context.state).parser) {
+    case ScannerProfile::Parser::StatusLines: {
+        auto parser = std::make_unique<StatusParser>(context, *m_panel);
+        m_poll->setRules(std::make_unique<Pro2052Cycle>(context, *m_poll, *parser, *m_keys));
+        m_parser = std::move(parser);
+        break;
+    }
+    case ScannerProfile::Parser::LcdSegments: {
+        auto parser = std::make_unique<Bc780LcdParser>(context, *m_panel);
+        m_poll->setRules(std::make_unique<Bc780Cycle>(context, *m_poll, *parser, *m_panel));
+        m_parser = std::move(parser);
+        break;
+    }
+    }
     // A detection replaces the running cycle; its result starts the next one.
     connect(m_detector.get(), &ModeDetector::detectionStarted, m_poll.get(), &PollCycle::stop);
     connect(m_detector.get(), &ModeDetector::modeDetected, this, &Monitor::onModeDetected);
@@ -80,20 +96,13 @@ const Reading& Monitor::reading() const {
     return m_reading;
 }
 
-bool Monitor::isBc() const {
-    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
-}
-
 void Monitor::onModeDetected() {
-    if (isBc())
-        m_lcdParser->restartReading();
-    else
-        m_parser->restartReading();
+    m_parser->restartReading();
     publish();
 }
 
 void Monitor::publish() {
-    const Reading& next = isBc() ? m_lcdParser->reading() : m_parser->reading();
+    const Reading& next = m_parser->reading();
     if (next == m_reading)
         return;
     m_reading = next;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reading.h"
+#include "ReplyParser.h"
 
 #include <QString>
 
@@ -18,18 +18,19 @@ class ReplyText;
  *
  * Beside the display it keeps reading(): the same reply's facts, typed, taken from the reply itself.
  */
-class StatusParser {
+class StatusParser final : public ReplyParser {
 public:
     StatusParser(MonitorContext& context, Panel& panel);
 
     void parseStatusReply();
+    void parseReply() override { parseStatusReply(); }
 
     /// What the replies read so far say the scanner shows.
-    const Reading& reading() const { return m_reading; }
+    const Reading& reading() const override { return m_reading; }
     /// Starts a fresh reading when gMode names another mode the scanner reports.
     void followMode();
     /// The display was laid out afresh for gMode: the reading starts over from the mode alone.
-    void restartReading();
+    void restartReading() override;
 
 private:
     using Tags = std::pair<QString, QString>;
@@ -44,7 +45,6 @@ private:
     void parseIdHold(const ReplyText& reply);
     void parseFinal(const ReplyText& reply);
 
-    bool isPro() const;
     QString text(const QString& field) const;
     void setText(const QString& field, const QString& text);
     void send(const QString& command);
@@ -64,8 +64,6 @@ private:
     void readCall(const QString& talkgroup, qint64 frequencyHz);
     /// The alpha tags for a log line: the aux display's fields 3 and 4 while it is open.
     Tags auxTags() const;
-    /// The BC780XLT's own display lines 3 and 4.
-    Tags displayTags() const;
     void writeTrunkLog(const Tags& tags);
     void showModulation(const QString& line);
     void clearModulation();
