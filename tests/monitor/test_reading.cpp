@@ -233,6 +233,31 @@ private Q_SLOTS:
         // Once per change: the "N" and the repeated mode lines changed nothing.
         QCOMPARE(changes.size(), 15);
     }
+
+    // The BC780XLT's display replies name a stop's frequency and then its channel: one hit, not two.
+    void lcdStop_frequencyThenChannel_isOneHit() {
+        MonitorContextRig rig(kBc);
+        Monitor monitor(rig.ctx);
+        QStringList hits;
+        connect(&monitor, &Monitor::hitStarted, this, [&](const Hit& hit) {
+            hits << QStringLiteral("start ch%1 %2Hz").arg(hit.reading.channel).arg(hit.reading.frequencyHz);
+        });
+        connect(&monitor, &Monitor::hitEnded, this, [&](const Hit& hit) {
+            hits << QStringLiteral("end ch%1 %2Hz after %3 ms")
+                        .arg(hit.reading.channel)
+                        .arg(hit.reading.frequencyHz)
+                        .arg(hit.durationMs);
+        });
+        for (const auto& [ms, line] :
+             {std::pair(0, "+"), std::pair(50, "FRQ [ 154.2500]"), std::pair(50, "CHN [001]"), std::pair(2900, "-")}) {
+            rig.clock.advanceMs(ms);
+            rig.state.gMode = 0;
+            rig.state.gReply = QString::fromLatin1(line);
+            monitor.parser().parseReply();
+            monitor.publish();
+        }
+        QCOMPARE(hits, QStringList({"start ch0 154250000Hz", "end ch1 154250000Hz after 3000 ms"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReading)

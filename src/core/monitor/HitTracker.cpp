@@ -10,9 +10,19 @@ QDateTime HitTracker::wallNow() const {
     return QDateTime(m_clock.date(), m_clock.timeOfDay());
 }
 
+namespace {
+// The same stop, told in more or fewer words: the BC780XLT's display replies give a stop's frequency
+// and channel one after the other, so a fact only one of the two readings has is no difference.
+bool sameStop(const Reading& was, const Reading& now) {
+    const auto agree = [](auto a, auto b) { return a == b || a == 0 || b == 0; };
+    return was.mode == now.mode && was.talkgroup == now.talkgroup && agree(was.channel, now.channel) &&
+           agree(was.frequencyHz, now.frequencyHz);
+}
+} // namespace
+
 void HitTracker::follow(const Reading& reading) {
     const QString key = reading.squelchOpen ? reading.stopKey() : QString();
-    if (m_active && (key != m_key || reading.mode != m_hit.reading.mode))
+    if (m_active && (key.isEmpty() || (key != m_key && !sameStop(m_hit.reading, reading))))
         end();
     if (!reading.squelchOpen) {
         m_openSinceMs = -1;
@@ -25,6 +35,7 @@ void HitTracker::follow(const Reading& reading) {
     if (m_active) {
         // The same stop: its modulation and names come in a few replies later.
         m_hit.reading = reading;
+        m_key = key;
         return;
     }
     // The squelch may open a reply or two before the scanner says what it stopped on; the hit
