@@ -12,6 +12,7 @@ class AboutWindow;
 class ActivityWindow;
 class AuxDisplayWindow;
 class FaceplateWindow;
+class HelpWindow;
 class MemoryWindows;
 class Prompter;
 class ScanFoundFreqs;
@@ -43,7 +44,8 @@ private:
     void onKeyClicked(const QString& buttonName);
     void onMenu(const QString& entry);
     void notYetAvailable(const QString& caption);
-    void showHelp();
+    /// The manual in its window, opened at a heading.
+    void showHelp(const QString& heading);
     void showAbout();
     void openRangeSearch();
     void openActivity();
@@ -58,6 +60,7 @@ private:
     /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
+    QPointer<HelpWindow> m_help;
     QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
     std::unique_ptr<MemoryWindows> m_memory;

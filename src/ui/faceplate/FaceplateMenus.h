@@ -26,8 +26,11 @@ public:
     QMenu* menu(const QString& headingName) const { return m_menus.value(headingName); }
     /// Adds an entry under an existing heading (a faceplate's own entries); it reports like the rest.
     QAction* addEntry(const QString& headingName, const QString& entryName, const QString& caption, bool checkable);
-    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens).
+    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens);
+    /// the entries for the device in use carry a check mark.
     void fillSerialPorts(const QList<PortSetup::SystemPort>& ports);
+    /// The device the scanner's port uses now (PortSetup::device()), marked in Config, Serial Port.
+    void setPortInUse(const QString& device) { m_portInUse = device; }
 
 Q_SIGNALS:
     void triggered(const QString& entryName);
@@ -39,4 +42,5 @@ Q_SIGNALS:
 private:
     QHash<QString, QAction*> m_actions;
     QHash<QString, QMenu*> m_menus;
+    QString m_portInUse;
 };
