@@ -41,7 +41,10 @@ int runRestore(const QStringList& arguments) {
         return Cli::fail(QStringLiteral("there is no backup set \"%1\"; valdoria-cli sets lists them").arg(set));
     if (!line.openScanner(parser, simulate))
         return Cli::Failed;
-    Cli::say(QStringLiteral("set \"%1\" will change %2 channels").arg(set).arg(changes));
+    Cli::say(QStringLiteral("set \"%1\" will change %2 channel%3")
+                 .arg(set)
+                 .arg(changes)
+                 .arg(QLatin1String(changes == 1 ? "" : "s")));
     RestoreJob job(line.context());
     followJob(job, line, QStringLiteral("Restore"));
     QObject::connect(&job, &MemoryJob::finished, &job, [](const MemoryJobResult& result) {
