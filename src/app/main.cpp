@@ -5,6 +5,7 @@
 #include "Simulator.h"
 #include "link/PortSetup.h"
 #include "session/Session.h"
+#include "shell/ProgramIcon.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -146,6 +147,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setNames();
     QApplication::setDesktopFileName(QStringLiteral("valdoria"));
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     if (!QDir().mkpath(options.dataDir)) {
         QTextStream(stderr) << "valdoria: cannot create the data folder " << options.dataDir << Qt::endl;
