@@ -61,8 +61,8 @@ private Q_SLOTS:
         Session& session = *rig.session;
         session.start();
         QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("Text2"), 3),
-                                  QStringLiteral("County fire disp"), 5000);
+        // The scanner's own alpha tag for the channel, on the LCD's third line.
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("Text2"), 3), QStringLiteral("CO FIRE"), 5000);
         const qsizetype mute = rig.commands.indexOf(QStringLiteral("MUA"));
         QVERIFY(mute > rig.commands.indexOf(QStringLiteral("MD")));
         QCOMPARE(rig.commands.mid(mute, 3), QStringList({"MUA", "IDN", "QUN"}));
