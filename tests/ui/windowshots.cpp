@@ -132,6 +132,10 @@ void faceplateRound(const QString& model) {
         if (w->objectName() == QLatin1String("Backup1") && w->isVisible())
             shoot(w, prefix + QStringLiteral("Backup1-end"));
     closeAllBut(window.get());
+    // The port goes away: the display goes dead under NO LINK.
+    rig.simulator.injectFault(Simulator::Fault::HangUp);
+    wait(1000);
+    shoot(window.get(), prefix + QStringLiteral("faceplate-nolink"));
 }
 
 } // namespace
