@@ -52,6 +52,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("PRO-2052") << 1 << QStringLiteral("RadioShack\u00AE") << "Pro-2052";
         QTest::newRow("BC780XLT") << 3 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
+        // Codes 2 and 4 are BC780XLT variants as well.
+        QTest::newRow("code 2") << 2 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
+        QTest::newRow("code 4") << 4 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
     }
 
     void splash_namesTheScanner() {
