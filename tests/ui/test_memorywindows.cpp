@@ -227,7 +227,7 @@ private Q_SLOTS:
                       {}}));
         }
         QVERIFY(writing.commit());
-        QVERIFY(b.windows.openFor(QStringLiteral("Restore")));
+        b.windows.openRestore();
         QCOMPARE(Bench::in<QLabel>(QStringLiteral("BankRestore"), QStringLiteral("lblChanges"))->text(), said);
     }
 
