@@ -51,7 +51,10 @@ int runRestore(const QStringList& arguments) {
                              .arg(set, ScannerLine::bankListText(banks)));
     if (!line.openScanner(parser, *profile, simulate))
         return Cli::Failed;
-    Cli::say(QStringLiteral("set \"%1\" will change %2 channels").arg(set).arg(changes));
+    Cli::say(QStringLiteral("set \"%1\" will change %2 channel%3")
+                 .arg(set)
+                 .arg(changes)
+                 .arg(QLatin1String(changes == 1 ? "" : "s")));
     RestoreJob job(line.context());
     followJob(job, line, QStringLiteral("Restore"));
     QObject::connect(&job, &MemoryJob::finished, &job, [](const MemoryJobResult& result) {

@@ -335,6 +335,16 @@ private Q_SLOTS:
         QCOMPARE(BackupSets(rig.db).channels("Twice")->size(), 50);
         QCOMPARE(BackupSets(rig.db).talkgroupCount("Twice"), 2);
     }
+
+    void backupMessage_countsInTheRightNumber() {
+        Rig rig(false);
+        rig.db.addTalkgroup({"1234", "Reno", "Fire", "Dispatch", {}, {}, {}});
+        BackupJob backup(rig.context());
+        QSignalSpy finished(&backup, &MemoryJob::finished);
+        backup.start({1}, "One");
+        QCOMPARE(Rig::waitFor(finished).message,
+                 QStringLiteral("Backup set \"One\": 50 channels and 1 talkgroup stored."));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMemoryJobs)

@@ -257,6 +257,35 @@ private Q_SLOTS:
         QVERIFY(!parsed->redacted().contains("cret"));
         QCOMPARE(RemoteDbUrl::parse(parsed->withPassword("s@cret"))->password(), "s@cret");
     }
+
+    // The settings dialog's fields make the URL; it reads back to the same server, database, user and password.
+    void url_fromTheDialogsFields_data() {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QStringList>("readBack"); // host, port, database, user, password
+        QTest::newRow("server") << RemoteDbUrl::postgresText("db.example.org", 5432, "fcc", "radio", "pa:ss@word")
+                                << "postgresql://radio:pa:ss%40word@db.example.org:5432/fcc"
+                                << QStringList{"db.example.org", "5432", "fcc", "radio", "pa:ss@word"};
+        QTest::newRow("socket folder") << RemoteDbUrl::postgresText("/run/postgresql", 5432, "fcc", "", "")
+                                       << "postgresql://localhost:5432/fcc?host=/run/postgresql"
+                                       << QStringList{"/run/postgresql", "5432", "fcc", "", ""};
+        QTest::newRow("sqlite") << RemoteDbUrl::sqliteText("/home/me/fcc db.sqlite") << "sqlite:/home/me/fcc db.sqlite"
+                                << QStringList{"", "-1", "/home/me/fcc db.sqlite", "", ""};
+        QTest::newRow("odbc data source")
+            << RemoteDbUrl::odbcText("Licences", "sa", "se;cret") << "odbc:DSN=Licences;UID=sa;PWD={se;cret}"
+            << QStringList{"", "-1", "DSN=Licences;UID=sa;PWD={se;cret}", "", "se;cret"};
+    }
+    void url_fromTheDialogsFields() {
+        QFETCH(QString, made);
+        QFETCH(QString, url);
+        QFETCH(QStringList, readBack);
+        QCOMPARE(made, url);
+        const auto parsed = RemoteDbUrl::parse(made);
+        QVERIFY(parsed);
+        QCOMPARE(QStringList({parsed->host(), QString::number(parsed->port()), parsed->databaseName(),
+                              parsed->userName(), parsed->password()}),
+                 readBack);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearch)
