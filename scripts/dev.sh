@@ -20,7 +20,7 @@ PACKAGES=(
 )
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
 FUZZ_PACKAGES=(clang libclang-rt-dev)
-FUZZ_TARGETS=(statusparser lcdparser modedetector tcphost simulator)
+FUZZ_TARGETS=(statusparser lcdparser modedetector tcphost simulator rigctl csv uls daylog)
 
 install_packages() {
     local missing=()
