@@ -153,8 +153,11 @@ void RigctlServer::onNewConnection() {
         qCInfo(lcRigctl) << "client from" << client->peerAddress().toString() << "port" << client->peerPort();
         auto* stall = new QTimer(client);
         stall->setSingleShot(true);
-        connect(stall, &QTimer::timeout, this,
-                [this, client] { drop(client, QStringLiteral("does not read its answers")); });
+        connect(stall, &QTimer::timeout, this, [this, client] {
+            // A client dropped or gone meanwhile waits only for its deletion.
+            if (m_clients.contains(client))
+                drop(client, QStringLiteral("does not read its answers"));
+        });
         connect(client, &QTcpSocket::readyRead, this, [this, client, stall] { onReadyRead(client, stall); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] {
             m_clients.removeAll(client);
