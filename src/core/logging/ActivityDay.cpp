@@ -11,20 +11,16 @@ namespace {
 
 constexpr int kHalfDay = 43200;
 
-/// Walks the hits of one day file in file order. each returns false to stop early.
-struct FileWalk {
+// Hands the hits of a day file to each in file order, until each returns false; the unreadable lines come back.
+int walk(QFile& file, ActivityLogKind log, const std::function<bool(const ActivityHit&)>& each) {
     int unreadable = 0;
-};
-
-FileWalk walk(QFile& file, ActivityLogKind log, const std::function<bool(const ActivityHit&)>& each) {
-    FileWalk out;
     file.seek(0);
     TextFiles::LineReader reader(file);
     QByteArrayView raw;
     for (TextFiles::LineReader::Status status = reader.next(&raw); status != TextFiles::LineReader::Status::End;
          status = reader.next(&raw)) {
         if (status == TextFiles::LineReader::Status::TooLong) {
-            ++out.unreadable;
+            ++unreadable;
             continue;
         }
         while (!raw.isEmpty() && (raw.back() == '\r' || raw.back() == ' '))
@@ -33,7 +29,7 @@ FileWalk walk(QFile& file, ActivityLogKind log, const std::function<bool(const A
             continue;
         const std::optional<ActivityHit> hit = ActivityHit::parse(log, ActivityHit::decode(raw));
         if (!hit) {
-            ++out.unreadable;
+            ++unreadable;
             continue;
         }
         if (hit->showsWord())
@@ -41,7 +37,7 @@ FileWalk walk(QFile& file, ActivityLogKind log, const std::function<bool(const A
         if (!each(*hit))
             break;
     }
-    return out;
+    return unreadable;
 }
 
 // The head of a file: the leading hits stamped in the evening, when a morning hit follows that is
@@ -100,12 +96,12 @@ void ActivityDay::scanLog(const QString& appFolder, ActivityLogKind log,
     if (open(m_date, file)) {
         qsizetype skip = headLength(file, log);
         m_unreadable += walk(file, log, [&](const ActivityHit& hit) {
-                            if (skip > 0)
-                                --skip;
-                            else
-                                each(hit);
-                            return true;
-                        }).unreadable;
+            if (skip > 0)
+                --skip;
+            else
+                each(hit);
+            return true;
+        });
         file.close();
     }
     // The evening hits at the head of the next day's file were heard today.
