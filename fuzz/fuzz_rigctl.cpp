@@ -14,7 +14,7 @@ struct Port {
     explicit Port(quint8 model)
         : rig(model) {}
     MonitorContextRig rig;
-    RigctlServer server{rig.state, rig.link, rig.display};
+    RigctlServer server{rig.state, rig.link};
 };
 
 Port* g_pro = nullptr;
@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     Port& p = (data[0] & 1) ? *g_bc : *g_pro;
     p.server.setTuneChannel((data[0] & 2) ? QString::number(data[0] >> 2) : QString());
-    p.rig.display.setText(Field::tbfreq, QString::number(25.0 + (data[0] >> 2) * 19.5, 'f', 4));
+    p.server.setReading(Reading{data[0] & 1 ? ScannerModel::Bc780xlt : ScannerModel::Pro2052, 1, "MANUAL",
+                                25'000'000 + qint64(data[0] >> 2) * 19'500'000, 20});
     p.rig.transport->clearWritten();
     static const QRegularExpression tuning(QStringLiteral("^(PM\\d{3} \\d{8}|MA\\d{3})$"));
     for (const QByteArray& line : FuzzHarness::reads(FuzzHarness::bytes(data + 1, size - 1))) {
