@@ -40,7 +40,19 @@ ScannerLine::~ScannerLine() {
     m_simulator.reset();
 }
 
+QString ScannerLine::bankListText(const QList<int>& banks) {
+    QStringList listed;
+    for (int bank : banks)
+        listed.append(QString::number(bank));
+    return listed.join(QStringLiteral(", "));
+}
+
 void ScannerLine::addPortOptions(QCommandLineParser& parser) {
+    // --simulate takes its model optionally, which the parser cannot say: takeSimulate() reads it first.
+    parser.setApplicationDescription(
+        parser.applicationDescription() +
+        QStringLiteral("\n\n  --simulate[=model]      Use the built-in simulator instead of "
+                       "a scanner (pro2052, the default, or bc780xlt)."));
     parser.addOption({QStringLiteral("port"), QStringLiteral("The scanner's serial device, e.g. /dev/ttyUSB0."),
                       QStringLiteral("device")});
     parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed in baud (default 19200)."),

@@ -10,6 +10,7 @@
 #include "SearchCommand.h"
 #include "SetsCommand.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
@@ -21,7 +22,11 @@ namespace {
 // The subcommands, in the order `valdoria-cli --help` lists them.
 const CliCommand kCommands[] = {
     {"version", "Print the program's version.",
-     [](const QStringList&) {
+     [](const QStringList& arguments) {
+         QCommandLineParser parser;
+         parser.setApplicationDescription(QStringLiteral("Prints the program's version."));
+         if (!Cli::parse(parser, arguments))
+             return int(Cli::Usage);
          Cli::out(QStringLiteral("valdoria-cli %1").arg(QStringLiteral(VALDORIA_VERSION)));
          return int(Cli::Ok);
      }},
@@ -71,7 +76,7 @@ int main(int argc, char** argv) {
         return Cli::Ok;
     }
     if (name == QLatin1String("--version"))
-        return kCommands[0].run({});
+        return kCommands[0].run({QStringLiteral("valdoria-cli version")});
     for (const CliCommand& command : kCommands) {
         if (name == QLatin1String(command.name)) {
             // The subcommand sees "valdoria-cli NAME" as its program name, for its --help.

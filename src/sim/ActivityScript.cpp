@@ -19,28 +19,29 @@ struct NamedChannel {
 };
 
 // Bank A and B of the built-in memory: local public-safety, aviation, marine and a trunked system.
+// Each name is the alpha tag the scanner shows, then " / " and the licensee, as a user's bank table holds them.
 const NamedChannel kDefaultChannels[] = {
-    {1, "154.2500", "delay County fire dispatch"},
-    {2, "154.2800", "Fire mutual aid"},
-    {3, "155.4750", "State police"},
-    {4, "155.7000", "Sheriff dispatch"},
-    {5, "460.1250", "priority City police dispatch"},
-    {6, "460.2500", "City police tactical"},
-    {7, "453.2500", "Public works"},
-    {8, "462.9500", "EMS med 1"},
-    {9, "463.0000", "EMS med 2"},
-    {10, "155.3400", "Hospital link"},
-    {11, "121.5000", "Air emergency"},
-    {12, "119.1000", "Airport tower"},
-    {13, "122.8000", "Unicom"},
-    {14, "156.8000", "Marine channel 16"},
-    {15, "162.5500", "NOAA weather"},
-    {16, "151.6250", "Business red dot"},
-    {17, "464.5000", "Business itinerant"},
-    {18, "146.5200", "2 m simplex"},
-    {19, "146.9400", "delay 2 m repeater"},
-    {20, "45.3250", "Highway department"},
-    {21, "96.3000", "lockout FM broadcast"},
+    {1, "154.2500", "delay CO FIRE / Marion County Fire District"},
+    {2, "154.2800", "FIRE AID / Marion County Fire District"},
+    {3, "155.4750", "STATE PD / State Police Post 12"},
+    {4, "155.7000", "SHERIFF / Marion County Sheriff"},
+    {5, "460.1250", "priority CITY PD / City of Springfield Police"},
+    {6, "460.2500", "PD TAC / City of Springfield Police"},
+    {7, "453.2500", "PUB WORKS / City of Springfield Public Works"},
+    {8, "462.9500", "EMS MED1 / Marion County EMS"},
+    {9, "463.0000", "EMS MED2 / Marion County EMS"},
+    {10, "155.3400", "HOSP LINK / St Mary's Hospital"},
+    {11, "121.5000", "AIR EMERG / Aviation emergency"},
+    {12, "119.1000", "TWR / Springfield Regional Airport"},
+    {13, "122.8000", "UNICOM / Springfield Aero Club"},
+    {14, "156.8000", "MARINE 16 / Coast Guard Sector Lake"},
+    {15, "162.5500", "NOAA WX / National Weather Service"},
+    {16, "151.6250", "RED DOT / Springfield Business Radio"},
+    {17, "464.5000", "BIZ ITIN / Springfield Business Radio"},
+    {18, "146.5200", "2M SIMPLX / Amateur simplex"},
+    {19, "146.9400", "delay 2M RPT / Springfield Amateur Radio Club"},
+    {20, "45.3250", "HWY DEPT / State Highway Department"},
+    {21, "96.3000", "lockout FM 96.3 / WSPR Broadcasting"},
 };
 
 } // namespace
@@ -158,22 +159,22 @@ QString ActivityScript::defaultScript() {
                     .arg(QLatin1String(entry.mhz), QLatin1String(entry.flagsAndName));
     // Channels 22 to 40: county UHF channels 25 kHz apart; 41 to 50: the FRS/GMRS channels.
     for (int channel = 22; channel <= 40; ++channel)
-        text += QStringLiteral("program %1 %2 County UHF %3\n")
+        text += QStringLiteral("program %1 %2 CO UHF %3 / Marion County Government\n")
                     .arg(channel)
                     .arg(SimFrequency::text(4531000 + (channel - 22) * 250))
                     .arg(channel - 21);
     for (int channel = 41; channel <= 50; ++channel)
-        text += QStringLiteral("program %1 %2 GMRS %3\n")
+        text += QStringLiteral("program %1 %2 GMRS %3 / GMRS licensees\n")
                     .arg(channel)
                     .arg(SimFrequency::text(4625625 + (channel - 41) * 250))
                     .arg(channel - 40);
     // Bank B holds the control and voice channels of a trunked system.
     for (int channel = 51; channel <= 60; ++channel)
-        text += QStringLiteral("program %1 %2 trunked County trunk %3\n")
+        text += QStringLiteral("program %1 %2 trunked CO TRK %3 / Marion County Radio System\n")
                     .arg(channel)
                     .arg(SimFrequency::text(8510125 + (channel - 51) * 2500))
                     .arg(channel - 50);
-    text += QStringLiteral("program 1000 1240.0000 23 cm beacon\n"
+    text += QStringLiteral("program 1000 1240.0000 BEACON / Springfield Amateur Radio Club\n"
                            "banks AB\n"
                            "trunkbank B\n"
                            "trunktype B MOT TYPE II\n"

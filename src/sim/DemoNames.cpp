@@ -37,8 +37,14 @@ int seed(LocalDatabase& database, const QString& script) {
         row.insert(QStringLiteral("CHANNEL"), channel);
         row.insert(QStringLiteral("sFREQ"), QString::number(mhz, 'f', 4));
         row.insert(QStringLiteral("FREQUENCY"), mhz);
-        row.insert(QStringLiteral("COMPANY_NAME"), words.join(QLatin1Char(' ')));
-        row.insert(QStringLiteral("ALPHA_TAG"), QStringLiteral("Simulated scanner"));
+        // "CO FIRE / Marion County Fire": the short tag the scanner shows, then the licensee. A name without a
+        // licensee is both.
+        const QString name = words.join(QLatin1Char(' '));
+        const QString tag = name.section(QStringLiteral(" / "), 0, 0).trimmed();
+        const QString licensee =
+            name.contains(QStringLiteral(" / ")) ? name.section(QStringLiteral(" / "), 1).trimmed() : name;
+        row.insert(QStringLiteral("COMPANY_NAME"), licensee);
+        row.insert(QStringLiteral("ALPHA_TAG"), tag);
         if (database.insertRow(table, row))
             ++added;
     }

@@ -85,8 +85,12 @@ void Pro2052Model::pressKey(int code, const QString& argument, QStringList& repo
             m_running = Running::None;
             closeSquelch(reports);
         }
-        if (code == 9)
+        if (code == 9) {
             setMode(2);
+            // The search runs between the limits: one programmed while it rested elsewhere starts it at the lower.
+            if (!withinLimits(m_searchSteps))
+                m_searchSteps = qMin(m_lowerLimit, m_upperLimit);
+        }
         break;
     case 7: { // HOLD
         static const int held[] = {1, 1, 3, 2, 5, 4, 6, 7, 8, 10, 9, 12, 11};
@@ -162,7 +166,9 @@ bool Pro2052Model::beginActivity(const ActivityEvent& event, QStringList& lines)
     case ActivityEvent::Kind::Hit:
         if (m_mode != 2 && m_mode != 3)
             return false;
-        // A held search hears only the frequency it is held on.
+        // A running search hears only what lies between its limits; a held one only the frequency it is held on.
+        if (m_mode == 2 && !withinLimits(event.steps))
+            return false;
         if (m_mode == 2)
             m_searchSteps = event.steps;
         m_running = Running::Hit;

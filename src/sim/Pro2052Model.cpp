@@ -371,7 +371,9 @@ bool Pro2052Model::configureProgram(const QStringList& words, QString* error) {
         else
             break;
     }
-    entry.name = words.mid(next).join(QLatin1Char(' '));
+    // "CO FIRE / Marion County Fire": the scanner shows the alpha tag before the slash; the licensee after it is
+    // only for the names the simulator's data folder starts with.
+    entry.name = words.mid(next).join(QLatin1Char(' ')).section(QStringLiteral(" / "), 0, 0);
     m_memory[number - 1] = entry;
     return true;
 }

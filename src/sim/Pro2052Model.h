@@ -64,6 +64,10 @@ public:
     int searchSteps() const { return m_searchSteps; }
     int lowerLimit() const { return m_lowerLimit; }
     int upperLimit() const { return m_upperLimit; }
+    /// True when a frequency (in steps) lies between the search limits, whichever way round they were set.
+    bool withinLimits(int steps) const {
+        return steps >= qMin(m_lowerLimit, m_upperLimit) && steps <= qMax(m_lowerLimit, m_upperLimit);
+    }
     /// 'A' (auto), 'N' (on) or 'F' (off), as set by "MUA", "MUN" and "MUF".
     QChar mute() const { return m_mute; }
     bool squelchOpen() const { return m_squelchOpen; }

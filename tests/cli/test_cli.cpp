@@ -19,6 +19,11 @@ private Q_SLOTS:
                                       << QStringLiteral("Usage: valdoria-cli sets [options]") << QString();
         QTest::newRow("version") << QStringList{QStringLiteral("version")} << 0 << QStringLiteral("valdoria-cli 0.")
                                  << QString();
+        QTest::newRow("version help") << QStringList{QStringLiteral("version"), QStringLiteral("--help")} << 0
+                                      << QStringLiteral("Usage: valdoria-cli version [options]") << QString();
+        QTest::newRow("backup help names the simulator")
+            << QStringList{QStringLiteral("backup"), QStringLiteral("--help")} << 0
+            << QStringLiteral("--simulate[=model]") << QString();
     }
     void dispatch() {
         QFETCH(QStringList, arguments);

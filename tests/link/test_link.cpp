@@ -211,7 +211,13 @@ private Q_SLOTS:
         row("port: a number replaces a device path", {"port", {"2", "9600", "/dev/pts/4"}, {"1"}, {menu}, 1, "9600"});
         row("speed: cancel keeps the speed", {"speed", was, {kCancel}, {speedQuestion(2, "9600")}, 2, "9600"});
         row("speed: invalid asks again with 19200",
-            {"speed", was, {"300", "2400"}, {speedQuestion(2, "9600"), speed2}, 2, "2400"});
+            {"speed",
+             was,
+             {"300", "2400"},
+             {speedQuestion(2, "9600"),
+              "Select a bps rate|300 is not a speed the scanner can use: type 19200, 9600, 4800 or 2400.|", speed2},
+             2,
+             "2400"});
     }
     void setup_asksUntilValidStoresAndOpens() {
         QFETCH(Setup, row);
@@ -305,7 +311,8 @@ private Q_SLOTS:
         QVERIFY(rig.lamps.isLit(Lamp::Port));
         const QString opened = QStringLiteral("COMM PORT %1 OPENED at 9600,N,8,1").arg(device);
         QCOMPARE(rig.status,
-                 Strings({opened, QStringLiteral("COMM PORT %1 LOST: the adapter was unplugged").arg(device), opened}));
+                 Strings({opened, QStringLiteral("NO LINK - COMM PORT %1 LOST: the adapter was unplugged").arg(device),
+                          opened}));
         QCOMPARE(rig.prompter.calls().size(), 0);
     }
 };

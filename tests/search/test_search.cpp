@@ -178,7 +178,8 @@ private Q_SLOTS:
         flow.prompter.queueConfirm(true);
         flow.search.search({"IL", "PW Public Safety", "cook", ""});
         QVERIFY(flow.settle());
-        QCOMPARE(flow.prompter.calls().first().text, RemoteSearch::recordsText(50));
+        QCOMPARE(flow.prompter.calls().first().text,
+                 "Your search returned 50 records.\r\nWould you like to view them now?");
         QTRY_COMPARE(flow.results.size(), 1);
         QCOMPARE(flow.finished.size(), 1);
         const auto rows = flow.db.select("SELECT SFREQ, FREQUENCY, COMPANY_NAME, ALPHA_TAG FROM OrvFreqs");
@@ -195,9 +196,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QString>("question");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("found, not viewed") << "IA" << false << RemoteSearch::recordsText(2) << true;
-        QTest::newRow("none, search again") << "WY" << true << RemoteSearch::noRecordsText() << false;
-        QTest::newRow("none, done") << "WY" << false << RemoteSearch::noRecordsText() << true;
+        QTest::newRow("found, not viewed")
+            << "IA" << false << "Your search returned 2 records.\r\nWould you like to view them now?" << true;
+        QTest::newRow("none, search again")
+            << "WY" << true << "Your search didn't return any records.\r\nSearch again?" << false;
+        QTest::newRow("none, done") << "WY" << false << "Your search didn't return any records.\r\nSearch again?"
+                                    << true;
     }
     void answers() {
         QFETCH(QString, state);
@@ -303,6 +307,35 @@ private Q_SLOTS:
         QCOMPARE(parsed->withoutPassword(), withoutPassword);
         QVERIFY(!parsed->redacted().contains("cret"));
         QCOMPARE(RemoteDbUrl::parse(parsed->withPassword("s@cret"))->password(), "s@cret");
+    }
+
+    // The settings dialog's fields make the URL; it reads back to the same server, database, user and password.
+    void url_fromTheDialogsFields_data() {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QStringList>("readBack"); // host, port, database, user, password
+        QTest::newRow("server") << RemoteDbUrl::postgresText("db.example.org", 5432, "fcc", "radio", "pa:ss@word")
+                                << "postgresql://radio:pa:ss%40word@db.example.org:5432/fcc"
+                                << QStringList{"db.example.org", "5432", "fcc", "radio", "pa:ss@word"};
+        QTest::newRow("socket folder") << RemoteDbUrl::postgresText("/run/postgresql", 5432, "fcc", "", "")
+                                       << "postgresql://localhost:5432/fcc?host=/run/postgresql"
+                                       << QStringList{"/run/postgresql", "5432", "fcc", "", ""};
+        QTest::newRow("sqlite") << RemoteDbUrl::sqliteText("/home/me/fcc db.sqlite") << "sqlite:/home/me/fcc db.sqlite"
+                                << QStringList{"", "-1", "/home/me/fcc db.sqlite", "", ""};
+        QTest::newRow("odbc data source")
+            << RemoteDbUrl::odbcText("Licences", "sa", "se;cret") << "odbc:DSN=Licences;UID=sa;PWD={se;cret}"
+            << QStringList{"", "-1", "DSN=Licences;UID=sa;PWD={se;cret}", "", "se;cret"};
+    }
+    void url_fromTheDialogsFields() {
+        QFETCH(QString, made);
+        QFETCH(QString, url);
+        QFETCH(QStringList, readBack);
+        QCOMPARE(made, url);
+        const auto parsed = RemoteDbUrl::parse(made);
+        QVERIFY(parsed);
+        QCOMPARE(QStringList({parsed->host(), QString::number(parsed->port()), parsed->databaseName(),
+                              parsed->userName(), parsed->password()}),
+                 readBack);
     }
 };
 

@@ -63,12 +63,16 @@ private Q_SLOTS:
         Session& session = *rig.session;
         session.start();
         QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("Text2"), 3),
-                                  QStringLiteral("County fire disp"), 5000);
+        // The scanner's own alpha tag for the channel, on the LCD's third line.
+        QTRY_COMPARE_WITH_TIMEOUT(session.display().text(QStringLiteral("Text2"), 3), QStringLiteral("CO FIRE"), 5000);
         const qsizetype mute = rig.commands.indexOf(QStringLiteral("MUA"));
         QVERIFY(mute > rig.commands.indexOf(QStringLiteral("MD")));
         QCOMPARE(rig.commands.mid(mute, 3), QStringList({"MUA", "IDN", "QUN"}));
-        QCOMPARE(rig.commands.mid(mute + 3, 23), Commands::lcdRefreshQueries());
+        QCOMPARE(rig.commands.mid(mute + 3, 23),
+                 QStringList({"LCD FRQ",   "LCD BANK", "LCD LIST", "LCD SCAN",  "LCD TRUNK", "LCD CTCSS",
+                              "LCD DCS",   "LCD SRCH", "LCD HOLD", "LCD CHAN",  "LCD SMT",   "LCD PRI",
+                              "LCD ALPHA", "LCD AUTO", "LCD FREQ", "LCD S",     "LCD LINE",  "LCD ALT",
+                              "LCD DATA",  "LCD CTC",  "LCD CHN",  "LCD LINE1", "LCD LINE2"}));
         QCOMPARE(rig.commands.value(mute + 26), QStringLiteral("LTD"));
 
         session.monitor().keys().press(KeyHandlers::Button::Light);
@@ -135,7 +139,7 @@ private Q_SLOTS:
         const QByteArray freq = named->mid(10);
         QVERIFY2(!freq.isEmpty() && messages.indexOf(freq) >= 0 && messages.indexOf(freq) < named - messages.cbegin(),
                  received.constData());
-        QTRY_VERIFY((received += client.readAll()).contains("AUX4Simulated scanner\r"));
+        QTRY_VERIFY((received += client.readAll()).contains("AUX4CO FIRE\r"));
         // A name from the bank table: the stop's channel is one the simulator has programmed.
         QVERIFY(received.contains("AUX3"));
 
@@ -154,6 +158,24 @@ private Q_SLOTS:
         rig.session->monitor().checkMode();
         QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 1, 5000);
         QTRY_COMPARE(rig.session->display().text(QStringLiteral("tbMANUAL")), QStringLiteral("MANUAL"));
+    }
+
+    // The log names a stop heard while the aux display is closed (the parser's names live on that display).
+    void scanLog_namesAStopHeardWithTheAuxDisplayClosed() {
+        SessionRig rig;
+        rig.session->start();
+        QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
+        DemoNames::seed(rig.session->database(), ActivityScript::defaultScript());
+        rig.session->switches().setScanLogging(true);
+        QVERIFY(!rig.session->aux().windowVisible());
+        rig.simulator.startActivity();
+        const QDir logs(rig.dir.filePath(QStringLiteral("LOGS/SCAN")));
+        QTRY_VERIFY_WITH_TIMEOUT(!logs.entryList(QDir::Files).isEmpty(), 15000);
+        QFile log(logs.filePath(logs.entryList(QDir::Files).first()));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QStringList fields = QString::fromLatin1(log.readLine().trimmed()).split(QLatin1Char(','));
+        QCOMPARE(fields.value(0), QStringLiteral("001"));
+        QCOMPARE(fields.mid(4), QStringList({"Marion County Fire District", "CO FIRE"}));
     }
 
     void commandCheck_everyEndGivesTheFaceplateBack_data() {
@@ -225,6 +247,10 @@ private Q_SLOTS:
 
         rig.simulator.injectFault(Simulator::Fault::HangUp);
         QTRY_VERIFY_WITH_TIMEOUT(!session.link().isOpen(), 5000);
+        // While the link is down the display is dead and the status line says why.
+        QVERIFY(session.display().isDimmed());
+        QVERIFY2(session.display().text(QStringLiteral("StatusLine")).startsWith(QLatin1String("NO LINK - COMM PORT")),
+                 qPrintable(session.display().text(QStringLiteral("StatusLine"))));
         QVERIFY(QFile::remove(device));
         QVERIFY(pty.open());
         QVERIFY(QFile::link(pty.devicePath(), device));
@@ -233,11 +259,15 @@ private Q_SLOTS:
             // A key that changes the mode asks for detection; nobody answers on the closed port.
             session.monitor().checkMode();
             QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
-            QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
+            QCOMPARE(rig.prompter.calls().constLast().text,
+                     "The scanner doesn't appear to be connected to the PC\r\nPlease verify that the radio is "
+                     "connected to the correct COM port\r\nand that the scanner is in SOFTWARE CONTROL MODE\r\n\r\n"
+                     "Click OK to retry connection\r\n");
         }
         QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
         QCOMPARE(detected.first().at(0).toInt(), 0);
         QVERIFY(session.monitor().poll().isRunning());
+        QVERIFY(!session.display().isDimmed());
     }
 };
 

@@ -23,6 +23,10 @@ private Q_SLOTS:
         row("stop needs scan mode", "1 stop 5 2", "KEY01", "END");
         row("hit in search", "1 hit 154.4300 2", "KEY09", "+|-|END");
         row("hit needs search mode", "1 hit 154.4300 2", "", "END");
+        row("search hears a hit between its limits", "1 hit 155.0000 2", "LL01540000|LU01560000|KEY09",
+            "OK|OK|+|-|END");
+        row("search passes a hit outside its limits", "1 hit 156.8000 2", "LL01540000|LU01560000|KEY09", "OK|OK|END");
+        row("limits from a script", "limits 154 156\n1 hit 153.9875 2", "KEY09", "END");
         row("call in trunk tracking", "mode 9\n1 call 1234 851.0125 2", "", call);
         row("call without frequency after FIF", "mode 9\n1 call 1234 851.0125 2", "FIF", "ID S 001234|ID E 001234|END");
         row("call unreported after IDF", "mode 9\n1 call 1234 851.0125 2", "IDF", "END");
@@ -63,7 +67,7 @@ private Q_SLOTS:
         const char* hit = "0 hit 154.4300 1000";
         row("scan stop: channel, status, mode; SKIP ends it", "0 stop 14 1000", "", "+", "MA|SQ|SI|MD|KEY06|SQ",
             "C014 F01568000 TF DF LF PRI F|N|+|MD00|-|N");
-        row("search hit: frequency and modulation", "0 hit 118.3500 1000", "KEY09", "+", "RM|WI",
+        row("search hit: frequency and modulation", "limits 108 137\n0 hit 118.3500 1000", "KEY09", "+", "RM|WI",
             "RM AM|WI F  01183500");
         row("SRCH moves on from a hit", hit, "KEY09", "+", "KEY09|SI", "-|-");
         row("HOLD keeps the hit", hit, "KEY09", "+", "KEY07|SI", "+");
@@ -92,6 +96,18 @@ private Q_SLOTS:
         for (const QString& command : commands)
             answered += out.ask(command);
         QCOMPARE(answered, replies);
+    }
+
+    // The BC780XLT tells a stop while scanning with the channel's line, whose flags and tags the LCD shows.
+    void bc780Stop_tellsTheChannelAndItsTags() {
+        Simulator simulator(Simulator::createModel(QStringLiteral("bc780xlt")));
+        SimOutput out(simulator);
+        QVERIFY(
+            out.play(QStringLiteral("repeat off\nprogram 5 460.1250 priority City police dispatch\n0 stop 5 1000\n")));
+        QTRY_VERIFY(simulator.model().activityRunning());
+        QCOMPARE(out.lines, (QStringList{"+", "C005 F04601250 TF DF LF AN PN"}));
+        QCOMPARE(out.ask(QStringLiteral("LCD LINE1")) + out.ask(QStringLiteral("LCD LINE2")),
+                 (QStringList{"LINE1 [City police disp]", "LINE2 [CH 005]"}));
     }
 
     void stopActivity_endsARunningEvent() {

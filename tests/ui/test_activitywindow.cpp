@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -68,12 +70,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("bars");
         QTest::addColumn<QString>("busiestChannel");
         QTest::addColumn<QString>("unreadable");
+        QTest::addColumn<QStringList>("tabs");
+        QTest::addColumn<bool>("axis");
         QTest::newRow("busy day") << QDate(2001, 2, 15) << "9:trunk 15:scan"
                                   << "12"
-                                  << "1 line could not be read";
+                                  << "1 line could not be read"
+                                  << QStringList{"Channels: 2 (3 hits)", "Frequencies: 0 (0 hits)",
+                                                 "Talkgroups: 1 (1 hit)"}
+                                  << true;
         QTest::newRow("empty day") << QDate(2001, 2, 14) << ""
                                    << ""
-                                   << "";
+                                   << ""
+                                   << QStringList{"Channels: 0 (0 hits)", "Frequencies: 0 (0 hits)",
+                                                  "Talkgroups: 0 (0 hits)"}
+                                   << false;
     }
 
     void fixtureDay_chartListsAndCount() {
@@ -100,6 +110,24 @@ private Q_SLOTS:
         if (window.summary().hits() == 0)
             QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblTotals"))->text(),
                      QStringLiteral("No hits logged on this day."));
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabBusiest"));
+        QStringList tabTexts;
+        for (int i = 0; i < tabs->count(); ++i)
+            tabTexts << tabs->tabText(i);
+        QTEST(tabTexts, "tabs");
+        // An empty day draws no axis at all, only its sentence.
+        const QImage image = chart->grab().toImage();
+        int inked = 0;
+        const QRect plot = chart->hourRect(0).united(chart->hourRect(ActivitySummary::kHours - 1));
+        for (int x = plot.left(); x <= plot.right(); ++x)
+            inked += qGray(image.pixel(x, plot.bottom())) < 128 ? 1 : 0;
+        QTEST(inked > plot.width() / 2, "axis");
+
+        // At its first size every column of the hit list shows without scrolling sideways, and says what it holds.
+        auto* hits = window.findChild<QTableView*>(QStringLiteral("tblHits"));
+        QTRY_COMPARE(hits->horizontalScrollBar()->maximum(), 0);
+        for (int c = 0; c < hits->model()->columnCount(); ++c)
+            QVERIFY(!hits->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
     }
 
     // The monitor's hits of the day shown join the rows as they end: a trunked call at noon after the

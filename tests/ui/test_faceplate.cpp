@@ -1,5 +1,6 @@
 // The faceplate window on its own: rendering, check marks and keyboard handling. What its keys and
 // menu entries do over a live session is covered by test_faceplatecontroller.
+#include "faceplate/Bc780Faceplate.h"
 #include "faceplate/FaceplateDisplayWidget.h"
 #include "faceplate/FaceplateMenus.h"
 #include "faceplate/LampWidget.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -175,6 +177,37 @@ private Q_SLOTS:
     }
 
     // The slider and the switch follow each other both ways; the tooltip names the delay. Closing is reported.
+    // A key's caption keeps clear of its edges on both faceplates (MANUAL is the widest).
+    void keys_captionsKeepClearOfTheirEdges_data() {
+        QTest::addColumn<bool>("bc780");
+        QTest::newRow("PRO-2052") << false;
+        QTest::newRow("BC780XLT") << true;
+    }
+
+    void keys_captionsKeepClearOfTheirEdges() {
+        QFETCH(bool, bc780);
+        DisplayModel model, aux;
+        Switches switches;
+        std::unique_ptr<FaceplateWindow> window;
+        if (bc780) {
+            Panel::addBc780xltFields(model);
+            window = std::make_unique<Bc780Faceplate>(model, aux, switches);
+        } else {
+            Panel::addPro2052Fields(model, FaceplateDisplayWidget::kLcdBack, FaceplateDisplayWidget::kLcdFore);
+            window = std::make_unique<Pro2052Faceplate>(model, aux, switches);
+        }
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QStringList tight;
+        for (QPushButton* key : window->findChildren<QPushButton*>()) {
+            const int text = key->fontMetrics().horizontalAdvance(key->text());
+            if (key->width() < text + 12)
+                tight << QStringLiteral("%1 (%2 of %3 px)").arg(key->text()).arg(text).arg(key->width());
+        }
+        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("btnMAN")));
+        QCOMPARE(tight, QStringList());
+    }
+
     void slider_tooltipAndSwitchThenClosing() {
         QSlider* slider = m_window->scanDelaySlider();
         QCOMPARE(slider->value(), m_rig->switches.scanDelay());

@@ -106,8 +106,8 @@ private Q_SLOTS:
                                  {"SearchLogging", "checked:SearchLogging"},
                                  {"TrunkLogging", "checked:TrunkLogging"},
                                  {"mnuActivity", "window:frmActivity"},
-                                 {"mnuGettingStarted", "inform:ValdoriaPro Help"},
-                                 {"mnuTroubleShoot", "inform:ValdoriaPro Help"},
+                                 {"mnuGettingStarted", "window:frmHelp"},
+                                 {"mnuTroubleShoot", "window:frmHelp"},
                                  {"About", "window:frmAbout"},
                                  {"CHECKCODES", "sent:AA"},
                                  {"EditBanks", "window:frmEditBank2"},
@@ -177,9 +177,46 @@ private Q_SLOTS:
         QCOMPARE(settings.comDevice(), QStringLiteral("/dev/ttyFAKE0"));
         QCOMPARE(m_rig->session->portSetup().device(), QStringLiteral("/dev/ttyFAKE0"));
         QTRY_VERIFY(!m_rig->session->portSetup().isBusy());
+        // The entry of the port in use carries the check mark.
+        const QList<PortSetup::SystemPort> fake{{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("FT232R"),
+                                                 QStringLiteral("FTDI"), QStringLiteral("0403:6001")}};
+        const auto marked = [&menus, &fake] {
+            Q_EMIT menus.menu(QStringLiteral("COM_Options"))->aboutToShow();
+            menus.fillSerialPorts(fake);
+            QStringList checked;
+            for (QAction* action : menus.menu(QStringLiteral("mnuSerialPorts"))->actions())
+                if (action->isChecked())
+                    checked << action->text();
+            return checked;
+        };
+        QCOMPARE(marked(), QStringList({"/dev/ttyFAKE0  FT232R, FTDI, USB 0403:6001"}));
         menus.menu(QStringLiteral("mnuSerialPorts"))->actions().at(1)->trigger();
         QCOMPARE(settings.comDevice(), QString());
         QCOMPARE(settings.comPort(), QStringLiteral("2"));
+        QTRY_VERIFY(!m_rig->session->portSetup().isBusy());
+        QCOMPARE(marked(), QStringList({"Port 2"}));
+    }
+
+    // Backup hides the aux display; its View entry loses the tick with it, and gets it back when it opens again.
+    void auxTick_followsTheWindow() {
+        waitForPolling();
+        QAction* aux = m_window->menus()->action(QStringLiteral("mnuAuxDisp"));
+        const auto auxShown = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("frmAuxDisplay"))
+                    return w->isVisible();
+            return false;
+        };
+        aux->trigger();
+        QTRY_VERIFY(auxShown());
+        QVERIFY(aux->isChecked());
+        m_window->menus()->action(QStringLiteral("Backup"))->trigger();
+        QTRY_VERIFY(!auxShown());
+        Q_EMIT m_window->menus()->menu(QStringLiteral("mnuView"))->aboutToShow();
+        QVERIFY(!aux->isChecked());
+        aux->trigger();
+        QTRY_VERIFY(auxShown());
+        QVERIFY(aux->isChecked());
     }
 
     void auxWindow_goesWithTheController() {

@@ -3,18 +3,25 @@
 #include "Pro2052Model.h"
 #include "SessionRig.h"
 #include "link/SerialLink.h"
+#include "memory/MemoryProgressWindow.h"
 #include "memory/MemoryWindows.h"
 #include "memory/NameEditorWindow.h"
 #include "store/BackupSets.h"
 #include "store/LocalDatabase.h"
+#include "store/StoreTransaction.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlRecord>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,9 +32,10 @@ struct Bench {
     QWidget faceplate;
     MemoryWindows windows{*rig.session, rig.prompter, &faceplate};
 
-    Bench() {
+    explicit Bench(const QString& model = QStringLiteral("pro2052"))
+        : rig({}, model) {
         rig.session->start();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("SI")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("MUA")), 5000);
     }
     Pro2052Model& model() { return static_cast<Pro2052Model&>(rig.simulator.model()); }
     static QWidget* window(const QString& name) {
@@ -100,6 +108,54 @@ private Q_SLOTS:
         QVERIFY(b.faceplate.isVisible());
     }
 
+    // Backup and restore offer the model's banks; the bank types are kept for all twenty on either.
+    void windows_offerTheModelsBanks_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("PRO-2052 backup") << "pro2052"
+                                         << "Backup"
+                                         << "BankBackup" << 20;
+        QTest::newRow("BC780XLT backup") << "bc780xlt"
+                                         << "Backup"
+                                         << "BankBackup" << 10;
+        QTest::newRow("BC780XLT restore") << "bc780xlt"
+                                          << "Restore"
+                                          << "BankRestore" << 10;
+        QTest::newRow("BC780XLT bank types") << "bc780xlt"
+                                             << "TrunkType"
+                                             << "BankType" << 20;
+    }
+    void windows_offerTheModelsBanks() {
+        QFETCH(QString, model);
+        QFETCH(QString, entry);
+        QFETCH(QString, window);
+        QFETCH(int, boxes);
+        Bench b(model);
+        b.rig.prompter.queueText(QStringLiteral("Home"));
+        if (entry == QLatin1String("Backup"))
+            b.windows.openBackup();
+        else if (entry == QLatin1String("Restore"))
+            b.windows.openRestore();
+        else
+            b.windows.openBankTypes(false);
+        int found = 0;
+        for (const QCheckBox* box : Bench::window(window)->findChildren<QCheckBox*>())
+            found += box->objectName().startsWith(QStringLiteral("Check1(")) ? 1 : 0;
+        QCOMPARE(found, boxes);
+        // No set to restore: nothing to start.
+        if (window == QLatin1String("BankRestore"))
+            QVERIFY(!Bench::in<QPushButton>(window, QStringLiteral("Restore"))->isEnabled());
+    }
+
+    void bankEditor_headsTheBank() {
+        Bench b;
+        b.windows.openEditor(true);
+        QCOMPARE(Bench::in<QLabel>(QStringLiteral("frmEditBank2"), QStringLiteral("lblHeading"))->text(),
+                 QStringLiteral("Valdoria2052/Pro - BANK 1"));
+    }
+
     void restoreWindow_listsWhatDidNotTake_retriesIt_thenHandsOverToBankTypes() {
         Bench b;
         BackupSets sets(b.rig.session->database());
@@ -134,6 +190,154 @@ private Q_SLOTS:
         QVERIFY(Bench::in<QCheckBox>(QStringLiteral("BankType"), QStringLiteral("Check1(1)"))->isChecked());
         QTRY_VERIFY(b.rig.commands.mid(b.rig.commands.lastIndexOf(QStringLiteral("MA004"))).contains("MD"));
         QVERIFY(b.faceplate.isVisible());
+    }
+
+    // Every text of the progress window shows whole, the bank and channel are not boxes to type into, the
+    // bar does not count before there is anything to count, and there is one way to stop.
+    void progressWindow_fitsItsTexts_andOffersOneStop() {
+        MemoryProgressWindow window(QStringLiteral("Restore1"), QStringLiteral("Valdoria2052/Pro"),
+                                    QStringLiteral("Restoring from PC to scanner"));
+        QSignalSpy stop(&window, &MemoryProgressWindow::stopRequested);
+        QSignalSpy cancel(&window, &MemoryProgressWindow::cancelRequested);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.findChildren<QLineEdit*>().isEmpty());
+        QCOMPARE(window.findChild<QProgressBar*>("progressChannels")->text(), QStringLiteral("Not started yet"));
+
+        window.setText5(QStringLiteral("Restore of \"Home - 12/7/26\": 1000 channels programmed and read back the "
+                                       "same; the safety backup \"Before restore of Home - 12/7/26 14:02\" holds "
+                                       "what they held before."));
+        window.showStall(QStringLiteral("The scanner did not answer for channel 053. Is it switched on and "
+                                        "connected? Retry asks again; Stop ends here and keeps what is done."));
+        const auto clipped = [&window] {
+            QStringList out;
+            for (QLabel* label : window.findChildren<QLabel*>()) {
+                if (!label->isVisibleTo(&window) || label->text().isEmpty())
+                    continue;
+                const QSize needed(label->wordWrap() ? 0 : label->sizeHint().width(),
+                                   label->wordWrap() ? label->heightForWidth(label->width())
+                                                     : label->sizeHint().height());
+                const QRect inWindow(label->mapTo(&window, QPoint(0, 0)), label->size());
+                if (label->width() < needed.width() || label->height() < needed.height() ||
+                    !window.rect().contains(inWindow))
+                    out << label->objectName() + QLatin1Char(':') + label->text().left(20);
+            }
+            return out;
+        };
+        QTRY_COMPARE(clipped(), QStringList());
+
+        const auto stopButtons = [&window] {
+            int shown = 0;
+            for (QPushButton* b : window.findChildren<QPushButton*>())
+                shown += b->isVisibleTo(&window) && (b->text() == "Stop" || b->text() == "Cancel");
+            return shown;
+        };
+        QCOMPARE(stopButtons(), 1);
+        window.findChild<QPushButton*>("btnStop")->click();
+        QCOMPARE(QPair(int(stop.count()), int(cancel.count())), QPair(1, 0));
+        window.hideStall();
+        QCOMPARE(stopButtons(), 1);
+        window.findChild<QPushButton*>("btnStop")->click();
+        QCOMPARE(QPair(int(stop.count()), int(cancel.count())), QPair(1, 1));
+    }
+
+    // The count under the set list is what the scanner will see: channels given a frequency, and the empty
+    // channels of a full backup, which the restore clears.
+    void restoreWindow_countsWhatTheSetDoesInTheTickedBanks_data() {
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("inUse");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("one bank backed up") << "Home" << 50 << 50 << "This set will change 50 channels.";
+        QTest::newRow("every bank backed up, 50 in use")
+            << "Home" << 1000 << 50 << "This set will change 50 channels and clear 950.";
+        QTest::newRow("search set") << "OrvFreqs_PW_Reno" << 2 << 2
+                                    << "This set will change 40 channels, the same in each ticked bank.";
+    }
+
+    void restoreWindow_countsWhatTheSetDoesInTheTickedBanks() {
+        QFETCH(QString, set);
+        QFETCH(int, rows);
+        QFETCH(int, inUse);
+        QFETCH(QString, said);
+        Bench b;
+        BackupSets sets(b.rig.session->database());
+        StoreTransaction writing(b.rig.session->database());
+        for (int n = 1; n <= rows; ++n) {
+            const bool used = n <= inUse;
+            QVERIFY(sets.appendChannel(
+                set, {n,
+                      used ? QStringLiteral("155.%1").arg(n, 4, 10, QLatin1Char('0')) : QStringLiteral("000.000"),
+                      used ? 155.0 + n / 10000.0 : 0.0,
+                      false,
+                      false,
+                      !used,
+                      false,
+                      {}}));
+        }
+        QVERIFY(writing.commit());
+        b.windows.openRestore();
+        QCOMPARE(Bench::in<QLabel>(QStringLiteral("BankRestore"), QStringLiteral("lblChanges"))->text(), said);
+    }
+
+    // The grids show their headings and nothing else, however often rows are added and the window reopened.
+    void editors_showTheirHeadingsOnly_afterAddAndReopen_data() {
+        QTest::addColumn<bool>("banks");
+        QTest::addColumn<QStringList>("headings");
+        QTest::newRow("bank editor") << true << QStringList{"CHAN", "FREQ", "TRNK",         "DLY",
+                                                            "L/O",  "PRI",  "ALPHA TAG #1", "ALPHA TAG #2"};
+        QTest::newRow("talkgroup editor") << false << QStringList{"TG ID", "CITY", "SERVICE NOTES", "ALPHA TAG"};
+    }
+
+    void editors_showTheirHeadingsOnly_afterAddAndReopen() {
+        QFETCH(bool, banks);
+        QFETCH(QStringList, headings);
+        Bench bench;
+        Session& session = *bench.rig.session;
+        NameEditorWindow editor(banks ? NameTableModel::Kind::Bank : NameTableModel::Kind::Talkgroups,
+                                session.database(), session.clock(), "Valdoria", 20);
+        const auto shown = [&editor] {
+            QStringList texts;
+            QHeaderView* header = editor.grid()->horizontalHeader();
+            for (int visual = 0; visual < header->count(); ++visual) {
+                const int column = header->logicalIndex(visual);
+                if (!editor.grid()->isColumnHidden(column))
+                    texts << editor.model().headerData(column, Qt::Horizontal).toString();
+            }
+            return texts;
+        };
+        editor.open();
+        const int columns = editor.model().columnCount();
+        QCOMPARE(shown(), headings);
+        for (int round = 0; round < 2; ++round) {
+            editor.findChild<QPushButton*>("btnAddRow")->click();
+            editor.close();
+            editor.open();
+            QCOMPARE(shown(), headings);
+            QCOMPARE(editor.model().columnCount(), columns);
+        }
+        // The key the rows are stored by is never a cell anyone can type into.
+        const int key = editor.model().record().indexOf("rowid");
+        QVERIFY(key >= 0 && editor.model().rowCount() > 0);
+        QVERIFY(editor.grid()->isColumnHidden(key));
+        QVERIFY(!(editor.model().flags(editor.model().index(0, key)) & Qt::ItemIsEditable));
+    }
+
+    void bankEditor_showsFrequenciesAsTheScannerDoes() {
+        Bench bench;
+        Session& session = *bench.rig.session;
+        for (const auto& [channel, mhz] : {std::pair(48, 463.0), std::pair(49, 154.25)})
+            QVERIFY(session.database().insertRow("BANK01", {{"CHANNEL", channel}, {"FREQUENCY", mhz}}));
+        NameEditorWindow editor(NameTableModel::Kind::Bank, session.database(), session.clock(), "Valdoria", 20);
+        editor.open();
+        const int freq = editor.model().record().indexOf("FREQUENCY");
+        QStringList texts;
+        for (int row = 0; row < editor.model().rowCount(); ++row) {
+            const int channel = editor.model().record(row).value("CHANNEL").toInt();
+            if (channel == 48 || channel == 49)
+                texts << editor.model().index(row, freq).data().toString();
+        }
+        QCOMPARE(texts, QStringList({"463.0000", "154.2500"}));
     }
 
     void talkgroupEditor_importsAllOrNothing_andExports() {

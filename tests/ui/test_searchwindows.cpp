@@ -7,13 +7,18 @@
 #include "faceplate/Pro2052Faceplate.h"
 #include "protocol/Commands.h"
 #include "search/RemoteDbUrl.h"
+#include "search/TransmitterDbDialog.h"
+#include "state/Switches.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -73,6 +78,12 @@ private Q_SLOTS:
         menu("Search");
         QTRY_VERIFY(find<QWidget>("frmSearchRange", {}));
         find<QLineEdit>("frmSearchRange", "tbLowLimit")->setText(low);
+        // No controls that nothing reads; the logging box is the search-log switch.
+        QVERIFY(!find<QWidget>("frmSearchRange", "listStepSize") && !find<QWidget>("frmSearchRange", "rb30Seconds"));
+        auto* logging = find<QCheckBox>("frmSearchRange", "chkEnableLogging");
+        QCOMPARE(logging->isChecked(), m_rig->session->switches().searchLogging());
+        logging->setChecked(!logging->isChecked());
+        const bool wanted = logging->isChecked();
         const qsizetype before = m_rig->commands.size();
         QTest::mouseClick(find<QPushButton>("frmSearchRange", "btnSEARCH"), Qt::LeftButton);
         // Stored as typed (trimmed), whether or not the search may start.
@@ -80,6 +91,7 @@ private Q_SLOTS:
         if (refusal.isEmpty()) {
             QTRY_VERIFY(m_rig->commands.mid(before).contains(Commands::lowerLimit(155.5)));
             QVERIFY(!find<QWidget>("frmSearchRange", {}));
+            QCOMPARE(m_rig->session->switches().searchLogging(), wanted);
             return;
         }
         QVERIFY2(lastMessage().contains(refusal), qPrintable(lastMessage()));
@@ -88,24 +100,80 @@ private Q_SLOTS:
         QVERIFY(find<QWidget>("frmSearchRange", {}));
     }
 
-    // The password lives in the setting's URL but never shows in the database field.
-    void transmitterDbDialog_keepsPasswordApart() {
+    // The kinds are choices with fields of their own; what is stored is the URL, and it reads back into the
+    // same fields with the password hidden.
+    void transmitterDbDialog_storesTheUrlOfTheFields_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("fields"); // objectName=text
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("PostgreSQL") << int(TransmitterDbDialog::Postgres)
+                                    << QStringList{"tbHost=db.example.org", "tbDatabase=fcc", "tbUser=radio",
+                                                   "tbPassword=pa:ss@word"}
+                                    << "postgresql://radio:pa:ss%40word@db.example.org:5432/fcc";
+        QTest::newRow("ODBC data source")
+            << int(TransmitterDbDialog::Odbc)
+            << QStringList{"tbDataSource=Licences", "tbOdbcUser=sa", "tbOdbcPassword=se;cret"}
+            << "odbc:DSN=Licences;UID=sa;PWD={se;cret}";
+        QTest::newRow("the sample") << int(TransmitterDbDialog::Sample) << QStringList{} << "";
+    }
+
+    void transmitterDbDialog_storesTheUrlOfTheFields() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, stored);
+        m_rig->session->settings().setRemoteDb("sqlite:/nowhere/else.sqlite");
         for (int round = 0; round < 2; ++round) {
             menu("mnuTransmitterDb");
             QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
-            auto* url = find<QLineEdit>("frmTransmitterDb", "tbUrl");
-            auto* password = find<QLineEdit>("frmTransmitterDb", "tbPassword");
-            if (round == 0) {
-                url->setText("postgresql://radio@db.example.org/fcc");
-                password->setText("pa:ss@word");
-            } else {
-                QCOMPARE(url->text(), "postgresql://radio@db.example.org/fcc");
-                QCOMPARE(password->text(), "pa:ss@word");
-                QCOMPARE(password->echoMode(), QLineEdit::Password);
+            auto* kinds = find<QComboBox>("frmTransmitterDb", "listKind");
+            if (round == 0)
+                kinds->setCurrentIndex(kind);
+            QCOMPARE(kinds->currentIndex(), kind);
+            for (const QString& pair : fields) {
+                auto* box = find<QLineEdit>("frmTransmitterDb", pair.section('=', 0, 0));
+                QVERIFY2(box && box->isVisibleTo(find<QDialog>("frmTransmitterDb", {})), qPrintable(pair));
+                if (round == 0)
+                    box->setText(pair.section('=', 1));
+                else
+                    QCOMPARE(box->text(), pair.section('=', 1));
+                if (box->objectName().contains("Password"))
+                    QCOMPARE(box->echoMode(), QLineEdit::Password);
             }
             find<QDialog>("frmTransmitterDb", {})->accept();
+            QTRY_VERIFY(!find<QDialog>("frmTransmitterDb", {}));
+            QCOMPARE(m_rig->session->settings().remoteDb(), stored);
         }
-        QCOMPARE(RemoteDbUrl::parse(m_rig->session->settings().remoteDb())->password(), "pa:ss@word");
+    }
+
+    // A file that is not there, or holds no transmitters, is refused at OK, not at search time.
+    void transmitterDbDialog_refusesAFileThatCannotWork() {
+        QTemporaryDir dir;
+        QFile notADatabase(dir.filePath("notes.txt"));
+        QVERIFY(notADatabase.open(QIODevice::WriteOnly) && notADatabase.write("just some notes\n") > 0);
+        notADatabase.close();
+        m_rig->session->settings().setRemoteDb("");
+        menu("mnuTransmitterDb");
+        QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+        find<QComboBox>("frmTransmitterDb", "listKind")->setCurrentIndex(TransmitterDbDialog::SqliteFile);
+        for (const QString& path : {dir.filePath("missing.sqlite"), notADatabase.fileName()}) {
+            find<QLineEdit>("frmTransmitterDb", "tbFile")->setText(path);
+            find<QDialog>("frmTransmitterDb", {})->accept();
+            QVERIFY(find<QDialog>("frmTransmitterDb", {}));
+            QVERIFY(!find<QLabel>("frmTransmitterDb", "lblProblem")->text().isEmpty());
+            QCOMPARE(m_rig->session->settings().remoteDb(), QString());
+        }
+        find<QDialog>("frmTransmitterDb", {})->reject();
+    }
+
+    // Test connects on a worker and says how many transmitters it sees: the sample holds 32.
+    void transmitterDbDialog_testCountsTheTransmitters() {
+        m_rig->session->settings().setRemoteDb("");
+        menu("mnuTransmitterDb");
+        QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+        find<QPushButton>("frmTransmitterDb", "btnTest")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(find<QLabel>("frmTransmitterDb", "lblTestResult")->text(),
+                                  QStringLiteral("Connected: it holds 32 transmitters."), 10000);
+        find<QDialog>("frmTransmitterDb", {})->reject();
     }
 
     void sampleSearch_viewedThenScannedIntoChosenBank() {

@@ -2,6 +2,7 @@
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "shell/AboutWindow.h"
+#include "shell/HelpWindow.h"
 #include "shell/QtPrompter.h"
 #include "shell/SplashWindow.h"
 #include "shell/StartupInfo.h"
@@ -15,6 +16,9 @@
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 
 #include <tuple>
 
@@ -98,6 +102,37 @@ private Q_SLOTS:
         QVERIFY(!about.isVisible());
     }
 
+    // The manual comes from inside the program (no file beside it needed), with its headings as contents,
+    // and opens with the heading asked for in view.
+    void help_showsTheBuiltInManual_atTheHeadingAsked_data() {
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("Getting Started") << "Getting started";
+        QTest::newRow("Troubleshooting Ideas") << "Troubleshooting";
+    }
+
+    void help_showsTheBuiltInManual_atTheHeadingAsked() {
+        QFETCH(QString, heading);
+        HelpWindow help(QStringLiteral("ValdoriaPro Help"));
+        help.resize(900, 500);
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        const QStringList contents = help.contents();
+        QCOMPARE(contents.value(0), QStringLiteral("Valdoria user's manual"));
+        for (const char* expected : {"  Getting started", "  Logs", "    Activity at a glance", "  Troubleshooting"})
+            QVERIFY2(contents.contains(QLatin1String(expected)), expected);
+        QVERIFY(help.showHeading(heading));
+        QVERIFY(!help.showHeading(QStringLiteral("No such heading")));
+        QTextDocument* document = help.text()->document();
+        QTextBlock block = document->begin();
+        while (block.isValid() && !(block.blockFormat().headingLevel() > 0 && block.text() == heading))
+            block = block.next();
+        QVERIFY(block.isValid());
+        // The heading is on screen, and the first lines of the manual are scrolled away.
+        const QRect view = help.text()->viewport()->rect();
+        QVERIFY(view.contains(help.text()->cursorRect(QTextCursor(block))));
+        QVERIFY(!view.contains(help.text()->cursorRect(QTextCursor(document->begin()))));
+    }
+
     void aux_followsTheModelAndClosingHidesIt() {
         DisplayModel aux;
         Panel::addAuxFields(aux);
@@ -160,6 +195,31 @@ private Q_SLOTS:
         box->button(pressOk ? QMessageBox::Ok : QMessageBox::Cancel)->click();
         QTRY_VERIFY(answer.has_value());
         QCOMPARE(*answer, pressOk);
+    }
+
+    // Enter alone must not wipe the scanner: a warning's OK needs a click of its own.
+    void prompter_enterAnswersTheDefaultButton_data() {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("the wipe warning: Cancel") << int(Prompter::Icon::Warning) << false;
+        QTest::newRow("critical: Cancel") << int(Prompter::Icon::Critical) << false;
+        QTest::newRow("a question: OK") << int(Prompter::Icon::Question) << true;
+    }
+
+    void prompter_enterAnswersTheDefaultButton() {
+        QFETCH(int, icon);
+        QFETCH(bool, answer);
+        QtPrompter prompter;
+        std::optional<bool> ok;
+        prompter.confirm(QStringLiteral("WIPE OUT SCANNER MEMORY?"),
+                         QStringLiteral("Are you ABSOLUTELY SURE\r\nthat you want to restore the scanner to\r\n"
+                                        "FACTORY DEFAULTS?"),
+                         Prompter::Icon(icon), [&](bool yes) { ok = yes; });
+        QMessageBox* box = openDialog<QMessageBox>();
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(ok.has_value());
+        QCOMPARE(*ok, answer);
     }
 
     void prompter_askText_data() {

@@ -35,7 +35,7 @@ PortSetup::PortSetup(ScannerState& state, SerialLink& link, Settings& settings, 
     connect(&m_reconnect, &QTimer::timeout, this, &PortSetup::onReconnectTick);
     connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
         const QString label = m_openLabel.isEmpty() ? portLabel() : m_openLabel;
-        Q_EMIT statusLine(QStringLiteral("COMM PORT %1 LOST: %2").arg(label, reason));
+        Q_EMIT statusLine(QStringLiteral("NO LINK - COMM PORT %1 LOST: %2").arg(label, reason));
         m_reconnect.start();
     });
     connect(&m_link, &SerialLink::portOpenChanged, this, [this](bool open) {
@@ -249,7 +249,11 @@ void PortSetup::askMenuSpeed(bool again) {
             return;
         }
         if (!isValidSpeed(answer)) {
-            askMenuSpeed(true);
+            // Say why before the same question comes again.
+            m_prompter.inform(kSpeedTitle,
+                              QStringLiteral("%1 is not a speed the scanner can use: type 19200, 9600, 4800 or 2400.")
+                                  .arg(answer.trimmed()),
+                              Prompter::Icon::Warning, [this] { askMenuSpeed(true); });
             return;
         }
         m_state.gComSpeed = answer;

@@ -113,7 +113,9 @@ void ActivityLogWriter::writeScanLog(const QString& chan, const QString& freq, c
     Q_UNUSED(heard) // the line carries the time it is written, not the time of the event
     if (!m_switches.scanLogging())
         return;
-    const QString line = QStringList{chan, freq, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
+    const auto [name1, name2] =
+        tag1.isEmpty() && tag2.isEmpty() && m_names ? m_names(ActivityLogKind::Scan, chan) : std::pair(tag1, tag2);
+    const QString line = QStringList{chan, freq, timeText(m_clock.timeOfDay()), mode, name1, name2}.join(kSep);
     noteResult(m_scanFailing, QStringLiteral("Scan log"), append(ActivityLogKind::Scan, freq, line));
 }
 
@@ -121,6 +123,8 @@ void ActivityLogWriter::writeTrunkLog(const QString& id, const QString& trunkTyp
                                       const QString& tag1, const QString& tag2) {
     if (!m_switches.trunkLogging())
         return;
-    const QString line = QStringList{id, trunkType, timeText(m_clock.timeOfDay()), mode, tag1, tag2}.join(kSep);
+    const auto [name1, name2] =
+        tag1.isEmpty() && tag2.isEmpty() && m_names ? m_names(ActivityLogKind::Trunk, id) : std::pair(tag1, tag2);
+    const QString line = QStringList{id, trunkType, timeText(m_clock.timeOfDay()), mode, name1, name2}.join(kSep);
     noteResult(m_trunkFailing, QStringLiteral("Trunk log"), append(ActivityLogKind::Trunk, id, line));
 }

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLogging)
 
@@ -40,6 +41,14 @@ public:
 
     /// Replaces the plain QFile a day file is written through (tests put the file on a full disk).
     void setFileOpener(FileOpener opener) { m_openFile = std::move(opener); }
+
+    /// The two names of a channel (scan log, key: the channel) or a talkgroup (trunk log, key: the ID).
+    using NameSource = std::function<std::pair<QString, QString>(ActivityLogKind log, const QString& key)>;
+    /**
+     * Where a scan or trunk line finds its names when the caller has none: the parser takes them from the
+     * aux display, which holds them only while it is open, so a hit heard with it closed would go unnamed.
+     */
+    void setNameSource(NameSource source) { m_names = std::move(source); }
 
     void writeSearchLog(int start, int now, const QString& freq, const QString& mode, const QString& kind) override;
     void writeScanLog(const QString& chan, const QString& freq, const QString& heard, const QString& mode,
@@ -73,6 +82,7 @@ private:
     QLocale m_locale;
     QString m_timeFormat;
     FileOpener m_openFile;
+    NameSource m_names;
     bool m_searchFailing = false;
     bool m_scanFailing = false;
     bool m_trunkFailing = false;

@@ -50,6 +50,8 @@ public:
     int hitsInHour(int hour) const;
     int hits(ActivityLogKind log) const { return m_totals[int(log)]; }
     int hits() const;
+    /// How many different channels, frequencies or talkgroups a log heard.
+    int distinct(ActivityLogKind log) const { return int(m_entries[int(log)].size()); }
     /// The most heard of a log, most hits first (then the longer total duration, then the key), at most count.
     QList<Entry> busiest(ActivityLogKind log, int count = kBusiest) const;
 

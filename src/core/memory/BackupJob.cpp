@@ -8,6 +8,13 @@
 
 #include <QLocale>
 
+namespace {
+// "1 talkgroup", "0 talkgroups", "3 talkgroups".
+QString counted(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+} // namespace
+
 BackupJob::BackupJob(const MemoryJobContext& context, QObject* parent)
     : MemoryJob(context, parent) {}
 
@@ -138,12 +145,11 @@ MemoryJobResult BackupJob::result(MemoryJobResult::Outcome outcome, const QStrin
     const QString stored = QStringLiteral("%1 of %2 channels").arg(r.channelsDone).arg(r.channelsTotal);
     switch (outcome) {
     case MemoryJobResult::Outcome::Succeeded:
-        r.message = m_copyTalkgroups
-                        ? QStringLiteral("Backup set \"%1\": %2 channels and %3 talkgroups stored.")
-                              .arg(m_set)
-                              .arg(r.channelsDone)
-                              .arg(r.talkgroups)
-                        : QStringLiteral("Backup set \"%1\": %2 channels stored.").arg(m_set).arg(r.channelsDone);
+        r.message = m_copyTalkgroups ? QStringLiteral("Backup set \"%1\": %2 and %3 stored.")
+                                           .arg(m_set, counted(r.channelsDone, "channel", "channels"),
+                                                counted(r.talkgroups, "talkgroup", "talkgroups"))
+                                     : QStringLiteral("Backup set \"%1\": %2 stored.")
+                                           .arg(m_set, counted(r.channelsDone, "channel", "channels"));
         break;
     case MemoryJobResult::Outcome::Cancelled:
         r.message = QStringLiteral("Backup cancelled; %1 stored in set \"%2\" stay.").arg(stored, m_set);

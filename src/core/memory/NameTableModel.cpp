@@ -5,6 +5,7 @@
 #include "store/LocalDatabase.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
@@ -75,11 +76,26 @@ void NameTableModel::bindTable(const QString& table) {
 }
 
 QString NameTableModel::selectStatement() const {
-    // The row number rides along as the last column, after the table's own, which keep their places.
-    QString statement = QSqlTableModel::selectStatement();
+    // The row number rides along as the last column, after the table's own, which keep their places. The
+    // columns come from the table itself: the model's record already holds the row number after a select,
+    // and building on it would add the column once more with every select.
+    if (tableName().isEmpty())
+        return {};
+    QSqlDatabase db = database();
+    const QString table =
+        db.driver()->sqlStatement(QSqlDriver::SelectStatement, tableName(), db.record(tableName()), false);
+    if (table.isEmpty())
+        return {};
+    QString statement = table;
     const qsizetype from = statement.indexOf(QLatin1String(" FROM "), 0, Qt::CaseInsensitive);
     if (from > 0)
         statement.insert(from, QLatin1String(", ") + kRowId);
+    const QString where = filter();
+    if (!where.isEmpty())
+        statement += QLatin1String(" WHERE ") + where;
+    const QString order = orderByClause();
+    if (!order.isEmpty())
+        statement += QLatin1Char(' ') + order;
     return statement;
 }
 
@@ -90,11 +106,27 @@ QString NameTableModel::orderByClause() const {
     return QSqlTableModel::orderByClause();
 }
 
+bool NameTableModel::isFrequency(int column) const {
+    return m_kind == Kind::Bank &&
+           record().fieldName(column).compare(QLatin1String("FREQUENCY"), Qt::CaseInsensitive) == 0;
+}
+
+bool NameTableModel::isKey(int column) const {
+    return record().fieldName(column).compare(kRowId, Qt::CaseInsensitive) == 0;
+}
+
 bool NameTableModel::isYesNo(int column) const {
     return m_kind == Kind::Bank && yesNoColumns().contains(record().fieldName(column).toUpper());
 }
 
 QVariant NameTableModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::DisplayRole && isFrequency(index.column())) {
+        // As the scanner shows it: four decimals, "463.0000", not "463" or "154.25".
+        const QVariant stored = QSqlTableModel::data(index, Qt::EditRole);
+        bool ok = false;
+        const double mhz = stored.toDouble(&ok);
+        return ok ? QVariant(QString::number(mhz, 'f', 4)) : stored;
+    }
     if (!isYesNo(index.column()))
         return QSqlTableModel::data(index, role);
     if (role == Qt::CheckStateRole)
@@ -119,6 +151,8 @@ bool NameTableModel::setData(const QModelIndex& index, const QVariant& value, in
 
 Qt::ItemFlags NameTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QSqlTableModel::flags(index);
+    if (isKey(index.column()))
+        return f & ~Qt::ItemIsEditable;
     if (isYesNo(index.column()) && !m_writingTick)
         f = (f & ~Qt::ItemIsEditable) | Qt::ItemIsUserCheckable;
     return f;

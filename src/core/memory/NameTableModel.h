@@ -60,6 +60,9 @@ protected:
 
 private:
     bool isYesNo(int column) const;
+    bool isFrequency(int column) const;
+    /// The row number the model writes changes back by: never shown, never edited.
+    bool isKey(int column) const;
     void bindTable(const QString& table);
     bool reportFailure(bool ok);
 

@@ -79,6 +79,10 @@ int RestoreJob::channelsToChange(LocalDatabase& database, const QString& set, co
     return planned ? int(planned->size()) : -1;
 }
 
+bool RestoreJob::clearsChannel(const BackupChannel& row) {
+    return Commands::frequencyDigits(programmedMhz(row)) == QLatin1String("00000000");
+}
+
 QStringList RestoreJob::commandsFor(const Planned& planned) {
     const BackupChannel& row = planned.row;
     QStringList commands{Commands::programChannel(planned.channel, programmedMhz(row)), Commands::delay(row.delay),
@@ -92,9 +96,9 @@ QStringList RestoreJob::commandsFor(const Planned& planned) {
 }
 
 bool RestoreJob::matches(const BackupChannel& row, const MemoryReply& reply) {
-    const QString wanted = Commands::frequencyDigits(programmedMhz(row));
-    if (wanted == QLatin1String("00000000"))
+    if (clearsChannel(row))
         return reply.isEmpty();
+    const QString wanted = Commands::frequencyDigits(programmedMhz(row));
     return !reply.isEmpty() && Commands::frequencyDigits(reply.frequency) == wanted && reply.delay == row.delay &&
            reply.lockout == row.lockout && (!row.priority || reply.priority);
 }

@@ -40,6 +40,8 @@ public:
     static std::optional<QList<Planned>> plan(LocalDatabase& database, const QString& set, const QList<int>& banks);
     /// How many channels the set will change in the banks (plan()'s size); -1 on a database error.
     static int channelsToChange(LocalDatabase& database, const QString& set, const QList<int>& banks);
+    /// True when the row programs an empty channel: it clears whatever the scanner holds there.
+    static bool clearsChannel(const BackupChannel& row);
 
     /// Restores the set into the banks (1 to 20); with safetyBackup, backs the channels up first.
     void start(const QString& set, const QList<int>& banks, bool safetyBackup = true);

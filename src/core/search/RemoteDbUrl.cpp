@@ -100,6 +100,42 @@ void RemoteDbUrl::setTimeoutSeconds(const QString& setting) {
     m_timeoutSeconds = ok && seconds > 0 ? seconds : kDefaultTimeoutSeconds;
 }
 
+QString RemoteDbUrl::sqliteText(const QString& path) {
+    return QStringLiteral("sqlite:") + path;
+}
+
+QString RemoteDbUrl::postgresText(const QString& host, int port, const QString& database, const QString& user,
+                                  const QString& password) {
+    QUrl url;
+    url.setScheme(QStringLiteral("postgresql"));
+    const bool socketFolder = host.startsWith(QLatin1Char('/'));
+    url.setHost(socketFolder || host.isEmpty() ? QStringLiteral("localhost") : host);
+    if (port > 0)
+        url.setPort(port);
+    url.setPath(QLatin1Char('/') + database, QUrl::DecodedMode);
+    if (!user.isEmpty())
+        url.setUserName(user, QUrl::DecodedMode);
+    if (!password.isEmpty())
+        url.setPassword(password, QUrl::DecodedMode);
+    if (socketFolder) {
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("host"), host);
+        url.setQuery(query);
+    }
+    return url.toString(QUrl::FullyEncoded);
+}
+
+QString RemoteDbUrl::odbcText(const QString& source, const QString& user, const QString& password) {
+    QString connection = source.trimmed();
+    if (!connection.contains(QLatin1Char('=')))
+        connection = QStringLiteral("DSN=") + connection;
+    if (!user.isEmpty() && odbcPart(connection, QStringLiteral("UID")).isEmpty())
+        connection += QStringLiteral(";UID=") + user;
+    if (!password.isEmpty())
+        connection += QStringLiteral(";PWD={%1}").arg(password);
+    return QStringLiteral("odbc:") + connection;
+}
+
 QString RemoteDbUrl::driverName() const {
     switch (m_kind) {
     case Kind::Postgres:

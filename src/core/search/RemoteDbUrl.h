@@ -21,6 +21,13 @@ public:
     static std::optional<RemoteDbUrl> parse(const QString& text, QString* error = nullptr);
     /// The built-in sample.
     static RemoteDbUrl sample() { return {}; }
+    /// The setting's text for a local SQLite file.
+    static QString sqliteText(const QString& path);
+    /// The setting's text for a PostgreSQL server (a host starting with "/" is a socket folder); port 0: the default.
+    static QString postgresText(const QString& host, int port, const QString& database, const QString& user,
+                                const QString& password);
+    /// The setting's text for an ODBC data source: a DSN name, or a whole connection string (it holds "=").
+    static QString odbcText(const QString& source, const QString& user, const QString& password);
 
     Kind kind() const { return m_kind; }
     bool isSample() const { return m_kind == Kind::Sample; }

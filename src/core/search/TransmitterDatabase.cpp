@@ -166,6 +166,18 @@ QString TransmitterDatabase::searchSql(bool top, bool county, bool city) {
     return sql;
 }
 
+std::optional<int> TransmitterDatabase::countTransmitters() {
+    if (!open())
+        return std::nullopt;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM SPECTRUM1")) || !query.next()) {
+        fail(QStringLiteral("Cannot count the transmitters of"), query.lastError().text());
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
+}
+
 std::optional<QStringList> TransmitterDatabase::serviceCodes() {
     if (!open())
         return std::nullopt;

@@ -52,6 +52,8 @@ public:
     QString error() const { return m_error; }
     QSqlDatabase database() const { return m_db; }
 
+    /// How many transmitters SPECTRUM1 holds (the settings dialog's Test).
+    std::optional<int> countTransmitters();
     /// The entries of the service list: every RS_CODES value, split in two where it holds a line break.
     std::optional<QStringList> serviceCodes();
     /// At most kLimit transmitters of the service in the state (and county, city when given), lowest

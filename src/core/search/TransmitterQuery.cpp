@@ -60,6 +60,21 @@ void TransmitterQuery::search(const RemoteDbUrl& url, const SearchCriteria& crit
         [this](const Answer& a) { Q_EMIT searchFinished(a.rows); });
 }
 
+void TransmitterQuery::countTransmitters(const RemoteDbUrl& url) {
+    run(
+        [url] {
+            TransmitterDatabase db(url);
+            Answer a;
+            if (const auto count = db.countTransmitters()) {
+                a.ok = true;
+                a.count = *count;
+            }
+            a.error = db.error();
+            return a;
+        },
+        [this](const Answer& a) { Q_EMIT counted(a.count); });
+}
+
 void TransmitterQuery::cancel() {
     if (!m_thread)
         return;

@@ -27,6 +27,8 @@ public:
     void loadServiceCodes(const RemoteDbUrl& url);
     /// Runs the search; searchFinished() or failed().
     void search(const RemoteDbUrl& url, const SearchCriteria& criteria);
+    /// Connects and counts the transmitters; counted() or failed().
+    void countTransmitters(const RemoteDbUrl& url);
     /// Drops the running request; nothing is emitted for it.
     void cancel();
     bool isRunning() const { return !m_thread.isNull(); }
@@ -34,6 +36,7 @@ public:
 Q_SIGNALS:
     void serviceCodesLoaded(const QStringList& entries);
     void searchFinished(const QList<TransmitterRow>& rows);
+    void counted(int transmitters);
     /// The request failed: the message names the server, never the password.
     void failed(const QString& message);
 
@@ -43,6 +46,7 @@ private:
         QString error;
         QStringList entries;
         QList<TransmitterRow> rows;
+        int count = 0;
     };
     void run(std::function<Answer()> work, std::function<void(const Answer&)> deliver);
 

@@ -13,6 +13,7 @@
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
+#include "protocol/ChannelToBank.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "state/ScannerProfile.h"
@@ -61,6 +62,18 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     configureRigctl();
     m_logs = std::make_unique<ActivityLogWriter>(m_state.gAppPath, *m_switches, m_clock);
 
+    // A hit heard while the aux display is closed is named from the database all the same.
+    m_logs->setNameSource([this](ActivityLogKind log, const QString& key) -> std::pair<QString, QString> {
+        const bool trunk = log == ActivityLogKind::Trunk;
+        const int channel = key.trimmed().toInt();
+        const RowLookup found = trunk ? m_database->findTalkgroup(key.trimmed())
+                                      : m_database->findBankChannel(channelToBank(channel), channel);
+        if (!found.ok || !found.row)
+            return {};
+        return {found.row->value(trunk ? QStringLiteral("SERVICE_DESC") : QStringLiteral("COMPANY_NAME")).toString(),
+                found.row->value(QStringLiteral("ALPHA_TAG")).toString()};
+    });
+
     m_context.reset(new MonitorContext{m_state, *m_link, *m_display, *m_aux, *m_switches, m_clock, m_prompter});
     m_lookup = std::make_unique<NameLookup>(*m_context);
     m_context->lookups = m_lookup.get();
@@ -81,6 +94,9 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
         m_switches->setScanDelay(speed == QLatin1String("19200") ? 2 : 3);
     });
     connect(m_portSetup.get(), &PortSetup::modeDetectionRequested, m_monitor.get(), &Monitor::checkMode);
+    // Without a port nothing on the display is current: it goes dead until the port is back.
+    connect(m_link.get(), &SerialLink::portOpenChanged, m_display.get(),
+            [this](bool open) { m_display->setDimmed(!open); });
     connect(m_portSetup.get(), &PortSetup::startupFinished, this, [this] {
         m_lamps->refresh();
         m_monitor->start();

@@ -6,10 +6,10 @@
 
 namespace {
 constexpr ActivityLogKind kLogs[] = {ActivityLogKind::Scan, ActivityLogKind::Search, ActivityLogKind::Trunk};
-constexpr int kLeft = 44;
+constexpr int kLeft = 64;
 constexpr int kRight = 12;
 constexpr int kTop = 28;
-constexpr int kBottom = 24;
+constexpr int kBottom = 42;
 } // namespace
 
 ActivityChartWidget::ActivityChartWidget(QWidget* parent)
@@ -72,6 +72,12 @@ void ActivityChartWidget::paintEvent(QPaintEvent*) {
     const QRect plot = plotRect();
     const int top = scaleMax();
     const QColor ink = palette().color(QPalette::Text);
+    if (m_summary.hits() == 0) {
+        // Nothing to scale: a 0-to-1 axis over an empty day would only look like a chart of nothing.
+        p.setPen(ink);
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, m_emptyText);
+        return;
+    }
     QColor grid = ink;
     grid.setAlpha(40);
 
@@ -86,8 +92,8 @@ void ActivityChartWidget::paintEvent(QPaintEvent*) {
         p.setPen(i == 0 ? ink : grid);
         p.drawLine(plot.left(), y, plot.right(), y);
         p.setPen(ink);
-        p.drawText(QRect(0, y - fm.height() / 2, kLeft - 6, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(top / steps * i));
+        p.drawText(QRect(fm.height() + 4, y - fm.height() / 2, kLeft - fm.height() - 10, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(top / steps * i));
     }
 
     // The bars, stacked scan at the bottom, then search, then trunk.
@@ -107,7 +113,7 @@ void ActivityChartWidget::paintEvent(QPaintEvent*) {
         const bool labelled = fm.horizontalAdvance(QStringLiteral("00")) + 4 < slot.width() || hour % 3 == 0;
         if (labelled) {
             p.setPen(ink);
-            p.drawText(QRect(slot.left() - 10, plot.bottom() + 3, slot.width() + 20, kBottom - 3),
+            p.drawText(QRect(slot.left() - 10, plot.bottom() + 3, slot.width() + 20, fm.height()),
                        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')));
         }
     }
@@ -122,10 +128,16 @@ void ActivityChartWidget::paintEvent(QPaintEvent*) {
         x += 16 + fm.horizontalAdvance(text) + 18;
     }
 
-    if (m_summary.hits() == 0 && !m_emptyText.isEmpty()) {
-        p.setPen(ink);
-        p.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap, m_emptyText);
-    }
+    // Axis titles: hits up the left, the hour of the day under the hour labels.
+    p.setPen(ink);
+    p.drawText(QRect(plot.left(), plot.bottom() + 3 + fm.height(), plot.width(), fm.height() + 4),
+               Qt::AlignHCenter | Qt::AlignTop, tr("Hour of the day"));
+    p.save();
+    p.translate(fm.height() / 2 + 2, plot.center().y());
+    p.rotate(-90);
+    p.drawText(QRect(-plot.height() / 2, -fm.height() / 2, plot.height(), fm.height()), Qt::AlignCenter,
+               tr("Hits per hour"));
+    p.restore();
 }
 
 bool ActivityChartWidget::event(QEvent* event) {

@@ -68,6 +68,8 @@ QVariant ActivityHitsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ActivityHitsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
+        return columnTip(section);
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
@@ -87,6 +89,29 @@ QVariant ActivityHitsModel::headerData(int section, Qt::Orientation orientation,
         return tr("Duration (s)");
     case Note:
         return tr("Note");
+    default:
+        return {};
+    }
+}
+
+QString ActivityHitsModel::columnTip(int section) {
+    switch (section) {
+    case Time:
+        return tr("When the log line was written");
+    case Log:
+        return tr("Which log heard it: scan (memory channels), search or trunk (talkgroups)");
+    case Channel:
+        return tr("The memory channel of a scan stop, or the talkgroup ID of a trunked call");
+    case Frequency:
+        return tr("The frequency in MHz");
+    case Name:
+        return tr("The names the channel or talkgroup has in the database (alpha tags)");
+    case Mode:
+        return tr("The modulation the scanner reported (FM, AM, NFM ...)");
+    case Duration:
+        return tr("Seconds the search rested on the frequency");
+    case Note:
+        return tr("NORMAL when the signal went, FORCED when the search hold ran out");
     default:
         return {};
     }

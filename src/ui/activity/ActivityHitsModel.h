@@ -22,6 +22,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    /// What a column holds, for its header's tooltip.
+    static QString columnTip(int section);
 
 private:
     QString text(const ActivityHit& hit, int column) const;

@@ -27,14 +27,23 @@ struct BusiestList {
     const char* tab;
     const char* key;
     const char* detail;
+    const char* keyTip;
+    const char* detailTip;
 };
 const BusiestList kBusiestLists[] = {
     {QT_TRANSLATE_NOOP("ActivityWindow", "Channels"), QT_TRANSLATE_NOOP("ActivityWindow", "Channel"),
-     QT_TRANSLATE_NOOP("ActivityWindow", "Frequency")},
+     QT_TRANSLATE_NOOP("ActivityWindow", "Frequency"),
+     QT_TRANSLATE_NOOP("ActivityWindow", "The memory channel the scan stopped on"),
+     QT_TRANSLATE_NOOP("ActivityWindow", "The channel's frequency in MHz")},
     {QT_TRANSLATE_NOOP("ActivityWindow", "Frequencies"), QT_TRANSLATE_NOOP("ActivityWindow", "Frequency"),
-     QT_TRANSLATE_NOOP("ActivityWindow", "Last")},
+     QT_TRANSLATE_NOOP("ActivityWindow", "Last"),
+     QT_TRANSLATE_NOOP("ActivityWindow", "The frequency the search stopped on, in MHz"),
+     QT_TRANSLATE_NOOP("ActivityWindow",
+                       "How the last stop ended: NORMAL when the signal went, FORCED when the hold ran out")},
     {QT_TRANSLATE_NOOP("ActivityWindow", "Talkgroups"), QT_TRANSLATE_NOOP("ActivityWindow", "Talkgroup"),
-     QT_TRANSLATE_NOOP("ActivityWindow", "Trunk type")},
+     QT_TRANSLATE_NOOP("ActivityWindow", "Trunk type"),
+     QT_TRANSLATE_NOOP("ActivityWindow", "The talkgroup ID the trunk tracking heard"),
+     QT_TRANSLATE_NOOP("ActivityWindow", "The trunked system type of the bank")},
 };
 
 QTableWidgetItem* numberItem(const QString& text) {
@@ -87,6 +96,11 @@ ActivityWindow::ActivityWindow(const QString& appFolder, const QDate& day, QWidg
         headers << (log == ActivityLogKind::Search ? tr("Total time (s)") : tr("Name"));
         table->setColumnCount(int(headers.size()));
         table->setHorizontalHeaderLabels(headers);
+        const QStringList tips{tr("How often it was heard on this day"), tr(list.keyTip), tr(list.detailTip),
+                               log == ActivityLogKind::Search ? tr("Seconds the search rested on it in all")
+                                                              : tr("The name the logs gave it")};
+        for (int column = 0; column < tips.size(); ++column)
+            table->horizontalHeaderItem(column)->setToolTip(tips.at(column));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->setSelectionBehavior(QAbstractItemView::SelectRows);
         table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
@@ -128,16 +142,18 @@ ActivityWindow::ActivityWindow(const QString& appFolder, const QDate& day, QWidg
     hitsLayout->addLayout(filterRow);
     hitsLayout->addWidget(m_hitsView);
 
-    auto* lists = new QSplitter(Qt::Horizontal, this);
-    lists->addWidget(m_busiestTabs);
-    lists->addWidget(hitsPanel);
-    lists->setStretchFactor(0, 2);
-    lists->setStretchFactor(1, 3);
+    // The chart beside the busiest lists; the hits across the whole width, so every column shows.
+    auto* overview = new QSplitter(Qt::Horizontal, this);
+    overview->addWidget(m_chart);
+    overview->addWidget(m_busiestTabs);
+    overview->setStretchFactor(0, 3);
+    overview->setStretchFactor(1, 2);
+    overview->setSizes({600, 500});
     auto* parts = new QSplitter(Qt::Vertical, this);
-    parts->addWidget(m_chart);
-    parts->addWidget(lists);
-    parts->setStretchFactor(0, 2);
-    parts->setStretchFactor(1, 3);
+    parts->addWidget(overview);
+    parts->addWidget(hitsPanel);
+    parts->setStretchFactor(0, 1);
+    parts->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -254,7 +270,7 @@ void ActivityWindow::onFilterChanged(const QString& text) {
 
 void ActivityWindow::refresh() {
     const QString dayText = QLocale().toString(m_day, QLocale::LongFormat);
-    m_chart->setEmptyText(tr("No hits logged on %1.").arg(dayText));
+    m_chart->setEmptyText(tr("No hits on %1").arg(dayText));
     m_chart->setSummary(m_summary);
     if (m_summary.hits() == 0)
         m_totals->setText(tr("No hits logged on this day."));
@@ -272,8 +288,12 @@ void ActivityWindow::refresh() {
     m_unreadableLabel->setVisible(!trouble.isEmpty());
     for (const ActivityLogKind log : kLogs) {
         fillBusiest(m_busiest[int(log)], log);
-        m_busiestTabs->setTabText(
-            int(log), QStringLiteral("%1 (%2)").arg(tr(kBusiestLists[int(log)].tab)).arg(m_summary.hits(log)));
+        // What the tab counts: "Channels: 4 (21 hits)".
+        const int hits = m_summary.hits(log);
+        m_busiestTabs->setTabText(int(log), tr("%1: %2 (%3)")
+                                                .arg(tr(kBusiestLists[int(log)].tab))
+                                                .arg(m_summary.distinct(log))
+                                                .arg(hits == 1 ? tr("1 hit") : tr("%1 hits").arg(hits)));
     }
     updateCounts();
 }

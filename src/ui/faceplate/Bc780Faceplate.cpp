@@ -31,7 +31,7 @@ const char* kBodyStyle = R"(
 }
 #keypad QPushButton {
     color: #f2f2f2; font-family: "DejaVu Sans"; font-weight: bold; font-size: 11px;
-    border: 1px solid #0c0c0c; border-radius: 6px; min-width: 54px; min-height: 28px;
+    border: 1px solid #0c0c0c; border-radius: 6px; min-width: 54px; min-height: 28px; padding: 0px 8px;
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #65676c, stop:1 #3a3b3f);
 }
 #keypad QPushButton:pressed { background: #232427; padding-top: 2px; }

@@ -21,12 +21,11 @@
 #include "search/TransmitterDbDialog.h"
 #include "session/Session.h"
 #include "shell/AboutWindow.h"
+#include "shell/HelpWindow.h"
 #include "shell/StartupInfo.h"
 #include "state/ScannerProfile.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
@@ -75,6 +74,10 @@ FaceplateController::FaceplateController(Session& session, FaceplateWindow& face
             session.portSetup().chooseNumber(port.toInt());
         else
             session.portSetup().chooseDevice(port);
+    });
+    connect(window->menus(), &FaceplateMenus::aboutToShow, this, [window, &session](const QString& heading) {
+        if (heading == QLatin1String("COM_Options"))
+            window->menus()->setPortInUse(session.portSetup().device());
     });
     connect(window, &FaceplateWindow::keyDown, this, [&session](int qtKey, Qt::KeyboardModifiers modifiers) {
         const int code = Keyboard::vbKeyCodeFor(qtKey, modifiers);
@@ -131,10 +134,13 @@ void FaceplateController::openTransmitterDb() {
     dialog->open();
 }
 
-void FaceplateController::showHelp() {
-    const QString folder = StartupInfo::manualFolder(QCoreApplication::applicationDirPath());
-    m_prompter.inform(StartupInfo::helpTitle(), StartupInfo::helpMessageText(QDir::toNativeSeparators(folder)),
-                      Prompter::Icon::Information);
+void FaceplateController::showHelp(const QString& heading) {
+    if (!m_help)
+        m_help = new HelpWindow(StartupInfo::helpTitle(), &m_faceplate);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+    m_help->showHeading(heading);
 }
 
 void FaceplateController::showAbout() {
@@ -149,8 +155,8 @@ void FaceplateController::showAbout() {
 void FaceplateController::openRangeSearch() {
     if (!m_rangeSearch) {
         m_rangeSearch =
-            new SearchRangeWindow(m_session.settings(), m_session.monitor(), m_prompter, m_session.state().gAppTitle,
-                                  m_session.state().gSearchHoldLimit, &m_faceplate);
+            new SearchRangeWindow(m_session.settings(), m_session.switches(), m_session.monitor(), m_prompter,
+                                  m_session.state().gAppTitle, m_session.state().gSearchHoldLimit, &m_faceplate);
     }
     m_rangeSearch->show();
     m_rangeSearch->raise();

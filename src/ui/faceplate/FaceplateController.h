@@ -12,6 +12,7 @@ class AboutWindow;
 class ActivityWindow;
 class AuxDisplayWindow;
 class FaceplateWindow;
+class HelpWindow;
 class MemoryWindows;
 class Prompter;
 class ScanFoundFreqs;
@@ -43,7 +44,8 @@ public:
     /// Starts the companion program; a box says so when it cannot be started.
     void loadPellwick();
     void openTransmitterDb();
-    void showHelp();
+    /// The manual in its window, opened at a heading.
+    void showHelp(const QString& heading);
     void showAbout();
     void openActivity();
     void openRemoteSearch();
@@ -66,6 +68,7 @@ private:
     /// A window of its own (no parent), placed beside the faceplate; it goes with the controller.
     std::unique_ptr<AuxDisplayWindow> m_auxWindow;
     QPointer<AboutWindow> m_about;
+    QPointer<HelpWindow> m_help;
     QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
     std::unique_ptr<MemoryWindows> m_memory;

@@ -1,5 +1,7 @@
 #include "faceplate/FaceplateMenus.h"
 
+#include "link/SerialTransport.h"
+
 #include "faceplate/FaceplateController.h"
 #include "link/PortSetup.h"
 #include "memory/MemoryWindows.h"
@@ -70,8 +72,8 @@ const Heading kHeadings[] = {
       {"mnuActivity", "Activity...", false, [](C c) { c.openActivity(); }}}},
     {"mnuHelp",
      "&HELP!",
-     {{"mnuGettingStarted", "Getting Started", false, [](C c) { c.showHelp(); }},
-      {"mnuTroubleShoot", "Troubleshooting Ideas", false, [](C c) { c.showHelp(); }},
+     {{"mnuGettingStarted", "Getting Started", false, [](C c) { c.showHelp(QStringLiteral("Getting started")); }},
+      {"mnuTroubleShoot", "Troubleshooting Ideas", false, [](C c) { c.showHelp(QStringLiteral("Troubleshooting")); }},
       {"About", "About", false, [](C c) { c.showAbout(); }},
       {"CHECKCODES", "CHECK CODES", false, [](C c) { c.session().runCommandCheck(); }}}},
 };
@@ -101,15 +103,17 @@ FaceplateMenus::FaceplateMenus(QMenuBar* bar, QObject* parent)
 void FaceplateMenus::fillSerialPorts(const QList<PortSetup::SystemPort>& ports) {
     QMenu* menu = m_menus.value(QStringLiteral("mnuSerialPorts"));
     menu->clear();
-    const auto add = [this, menu](const QString& caption, const QString& choice) {
-        connect(menu->addAction(caption), &QAction::triggered, this,
-                [this, choice] { Q_EMIT serialPortChosen(choice); });
+    const auto add = [this, menu](const QString& caption, const QString& choice, const QString& device) {
+        QAction* action = menu->addAction(caption);
+        action->setCheckable(true);
+        action->setChecked(!m_portInUse.isEmpty() && device == m_portInUse);
+        connect(action, &QAction::triggered, this, [this, choice] { Q_EMIT serialPortChosen(choice); });
     };
     for (int number = 1; number <= 4; ++number)
-        add(tr("Port %1").arg(number), QString::number(number));
+        add(tr("Port %1").arg(number), QString::number(number), SerialTransport::deviceForPort(quint8(number)));
     menu->addSeparator();
     for (const PortSetup::SystemPort& port : ports)
-        add(port.label(), port.device);
+        add(port.label(), port.device, port.device);
     if (ports.isEmpty())
         menu->addAction(tr("(no serial ports found)"))->setEnabled(false);
 }

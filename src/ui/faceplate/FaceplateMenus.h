@@ -36,8 +36,11 @@ public:
                       Action action);
     /// What the entry does; empty for a name that is no entry.
     Action entryAction(const QString& entryName) const { return m_entryActions.value(entryName); }
-    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens).
+    /// Refills Config, Serial Port: the port numbers 1 to 4, then the system's ports (done each time it opens);
+    /// the entries for the device in use carry a check mark.
     void fillSerialPorts(const QList<PortSetup::SystemPort>& ports);
+    /// The device the scanner's port uses now (PortSetup::device()), marked in Config, Serial Port.
+    void setPortInUse(const QString& device) { m_portInUse = device; }
 
 Q_SIGNALS:
     void triggered(const QString& entryName);
@@ -50,4 +53,5 @@ private:
     QHash<QString, QAction*> m_actions;
     QHash<QString, Action> m_entryActions;
     QHash<QString, QMenu*> m_menus;
+    QString m_portInUse;
 };

@@ -46,7 +46,7 @@ const Key kKeys[5][5] = {
 const char* kKeyStyle = R"(
 QPushButton {
     color: #f2f2f2; font-family: "DejaVu Sans"; font-weight: bold; font-size: 12px;
-    border: 1px solid #0c0c0c; border-radius: 7px; min-width: 56px; min-height: 30px;
+    border: 1px solid #0c0c0c; border-radius: 7px; min-width: 56px; min-height: 30px; padding: 0px 8px;
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5b5d62, stop:1 #35363a);
 }
 QPushButton:pressed { background: #232427; padding-top: 2px; }

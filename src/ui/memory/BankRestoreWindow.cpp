@@ -25,6 +25,7 @@ BankRestoreWindow::BankRestoreWindow(const QString& appTitle, int bankCount, QWi
     m_safety->setObjectName(QStringLiteral("chkSafetyBackup"));
     m_changes = new QLabel(this);
     m_changes->setObjectName(QStringLiteral("lblChanges"));
+    m_changes->setWordWrap(true);
     m_restore = new QPushButton(tr("RESTORE NOW"), this);
     m_restore->setObjectName(QStringLiteral("Restore"));
     m_quit = new QPushButton(tr("QUIT"), this);
@@ -83,12 +84,17 @@ void BankRestoreWindow::announceChoice() {
     Q_EMIT choiceChanged(chosenSet(), m_checks->ticked());
 }
 
-void BankRestoreWindow::showChangeCount(int channels) {
-    if (channels < 0)
+void BankRestoreWindow::showChangeCount(int channels, int cleared, bool everyBank) {
+    if (channels < 0) {
         m_changes->clear();
-    else
-        m_changes->setText(channels == 1 ? tr("This set will change 1 channel.")
-                                         : tr("This set will change %1 channels.").arg(channels));
+        return;
+    }
+    QString text =
+        channels == 1 ? tr("This set will change 1 channel") : tr("This set will change %1 channels").arg(channels);
+    if (cleared > 0)
+        text += cleared == 1 ? tr(" and clear 1") : tr(" and clear %1").arg(cleared);
+    text += everyBank ? tr(", the same in each ticked bank.") : tr(".");
+    m_changes->setText(text);
 }
 
 void BankRestoreWindow::closeEvent(QCloseEvent* event) {

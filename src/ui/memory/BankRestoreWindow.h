@@ -23,8 +23,11 @@ public:
 
     /// The window's load: the sets listed once each, the first chosen, the box for the safety backup ticked.
     void reset(const QString& appTitle, const QStringList& sets);
-    /// "This set will change N channels" (a negative count: not known).
-    void showChangeCount(int channels);
+    /**
+     * What the restore will do to the scanner: "This set will change N channels", and " and clear M" for the
+     * empty channels a backup holds (a negative count: not known). A search set goes into every ticked bank.
+     */
+    void showChangeCount(int channels, int cleared = 0, bool everyBank = false);
 
     BankChecks* checks() const { return m_checks; }
     QString chosenSet() const;

@@ -49,7 +49,18 @@ MemoryWindows::MemoryWindows(Session& session, Prompter& prompter, QWidget* face
     follow(*m_restore, *m_restoreProgress);
     connect(m_restoreWindow.get(), &BankRestoreWindow::choiceChanged, this,
             [this](const QString& set, const QList<int>& banks) {
-                m_restoreWindow->showChangeCount(RestoreJob::channelsToChange(m_session.database(), set, banks));
+                // A backup of every bank holds the empty channels too: the restore clears those, it does not
+                // give them a frequency.
+                const auto planned = RestoreJob::plan(m_session.database(), set, banks);
+                if (!planned) {
+                    m_restoreWindow->showChangeCount(-1);
+                    return;
+                }
+                int cleared = 0;
+                for (const RestoreJob::Planned& p : *planned)
+                    cleared += RestoreJob::clearsChannel(p.row) ? 1 : 0;
+                m_restoreWindow->showChangeCount(int(planned->size()) - cleared, cleared,
+                                                 BackupSets::isPositionSet(set) && banks.size() > 1);
             });
     connect(m_restoreWindow.get(), &BankRestoreWindow::restoreRequested, this, &MemoryWindows::onRestoreRequested);
     connect(m_restoreWindow.get(), &BankRestoreWindow::quitRequested, this, [this] {
@@ -212,7 +223,9 @@ void MemoryWindows::openBankTypes(bool takeOver) {
     if (takeOver)
         this->takeOver();
     if (!m_bankTypeWindow)
-        m_bankTypeWindow = std::make_unique<BankTypeWindow>(*m_bankTypes, m_session.state().gAppTitle, bankCount());
+        // BANKTYPES keeps a row for each of twenty banks on either model, and the window shows them all.
+        m_bankTypeWindow =
+            std::make_unique<BankTypeWindow>(*m_bankTypes, m_session.state().gAppTitle, BankTypes::kBanks);
     m_bankTypeWindow->reload();
     m_bankTypeWindow->show();
     m_bankTypeWindow->raise();

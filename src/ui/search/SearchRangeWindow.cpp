@@ -4,6 +4,7 @@
 #include "Settings.h"
 #include "monitor/Monitor.h"
 #include "search/RangeSearchSettings.h"
+#include "state/Switches.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,14 +15,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-SearchRangeWindow::SearchRangeWindow(Settings& settings, Monitor& monitor, Prompter& prompter, const QString& appTitle,
-                                     int holdLimit, QWidget* parent)
+SearchRangeWindow::SearchRangeWindow(Settings& settings, Switches& switches, Monitor& monitor, Prompter& prompter,
+                                     const QString& appTitle, int holdLimit, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
+    , m_switches(switches)
     , m_monitor(monitor)
     , m_prompter(prompter)
     , m_title(appTitle) {
@@ -45,34 +46,20 @@ SearchRangeWindow::SearchRangeWindow(Settings& settings, Monitor& monitor, Promp
     m_dwell = new QComboBox(frame);
     m_dwell->setObjectName(QStringLiteral("listDwellTime"));
     m_dwell->addItems(RangeSearchSettings::dwellChoices());
-    // Shown without choices: the scanner's search step is not set from here.
-    auto* step = new QComboBox(frame);
-    step->setObjectName(QStringLiteral("listStepSize"));
-    m_logging = new QCheckBox(frame);
+    // The scanner keeps its own search step and resumes by the dwell list: the window offers neither a step
+    // list nor a second resume choice that nothing would read.
+    m_logging = new QCheckBox(QStringLiteral("Enable logging of active frequencies"), frame);
     m_logging->setObjectName(QStringLiteral("chkEnableLogging"));
-    QLabel* skipBirdies = label("lblSkipBirdies", QStringLiteral("Resume search after"));
-    skipBirdies->installEventFilter(this);
-    m_30Seconds = new QRadioButton(QStringLiteral("30 Seconds"), frame);
-    m_30Seconds->setObjectName(QStringLiteral("rb30Seconds"));
-    m_60Seconds = new QRadioButton(QStringLiteral("1 Minute"), frame);
-    m_60Seconds->setObjectName(QStringLiteral("rb60Seconds"));
-    m_30Seconds->setEnabled(false);
-    m_60Seconds->setEnabled(false);
+    m_logging->setToolTip(QStringLiteral("The search log (Logs / Enable Search Log): every frequency the search stops "
+                                         "on is written to the day's search log"));
+    m_logging->setChecked(m_switches.searchLogging());
     grid->addWidget(label("lblLowLimit", QStringLiteral("Lower Limit Frequency:")), 0, 0);
     grid->addWidget(m_low, 0, 1);
     grid->addWidget(label("Label1", QStringLiteral("Upper Limit Frequency:")), 1, 0);
     grid->addWidget(m_high, 1, 1);
     grid->addWidget(label("Label3", QStringLiteral("Resume search after:")), 2, 0);
     grid->addWidget(m_dwell, 2, 1);
-    grid->addWidget(label("Label2", QStringLiteral("Frequency Step Size:")), 3, 0);
-    grid->addWidget(step, 3, 1);
-    grid->addWidget(label("lblEnableLogging", QStringLiteral("Enable logging of active frequencies")), 4, 0);
-    grid->addWidget(m_logging, 4, 1);
-    auto* birdies = new QHBoxLayout;
-    birdies->addWidget(m_30Seconds);
-    birdies->addWidget(m_60Seconds);
-    grid->addWidget(skipBirdies, 5, 0);
-    grid->addLayout(birdies, 5, 1);
+    grid->addWidget(m_logging, 3, 0, 1, 2);
 
     auto* search = new QPushButton(QStringLiteral("SEARCH NOW"), this);
     search->setObjectName(QStringLiteral("btnSEARCH"));
@@ -102,11 +89,6 @@ bool SearchRangeWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && (watched == m_low || watched == m_high)) {
         // After the click that gave the focus has placed the caret.
         QTimer::singleShot(0, static_cast<QLineEdit*>(watched), &QLineEdit::selectAll);
-    } else if (event->type() == QEvent::MouseButtonRelease &&
-               watched->objectName() == QLatin1String("lblSkipBirdies")) {
-        m_30Seconds->setEnabled(true);
-        m_60Seconds->setEnabled(true);
-        m_60Seconds->setChecked(true);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -121,6 +103,7 @@ void SearchRangeWindow::onSearch() {
     }
     m_handedOver = true;
     hide();
+    m_switches.setSearchLogging(m_logging->isChecked());
     m_monitor.searchRange(m_low->text(), m_high->text(), chosen.dwell, m_logging->isChecked() ? -1 : 0);
     close();
 }

@@ -51,7 +51,9 @@ void QtPrompter::inform(const QString& title, const QString& text, Icon icon, st
 
 void QtPrompter::confirm(const QString& title, const QString& text, Icon icon, std::function<void(bool)> done) {
     QMessageBox* box = messageBox(title, text, icon, QMessageBox::Ok | QMessageBox::Cancel);
-    box->setDefaultButton(QMessageBox::Ok);
+    // An OK that cannot be undone takes a deliberate click; Enter alone answers Cancel.
+    const bool dangerous = icon == Icon::Warning || icon == Icon::Critical;
+    box->setDefaultButton(dangerous ? QMessageBox::Cancel : QMessageBox::Ok);
     box->setEscapeButton(QMessageBox::Cancel);
     QObject::connect(box, &QDialog::finished, box, [box, done = std::move(done)](int) {
         if (done)

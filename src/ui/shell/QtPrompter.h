@@ -8,7 +8,8 @@
 
 /**
  * The Prompter for the windows: window-modal Qt dialogs opened with open(), never exec(); the
- * callback runs when the operator answers.
+ * callback runs when the operator answers. A confirmation with a Warning or Critical icon guards
+ * something that cannot be undone (wiping the scanner's memory): its default button is Cancel.
  */
 class QtPrompter final : public Prompter {
 public:
