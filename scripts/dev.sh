@@ -21,14 +21,14 @@ PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config clang-format desktop-file-utils
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libhamlib-utils chirp
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
-    postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql
+    postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql time
     help2man
 )
 # Only the package commands need these: the checks of the installed package.
 PACKAGE_PACKAGES=(lintian appstream man-db)
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
 FUZZ_PACKAGES=(clang libclang-rt-dev)
-FUZZ_TARGETS=(statusparser lcdparser modedetector tcphost simulator)
+FUZZ_TARGETS=(statusparser lcdparser modedetector tcphost simulator rigctl csv uls daylog)
 
 install_packages() {
     local missing=()

@@ -135,8 +135,9 @@ int runActivity(const QStringList& arguments) {
     if (!QDir(folder).exists())
         return Cli::fail(QStringLiteral("no data folder %1").arg(QDir::toNativeSeparators(folder)));
 
-    const ActivityDay day = ActivityDay::read(folder, date);
-    const ActivitySummary summary(day);
+    // Read as a stream into the summary: a day log of any size takes no more memory than a small one.
+    ActivitySummary summary;
+    const ActivityDay day = ActivityDay::scan(folder, date, [&summary](const ActivityHit& hit) { summary.add(hit); });
     if (parser.isSet(QStringLiteral("json")))
         Cli::out(QString::fromUtf8(QJsonDocument(toJson(day, summary)).toJson(QJsonDocument::Compact)).trimmed());
     else

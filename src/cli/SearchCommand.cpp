@@ -48,12 +48,14 @@ int runSearch(const QStringList& arguments) {
             Cli::Usage);
     if (criteria.serviceCode().size() != 2)
         return Cli::fail(QStringLiteral("--service takes a two-letter radio service code"), Cli::Usage);
-    const QString dbText = parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db"))
-                                                              : Settings(QStringLiteral("Valdoria2052/Pro")).remoteDb();
+    const Settings settings(QStringLiteral("Valdoria2052/Pro"));
+    const QString dbText =
+        parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db")) : settings.remoteDb();
     QString error;
-    const auto url = RemoteDbUrl::parse(dbText, &error);
+    auto url = RemoteDbUrl::parse(dbText, &error);
     if (!url)
         return Cli::fail(error, Cli::Usage);
+    url->setTimeoutSeconds(settings.searchTimeout());
 
     TransmitterDatabase db(*url);
     const auto rows = db.search(criteria);

@@ -56,6 +56,9 @@ void Settings::setModel(const QString& v) {
 QString Settings::remoteAddress() const {
     return value(QStringLiteral("Remote_Address"), QStringLiteral("any"));
 }
+QString Settings::remoteAllow() const {
+    return value(QStringLiteral("Remote_Allow"));
+}
 QString Settings::pellwickPath() const {
     return value(QStringLiteral("Pellwick_Path"));
 }
@@ -73,6 +76,9 @@ QString Settings::remoteDb() const {
 }
 void Settings::setRemoteDb(const QString& url) {
     setValue(QStringLiteral("Remote_Db"), url);
+}
+QString Settings::searchTimeout() const {
+    return value(QStringLiteral("Search_Timeout"));
 }
 QString Settings::lowSearch() const {
     return value(QStringLiteral("Low_Search"), QStringLiteral("154.000"));

@@ -36,6 +36,8 @@ public:
     void setModel(const QString& model);
     /// "Remote_Address": the address the TCP host listens on ("any" or "localhost"); "any" by default.
     QString remoteAddress() const;
+    /// "Remote_Allow": the address ranges the TCP host serves; empty for loopback, private and link-local.
+    QString remoteAllow() const;
     /// "Pellwick_Path": the companion program; empty when not installed.
     QString pellwickPath() const;
     /// "Rigctl_Port": the TCP port of the rigctl control port; empty or 0 when it is off.
@@ -48,6 +50,8 @@ public:
     /// "Remote_Db": the transmitter database as a URL (postgresql://, odbc:, sqlite:); empty for the sample.
     QString remoteDb() const;
     void setRemoteDb(const QString& url);
+    /// "Search_Timeout": seconds a statement on the transmitter database may take; empty for 30.
+    QString searchTimeout() const;
     /// "Low_Search" and "Hi_Search": the range-search limits as typed; "154.000" and "156.000" when empty.
     QString lowSearch() const;
     void setLowSearch(const QString& limit);

@@ -133,6 +133,12 @@ private Q_SLOTS:
                                      << "20010215"
                                      << "scan 15:2 | search 0:1 | trunk"
                                      << QString::fromUtf8("5x2 CAF\xc3\x89; 154.2500x1 5.1s") << 0;
+        // A whole line but for a tag running past 64 KiB: skipped and counted, the lines after it read.
+        QTest::newRow("a line over 64 KiB")
+            << "de_DE"
+            << QStringLiteral("raw SCAN 20010215 12,154.2500,15:40:00,NFM,A,%1\\r\\n|%2")
+                   .arg(QString(70000, QLatin1Char('x')), QLatin1String(kDay))
+            << "20010215" << hours << busiest << 1;
     }
 
     void summary_ofStoredLayouts() {
@@ -148,6 +154,14 @@ private Q_SLOTS:
         QTEST(read.unreadableLines(), "unreadable");
         QVERIFY(std::is_sorted(read.hits().begin(), read.hits().end(),
                                [](const ActivityHit& a, const ActivityHit& b) { return a.seconds < b.seconds; }));
+        // Read as a stream (as valdoria-cli activity does), hit by hit in file order: the same summary.
+        ActivitySummary streamed;
+        const ActivityDay scanned = ActivityDay::scan(dir.path(), QDate::fromString(day, QStringLiteral("yyyyMMdd")),
+                                                      [&streamed](const ActivityHit& hit) { streamed.add(hit); });
+        QVERIFY(scanned.hits().isEmpty());
+        QTEST(hoursText(streamed), "hours");
+        QTEST(busiestText(streamed), "busiest");
+        QTEST(scanned.unreadableLines(), "unreadable");
     }
 
     void time_twelveAndTwentyFourHour_data() {

@@ -162,6 +162,50 @@ private Q_SLOTS:
         QTRY_COMPARE(goodGot += good.readAll(), QByteArray("162550000\n"));
         QTRY_COMPARE(server.clientCount(), badDropped ? 1 : 2);
     }
+
+    // A client that writes a flood of commands at once and reads as it goes gets every answer; one that
+    // sends as much and never reads is dropped once it has taken nothing for the stall time.
+    void floodedClient_servedWhileItReads_droppedWhenItStops_data() {
+        QTest::addColumn<bool>("reads");
+        QTest::newRow("reads its answers") << true;
+        QTest::newRow("never reads") << false;
+    }
+    void floodedClient_servedWhileItReads_droppedWhenItStops() {
+        QFETCH(bool, reads);
+        MonitorContextRig rig;
+        RigctlServer server(rig.state, rig.link);
+        server.setReading(Reading{ScannerModel::Pro2052, 1, "MANUAL", 162550000, 20});
+        server.setPort(0);
+        server.setStallTimeMs(500);
+        QVERIFY(server.startListening());
+        QTcpSocket client;
+        // A client that never reads keeps at most a few bytes in its own buffer, so the system's fill up.
+        if (!reads)
+            client.setReadBufferSize(16);
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(client.waitForConnected(5000));
+        QTRY_COMPARE(server.clientCount(), 1);
+
+        // 100,000 extended reads in one write: 300 kB out, 3.8 MB of answers back.
+        constexpr int kCommands = 100000;
+        QByteArray commands;
+        for (int i = 0; i < kCommands; ++i)
+            commands += "+f\n";
+        client.write(commands);
+        const QByteArray answer = "get_freq:\nFrequency: 162550000\nRPRT 0\n";
+        if (reads) {
+            qint64 got = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((got += client.readAll().size()) == kCommands * answer.size() ||
+                                         client.state() != QAbstractSocket::ConnectedState,
+                                     60000);
+            QCOMPARE(client.state(), QAbstractSocket::ConnectedState);
+            QCOMPARE(got, kCommands * answer.size());
+            QCOMPARE(server.clientCount(), 1);
+        } else {
+            // The client reads nothing, so it never notices the hang-up itself: the server has let go of it.
+            QTRY_COMPARE_WITH_TIMEOUT(server.clientCount(), 0, 20000);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRigctl)

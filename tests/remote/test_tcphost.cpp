@@ -202,6 +202,74 @@ private Q_SLOTS:
         QVERIFY(failed.at(0).at(0).toString().contains(QString::number(holder.serverPort())));
         QCOMPARE(TcpHost::addressText(QHostAddress("::ffff:192.168.1.20")), QStringLiteral("192.168.1.20"));
     }
+
+    // A real peer on loopback, refused or served by the allow-list alone (on either listening address).
+    void allowList_refusesLoopbackOutsideIt_servesItInside_data() {
+        QTest::addColumn<QString>("allow");
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<bool>("served");
+        QTest::newRow("private ranges only") << "10.0.0.0/8, 192.168.0.0/16"
+                                             << "localhost" << false;
+        QTest::newRow("private ranges only, listening everywhere") << "10.0.0.0/8 fc00::/7"
+                                                                   << "any" << false;
+        QTest::newRow("IPv6 loopback only") << "::1"
+                                            << "localhost" << false;
+        QTest::newRow("the default") << ""
+                                     << "localhost" << true;
+        QTest::newRow("the default, listening everywhere") << ""
+                                                           << "any" << true;
+        QTest::newRow("127.0.0.0/8") << "10.0.0.0/8,127.0.0.0/8"
+                                     << "localhost" << true;
+        QTest::newRow("one address after a bad entry") << "nonsense/99; 127.0.0.1"
+                                                       << "any" << true;
+    }
+    void allowList_refusesLoopbackOutsideIt_servesItInside() {
+        QFETCH(QString, allow);
+        QFETCH(QString, listen);
+        QFETCH(bool, served);
+        Rig r;
+        r.host.setListenAddress(listen);
+        r.host.setAllowedRanges(allow);
+        QVERIFY(r.host.startListening());
+        QSignalSpy refused(&r.host, &TcpHost::clientRefused);
+        QSignalSpy accepted(&r.host, &TcpHost::clientConnected);
+        auto client = r.client();
+        QVERIFY(client->waitForConnected(5000));
+        client->write("CMD:KEY05\r");
+        if (served) {
+            QTRY_COMPARE(r.transport->writtenLines(), QStringList{"KEY05"});
+            QCOMPARE(accepted.count(), 1);
+            QCOMPARE(refused.count(), 0);
+        } else {
+            QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(refused.count(), 1);
+            QCOMPARE(refused.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
+            QCOMPARE(accepted.count(), 0);
+            QTest::qWait(100);
+            QCOMPARE(r.transport->writtenLines(), QStringList{});
+            QVERIFY(!r.host.isClientConnected());
+        }
+    }
+
+    void defaultAllowList_loopbackPrivateAndLinkLocalOnly_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("allowed");
+        const QList<QPair<const char*, bool>> cases = {
+            {"127.0.0.1", true},       {"127.255.0.9", true},    {"::1", true},          {"10.200.3.4", true},
+            {"172.16.0.1", true},      {"172.31.255.254", true}, {"172.32.0.1", false},  {"192.168.44.2", true},
+            {"192.169.0.1", false},    {"169.254.10.10", true},  {"fe80::1", true},      {"fd00:1234::5", true},
+            {"8.8.8.8", false},        {"100.64.0.1", false},    {"2001:db8::1", false}, {"::ffff:10.1.1.1", true},
+            {"::ffff:8.8.4.4", false}, {"::2", false},
+        };
+        for (const auto& [address, allowed] : cases)
+            QTest::newRow(address) << QString::fromLatin1(address) << allowed;
+    }
+    void defaultAllowList_loopbackPrivateAndLinkLocalOnly() {
+        QFETCH(QString, address);
+        QFETCH(bool, allowed);
+        Rig r;
+        QCOMPARE(r.host.isAllowed(QHostAddress(address)), allowed);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTcpHost)

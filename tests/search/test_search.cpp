@@ -6,7 +6,10 @@
 #include "search/TransmitterDatabase.h"
 #include "store/LocalDatabase.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,9 +28,14 @@ private:
         QSignalSpy finished{&search, &RemoteSearch::finished};
         QSignalSpy results{&search, &RemoteSearch::resultsReady};
         QSignalSpy waiting{&search, &RemoteSearch::waitingChanged};
-        Flow(const QString& folder, const QString& url)
+        Flow(const QString& folder, const QString& url, const QString& timeout = {})
             : db(LocalDatabase::pathForAppFolder(folder), prompter)
-            , search(db, prompter, QStringLiteral("Valdoria2052/Pro"), *RemoteDbUrl::parse(url)) {}
+            , search(db, prompter, QStringLiteral("Valdoria2052/Pro"), withTimeout(url, timeout)) {}
+        static RemoteDbUrl withTimeout(const QString& text, const QString& timeout) {
+            RemoteDbUrl url = *RemoteDbUrl::parse(text);
+            url.setTimeoutSeconds(timeout);
+            return url;
+        }
         // Waits until the waiting window is hidden again and the prompter has been asked.
         bool settle() {
             return QTest::qWaitFor([&] { return !search.isWaiting() && !prompter.calls().isEmpty(); }, 10000);
@@ -231,6 +239,49 @@ private Q_SLOTS:
         QVERIFY(flow.prompter.calls().isEmpty());
         QCOMPARE(flow.finished.size(), 0);
         QCOMPARE(flow.waiting.size(), 2);
+    }
+
+    // Another session holds SPECTRUM1 locked: the search ends after its time-out with a message naming the
+    // server, and Cancel still lets go of it at once.
+    void lockedTable_searchEndsAfterTimeout_cancelStillWorks_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("waits for the time-out") << false;
+        QTest::newRow("cancelled meanwhile") << true;
+    }
+    void lockedTable_searchEndsAfterTimeout_cancelStillWorks() {
+        QFETCH(bool, cancel);
+        {
+            QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QTest::currentDataTag());
+            locker.setHostName(m_server.socketFolder());
+            locker.setPort(PostgresServer::kPort);
+            locker.setUserName(QStringLiteral("valdoria"));
+            locker.setDatabaseName(QStringLiteral("radio"));
+            QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
+            QSqlQuery lock(locker);
+            QVERIFY(lock.exec("BEGIN"));
+            QVERIFY(lock.exec("LOCK TABLE SPECTRUM1 IN ACCESS EXCLUSIVE MODE"));
+            const auto release = qScopeGuard([&lock] { lock.exec("ROLLBACK"); });
+
+            Flow flow(m_dir.filePath(QTest::currentDataTag()), m_server.url(), QStringLiteral("1"));
+            flow.search.search({"IL", "PW", "", ""});
+            QVERIFY(flow.search.isWaiting());
+            if (cancel) {
+                QTest::qWait(200);
+                flow.search.cancelWait();
+                QVERIFY(!flow.search.isWaiting());
+                QTest::qWait(1500);
+                QVERIFY(flow.prompter.calls().isEmpty());
+                QCOMPARE(flow.finished.size(), 0);
+            } else {
+                QVERIFY(QTest::qWaitFor([&] { return !flow.prompter.calls().isEmpty(); }, 15000));
+                const QString message = flow.prompter.calls().first().text;
+                QVERIFY2(message.startsWith("The search failed on PostgreSQL server " + m_server.socketFolder() +
+                                            ":5432, database radio: no answer within 1 s"),
+                         qPrintable(message));
+                QVERIFY(!flow.search.isWaiting());
+            }
+        }
+        QSqlDatabase::removeDatabase(QTest::currentDataTag());
     }
 
     void url_passwordNeverShown_data() {

@@ -113,6 +113,58 @@ private Q_SLOTS:
         TransmitterDatabase db(*RemoteDbUrl::parse(url));
         QCOMPARE(db.search({"IA", "PW", "o'brien", ""})->size(), 1);
     }
+
+    // Lines that must count as malformed and be skipped, between two good frequencies of licence 1001.
+    void badLinesAreCountedAndSkipped_data() {
+        QTest::addColumn<QByteArray>("bad");
+        QTest::newRow("infinite") << fr("1001", "1", "inf").toLatin1();
+        QTest::newRow("infinity spelled out") << fr("1001", "1", "Infinity").toLatin1();
+        QTest::newRow("not a number") << fr("1001", "1", "nan").toLatin1();
+        QTest::newRow("1e308") << fr("1001", "1", "1e308").toLatin1();
+        QTest::newRow("above 300 GHz") << fr("1001", "1", "300000.5").toLatin1();
+        // A whole record whose trailing field runs past 64 KiB.
+        QTest::newRow("a line of 100 KiB") << fr("1001", "", "154.5").toLatin1() + "|" + QByteArray(100 * 1024, 'x');
+    }
+    void badLinesAreCountedAndSkipped() {
+        QFETCH(QByteArray, bad);
+        QTemporaryDir dir;
+        const auto file = [&dir](const QString& name, const QByteArray& text) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(text);
+            return f.fileName();
+        };
+        const QStringList files{file("HD.dat", hd(1001, "KAA100", "A", "PW").toLatin1() + "\r\n"),
+                                file("FR.dat", fr("1001", "", "154.43").toLatin1() + "\r\n" + bad + "\r\n" +
+                                                   fr("1001", "", "155.1").toLatin1() + "\r\n")};
+        TransmitterDatabase db(*RemoteDbUrl::parse("sqlite:" + dir.filePath("t.sqlite")),
+                               TransmitterDatabase::Access::ReadWrite);
+        const UlsImport::FileReport report = UlsImport(db).run(files).last();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed, report.firstMalformedLine}),
+                 (QList<qint64>{3, 2, 1, 2}));
+        QSqlQuery query(db.database());
+        QVERIFY(query.exec("SELECT FREQUENCY FROM SPECTRUM1 ORDER BY FREQUENCY"));
+        QStringList found;
+        while (query.next())
+            found << query.value(0).toString();
+        QCOMPARE(found, (QStringList{"154.43", "155.1"}));
+    }
+
+    void aFileWithoutLineEndsIsOneMalformedLine() {
+        QTemporaryDir dir;
+        QFile f(dir.filePath("FR.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QByteArray record = fr("1001", "", "154.43").toLatin1();
+        for (int i = 0; i < 4000; ++i)
+            f.write(record);
+        f.close();
+        TransmitterDatabase db(*RemoteDbUrl::parse("sqlite:" + dir.filePath("t.sqlite")),
+                               TransmitterDatabase::Access::ReadWrite);
+        const UlsImport::FileReport report = UlsImport(db).run({f.fileName()}).last();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed}), (QList<qint64>{1, 0, 1}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUlsImport)

@@ -115,6 +115,46 @@ radio.save(sys.argv[2])
                                          "2544,9f0,FD Disp,A,Fire Dispatch,Fire Dispatch,Springfield\r\n"));
     }
 
+    // Each row costs one statement, whatever the table holds: no lookup per row (the table has no key, so a
+    // lookup by ID reads every row, and 100,000 talkgroups took minutes). A talkgroup stored twice is
+    // updated in both rows.
+    void talkgroups_oneStatementPerRow_everyCopyUpdated() {
+        Db d;
+        for (const char* id : {"2512", "2512", "7"})
+            QVERIFY(d.db.addTalkgroup({QLatin1String(id), {}, {}, QStringLiteral("old"), {}, {}, {}}));
+        QByteArray text = "Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category\n2512,9d0,PD,A,B,C,D\n";
+        for (int id = 3000; id < 3200; ++id)
+            text += QByteArray::number(id) + ",,TG,A,,,\n";
+        const QString path = d.file(QStringLiteral("many.csv"), text);
+        const int before = d.db.statementCount();
+        const CsvReport in = TalkgroupCsv::importTable(d.db, path);
+        QVERIFY2(in.ok, qPrintable(in.error));
+        QCOMPARE(in.summary(), QStringLiteral("200 added, 1 updated"));
+        // One read of the table, then 202 rows written (2512 twice).
+        QCOMPARE(d.db.statementCount() - before, 1 + 202);
+        const auto tags = d.db.select(QStringLiteral("SELECT ALPHA_TAG FROM TALKGROUPS WHERE ID IN ('2512', '7')"
+                                                     " ORDER BY ALPHA_TAG"));
+        QCOMPARE(tags->size(), 3);
+        QCOMPARE((QStringList{tags->at(0).value(0).toString(), tags->at(1).value(0).toString(),
+                              tags->at(2).value(0).toString()}),
+                 (QStringList{"PD", "PD", "old"}));
+    }
+
+    // A file saved by an older spreadsheet in the Windows code page keeps its accents and quotes.
+    void talkgroups_windowsCodePageIsReadAsSuch() {
+        Db d;
+        const QString path =
+            d.file(QStringLiteral("cp1252.csv"), "Decimal,Hex,Alpha Tag,Mode,Description,Tag,Category\r\n"
+                                                 "2512,9d0,Caf\xE9 \x93North\x94,A,Fire \x96 EMS,Fire,Montr\xE9"
+                                                 "al\r\n");
+        const CsvReport in = TalkgroupCsv::importTable(d.db, path);
+        QVERIFY2(in.ok, qPrintable(in.error));
+        const RowLookup row = d.db.findTalkgroup(QStringLiteral("2512"));
+        QCOMPARE(row.row->value(QStringLiteral("ALPHA_TAG")).toString(), QString::fromUtf8("Café “North”"));
+        QCOMPARE(row.row->value(QStringLiteral("SERVICE_DESC")).toString(), QString::fromUtf8("Fire – EMS"));
+        QCOMPARE(row.row->value(QStringLiteral("CITY")).toString(), QString::fromUtf8("Montréal"));
+    }
+
     void badFile_refusedWithLineAndNothingWritten_data() {
         QTest::addColumn<bool>("talkgroups");
         QTest::addColumn<QByteArray>("text");
@@ -142,6 +182,10 @@ radio.save(sys.argv[2])
                                                      << "line 3: the talkgroup ID \"12-3\" is not a whole number";
         QTest::newRow("talkgroups: short row") << true << rr + "2600,9d0\n"
                                                << "line 3: 2 fields, the header has 7";
+        QTest::newRow("talkgroups: a NUL in a tag") << true << rr + "2600,a28,A" + QByteArray(1, '\0') + "B,A,B,C,D\n"
+                                                    << "line 3: a NUL character";
+        QTest::newRow("channels: a NUL in a quoted name on its second line")
+            << false << chirp + "2,\"B\n" + QByteArray(1, '\0') + "\",155.25" + tail << "line 4: a NUL character";
     }
     void badFile_refusedWithLineAndNothingWritten() {
         QFETCH(bool, talkgroups);

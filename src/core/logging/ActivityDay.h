@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 /**
  * Everything the day logs (scan, search and trunk) of a data folder hold for one day, read back:
  * the hits in time order and how many lines could not be read. Reading never fails on content: a
@@ -22,6 +24,13 @@ class ActivityDay {
 public:
     /// Reads the three day files of day below appFolder (LOGS/SCAN, LOGS/SEARCH, LOGS/TRUNK).
     static ActivityDay read(const QString& appFolder, const QDate& day);
+    /**
+     * The same day read as a stream: each hit goes to each as it is read, log by log in file order,
+     * and none is kept (hits() stays empty), so memory does not grow with the files. Lines longer
+     * than TextFiles::LineReader::kMaxLineBytes count as unreadable.
+     */
+    static ActivityDay scan(const QString& appFolder, const QDate& day,
+                            const std::function<void(const ActivityHit&)>& each);
 
     QDate date() const { return m_date; }
     /// The hits, ordered by time (lines written at the same second keep the file order).
@@ -35,7 +44,7 @@ public:
     static QString unreadableText(int lines);
 
 private:
-    void readLog(const QString& appFolder, ActivityLogKind log);
+    void scanLog(const QString& appFolder, ActivityLogKind log, const std::function<void(const ActivityHit&)>& each);
 
     QDate m_date;
     QList<ActivityHit> m_hits;

@@ -1,7 +1,8 @@
 #include "ActivityHit.h"
 
+#include "TextFiles.h"
+
 #include <QDir>
-#include <QStringDecoder>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -11,12 +12,6 @@ namespace {
 
 constexpr int kFieldsSearch = 5;
 constexpr int kFieldsTagged = 6;
-
-// Windows-1252 at 0x80-0x9F, where it differs from Latin-1; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -100,20 +95,7 @@ int ActivityHit::parseTime(QStringView text) {
 }
 
 QString ActivityHit::decode(QByteArrayView bytes) {
-    // Nearly every line is plain ASCII.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    // Not UTF-8: a file from the Windows program, in its code page.
-    text.resize(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar c = uchar(bytes[i]);
-        text[i] = c >= 0x80 && c < 0xA0 ? QChar(kCp1252High[c - 0x80]) : QChar(c);
-    }
-    return text;
+    return TextFiles::decode(bytes);
 }
 
 bool ActivityHit::showsWord() const {

@@ -36,12 +36,17 @@ void ActivitySummary::add(const ActivityHit& hit) {
     if (entry.hits == 0)
         entry.key = key;
     ++entry.hits;
-    entry.lastSeconds = hit.seconds;
-    if (!hit.name.isEmpty())
+    entry.lastSeconds = std::max(entry.lastSeconds, hit.seconds);
+    // Of hits heard at the same second the later one read counts, as the logs were written.
+    if (!hit.name.isEmpty() && hit.seconds >= entry.nameSeconds) {
         entry.name = hit.name;
+        entry.nameSeconds = hit.seconds;
+    }
     const QString& detail = hit.log == ActivityLogKind::Scan ? hit.frequency : hit.detail;
-    if (!detail.isEmpty())
+    if (!detail.isEmpty() && hit.seconds >= entry.detailSeconds) {
         entry.detail = detail;
+        entry.detailSeconds = hit.seconds;
+    }
     if (hit.duration >= 0)
         entry.duration = std::max(entry.duration, 0.0) + hit.duration;
 }

@@ -29,7 +29,10 @@ public:
         /// Total seconds (search log); negative for the logs without a duration.
         double duration = -1;
         /// Seconds since midnight of the last hit.
-        int lastSeconds = 0;
+        int lastSeconds = -1;
+        /// When the name and the detail were heard: hits may come out of time order.
+        int nameSeconds = -1;
+        int detailSeconds = -1;
     };
 
     static constexpr int kHours = 24;
@@ -38,6 +41,7 @@ public:
     ActivitySummary() = default;
     explicit ActivitySummary(const ActivityDay& day);
 
+    /// Hits may come in any order: the name and detail are those of the latest hit that had them.
     void add(const ActivityHit& hit);
 
     /// Hits in hour (0 to 23) of a log.

@@ -6,6 +6,7 @@
 #include "state/ScannerState.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <cmath>
 
@@ -20,6 +21,8 @@ constexpr int kModeWfm = 0x40;
 constexpr int kScannerModes = kModeAm | kModeFm | kModeWfm;
 constexpr int kVfoA = 0x1;
 constexpr int kIoError = 6;
+// Commands a client has sent but the server has not read yet are held up to this much.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 using Band = ScannerProfile::Band;
 
@@ -140,22 +143,29 @@ void RigctlServer::stop() {
 void RigctlServer::onNewConnection() {
     while (QTcpSocket* client = m_server.nextPendingConnection()) {
         client->setParent(this);
+        // Commands not read yet wait in the socket; beyond this the system holds the sender back.
+        client->setReadBufferSize(kReadBufferBytes);
         m_clients.append(client);
         qCInfo(lcRigctl) << "client from" << client->peerAddress().toString() << "port" << client->peerPort();
-        connect(client, &QTcpSocket::readyRead, this, [this, client] { onReadyRead(client); });
+        auto* stall = new QTimer(client);
+        stall->setSingleShot(true);
+        connect(stall, &QTimer::timeout, this, [this, client] {
+            // A client dropped or gone meanwhile waits only for its deletion.
+            if (m_clients.contains(client))
+                drop(client, QStringLiteral("does not read its answers"));
+        });
+        connect(client, &QTcpSocket::readyRead, this, [this, client, stall] { onReadyRead(client, stall); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] {
             m_clients.removeAll(client);
             client->deleteLater();
         });
-        connect(client, &QTcpSocket::bytesWritten, this, [this, client] {
-            if (client->bytesToWrite() > kMaxQueuedBytes)
-                drop(client, QStringLiteral("does not read its answers"));
-        });
+        connect(client, &QTcpSocket::bytesWritten, this, [this, client, stall] { onBytesWritten(client, stall); });
     }
 }
 
-void RigctlServer::onReadyRead(QTcpSocket* client) {
-    while (client->canReadLine()) {
+void RigctlServer::onReadyRead(QTcpSocket* client, QTimer* stall) {
+    // While the client has too many answers waiting, its commands stay unread: it is answered as fast as it reads.
+    while (client->bytesToWrite() <= kMaxQueuedBytes && client->canReadLine()) {
         const QByteArray line = client->readLine(kMaxLineBytes + 2);
         if (!line.endsWith('\n')) {
             drop(client, QStringLiteral("sent a line longer than %1 bytes").arg(kMaxLineBytes));
@@ -171,13 +181,26 @@ void RigctlServer::onReadyRead(QTcpSocket* client) {
                 return;
             }
         }
-        if (client->bytesToWrite() > kMaxQueuedBytes) {
-            drop(client, QStringLiteral("does not read its answers"));
-            return;
-        }
     }
-    if (client->bytesAvailable() > kMaxLineBytes)
+    if (client->bytesToWrite() > kMaxQueuedBytes) {
+        if (!stall->isActive())
+            stall->start(m_stallMs);
+        return;
+    }
+    if (client->bytesAvailable() > kMaxLineBytes && !client->canReadLine())
         drop(client, QStringLiteral("sent more than %1 bytes without a line end").arg(kMaxLineBytes));
+}
+
+void RigctlServer::onBytesWritten(QTcpSocket* client, QTimer* stall) {
+    if (client->bytesToWrite() > kMaxQueuedBytes) {
+        // It is taking its answers: it has as long again for the rest.
+        stall->start(m_stallMs);
+        return;
+    }
+    stall->stop();
+    // The commands that waited are read now; no readyRead comes for bytes already in the socket.
+    if (client->canReadLine())
+        onReadyRead(client, stall);
 }
 
 void RigctlServer::drop(QTcpSocket* client, const QString& why) {

@@ -12,6 +12,7 @@
 #include <QTcpServer>
 
 class QTcpSocket;
+class QTimer;
 class SerialLink;
 struct ScannerState;
 
@@ -25,9 +26,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcRigctl)
  * Several clients at once, each with its own input: one command per line (LF, CR LF or CR), short
  * answers one value per line or "RPRT n", extended answers (a leading '+', or ';' '|' ',' as the
  * separator) with the command echoed and key: value records. Reads come from the monitor's
- * reading (setReading()); set_freq programs the tune channel with the frequency and calls it up in MANUAL. A client
- * whose unterminated input passes kMaxLineBytes, or who leaves more than kMaxQueuedBytes of answers
- * unread, is dropped alone. docs/rigctl.md lists the answers.
+ * reading (setReading()); set_freq programs the tune channel with the frequency and calls it up in
+ * MANUAL. A client whose unterminated input passes kMaxLineBytes is dropped alone. While more than
+ * kMaxQueuedBytes of a client's answers wait to be sent, its further commands wait unread in its
+ * socket (so a client may send any number at once); a client that takes none of its answers for
+ * stallTimeMs() is dropped alone. docs/rigctl.md lists the answers.
  */
 class RigctlServer : public QObject {
     Q_OBJECT
@@ -37,8 +40,10 @@ public:
     static constexpr quint16 kDefaultPort = 4532;
     /// A command line never grows past this; a client sending more without a line end is dropped.
     static constexpr int kMaxLineBytes = 4096;
-    /// Answers a client has not taken yet never grow past this; the client is dropped instead.
+    /// While more answers than this wait to be sent to a client, its commands are not read.
     static constexpr qint64 kMaxQueuedBytes = 256 * 1024;
+    /// A client that takes none of its waiting answers for this long has stopped reading.
+    static constexpr int kDefaultStallMs = 10000;
 
     /// Hamlib's error codes (sent negated after "RPRT").
     enum Error { Ok = 0, InvalidArgument = 1, NotImplemented = 4, NotAvailable = 11 };
@@ -55,6 +60,9 @@ public:
     /// The "Tune_Channel" setting: the memory channel set_freq programs; empty when none is set.
     void setTuneChannel(const QString& setting) { m_tuneChannel = setting.trimmed(); }
     QString tuneChannel() const { return m_tuneChannel; }
+
+    void setStallTimeMs(int ms) { m_stallMs = ms; }
+    int stallTimeMs() const { return m_stallMs; }
 
     /// Listens on the port and address; on failure statusLine() says why and false comes back.
     bool startListening();
@@ -99,7 +107,8 @@ private:
     static const Command* findCommand(const QString& word);
 
     void onNewConnection();
-    void onReadyRead(QTcpSocket* client);
+    void onReadyRead(QTcpSocket* client, QTimer* stall);
+    void onBytesWritten(QTcpSocket* client, QTimer* stall);
     void drop(QTcpSocket* client, const QString& why);
     Reply getFrequency(const QStringList& arguments);
     Reply getMode(const QStringList& arguments);
@@ -121,4 +130,5 @@ private:
     quint16 m_port = kDefaultPort;
     QHostAddress m_address{QHostAddress::LocalHost};
     QString m_tuneChannel;
+    int m_stallMs = kDefaultStallMs;
 };

@@ -4,6 +4,7 @@
 #include "link/SerialLink.h"
 #include "state/ScannerState.h"
 
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -75,6 +76,7 @@ TcpHost::TcpHost(ScannerState& state, SerialLink& link, Prompter* prompter, QObj
     m_quietTimer.setInterval(kDefaultQuietMs);
     connect(&m_quietTimer, &QTimer::timeout, this, &TcpHost::onQuietTimeout);
     connect(&m_server, &QTcpServer::newConnection, this, &TcpHost::onNewConnection);
+    setAllowedRanges(QString());
 }
 
 TcpHost::~TcpHost() {
@@ -89,6 +91,46 @@ TcpHost::~TcpHost() {
 void TcpHost::setListenAddress(const QString& setting) {
     const bool local = setting.trimmed().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
     m_address = QHostAddress(local ? QHostAddress::LocalHost : QHostAddress::Any);
+}
+
+QString TcpHost::defaultAllowedRanges() {
+    return QStringLiteral("127.0.0.0/8, ::1/128, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, fc00::/7, "
+                          "169.254.0.0/16, fe80::/10");
+}
+
+void TcpHost::setAllowedRanges(const QString& setting) {
+    const QString text = setting.trimmed().isEmpty() ? defaultAllowedRanges() : setting;
+    m_allowed.clear();
+    static const QRegularExpression separators(QStringLiteral("[,;\\s]+"));
+    for (const QString& entry : text.split(separators, Qt::SkipEmptyParts)) {
+        QPair<QHostAddress, int> range = QHostAddress::parseSubnet(entry);
+        // One address alone is a range of its own.
+        if (range.second < 0 && !entry.contains(QLatin1Char('/'))) {
+            const QHostAddress single(entry);
+            if (!single.isNull())
+                range = {single, single.protocol() == QAbstractSocket::IPv4Protocol ? 32 : 128};
+        }
+        if (range.second < 0) {
+            qCWarning(lcRemote).noquote() << "Remote_Allow:" << entry << "is no address range; left out";
+            continue;
+        }
+        m_allowed.append(range);
+    }
+}
+
+QStringList TcpHost::allowedRanges() const {
+    QStringList ranges;
+    for (const auto& range : m_allowed)
+        ranges << QStringLiteral("%1/%2").arg(range.first.toString()).arg(range.second);
+    return ranges;
+}
+
+bool TcpHost::isAllowed(const QHostAddress& address) const {
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    const QHostAddress peer = mapped ? QHostAddress(v4) : address;
+    return std::any_of(m_allowed.cbegin(), m_allowed.cend(),
+                       [&peer](const QPair<QHostAddress, int>& range) { return peer.isInSubnet(range); });
 }
 
 bool TcpHost::startListening() {
@@ -145,15 +187,28 @@ QString TcpHost::addressText(const QHostAddress& address) {
 }
 
 void TcpHost::onNewConnection() {
+    QTcpSocket* newest = nullptr;
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        // Of several requests waiting together only the last would survive: the others are dropped at once.
-        if (m_server.hasPendingConnections()) {
+        // Anyone who can connect can drive the scanner: a peer from outside the allowed ranges is shut
+        // out before a byte of it is read, and never replaces the client being served.
+        if (!isAllowed(socket->peerAddress())) {
+            const QString address = addressText(socket->peerAddress());
+            qCWarning(lcRemote).noquote() << QStringLiteral("refused a connection from %1 (not in Remote_Allow: %2)")
+                                                 .arg(address, allowedRanges().join(QStringLiteral(", ")));
             socket->abort();
             socket->deleteLater();
+            Q_EMIT clientRefused(address);
             continue;
         }
-        adoptClient(socket);
+        // Of several requests waiting together only the last would survive: the others are dropped at once.
+        if (newest) {
+            newest->abort();
+            newest->deleteLater();
+        }
+        newest = socket;
     }
+    if (newest)
+        adoptClient(newest);
 }
 
 void TcpHost::adoptClient(QTcpSocket* socket) {

@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QLoggingCategory>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -28,8 +31,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcRemote)
  * without one also counts as a message once the client has been quiet for quietTimeMs(); after
  * that only terminators (or the hang-up) end a message, so a client that types is never cut up.
  * A message longer than kMaxMessageBytes is dropped whole. A client that lets more than
- * kMaxQueuedBytes of outgoing text pile up is dropped. The protocol is written up in
- * docs/remote-protocol.md.
+ * kMaxQueuedBytes of outgoing text pile up is dropped. The protocol has no password, so a peer
+ * outside the allowed address ranges (loopback and the private and link-local ranges unless the
+ * "Remote_Allow" setting says otherwise) is refused before anything of it is read, and logged.
+ * The protocol is written up in docs/remote-protocol.md.
  */
 class TcpHost : public QObject, public RemoteEndpoint {
     Q_OBJECT
@@ -54,6 +59,18 @@ public:
     /// (normally "any") listens on every address. Takes effect at startListening().
     void setListenAddress(const QString& setting);
     QHostAddress listenAddress() const { return m_address; }
+    /// The ranges served unless "Remote_Allow" names others: this machine, the private networks, link-local.
+    static QString defaultAllowedRanges();
+    /**
+     * The "Remote_Allow" setting: address ranges ("192.168.0.0/16", "fc00::/7", or one address),
+     * separated by commas or spaces; empty gives defaultAllowedRanges(). An entry that is no range
+     * is logged and left out. Takes effect with the next connection.
+     */
+    void setAllowedRanges(const QString& setting);
+    /// The ranges in effect, as "address/length".
+    QStringList allowedRanges() const;
+    /// True when a peer at this address may connect (an IPv4 address mapped into IPv6 counts as IPv4).
+    bool isAllowed(const QHostAddress& address) const;
     void setQuietTimeMs(int ms) { m_quietTimer.setInterval(ms); }
     int quietTimeMs() const { return m_quietTimer.interval(); }
 
@@ -91,6 +108,8 @@ Q_SIGNALS:
     /// The port could not be listened on; the text names the port and the reason.
     void listenFailed(const QString& text);
     void clientConnected(const QString& address, quint16 port);
+    /// A peer outside the allowed ranges was turned away.
+    void clientRefused(const QString& address);
     /// Received bytes were thrown away because a message grew past kMaxMessageBytes.
     void inputDiscarded(int bytes);
 
@@ -119,6 +138,7 @@ private:
     QPointer<QTcpSocket> m_client;
     quint16 m_port = kDefaultPort;
     QHostAddress m_address{QHostAddress::Any};
+    QList<QPair<QHostAddress, int>> m_allowed;
     QTimer m_quietTimer;
     QByteArray m_input;
     // Set while the rest of an overlong message is still arriving: it is dropped up to its terminator.

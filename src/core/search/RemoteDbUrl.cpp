@@ -94,6 +94,12 @@ std::optional<RemoteDbUrl> RemoteDbUrl::parse(const QString& input, QString* err
     return url;
 }
 
+void RemoteDbUrl::setTimeoutSeconds(const QString& setting) {
+    bool ok = false;
+    const int seconds = setting.trimmed().toInt(&ok);
+    m_timeoutSeconds = ok && seconds > 0 ? seconds : kDefaultTimeoutSeconds;
+}
+
 QString RemoteDbUrl::sqliteText(const QString& path) {
     return QStringLiteral("sqlite:") + path;
 }

@@ -43,6 +43,12 @@ public:
     /// Driver options in Qt's "key=value;key=value" form.
     QString connectOptions() const { return m_options; }
 
+    /// How long one statement may take before it is given up (the "Search_Timeout" setting).
+    static constexpr int kDefaultTimeoutSeconds = 30;
+    int timeoutSeconds() const { return m_timeoutSeconds; }
+    /// The setting's text in whole seconds; empty, zero or anything else that is no positive number gives the default.
+    void setTimeoutSeconds(const QString& setting);
+
     /// The server and database for messages: "PostgreSQL server db.example.org:5432, database radio".
     QString displayName() const;
     /// The URL as typed with any password replaced by "***", for the settings dialog and logs.
@@ -63,4 +69,5 @@ private:
     QString m_user;
     QString m_password;
     QString m_options;
+    int m_timeoutSeconds = kDefaultTimeoutSeconds;
 };

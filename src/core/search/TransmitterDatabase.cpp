@@ -1,7 +1,9 @@
 #include "TransmitterDatabase.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,6 +16,9 @@ Q_LOGGING_CATEGORY(lcSearch, "valdoria.search")
 namespace {
 
 std::atomic<int> g_serial{0};
+
+// A statement that failed this close to the time-out is taken to have run out of time.
+constexpr qint64 kTimeoutSlackMs = 250;
 
 const QString kSampleResource = QStringLiteral(":/valdoria/sample-transmitters.sql");
 
@@ -50,6 +55,21 @@ bool TransmitterDatabase::fail(const QString& what, const QString& driverText) {
     return false;
 }
 
+bool TransmitterDatabase::failStatement(const QString& what, const QSqlQuery& query, qint64 elapsedMs) {
+    const QSqlError error = query.lastError();
+    // PostgreSQL cancels with SQLSTATE 57014; the other engines say it in their own words, after the time.
+    const bool timedOut = error.nativeErrorCode() == QLatin1String("57014") ||
+                          elapsedMs >= qint64(m_url.timeoutSeconds()) * 1000 - kTimeoutSlackMs;
+    if (!timedOut)
+        return fail(what, error.text());
+    m_error = m_url.scrub(QStringLiteral("%1 %2: no answer within %3 s (it may be busy or holding a lock); try "
+                                         "again later, or give it longer with the setting Search_Timeout.")
+                              .arg(what, m_url.displayName())
+                              .arg(m_url.timeoutSeconds()));
+    qCWarning(lcSearch).noquote() << m_error << error.text();
+    return false;
+}
+
 bool TransmitterDatabase::open() {
     if (m_db.isOpen())
         return true;
@@ -57,6 +77,7 @@ bool TransmitterDatabase::open() {
         return fail(QStringLiteral("Cannot reach"),
                     QStringLiteral("the Qt driver %1 is not installed").arg(m_url.driverName()));
     m_db = QSqlDatabase::addDatabase(m_url.driverName(), m_connectionName);
+    const qint64 timeoutMs = qint64(m_url.timeoutSeconds()) * 1000;
     switch (m_url.kind()) {
     case RemoteDbUrl::Kind::Sample:
         m_db.setDatabaseName(QStringLiteral(":memory:"));
@@ -66,11 +87,14 @@ bool TransmitterDatabase::open() {
         if (m_access == Access::ReadOnly && !QFileInfo::exists(m_url.databaseName()))
             return fail(QStringLiteral("Cannot open"), QStringLiteral("the file does not exist"));
         m_db.setDatabaseName(m_url.databaseName());
-        if (m_access == Access::ReadOnly)
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        // Another program's write lock is waited for as long as any statement may take.
+        m_db.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                .arg(timeoutMs)
+                .arg(m_access == Access::ReadOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         break;
     case RemoteDbUrl::Kind::Postgres:
-    case RemoteDbUrl::Kind::Odbc:
+    case RemoteDbUrl::Kind::Odbc: {
         m_db.setDatabaseName(m_url.databaseName());
         if (!m_url.host().isEmpty())
             m_db.setHostName(m_url.host());
@@ -78,12 +102,24 @@ bool TransmitterDatabase::open() {
             m_db.setPort(m_url.port());
         m_db.setUserName(m_url.userName());
         m_db.setPassword(m_url.password());
-        m_db.setConnectOptions(m_url.connectOptions());
+        QString options = m_url.connectOptions();
+        // ODBC's request time-out ends any statement that runs longer.
+        if (m_url.kind() == RemoteDbUrl::Kind::Odbc)
+            options.replace(QRegularExpression(QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT=\\d+")),
+                            QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(m_url.timeoutSeconds()));
+        m_db.setConnectOptions(options);
         break;
+    }
     }
     qCDebug(lcSearch).noquote() << "connecting to" << m_url.displayName();
     if (!m_db.open())
         return fail(QStringLiteral("Cannot reach"), m_db.lastError().text());
+    // A server that holds a lock (or hangs) cancels the statement itself once the time is up.
+    if (m_url.kind() == RemoteDbUrl::Kind::Postgres) {
+        QSqlQuery set(m_db);
+        if (!set.exec(QStringLiteral("SET statement_timeout = %1").arg(timeoutMs)))
+            return fail(QStringLiteral("Cannot set up the connection to"), set.lastError().text());
+    }
     if (m_url.isSample() && !loadSample())
         return false;
     return true;
@@ -147,8 +183,10 @@ std::optional<QStringList> TransmitterDatabase::serviceCodes() {
         return std::nullopt;
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
+    QElapsedTimer timer;
+    timer.start();
     if (!query.exec(QStringLiteral("SELECT RSCODE FROM RS_CODES"))) {
-        fail(QStringLiteral("Cannot read the service codes of"), query.lastError().text());
+        failStatement(QStringLiteral("Cannot read the service codes of"), query, timer.elapsed());
         return std::nullopt;
     }
     QStringList entries;
@@ -172,8 +210,11 @@ std::optional<QList<TransmitterRow>> TransmitterDatabase::search(const SearchCri
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     const QString sql = searchSql(usesTop(), !c.county.isEmpty(), !c.city.isEmpty());
+    // A server may already wait for a lock while it prepares the statement.
+    QElapsedTimer timer;
+    timer.start();
     if (!query.prepare(sql)) {
-        fail(QStringLiteral("The search failed on"), query.lastError().text());
+        failStatement(QStringLiteral("The search failed on"), query, timer.elapsed());
         return std::nullopt;
     }
     query.addBindValue(c.serviceCode());
@@ -185,7 +226,7 @@ std::optional<QList<TransmitterRow>> TransmitterDatabase::search(const SearchCri
     if (!c.city.isEmpty())
         query.addBindValue(c.city);
     if (!query.exec()) {
-        fail(QStringLiteral("The search failed on"), query.lastError().text());
+        failStatement(QStringLiteral("The search failed on"), query, timer.elapsed());
         return std::nullopt;
     }
     QList<TransmitterRow> rows;

@@ -29,8 +29,11 @@ struct SearchCriteria {
 /**
  * One connection to the transmitter database (tables SPECTRUM1 and RS_CODES), owned by the thread that
  * made it: a search window's worker builds its own. Every value reaches the server as a bound
- * parameter. Messages name the server and never the password.
+ * parameter. A statement that takes longer than the URL's time-out (a server that holds a lock, or is
+ * stalled) is given up with a message saying so. Messages name the server and never the password.
  */
+class QSqlQuery;
+
 class TransmitterDatabase {
 public:
     enum class Access { ReadOnly, ReadWrite };
@@ -66,6 +69,8 @@ public:
 
 private:
     bool fail(const QString& what, const QString& driverText);
+    /// A statement that failed: a time-out is said as such, anything else with the driver's text.
+    bool failStatement(const QString& what, const QSqlQuery& query, qint64 elapsedMs);
     bool loadSample();
 
     RemoteDbUrl m_url;

@@ -1,5 +1,6 @@
 #include "UlsImport.h"
 
+#include "TextFiles.h"
 #include "TransmitterDatabase.h"
 
 #include <QFile>
@@ -31,6 +32,9 @@ QString field(const QStringList& fields, int position) {
 }
 
 constexpr int kProgressEvery = 10000;
+
+// The top of the radio spectrum (300 GHz), in MHz: no licence assigns anything above it.
+constexpr double kHighestMhz = 300000.0;
 
 } // namespace
 
@@ -98,11 +102,22 @@ bool UlsImport::readFile(const QString& path, FileReport& report, QList<Frequenc
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    while (!file.atEnd()) {
-        QByteArray bytes = file.readLine();
-        ++report.lines;
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
+    const auto malformed = [&report] {
+        if (report.malformed++ == 0)
+            report.firstMalformedLine = report.lines;
+    };
+    // Read a piece at a time: a file without line ends is never held whole, and an overlong line is skipped.
+    TextFiles::LineReader reader(file);
+    QByteArrayView bytes;
+    for (TextFiles::LineReader::Status status = reader.next(&bytes); status != TextFiles::LineReader::Status::End;
+         status = reader.next(&bytes)) {
+        report.lines = reader.lineNumber();
+        if (report.lines % kProgressEvery == 0)
+            say(QStringLiteral("%1: %2 lines read").arg(name).arg(report.lines));
+        if (status == TextFiles::LineReader::Status::TooLong) {
+            malformed();
+            continue;
+        }
         if (bytes.trimmed().isEmpty())
             continue;
         // The files are plain ASCII in the main; a name in another encoding is read as Latin-1.
@@ -110,12 +125,13 @@ bool UlsImport::readFile(const QString& path, FileReport& report, QList<Frequenc
         QString line = utf8.decode(bytes);
         if (utf8.hasError())
             line = QString::fromLatin1(bytes);
-        if (!parseLine(line.split(QLatin1Char('|')), frequencies, ended)) {
-            if (report.malformed++ == 0)
-                report.firstMalformedLine = report.lines;
-        }
-        if (report.lines % kProgressEvery == 0)
-            say(QStringLiteral("%1: %2 lines read").arg(name).arg(report.lines));
+        if (!parseLine(line.split(QLatin1Char('|')), frequencies, ended))
+            malformed();
+    }
+    if (file.error() != QFileDevice::NoError) {
+        report.ok = false;
+        report.error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
     }
     return true;
 }
@@ -160,7 +176,8 @@ bool UlsImport::parseLine(const QStringList& fields, QList<Frequency>& frequenci
     } else if (type == QLatin1String("FR")) {
         bool mhzOk = false;
         const double mhz = field(fields, kFrFrequency).toDouble(&mhzOk);
-        if (!needs(kFrFrequency) || !idOk || !mhzOk || mhz <= 0)
+        // "inf", "nan" and "1e308" read as numbers, but no transmitter sends on them.
+        if (!needs(kFrFrequency) || !idOk || !mhzOk || !(mhz > 0 && mhz <= kHighestMhz))
             return false;
         const QString location = field(fields, kFrLocation);
         bool locationOk = false;

@@ -18,8 +18,9 @@ class TransmitterDatabase;
  * RS_CODES. Every file is read before anything is written, since the records of one licence are spread
  * over several files; then each file's frequencies are written in one transaction: one SPECTRUM1 row per
  * frequency of an active licence, placed at its location, named by its licensee. A licence's rows are
- * replaced as a whole, so importing the same files twice leaves the same rows. Malformed lines are
- * counted, never fatal.
+ * replaced as a whole, so importing the same files twice leaves the same rows. Malformed lines (among
+ * them frequencies that are not finite or not above 0 and at most 300,000 MHz, and lines over 64 KiB)
+ * are counted, never fatal. Files are read as a stream, never held whole.
  */
 class UlsImport {
 public:

@@ -57,6 +57,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_remote = std::make_unique<TcpHost>(m_state, *m_link, &m_prompter);
     m_remote->setPort(options.remotePort);
     m_remote->setListenAddress(m_settings->remoteAddress());
+    m_remote->setAllowedRanges(m_settings->remoteAllow());
     m_rigctl = std::make_unique<RigctlServer>(m_state, *m_link);
     configureRigctl();
     m_logs = std::make_unique<ActivityLogWriter>(m_state.gAppPath, *m_switches, m_clock);

@@ -36,6 +36,9 @@ std::optional<CsvTable> CsvTable::parse(const QString& input, QString* error) {
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        // No spreadsheet writes one; a NUL would be stored inside a name and cut it short wherever it is shown.
+        if (c.isNull())
+            return fail(line, QStringLiteral("a NUL character, which no text file holds"));
         if (quoted) {
             if (c == QLatin1Char('"')) {
                 if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {

@@ -17,8 +17,8 @@ struct CsvTable {
     QList<int> lines; ///< the line of the file each row starts on (the header is line 1)
 
     /**
-     * Reads text; blank lines are skipped. A quote that is never closed, or text between a closing
-     * quote and the next comma, is refused: no value, and error says "line N: ...".
+     * Reads text; blank lines are skipped. A quote that is never closed, text between a closing
+     * quote and the next comma, or a NUL character is refused: no value, and error says "line N: ...".
      */
     static std::optional<CsvTable> parse(const QString& text, QString* error);
     /// One line of fields, quoted where they need it, ending in CR LF.

@@ -1,5 +1,7 @@
 #include "CsvTransfer.h"
 
+#include "TextFiles.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -18,7 +20,8 @@ std::optional<CsvTable> readFile(const QString& path, QString* error) {
         return std::nullopt;
     }
     QString reason;
-    std::optional<CsvTable> table = CsvTable::parse(QString::fromUtf8(file.readAll()), &reason);
+    // UTF-8, or the Windows code page of a file saved by an older spreadsheet, as the day logs are read.
+    std::optional<CsvTable> table = CsvTable::parse(TextFiles::decode(file.readAll()), &reason);
     if (!table)
         *error = QStringLiteral("%1, %2").arg(path, reason);
     return table;

@@ -351,6 +351,19 @@ std::optional<QList<QSqlRecord>> LocalDatabase::select(const QString& sql, const
     return rows;
 }
 
+bool LocalDatabase::forEachRow(const QString& sql, const QVariantList& values,
+                               const std::function<void(const QSqlQuery&)>& each) {
+    if (!open())
+        return false;
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!runStatement(q, sql, values))
+        return false;
+    while (q.next())
+        each(q);
+    return q.lastError().type() == QSqlError::NoError;
+}
+
 bool LocalDatabase::exec(const QString& sql, const QVariantList& values) {
     return write({sql, values, {}, {}}) != Outcome::Failed;
 }

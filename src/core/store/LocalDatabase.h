@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -126,6 +127,9 @@ public:
     /// Runs one statement with its values bound in order (? placeholders) and returns every row,
     /// or no value when the database is unusable or the statement failed.
     std::optional<QList<QSqlRecord>> select(const QString& sql, const QVariantList& values = {});
+    /// Runs one statement and hands each row to each as it is read, holding none; false when the
+    /// database is unusable or the statement failed.
+    bool forEachRow(const QString& sql, const QVariantList& values, const std::function<void(const QSqlQuery&)>& each);
     /// Runs one statement that returns no rows; true on success, or when it is kept for a locked file.
     bool exec(const QString& sql, const QVariantList& values = {});
     /// Appends one row to a known table; the keys name known columns in any case. True when stored,

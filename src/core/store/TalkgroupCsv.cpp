@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTime>
 
@@ -100,33 +101,39 @@ CsvReport importTable(LocalDatabase& database, const QString& path) {
         report.error = transaction.error();
         return report;
     }
+    // The table has no key: read where each ID is once, so every row then costs the same however
+    // many the table holds (a lookup by ID per row made an import grow with the square of its size).
+    QHash<QString, QList<qint64>> stored;
+    if (!database.forEachRow(
+            QStringLiteral("SELECT rowid, \"ID\" FROM \"TALKGROUPS\""), {},
+            [&stored](const QSqlQuery& q) { stored[q.value(1).toString()].append(q.value(0).toLongLong()); }))
+        return CsvReport{false, QStringLiteral("the talkgroups cannot be read from %1").arg(database.path())};
     const QDate today = QDate::currentDate();
     const QTime now = QTime::currentTime();
     for (const Row& row : std::as_const(rows)) {
-        const RowLookup existing = database.findTalkgroup(row.id);
-        if (!existing.ok) {
-            report.error = QStringLiteral("the talkgroups cannot be read from %1").arg(database.path());
-            return CsvReport{false, report.error};
-        }
         const QVariantList values = {row.fields.at(Category), row.fields.at(Description), row.fields.at(AlphaTag),
-                                     row.fields.at(Tag), row.id};
-        bool stored = false;
-        if (existing.row) {
-            stored = database.exec(QStringLiteral("UPDATE \"TALKGROUPS\" SET \"CITY\" = ?, \"SERVICE_DESC\" = ?, "
-                                                  "\"ALPHA_TAG\" = ?, \"NOTES\" = ? WHERE \"ID\" = ?"),
-                                   values);
+                                     row.fields.at(Tag)};
+        bool written = true;
+        const auto existing = stored.constFind(row.id);
+        if (existing != stored.constEnd()) {
+            // Every row holding the ID is updated, as the lookup by ID did.
+            for (const qint64 rowid : *existing)
+                written = written && database.exec(QStringLiteral("UPDATE \"TALKGROUPS\" SET \"CITY\" = ?, "
+                                                                  "\"SERVICE_DESC\" = ?, \"ALPHA_TAG\" = ?, "
+                                                                  "\"NOTES\" = ? WHERE rowid = ?"),
+                                                   values + QVariantList{rowid});
             ++report.updated;
         } else {
-            stored = database.insertRow(QStringLiteral("TALKGROUPS"), {{QStringLiteral("ID"), row.id},
-                                                                       {QStringLiteral("CITY"), values.at(0)},
-                                                                       {QStringLiteral("SERVICE_DESC"), values.at(1)},
-                                                                       {QStringLiteral("ALPHA_TAG"), values.at(2)},
-                                                                       {QStringLiteral("NOTES"), values.at(3)},
-                                                                       {QStringLiteral("DATE"), today},
-                                                                       {QStringLiteral("TIME"), now}});
+            written = database.insertRow(QStringLiteral("TALKGROUPS"), {{QStringLiteral("ID"), row.id},
+                                                                        {QStringLiteral("CITY"), values.at(0)},
+                                                                        {QStringLiteral("SERVICE_DESC"), values.at(1)},
+                                                                        {QStringLiteral("ALPHA_TAG"), values.at(2)},
+                                                                        {QStringLiteral("NOTES"), values.at(3)},
+                                                                        {QStringLiteral("DATE"), today},
+                                                                        {QStringLiteral("TIME"), now}});
             ++report.added;
         }
-        if (!stored)
+        if (!written)
             return CsvReport{false, QStringLiteral("talkgroup %1 cannot be stored; nothing was imported").arg(row.id)};
     }
     if (!transaction.commit())

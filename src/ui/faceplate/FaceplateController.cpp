@@ -165,7 +165,9 @@ void FaceplateController::openRangeSearch() {
 void FaceplateController::openRemoteSearch() {
     const QString title = m_session.state().gAppTitle;
     QString error;
-    const auto url = RemoteDbUrl::parse(m_session.settings().remoteDb(), &error);
+    auto url = RemoteDbUrl::parse(m_session.settings().remoteDb(), &error);
+    if (url)
+        url->setTimeoutSeconds(m_session.settings().searchTimeout());
     if (!url) {
         m_prompter.inform(
             title, error + QStringLiteral("\r\nThe transmitter database is set in Config / Transmitter Database."),
