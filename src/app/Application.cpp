@@ -39,6 +39,7 @@ bool Application::start() {
     session.remotePort = m_options.remotePort;
     session.model = m_options.model == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;
     session.rigctlPort = m_options.rigctlPort;
+    session.webPort = m_options.webPort;
     if (m_options.simulate) {
         if (!startSimulator())
             return false;

@@ -14,6 +14,7 @@
 #include "monitor/Panel.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
+#include "remote/WebServer.h"
 #include "session/Session.h"
 #include "state/ScannerState.h"
 #include "state/Switches.h"
@@ -23,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -129,6 +131,11 @@ int runMonitor(const QStringList& arguments) {
                       QStringLiteral("n")});
     parser.addOption({QStringLiteral("rigctl-port"), QStringLiteral("Open the rigctl control port on this TCP port."),
                       QStringLiteral("n")});
+    parser.addOption(
+        {QStringLiteral("web-port"), QStringLiteral("Open the phone view on this TCP port."), QStringLiteral("n")});
+    parser.addOption({QStringLiteral("simulator-log"),
+                      QStringLiteral("With --simulate: write each command the simulator receives to this file."),
+                      QStringLiteral("file")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON lines instead of text.")});
     Cli::addDataDirOption(parser);
     QStringList args = arguments;
@@ -149,9 +156,11 @@ int runMonitor(const QStringList& arguments) {
         return Cli::fail(QStringLiteral("--model is pro2052 or bc780xlt, not \"%1\"").arg(model), Cli::Usage);
     bool remoteOk = false;
     bool rigctlOk = false;
+    bool webOk = false;
     const std::optional<quint16> remotePort = portOption(parser, QStringLiteral("remote-port"), &remoteOk);
     const std::optional<quint16> rigctlPort = portOption(parser, QStringLiteral("rigctl-port"), &rigctlOk);
-    if (!remoteOk || !rigctlOk)
+    const std::optional<quint16> webPort = portOption(parser, QStringLiteral("web-port"), &webOk);
+    if (!remoteOk || !rigctlOk || !webOk)
         return Cli::fail(QStringLiteral("a TCP port is a number from 1 to 65535 (0 picks a free one)"), Cli::Usage);
 
     // A simulated scanner gets a data folder of its own, as in the window, so its names never mix with real ones.
@@ -171,6 +180,13 @@ int runMonitor(const QStringList& arguments) {
     options.rememberDevice = false;
     options.remotePort = remotePort.value_or(TcpHost::kDefaultPort);
     options.rigctlPort = rigctlPort;
+    options.webPort = webPort;
+    QFile simulatorLog(parser.value(QStringLiteral("simulator-log")));
+    if (parser.isSet(QStringLiteral("simulator-log")) &&
+        (!simulate || !simulatorLog.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)))
+        return Cli::fail(simulate ? QStringLiteral("cannot write %1").arg(simulatorLog.fileName())
+                                  : QStringLiteral("--simulator-log needs --simulate"),
+                         simulate ? Cli::Failed : Cli::Usage);
     if (simulate) {
         const QString simModel = parser.value(QStringLiteral("simulate")).toLower();
         if (!Simulator::modelNames().contains(simModel))
@@ -184,6 +200,9 @@ int runMonitor(const QStringList& arguments) {
         pty = std::make_unique<PtyHost>(simulator.get());
         if (!pty->open())
             return Cli::fail(QStringLiteral("cannot start the simulator: %1").arg(pty->errorText()));
+        if (simulatorLog.isOpen())
+            QObject::connect(simulator.get(), &Simulator::commandReceived, &simulatorLog,
+                             [&simulatorLog](const QString& command) { simulatorLog.write(command.toUtf8() + '\n'); });
         simulator->startActivity();
         options.device = pty->devicePath();
     }
@@ -236,13 +255,17 @@ int runMonitor(const QStringList& arguments) {
         });
 
         session.start();
-        if (session.rigctlEnabled() && !session.rigctl().isListening()) {
+        if ((session.rigctlEnabled() && !session.rigctl().isListening()) ||
+            (session.webEnabled() && !session.web().isListening())) {
             status = Cli::Failed;
         } else {
             if (session.rigctlEnabled())
                 Cli::say(QStringLiteral("rigctl control port on %1 port %2")
                              .arg(session.rigctl().listenAddress().toString())
                              .arg(session.rigctl().serverPort()));
+            // The address without the token: stderr may end up in a log.
+            if (session.webEnabled())
+                Cli::say(QStringLiteral("phone view on %1").arg(session.web().pageUrl(false)));
             QCoreApplication::exec();
         }
         // The session closes the serial port and the database as it goes.
