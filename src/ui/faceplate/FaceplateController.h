@@ -13,6 +13,7 @@ class ActivityWindow;
 class AuxDisplayWindow;
 class FaceplateWindow;
 class MemoryWindows;
+class PhoneViewDialog;
 class Prompter;
 class ScanFoundFreqs;
 class SearchRangeWindow;
@@ -47,6 +48,7 @@ private:
     void showAbout();
     void openRangeSearch();
     void openActivity();
+    void openPhoneView();
     void openRemoteSearch();
     void openSearchResults(const QString& resultText);
     void scanFoundFreqs(const QList<TransmitterRow>& rows);
@@ -60,6 +62,7 @@ private:
     QPointer<AboutWindow> m_about;
     QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
+    QPointer<PhoneViewDialog> m_phoneView;
     std::unique_ptr<MemoryWindows> m_memory;
     QPointer<SearchResultsWindow> m_searchResults;
     QPointer<ScanFoundFreqs> m_scan;
