@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,10 +50,16 @@ bool wholeAnswer(const QByteArray& all) {
 // One request written byte for byte, so paths reach the server exactly as typed; the event loop runs
 // while the answer comes, since the server lives on this thread.
 HttpAnswer rawGet(quint16 port, const QByteArray& target, const QByteArray& extraHeaders = {},
-                  const QByteArray& method = "GET") {
-    QTcpSocket socket;
+                  const QByteArray& method = "GET", bool tls = false) {
+    QSslSocket socket;
     QSignalSpy arrived(&socket, &QTcpSocket::readyRead);
-    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (tls) {
+        // The test certificate is self-signed.
+        socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    } else {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
     socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extraHeaders + "\r\n");
     QByteArray all;
     for (int round = 0; round < 50 && !wholeAnswer(all); ++round) {
@@ -91,7 +98,7 @@ struct Page {
     QWebSocketProtocol::CloseCode closeCode = QWebSocketProtocol::CloseCodeNormal;
     QString closeReason;
 
-    explicit Page(quint16 port, const QByteArray& cookie = {}) {
+    explicit Page(quint16 port, const QByteArray& cookie = {}, const QByteArray& origin = {}) {
         QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& m) { messages << m; });
         QObject::connect(&socket, &QWebSocket::disconnected, [this] {
             closed = true;
@@ -101,6 +108,8 @@ struct Page {
         QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
         if (!cookie.isEmpty())
             request.setRawHeader("Cookie", cookie);
+        if (!origin.isEmpty())
+            request.setRawHeader("Origin", origin);
         socket.open(request);
     }
     int count(const QString& type) const {
@@ -123,6 +132,16 @@ public:
         return id == QLatin1String("20010215-120000-ch5.ogg") ? file : QString();
     }
 };
+
+// Everything the program logs while the tests run: the token must never be among it.
+QStringList g_logged;
+QtMessageHandler g_previousHandler = nullptr;
+
+void keepLogged(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    g_logged << text;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
 
 qint64 residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -155,7 +174,13 @@ class TestWeb : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { g_previousHandler = qInstallMessageHandler(keepLogged); }
     void cleanup() { m_server.reset(); }
+    void cleanupTestCase() {
+        qInstallMessageHandler(g_previousHandler);
+        QVERIFY(!g_logged.isEmpty());
+        QVERIFY(g_logged.filter(kToken).isEmpty());
+    }
 
     void sameToken_data() {
         QTest::addColumn<QByteArray>("given");
@@ -283,6 +308,41 @@ private Q_SLOTS:
         QVERIFY2(answer.head.contains("Set-Cookie: valdoria_token=" + kToken.toUtf8() + "; Path=/; HttpOnly"),
                  answer.head.constData());
         QVERIFY(answer.head.contains("Location: /\r\n"));
+    }
+
+    void tls_servesTheTokenOnlyEncrypted() {
+        m_server = std::make_unique<WebServer>(m_dir.path(), m_clock);
+        m_server->setToken(kToken);
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-cert.pem"), QFINDTESTDATA("data/web-test-key.pem"));
+        QVERIFY(m_server->startListening());
+        const quint16 port = m_server->serverPort();
+        QVERIFY(m_server->pageUrl(false).startsWith(QLatin1String("https://127.0.0.1:")));
+        const HttpAnswer first = rawGet(port, "/?token=" + kToken.toUtf8(), {}, "GET", true);
+        QCOMPARE(first.status, 303);
+        QVERIFY2(first.head.contains("; Secure"), first.head.constData());
+        QCOMPARE(rawGet(port, "/api/state", {}, "GET", true).status, 200);
+        // Plain HTTP on the same port gets no page.
+        QCOMPARE(rawGet(port, "/api/state").status, 0);
+        QWebSocket page;
+        QStringList messages;
+        connect(&page, &QWebSocket::textMessageReceived, this, [&messages](const QString& m) { messages << m; });
+        connect(&page, &QWebSocket::sslErrors, &page, [&page](const QList<QSslError>&) { page.ignoreSslErrors(); });
+        page.open(QUrl(QStringLiteral("wss://127.0.0.1:%1/ws").arg(port)));
+        QTRY_COMPARE(messages.size(), 1);
+        QCOMPARE(json(messages.first()).value("type").toString(), QStringLiteral("hello"));
+    }
+
+    void tls_withoutAReadableKey_listensNotAtAll() {
+        m_server = std::make_unique<WebServer>(m_dir.path(), m_clock);
+        QSignalSpy said(m_server.get(), &WebServer::statusLine);
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-cert.pem"), m_dir.filePath(QStringLiteral("none.pem")));
+        QVERIFY(!m_server->startListening());
+        QVERIFY(!m_server->isListening());
+        QCOMPARE(said.count(), 1);
+        QVERIFY(said.at(0).at(0).toString().contains(QLatin1String("certificate")));
+        // A certificate file that holds no certificate is refused the same way, never served as plain HTTP.
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-key.pem"), QFINDTESTDATA("data/web-test-key.pem"));
+        QVERIFY(!m_server->startListening());
     }
 
     void recordings_listedAndServedOnlyByTheirId() {
@@ -427,6 +487,18 @@ private Q_SLOTS:
         QCOMPARE(stranger.closeReason, QStringLiteral("the token is missing or wrong"));
         QCOMPARE(stranger.count(QStringLiteral("hello")), 0);
         QTRY_COMPARE(owner.count(QStringLiteral("hello")), 1);
+        QCOMPARE(m_server->clientCount(), 1);
+    }
+
+    void webSocketFromAnotherSite_isClosedEvenWithTheCookie() {
+        const quint16 port = start();
+        const QByteArray cookie = "valdoria_token=" + kToken.toUtf8();
+        Page elsewhere(port, cookie, "http://example.com");
+        Page samePortOtherHost(port, cookie, QStringLiteral("http://evil.example:%1").arg(port).toUtf8());
+        Page own(port, cookie, QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8());
+        QTRY_VERIFY(elsewhere.closed && samePortOtherHost.closed);
+        QCOMPARE(elsewhere.closeReason, QStringLiteral("opened from another site"));
+        QTRY_COMPARE(own.count(QStringLiteral("hello")), 1);
         QCOMPARE(m_server->clientCount(), 1);
     }
 

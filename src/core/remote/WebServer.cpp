@@ -201,6 +201,14 @@ void WebServer::onNewWebSocket() {
             continue;
         }
         const QNetworkRequest request = socket->request();
+        // A browser names the page that opens a WebSocket: one from another site never gets this one,
+        // so a page elsewhere cannot watch or press keys with the cookie of this one.
+        const QString origin = socket->origin();
+        if (!origin.isEmpty() && QUrl(origin).authority().compare(QString::fromLatin1(request.rawHeader("Host")),
+                                                                  Qt::CaseInsensitive) != 0) {
+            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("opened from another site"));
+            continue;
+        }
         QByteArray token = WebAccess::tokenFromCookies(request.rawHeader("Cookie"));
         if (token.isEmpty())
             token = QUrlQuery(request.url()).queryItemValue(QStringLiteral("token")).toUtf8();
