@@ -87,9 +87,10 @@ function item(time, what, name) {
 }
 
 function hitText(hit) {
-  if (hit.log === "scan") return "CH " + hit.key + "  " + hit.frequency + "  " + hit.mode;
-  if (hit.log === "trunk") return "TG " + hit.key + "  " + hit.detail;
-  return hit.key + " MHz  " + hit.mode + (hit.duration !== null ? "  " + hit.duration.toFixed(1) + " s" : "");
+  const parts = hit.log === "scan" ? ["CH " + hit.key, hit.frequency, hit.mode]
+    : hit.log === "trunk" ? ["TG " + hit.key, hit.detail, hit.mode]
+    : [hit.key + " MHz", hit.mode, hit.duration !== null ? hit.duration.toFixed(1) + " s" : ""];
+  return parts.filter((p) => p).join(" \u00b7 ");
 }
 
 function showActivity(a) {
