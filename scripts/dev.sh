@@ -17,6 +17,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libhamlib-utils chirp
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
     postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium chromium-driver python3-selenium
 )
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
 FUZZ_PACKAGES=(clang libclang-rt-dev)
