@@ -68,7 +68,7 @@ private Q_SLOTS:
         QTRY_VERIFY2(rig.commands.contains(command), qPrintable(rig.commands.join(QLatin1Char('|'))));
     }
 
-    void readingsAndTheLink_reachThePage() {
+    void readingsHitsAndTheLink_reachThePage() {
         SessionRig rig({}, QStringLiteral("pro2052"), 0);
         rig.session->start();
         QWebSocket page;
@@ -84,9 +84,17 @@ private Q_SLOTS:
                     return messages.at(i);
             return QJsonObject();
         };
-        // The simulator's script stops on channels with frequencies: the monitor's readings carry them.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            lastOf(QStringLiteral("reading")).value("reading").toObject().value("frequency_hz").toInteger() > 0, 15000);
+        // What the monitor publishes is what the page gets.
+        Reading reading;
+        reading.modeName = QStringLiteral("SCAN");
+        reading.frequencyHz = 460'125'000;
+        reading.channel = 5;
+        Q_EMIT rig.session->monitor().readingChanged(reading);
+        QTRY_COMPARE(lastOf(QStringLiteral("reading")).value("reading").toObject().value("frequency_hz").toInteger(),
+                     460125000);
+        Q_EMIT rig.session->monitor().hitEnded(Hit{reading, QDateTime::currentDateTime(), 4200});
+        QTRY_COMPARE(lastOf(QStringLiteral("hit")).value("duration_ms").toInteger(), 4200);
+        QCOMPARE(lastOf(QStringLiteral("hit")).value("event").toString(), QStringLiteral("end"));
         rig.session->link().closePort();
         QTRY_COMPARE(lastOf(QStringLiteral("link")).value("link").toObject().value("text").toString(),
                      QStringLiteral("Serial port closed"));

@@ -159,7 +159,7 @@ private Q_SLOTS:
             entries << name;
             QVERIFY2(menus.entryAction(name), qPrintable(name));
         }
-        QCOMPARE(entries.size(), 26);
+        QCOMPARE(entries.size(), 27);
     }
 
     // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.
