@@ -7,12 +7,14 @@
 #include "ScannerLine.h"
 #include "Settings.h"
 #include "Simulator.h"
+#include "StopSignals.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "remote/WebServer.h"
 #include "session/Session.h"
+#include "shell/SingleInstance.h"
 #include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 #include "state/Switches.h"
@@ -26,22 +28,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-// The signal handler only writes a byte here; the event loop reads it and quits.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[0], &byte, 1);
-}
 
 /// What the scanner shows, in the fields a line prints.
 struct Shown {
@@ -92,16 +81,6 @@ QString lineFor(const Shown& shown, const QDateTime& time, bool json) {
              shown.frequency.leftJustified(10), shown.modulation.leftJustified(4),
              shown.names.join(QStringLiteral(" / ")))
         .trimmed();
-}
-
-bool installSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return false;
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
 std::optional<quint16> portOption(const QCommandLineParser& parser, const QString& name, bool* ok) {
@@ -178,6 +157,14 @@ int runMonitor(const QStringList& arguments) {
         QDir().mkpath(*dataDir);
     }
 
+    // One program follows the scanner on a data folder: a second monitor, or the window, would write the
+    // same day logs and talkgroups.
+    SingleInstance folderLock(SingleInstance::dataFolderLockPath(*dataDir));
+    if (!folderLock.tryAcquire())
+        return Cli::fail(folderLock.errorText().isEmpty()
+                             ? SingleInstance::dataFolderRefusal(*dataDir)
+                             : folderLock.errorText().replace(QLatin1String("\r\n"), QLatin1String(" ")));
+
     std::unique_ptr<BuiltInSimulator> simulator;
     SessionOptions options;
     options.model = profile.model;
@@ -203,7 +190,9 @@ int runMonitor(const QStringList& arguments) {
                              [&simulatorLog](const QString& command) { simulatorLog.write(command.toUtf8() + '\n'); });
         options.device = simulator->devicePath();
     }
-    if (!installSignalHandlers())
+    // Ctrl+C, kill and a closed terminal all end the monitor the same way: the port and the database close.
+    StopSignals stopSignals;
+    if (!stopSignals.isWatching())
         return Cli::fail(QStringLiteral("cannot watch for Ctrl+C"));
 
     CliPrompter prompter;
@@ -244,13 +233,7 @@ int runMonitor(const QStringList& arguments) {
         QObject::connect(&session.aux(), &DisplayModel::fieldChanged, &settle, changed);
         QObject::connect(&session, &Session::statusLine, [](const QString& text) { Cli::say(text.simplified()); });
 
-        QSocketNotifier stopper(g_signalPipe[1], QSocketNotifier::Read);
-        QObject::connect(&stopper, &QSocketNotifier::activated, [&stopper] {
-            stopper.setEnabled(false);
-            char byte = 0;
-            [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[1], &byte, 1);
-            QCoreApplication::quit();
-        });
+        QObject::connect(&stopSignals, &StopSignals::stopRequested, &settle, [] { QCoreApplication::quit(); });
 
         session.start();
         if ((session.rigctlEnabled() && !session.rigctl().isListening()) ||
