@@ -1,5 +1,5 @@
 // valdoria-cli monitor: the whole session without a window (mode detection, polling, names, day logs,
-// the TCP host and the rigctl port), printing one line each time what the scanner shows changes.
+// the TCP host and the rigctl port), printing one line each time the monitor's reading changes.
 #include "MonitorCommand.h"
 
 #include "BuiltInSimulator.h"
@@ -9,7 +9,7 @@
 #include "Simulator.h"
 #include "StopSignals.h"
 #include "monitor/DisplayModel.h"
-#include "monitor/Panel.h"
+#include "monitor/Monitor.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "remote/WebServer.h"
@@ -25,62 +25,30 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimer>
 
 namespace {
 
-/// What the scanner shows, in the fields a line prints.
-struct Shown {
-    QString mode;
-    QString channel;
-    QString frequency;
-    QString modulation;
-    QStringList names;
-    bool operator==(const Shown&) const = default;
-};
-
-Shown shownBy(Session& session) {
-    DisplayModel& display = session.display();
-    DisplayModel& aux = session.aux();
-    Shown shown;
-    shown.mode = session.state().gModeName;
-    shown.channel = display.text(Field::tbChan).trimmed();
-    shown.frequency = display.text(Field::tbfreq).trimmed();
-    shown.modulation = display.text(Field::tbModMode).trimmed();
-    // The names window keeps the last names when a channel has none: only names for what is shown count.
-    const QString first = aux.text(Field::Text2, 1);
-    const bool channelNames = !shown.frequency.isEmpty() && first == QStringLiteral("FREQ: ") + shown.frequency;
-    const bool talkgroupNames = first.startsWith(QLatin1String("Talkgroup ID: ")) &&
-                                session.state().gMode >= ModeCode::Trunk && session.state().gMode <= ModeCode::IdHold;
-    if (channelNames || talkgroupNames) {
-        for (int field = talkgroupNames ? 2 : 3; field <= 4; ++field) {
-            const QString name = aux.text(Field::Text2, field).trimmed();
-            if (!name.isEmpty())
-                shown.names << name;
-        }
-    }
-    return shown;
+/// A reading as a text line, without its time: mode, channel or talkgroup, frequency, modulation, names.
+QString textFor(const Reading& reading) {
+    const QString place = !reading.talkgroup.isEmpty() ? QStringLiteral("TG ") + reading.talkgroup
+                          : reading.channel > 0        ? QStringLiteral("CH ") + QString::number(reading.channel)
+                                                       : QString();
+    const QString frequency =
+        reading.frequencyHz > 0 ? QString::number(double(reading.frequencyHz) / 1e6, 'f', 4) : QString();
+    const QString name = !reading.talkgroupName.isEmpty() ? reading.talkgroupName : reading.channelName;
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(reading.modeName.leftJustified(11), place.leftJustified(9), frequency.leftJustified(10),
+             Reading::modulationText(reading.modulation).leftJustified(4), name)
+        .trimmed();
 }
 
-QString lineFor(const Shown& shown, const QDateTime& time, bool json) {
-    if (json) {
-        const QJsonObject object{{QStringLiteral("time"), time.toString(Qt::ISODate)},
-                                 {QStringLiteral("mode"), shown.mode},
-                                 {QStringLiteral("channel"), shown.channel},
-                                 {QStringLiteral("frequency"), shown.frequency},
-                                 {QStringLiteral("modulation"), shown.modulation},
-                                 {QStringLiteral("names"), QJsonArray::fromStringList(shown.names)}};
-        return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    }
-    return QStringLiteral("%1  %2 %3 %4 %5 %6")
-        .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shown.mode.leftJustified(10),
-             (shown.channel.isEmpty() ? QString() : QStringLiteral("CH ") + shown.channel).leftJustified(7),
-             shown.frequency.leftJustified(10), shown.modulation.leftJustified(4),
-             shown.names.join(QStringLiteral(" / ")))
-        .trimmed();
+/// The reading as one JSON line: its documented fields and the local time of the change.
+QString jsonFor(const Reading& reading, const QDateTime& time) {
+    QJsonObject object = reading.toJson();
+    object.insert(QStringLiteral("time"), time.toString(Qt::ISODate));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 std::optional<quint16> portOption(const QCommandLineParser& parser, const QString& name, bool* ok) {
@@ -212,28 +180,24 @@ int runMonitor(const QStringList& arguments) {
         session.switches().setTrunkLogging(true);
 
         const bool json = parser.isSet(QStringLiteral("json"));
-        Shown last;
-        QTimer settle;
-        // A channel's frequency, modulation and names arrive in replies a few poll passes apart: the line
-        // waits for them (the timer is not restarted, so a search that never rests still prints).
-        settle.setSingleShot(true);
-        settle.setInterval(250);
-        QObject::connect(&settle, &QTimer::timeout, [&] {
-            const Shown now = shownBy(session);
-            if (now == last)
+        // One JSON object per change of the reading; text lines only when what they print changed (the
+        // squelch and the signal bars do not print).
+        QString lastText;
+        QObject::connect(&session.monitor(), &Monitor::readingChanged, [json, &lastText](const Reading& reading) {
+            const QDateTime now = QDateTime::currentDateTime();
+            if (json) {
+                Cli::out(jsonFor(reading, now));
                 return;
-            last = now;
-            Cli::out(lineFor(now, QDateTime::currentDateTime(), json));
+            }
+            const QString text = textFor(reading);
+            if (text == lastText)
+                return;
+            lastText = text;
+            Cli::out(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("  ") + text);
         });
-        const auto changed = [&settle](const QString& field) {
-            if (field != QLatin1String("StatusLine") && field != QLatin1String("Text1") && !settle.isActive())
-                settle.start();
-        };
-        QObject::connect(&session.display(), &DisplayModel::fieldChanged, &settle, changed);
-        QObject::connect(&session.aux(), &DisplayModel::fieldChanged, &settle, changed);
         QObject::connect(&session, &Session::statusLine, [](const QString& text) { Cli::say(text.simplified()); });
 
-        QObject::connect(&stopSignals, &StopSignals::stopRequested, &settle, [] { QCoreApplication::quit(); });
+        QObject::connect(&stopSignals, &StopSignals::stopRequested, &session, [] { QCoreApplication::quit(); });
 
         session.start();
         if ((session.rigctlEnabled() && !session.rigctl().isListening()) ||
