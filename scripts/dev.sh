@@ -8,6 +8,8 @@
 #   scripts/dev.sh package                  install what is missing, build, make the Debian package in build/
 #   scripts/dev.sh package-check            make the package, install it with apt-get, check the installed
 #                                           programs, pages and metadata, lintian, then remove it again
+#   scripts/dev.sh mutants [SUBSTRING]      apply each break of tests/mutants.txt to a scratch copy, one at a
+#                                           time, rebuild and run its tests: caught/missed per break and a total
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -105,6 +107,10 @@ fuzz)
     build_fuzz
     run_fuzzers "$@"
     ;;
+mutants)
+    install_packages
+    exec python3 "$ROOT/scripts/mutants.py" "$@"
+    ;;
 package)
     install_packages
     build
@@ -118,7 +124,7 @@ package-check)
     scripts/package-check.sh "$BUILD_DIR"/valdoria_*.deb
     ;;
 *)
-    echo "usage: scripts/dev.sh run|test|bench|fuzz|package|package-check" >&2
+    echo "usage: scripts/dev.sh run|test|bench|fuzz|package|package-check|mutants" >&2
     exit 2
     ;;
 esac

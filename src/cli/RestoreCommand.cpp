@@ -3,6 +3,7 @@
 #include "BuiltInSimulator.h"
 #include "CliCommand.h"
 #include "ScannerLine.h"
+#include "memory/BankTypes.h"
 #include "memory/RestoreJob.h"
 #include "state/ScannerProfile.h"
 #include "store/BackupSets.h"
@@ -44,6 +45,10 @@ int runRestore(const QStringList& arguments) {
         return Cli::fail(QStringLiteral("the backup sets cannot be read"));
     if (BackupSets(line.database()).channels(set).value_or(QList<BackupChannel>()).isEmpty())
         return Cli::fail(QStringLiteral("there is no backup set \"%1\"; valdoria-cli sets lists them").arg(set));
+    // Nothing to program is no restore: the scanner is left alone and the script told so.
+    if (RestoreJob::plan(line.database(), set, banks).value_or(QList<RestoreJob::Planned>()).isEmpty())
+        return Cli::fail(QStringLiteral("set \"%1\" holds no channels in banks %2; nothing was sent")
+                             .arg(set, ScannerLine::bankListText(banks)));
     if (!line.openScanner(parser, *profile, simulate))
         return Cli::Failed;
     Cli::say(QStringLiteral("set \"%1\" will change %2 channels").arg(set).arg(changes));
@@ -54,13 +59,24 @@ int runRestore(const QStringList& arguments) {
         for (int channel : result.notTaken)
             Cli::out(QString::number(channel));
     });
-    QObject::connect(&job, &RestoreJob::bankTypesWanted, &job, [](const QList<int>& trunked) {
-        QStringList listed;
-        for (int bank : trunked)
-            listed.append(QString::number(bank));
-        Cli::say(QStringLiteral("trunked channels went into bank %1: choose their trunk types in the window's Bank "
-                                "Types")
-                     .arg(listed.join(QStringLiteral(", "))));
+    // Without the BankType window the command line ends the restore as that window would: the types it
+    // already knows for the trunked banks, then the scanner back on channel 1 and scanning.
+    CliPrompter prompter;
+    ScannerState& state = line.context().state;
+    BankTypes bankTypes(state, line.context().link, line.database(), prompter);
+    QObject::connect(&job, &RestoreJob::bankTypesWanted, &job, [&bankTypes](const QList<int>& trunked) {
+        const QList<int> untyped = bankTypes.sendStoredTypes(trunked);
+        for (int bank : trunked) {
+            if (!untyped.contains(bank))
+                Cli::say(QStringLiteral("bank %1 was sent its stored trunk type again: %2")
+                             .arg(bank)
+                             .arg(bankTypes.typeName(bankTypes.rows().value(bank - 1).code)));
+        }
+        if (!untyped.isEmpty())
+            Cli::say(QStringLiteral("trunked channels went into bank %1, which has no trunk type yet: choose one in "
+                                    "the window's Bank Types")
+                         .arg(ScannerLine::bankListText(untyped)));
+        Cli::say(QStringLiteral("the scanner is back on channel 1 and scanning"));
     });
     job.start(set, banks, !parser.isSet(QStringLiteral("no-safety-backup")));
     return QCoreApplication::exec();

@@ -40,6 +40,13 @@ ScannerLine::~ScannerLine() {
     m_simulator.reset();
 }
 
+QString ScannerLine::bankListText(const QList<int>& banks) {
+    QStringList listed;
+    for (int bank : banks)
+        listed.append(QString::number(bank));
+    return listed.join(QStringLiteral(", "));
+}
+
 void ScannerLine::addPortOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("port"), QStringLiteral("The scanner's serial device, e.g. /dev/ttyUSB0."),
                       QStringLiteral("device")});

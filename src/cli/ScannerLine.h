@@ -41,6 +41,8 @@ public:
     static const ScannerProfile* profile(const QCommandLineParser& parser, const std::optional<QString>& simulate);
     /// "1-5,8" as bank numbers; no value (and a message) for a list that is not one, or a bank past last.
     static std::optional<QList<int>> parseBanks(const QString& text, int last);
+    /// Bank numbers as a reader writes them: "3", "3, 5".
+    static QString bankListText(const QList<int>& banks);
     /// The banks --banks names, or every bank of the scanner; no value (and a message) for a wrong list.
     static std::optional<QList<int>> chosenBanks(const QCommandLineParser& parser, const ScannerProfile& profile);
 

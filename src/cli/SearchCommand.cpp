@@ -35,9 +35,13 @@ int runSearch(const QStringList& arguments) {
     Cli::addDataDirOption(parser);
     if (!Cli::parse(parser, arguments))
         return Cli::Usage;
-    const SearchCriteria criteria{parser.value(QStringLiteral("state")).toUpper(),
-                                  parser.value(QStringLiteral("service")), parser.value(QStringLiteral("county")),
-                                  parser.value(QStringLiteral("city"))};
+    // Codes are matched in capitals whatever was typed; Kansas is KA in the list and KS in the licence
+    // files, and a KA search finds both.
+    QString state = parser.value(QStringLiteral("state")).toUpper();
+    if (state == QLatin1String("KS"))
+        state = QStringLiteral("KA");
+    const SearchCriteria criteria{state, parser.value(QStringLiteral("service")).toUpper(),
+                                  parser.value(QStringLiteral("county")), parser.value(QStringLiteral("city"))};
     if (!RemoteSearch::stateCodes().contains(criteria.state))
         return Cli::fail(
             QStringLiteral("--state takes one of %1").arg(RemoteSearch::stateCodes().join(QLatin1Char(' '))),
@@ -60,7 +64,10 @@ int runSearch(const QStringList& arguments) {
     const QString name = parser.value(QStringLiteral("save"));
     if (!parser.isSet(QStringLiteral("save")))
         return Cli::Ok;
-    // As SAVE FREQS does: under exactly this name, even with nothing found (a bank of empty channels).
+    // As SAVE FREQS does: under exactly this name. The window offers no saving when nothing was found,
+    // and a set of empty channels would only blank a bank when restored.
+    if (rows->isEmpty())
+        return Cli::fail(QStringLiteral("nothing was found, so no backup set \"%1\" was stored").arg(name));
     ScannerLine line;
     if (!line.openDatabase(parser))
         return Cli::Failed;

@@ -73,6 +73,11 @@ bool Bc780Model::beginActivity(const ActivityEvent& event, QStringList& lines) {
         return false;
     if (!m_core.beginActivity(event, lines))
         return false;
+    // A stop while scanning is told with the channel's memory line after the squelch, as a manual
+    // channel is: the faceplate takes its modulation, bank and name lookups from it.
+    if (event.kind == ActivityEvent::Kind::Stop && m_core.mode() == 0)
+        lines << channelLine(
+            Pro2052Model::channelReply(m_core.currentChannel(), m_core.channel(m_core.currentChannel())));
     if (event.kind == ActivityEvent::Kind::Call) {
         m_callTalkgroup = event.talkgroup;
         m_callSteps = event.steps;

@@ -16,30 +16,45 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stdoutIs");
-        QTest::newRow("no sets yet") << QStringList{"sets"} << 0 << "";
+        QTest::addColumn<QString>("says"); // a line stderr holds, when not empty
+        QTest::newRow("no sets yet") << QStringList{"sets"} << 0 << ""
+                                     << "";
         QTest::newRow("backup") << QStringList{"backup", "--simulate", "--banks", "1-2,5", "--name", "Home"} << 0
-                                << set + "\n";
-        QTest::newRow("sets") << QStringList{"sets"} << 0 << set + "\t150\n";
-        QTest::newRow("restore") << QStringList{"restore", "--simulate",        "--set", set, "--banks",
-                                                "2",       "--no-safety-backup"}
-                                 << 0 << "";
-        QTest::newRow("unknown set") << QStringList{"restore", "--simulate", "--set", "Away"} << 1 << "";
-        QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << "";
-        QTest::newRow("bank past the model")
-            << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << "";
-        QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << "";
-        QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n";
+                                << set + "\n"
+                                << "";
+        QTest::newRow("sets") << QStringList{"sets"} << 0 << set + "\t150\n"
+                              << "";
+        QTest::newRow("restore")
+            << QStringList{"restore", "--simulate", "--set", set, "--banks", "2", "--no-safety-backup"} << 0 << ""
+            << "valdoria-cli: bank 2 was sent its stored trunk type again: Motorola Type II 800 MHz\n"
+               "valdoria-cli: the scanner is back on channel 1 and scanning\n";
+        QTest::newRow("a bank the set lacks")
+            << QStringList{"restore", "--simulate", "--set", set, "--banks", "3-4", "--no-safety-backup"} << 1 << ""
+            << "valdoria-cli: set \"" + set + "\" holds no channels in banks 3, 4; nothing was sent\n";
+        QTest::newRow("unknown set") << QStringList{"restore", "--simulate", "--set", "Away"} << 1 << ""
+                                     << "";
+        QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << ""
+                                             << "";
+        QTest::newRow("bank past the model") << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << ""
+                                             << "";
+        QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << ""
+                                      << "";
+        QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n"
+                                       << "";
     }
     void commandsInTurn() {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QString, stdoutIs);
+        QFETCH(QString, says);
         QProcess cli;
         cli.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE), arguments + QStringList{"--data-dir", m_dir.path()});
         QVERIFY(cli.waitForFinished(20000));
         const QString err = QString::fromUtf8(cli.readAllStandardError());
         QVERIFY2(cli.exitCode() == status, qPrintable(err));
         QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), stdoutIs);
+        if (!says.isEmpty())
+            QVERIFY2(err.contains(says), qPrintable(err));
         // A failure says why in one line.
         if (status != 0)
             QCOMPARE(err.count('\n'), 1);

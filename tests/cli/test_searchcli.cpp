@@ -40,7 +40,17 @@ private Q_SLOTS:
                "154.905,KSA402,PW,IOWA STATE PATROL,PRIMGHAR,O'BRIEN,IA\n"
                "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA\n";
         QTest::newRow("nothing found is no error") << QStringList{"--state", "WY", "--service", "PW"} << 0 << "";
-        QTest::newRow("no such state") << QStringList{"--state", "KS", "--service", "PW"} << 2 << "";
+        QTest::newRow("no such state") << QStringList{"--state", "KX", "--service", "PW"} << 2 << "";
+        // Codes in any case; KS is Kansas as KA is, and finds the same transmitters.
+        QTest::newRow("lower-case service and state")
+            << QStringList{"--state", "ks", "--service", "pw", "--city", "wichita"} << 0
+            << "154.89,KSA502,PW,SEDGWICK COUNTY SHERIFF,WICHITA,SEDGWICK,KA\n"
+               "155.055,KSA501,PW,WICHITA CITY OF,WICHITA,SEDGWICK,KA\n"
+               "155.31,KSA801,PW,SEDGWICK COUNTY EMERGENCY COMMUNICATIONS,WICHITA,SEDGWICK,KS\n";
+        // The window offers no saving without results: an empty set would blank a bank when restored.
+        QTest::newRow("saving nothing is refused")
+            << QStringList{"--state", "WY", "--service", "PW", "--save", "Empty", "--data-dir", m_dir.path()} << 1
+            << "";
         QTest::newRow("missing file") << QStringList{"--state", "IA", "--service", "PW", "--db", "sqlite:/nonexistent"}
                                       << 1 << "";
     }
@@ -51,6 +61,10 @@ private Q_SLOTS:
         const Run run = cli(QStringList{"search"} + arguments);
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, out);
+        if (arguments.contains("--save") && status == 1) {
+            QCOMPARE(run.err, "valdoria-cli: nothing was found, so no backup set \"Empty\" was stored\n");
+            QCOMPARE(cli({"sets", "--data-dir", m_dir.path()}).out, "");
+        }
     }
 
     // Licence files imported twice, then searched and saved as a set under a name with a quote.

@@ -369,6 +369,7 @@ private Q_SLOTS:
         row("keypad - outside manual, port closed", {0, 120, "-", "", "", "x", true, true, false});
         row("m at 120", {1, 120, "m", "KEY02 1,KEY02 1,KEY02 9,KEY01", "", "x", false, false});
         row("m outside manual", {2, 120, "m", "KEY01,MD", "", "x", false, true});
+        row("keypad * scans and asks the channel", {1, 0, "*", "KEY00,MA,MD", "", "x", true, true});
     }
 
     void typedKeys_showDigitsAndStepChannels() {

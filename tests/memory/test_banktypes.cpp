@@ -50,7 +50,7 @@ private Q_SLOTS:
         QCOMPARE(b.job.rows().at(3).code, code);
         QCOMPARE(b.job.rows().at(3).note, note);
         QCOMPARE(b.job.rows().at(2).code, 0);
-        QCOMPARE(b.job.typeName(2), LocalDatabase::defaultTrunkTypes().at(2));
+        QCOMPARE(b.job.typeName(2), "Motorola Hybrid 800 MHz");
     }
 
     void save_sendsAndStoresTheTickedBanks_data() {
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(b.job.rows().at(10).code, 3);
         QCOMPARE(b.job.rows().at(2).code, 0);
         const auto names = b.db.select(QStringLiteral("SELECT Trunk_Type FROM BANKTYPES WHERE BANK_NUM = 11"));
-        QCOMPARE(names->first().value(0).toString(), LocalDatabase::defaultTrunkTypes().at(3));
+        QCOMPARE(names->first().value(0).toString(), "Motorola Type II 900 MHz");
     }
 
     void save_aTickedBankWithoutAType_sendsNothing() {
@@ -95,6 +95,27 @@ private Q_SLOTS:
         QVERIFY(b.takeCommands().isEmpty());
         QVERIFY(finished.isEmpty());
         QVERIFY(b.prompter.calls().last().text.contains(QStringLiteral("bank 5")));
+    }
+
+    // The command line's end of a restore: bank 2 holds type 1, bank 5 a code the list lacks, bank 3 type 0.
+    void sendStoredTypes_thenScanning_data() {
+        QTest::addColumn<QList<int>>("banks");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QList<int>>("untyped");
+        QTest::newRow("known types") << QList<int>{2, 3} << QStringList{"TR B1", "TR C0", "MA001", "KEY00"}
+                                     << QList<int>{};
+        QTest::newRow("one unknown") << QList<int>{2, 5} << QStringList{"TR B1", "MA001", "KEY00"} << QList<int>{5};
+        QTest::newRow("none known") << QList<int>{5} << QStringList{"MA001", "KEY00"} << QList<int>{5};
+    }
+    void sendStoredTypes_thenScanning() {
+        QFETCH(QList<int>, banks);
+        QFETCH(QStringList, sent);
+        QFETCH(QList<int>, untyped);
+        Bench b;
+        b.storeCode(2, 1);
+        b.storeCode(5, 8);
+        QCOMPARE(b.job.sendStoredTypes(banks), untyped);
+        QCOMPARE(b.takeCommands(), sent);
     }
 
     // The close box hands back once, and never after SAVE or CANCEL did.

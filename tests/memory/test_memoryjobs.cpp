@@ -98,6 +98,8 @@ private Q_SLOTS:
                                           << "0010";
         QTest::newRow("empty channel") << "C003 F00000000 TN DN LF PRI N" << 3 << "000.000"
                                        << "0010";
+        QTest::newRow("after other text") << "OKC005 F01545000 TF DF LF PRI F" << 5 << "154.5000"
+                                          << "0000";
         QTest::newRow("another channel") << "C004 F01545000 TF DF LF PRI F" << 5 << ""
                                          << "";
         QTest::newRow("garbled digits") << "C006 F01\x01"
@@ -138,6 +140,36 @@ private Q_SLOTS:
         QCOMPARE(RestoreJob::commandsFor({channel, setRow}), commands);
     }
 
+    // The names the operator sees in the set list; the date is the clock's (15 Feb 2001, 12:00), in the C locale.
+    void setNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        const QDate day(2001, 2, 15);
+        QTest::newRow("typed") << BackupJob::setName("Home", day) << "Home - 15 Feb 2001";
+        QTest::newRow("empty gives VDPro") << BackupJob::setName("", day) << "VDPro - 15 Feb 2001";
+        QTest::newRow("safety backup") << RestoreJob::safetyBackupName("Home", QDateTime(day, QTime(12, 0)))
+                                       << "Before restore of Home - 15 Feb 2001 12:00:00";
+    }
+    void setNames() {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QCOMPARE(name, expected);
+    }
+
+    // A set's empty name leaves the bank table's; its latitude and longitude replace the table's even when empty.
+    void restoredNames_keepWhatTheSetLacks() {
+        Rig rig(false);
+        QVERIFY(rig.db.exec("INSERT INTO BANK01 (CHANNEL, FREQUENCY, CALLSIGN, CITY, LATITUDE) VALUES "
+                            "(3, 150.0, 'KEEP', 'OLD TOWN', '41.5')"));
+        BackupChannel c = row(3, "154.5000");
+        c.names = {{"CALLSIGN", ""}, {"CITY", "NEW TOWN"}};
+        QVERIFY(BackupSets(rig.db).writeBankChannel(1, 3, c) == LocalDatabase::WriteResult::Stored);
+        const auto stored = rig.db.findBankChannel(1, 3).row;
+        QCOMPARE((QStringList{stored->value("CALLSIGN").toString(), stored->value("CITY").toString(),
+                              stored->value("LATITUDE").toString(), stored->value("FREQUENCY").toString()}),
+                 (QStringList{"KEEP", "NEW TOWN", "", "154.5"}));
+    }
+
     void backupThenRestore_onPty_scannerHoldsTheBackup() {
         Rig rig(true);
         for (int n = 1; n <= 1000; ++n)
@@ -149,6 +181,8 @@ private Q_SLOTS:
         backup.start(QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, "Home");
         const MemoryJobResult saved = Rig::waitFor(backedUp);
         QVERIFY2(saved.succeeded(), qPrintable(saved.message));
+        // Squelch and ID reports are switched off while the channels are read.
+        QCOMPARE(rig.commands.mid(0, 4), QStringList({"MA001", "IDF", "QUF", "MA001"}));
         QCOMPARE(BackupSets(rig.db).list()->value(0).channels, 1000);
         QCOMPARE(BackupSets(rig.db).channels("Home")->value(998).names.value("CALLSIGN").toString(), "WXY9");
 
@@ -171,8 +205,7 @@ private Q_SLOTS:
                          QList<bool>({want.delay, want.lockout, want.priority}));
             }
         }
-        QCOMPARE(done.safetySet,
-                 RestoreJob::safetyBackupName("Home", QDateTime(rig.clock.date(), rig.clock.timeOfDay())));
+        QCOMPARE(done.safetySet, "Before restore of Home - 15 Feb 2001 12:00:00");
         const auto safety = BackupSets(rig.db).channels(done.safetySet);
         QCOMPARE(safety->size(), 1000);
         QCOMPARE(qRound(safety->first().frequency * 10000), patternChannel(2, 30).steps);
@@ -199,6 +232,9 @@ private Q_SLOTS:
         QVERIFY(rig.model().channel(1).isEmpty());
         QCOMPARE(rig.db.findBankChannel(2, 51).row->value("CALLSIGN").toString(), "KAB123");
         QCOMPARE(rig.db.findBankChannel(5, 201).row->value("CALLSIGN").toString(), "KAB123");
+        // Without trunked channels the scanner goes straight back to channel 1 and scanning.
+        restore.handBack();
+        QTRY_COMPARE(rig.commands.mid(rig.commands.size() - 2), QStringList({"MA001", "KEY00"}));
     }
 
     void silentOrNoisyScanner_backupKeepsRows_data() {

@@ -1,4 +1,4 @@
-// The BC780XLT monitor: LCD replies, its mode table, its poll cycle and its own keys.
+// The BC780XLT monitor: its LCD replies mode by mode, its mode table, its poll counter and its own keys.
 #include "MonitorRig.h"
 #include "monitor/Bc780LcdParser.h"
 #include "monitor/KeyHandlers.h"
@@ -6,12 +6,16 @@
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/PollCycle.h"
-#include "protocol/Commands.h"
 
 #include <QTest>
 
 namespace {
 using Button = KeyHandlers::Button;
+
+// The 23 display queries of a whole refresh, in the order the scanner is asked.
+const QString kRefresh = QStringLiteral(
+    "LCD FRQ|LCD BANK|LCD LIST|LCD SCAN|LCD TRUNK|LCD CTCSS|LCD DCS|LCD SRCH|LCD HOLD|LCD CHAN|LCD SMT|LCD PRI|"
+    "LCD ALPHA|LCD AUTO|LCD FREQ|LCD S|LCD LINE|LCD ALT|LCD DATA|LCD CTC|LCD CHN|LCD LINE1|LCD LINE2");
 
 struct Bc780Rig : MonitorContextRig {
     Bc780Rig()
@@ -36,114 +40,277 @@ struct Bc780Rig : MonitorContextRig {
             return takeCommands().join(QLatin1Char('|'));
         if (key == QLatin1String("log"))
             return log.lines.join(QLatin1Char('|'));
+        if (key == QLatin1String("lookups"))
+            return lookups.calls.join(QLatin1Char('|'));
         if (key == QLatin1String("mode"))
             return QString::number(state.gMode);
+        if (key == QLatin1String("light"))
+            return QString::number(state.gLightState);
+        if (key == QLatin1String("hold"))
+            return QString::number(state.gSearchHoldStart);
+        if (key == QLatin1String("talkgroup"))
+            return state.gTalkgroupId;
+        if (key == QLatin1String("idbank"))
+            return QString::number(state.gIdBank);
+        if (key == QLatin1String("signal"))
+            return state.gSignalActive ? QStringLiteral("yes") : QStringLiteral("no");
+        if (key == QLatin1String("remote"))
+            return remote.sent.join(QLatin1Char('|'));
         if (key == QLatin1String("markers"))
             return look(QStringLiteral("tbACTIVEBANK"), 30);
         if (key == QLatin1String("bars"))
             return look(QStringLiteral("SigStrength"), 6);
+        if (key == QLatin1String("boxes"))
+            return look(QStringLiteral("tbBANKNUM"), 10);
         if (key.startsWith(QLatin1String("lit:")))
             return display.foreColor(field) == Panel::kLcdLit ? QStringLiteral("lit") : QStringLiteral("dark");
         return display.text(key);
     }
+    // "9 count=27 tags=scanner entry=42 aux Text3 searchlog": the mode first, then what else is so.
+    void given(const QString& setup) {
+        const QStringList words = setup.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        state.gMode = quint8(words.value(0).toInt());
+        for (const QString& w : words.mid(1)) {
+            const QString value = w.section(QLatin1Char('='), 1);
+            if (w.startsWith(QLatin1String("count=")))
+                state.gPollCount = quint8(value.toInt());
+            else if (w == QLatin1String("tags=scanner"))
+                switches.setUseScannerTags(true);
+            else if (w.startsWith(QLatin1String("entry=")))
+                state.gKeyEntry = value;
+            else if (w == QLatin1String("aux"))
+                aux.setWindowVisible(true);
+            else if (w == QLatin1String("Text3"))
+                display.setVisible(QStringLiteral("Text3"), true);
+            else if (w == QLatin1String("searchlog"))
+                switches.setSearchLogging(true);
+        }
+    }
 };
+
+// Each row feeds its lines to ParseLcdReply one after another; "sent" is what the last line sent.
+void addColumns() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+}
+
+void runRow() {
+    QFETCH(QString, setup);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    Bc780Rig rig;
+    rig.given(setup);
+    for (const QString& line : lines) {
+        rig.takeCommands();
+        rig.state.gReply = line;
+        rig.monitor.parser().parseReply();
+    }
+    for (const QString& pair : expected) {
+        const QString key = pair.section(QLatin1Char('='), 0, 0);
+        QCOMPARE(key + QLatin1Char('=') + rig.observe(key), pair);
+    }
+}
+
+using Lines = QStringList;
+using Expect = QStringList;
 } // namespace
 
 class TestBc780 : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Lines are fed to ParseLcdReply one after another in a mode; the last is the one that counts.
-    void lcdReply_showsWhatTheScannerSays_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("observe");
-        QTest::addColumn<QString>("expected");
-        const QString bar = QStringLiteral("BAR +*-") + QString(27, QLatin1Char('-'));
-        QTest::newRow("BAR: + and * lit, the rest dark")
-            << 0 << QStringList{QStringLiteral("BAR ") + QString(30, QLatin1Char('+')), bar} << "markers"
-            << QStringLiteral("#w") + QString(28, QLatin1Char('.'));
-        QTest::newRow("SMT lights four bars") << 0 << QStringList{"S -", "SMT ++++--"} << "bars"
-                                              << "####..";
-        QTest::newRow("LINE1 goes to line 3") << 0 << QStringList{"LINE1 [CITY PD]"} << "Text2(3)"
-                                              << "CITY PD";
-        QTest::newRow("LINE1 leaves the LINE segment") << 0 << QStringList{"LINE +", "LINE1 [CITY PD]"} << "lit:tbLINE"
-                                                       << "lit";
-        QTest::newRow("CTCSS + asks the tone") << 0 << QStringList{"CTCSS +"} << "sent"
-                                               << "LCD CTC";
-        QTest::newRow("CTC shows the tone") << 0 << QStringList{"CTCSS +", "CTC [127.3]"} << "tbTONES"
-                                            << "127.3";
-        QTest::newRow("scan channel 154.2500") << 0 << QStringList{"C001 F01542500"} << "tbfreq"
-                                               << "154.2500";
-        QTest::newRow("scan channel 46.2625") << 0 << QStringList{"C001 F00462625"} << "tbfreq"
-                                              << "46.2625";
-        QTest::newRow("scan channel 851.5000 in bank 2")
-            << 0 << QStringList{"C051 F08515000 TF DF LF AN PF"} << "tbfreq"
-            << "851.5000";
-        QTest::newRow("channel flags light DLY and LINE")
-            << 0 << QStringList{"C005 F04601250 TF DN LF AN PF"} << "lit:tbDELAY"
-            << "lit";
-        QTest::newRow("a stop asks for the tags, modulation and banks") << 0 << QStringList{"C005 F04601250"} << "sent"
-                                                                        << "LCD LINE1|LCD LINE2|RM|SB";
-        // CHN, CHAN, CTC and CTCSS begin with "C" too; read as a channel they would show garbage.
-        QTest::newRow("CHN is no channel reply") << 0 << QStringList{"C001 F01542500", "CHN [005]"} << "tbfreq"
-                                                 << "154.2500";
-        QTest::newRow("CHN shows the channel") << 0 << QStringList{"CHN [005]"} << "tbChan"
-                                               << "005";
-        QTest::newRow("search hit 154.250") << 2 << QStringList{"WI F  01542500"} << "tbfreq"
-                                            << "154.250";
-        QTest::newRow("search hit 154.2525") << 2 << QStringList{"WI F  01542525"} << "tbfreq"
-                                             << "154.2525";
-        QTest::newRow("ID 001234 is talkgroup 1234") << 9 << QStringList{"ID S 001234 08515000"} << "tbTONES"
-                                                     << "1234";
-        QTest::newRow("ID frequency 851.5000") << 9 << QStringList{"ID S 001234 08515000"} << "tbfreq"
-                                               << "851.5000";
-        QTest::newRow("MD09 in scan mode") << 0 << QStringList{"MD09"} << "mode"
-                                           << "9";
-        QTest::newRow("MD09 clears the panel") << 0 << QStringList{"SCAN +", "MD09"} << "lit:tbSCAN"
-                                               << "dark";
-        QTest::newRow("LTF turns the caption") << 0 << QStringList{"LTF"} << "btnLIGHT"
-                                               << "LCD OFF";
-        QTest::newRow("TRUNK + asks the type") << 9 << QStringList{"TRUNK +"} << "sent"
-                                               << "LCD E|LCD L|LCD M";
-        QTest::newRow("L + is an LTR system") << 9 << QStringList{"L +"} << "tbTRUNKTYPE"
-                                              << "L   TRUNK";
-        // The end of a call clears the panel first; the log still gets what was shown.
-        QTest::newRow("a call's end logs the call")
-            << 9 << QStringList{"ID S 001234 08515000", "LINE1 [FIRE]", "LINE2 [DISPATCH]", "ID E 001234 08515000"}
-            << "log"
-            << "trunk,851.5000,,,FIRE,DISPATCH";
-        // The bank-marker and tag replies would otherwise ask for themselves for ever.
-        QTest::newRow("BAR in trunk hold asks nothing") << 10 << QStringList{"BAR ---"} << "sent"
-                                                        << "";
-        QTest::newRow("ID S in trunk hold asks the marker") << 10 << QStringList{"ID S 001234"} << "sent"
-                                                            << "LCD BAR|LCD LINE1|LCD LINE2|RM|TB";
-    }
-    void lcdReply_showsWhatTheScannerSays() {
-        QFETCH(int, mode);
-        QFETCH(QStringList, lines);
-        QFETCH(QString, observe);
-        QFETCH(QString, expected);
-        Bc780Rig rig;
-        for (const QString& line : lines) {
-            rig.takeCommands();
-            rig.state.gMode = quint8(mode);
-            rig.state.gReply = line;
-            rig.monitor.parser().parseReply();
+    // Mode 4 has no status rules: only the display replies act.
+    void displayReplies_lightSegmentsAndFillFields_data() {
+        addColumns();
+        const struct {
+            const char* reply;
+            const char* field;
+        } segments[] = {{"ALPHA +", "tbALPHA"}, {"AUTO +", "tbAUTO"}, {"BANK +", "tbBank"},   {"CHAN +", "tbCHANlbl"},
+                        {"DATA +", "tbDATA"},   {"FREQ +", "tbFRQ"},  {"HOLD +", "tbHOLD"},   {"LIST +", "tbLIST"},
+                        {"PRI +", "tbPRI"},     {"SCAN +", "tbSCAN"}, {"SRCH +", "tbSEARCH"}, {"LINE +", "tbLINE"}};
+        for (const auto& s : segments) {
+            const QString lit = QStringLiteral("lit:") + QLatin1String(s.field);
+            QTest::newRow(s.reply) << "4" << Lines{s.reply} << Expect{lit + "=lit", "sent="};
+            const QString dark = QString::fromLatin1(s.reply).replace(QLatin1Char('+'), QLatin1Char('-'));
+            QTest::addRow("%s then -", s.reply) << "4" << Lines{s.reply, dark} << Expect{lit + "=dark"};
         }
-        QCOMPARE(rig.observe(observe), expected);
+        const QString bar = "BAR +*-" + QString(27, QLatin1Char('-'));
+        QTest::newRow("BAR: + lit n, * lit w, the rest dark")
+            << "4" << Lines{"BAR " + QString(30, QLatin1Char('+')), bar} << Expect{"markers=#w" + QString(28, '.')};
+        QTest::newRow("SMT lights four bars") << "4" << Lines{"S -", "SMT ++++--"} << Expect{"bars=####.."};
+        QTest::newRow("S - darkens the bars")
+            << "4" << Lines{"SMT ++++++", "S +", "S -"} << Expect{"bars=......", "lit:tbSIG=dark"};
+        QTest::newRow("S + lights SIG") << "4" << Lines{"S +"} << Expect{"lit:tbSIG=lit", "bars=......"};
+        QTest::newRow("LINE1 to line 3, LINE unchanged")
+            << "4" << Lines{"LINE +", "LINE1 [CITY PD]"} << Expect{"Text2(3)=CITY PD", "lit:tbLINE=lit", "Text2(4)="};
+        QTest::newRow("LINE2 to line 4") << "4" << Lines{"LINE2 [DISPATCH]"} << Expect{"Text2(4)=DISPATCH"};
+        QTest::newRow("CHN shows the channel") << "4" << Lines{"CHN [005]"} << Expect{"tbChan=005"};
+        QTest::newRow("CHN without brackets empties it") << "4" << Lines{"CHN [005]", "CHN"} << Expect{"tbChan="};
+        QTest::newRow("FRQ shows the frequency") << "4" << Lines{"FRQ [ 154.2500]"} << Expect{"tbfreq=154.2500"};
+        QTest::newRow("CTCSS + asks the tone") << "4" << Lines{"CTCSS +"} << Expect{"lit:tbCTCSS=lit", "sent=LCD CTC"};
+        QTest::newRow("CTCSS * lights, asks nothing") << "4" << Lines{"CTCSS *"} << Expect{"lit:tbCTCSS=lit", "sent="};
+        QTest::newRow("CTCSS - darkens") << "4" << Lines{"CTCSS +", "CTCSS -"} << Expect{"lit:tbCTCSS=dark", "sent="};
+        QTest::newRow("CTC shows the tone")
+            << "4" << Lines{"CTC [127.3]"} << Expect{"tbTONES=127.3", "lit:tbTONES=lit"};
+        QTest::newRow("DCS + asks the code") << "4" << Lines{"DCS +"} << Expect{"lit:tbDCS=lit", "sent=LCD CTC"};
+        QTest::newRow("DCS * asks the code") << "4" << Lines{"DCS *"} << Expect{"lit:tbDCS=lit", "sent=LCD CTC"};
+        QTest::newRow("DCS - darkens") << "4" << Lines{"DCS +", "DCS -"} << Expect{"lit:tbDCS=dark", "sent="};
+        QTest::newRow("TRUNK + asks the type")
+            << "4" << Lines{"TRUNK +"} << Expect{"tbTRUNKTYPE=TRUNK", "sent=LCD E|LCD L|LCD M"};
+        QTest::newRow("TRUNK - changes nothing") << "4" << Lines{"L +", "TRUNK -"} << Expect{"tbTRUNKTYPE=L   TRUNK"};
+        QTest::newRow("E +") << "4" << Lines{"E +"} << Expect{"tbTRUNKTYPE=  E TRUNK", "lit:tbTRUNKTYPE=lit"};
+        QTest::newRow("M +") << "4" << Lines{"M +"} << Expect{"tbTRUNKTYPE= M  TRUNK"};
+        QTest::newRow("RM shows the modulation") << "4" << Lines{"RM NFM"} << Expect{"tbModMode=NFM", "sent="};
+        QTest::newRow("ID E clears the panel") << "4" << Lines{"SCAN +", "ID E"} << Expect{"lit:tbSCAN=dark"};
+        QTest::newRow("MD09 clears and sets the mode")
+            << "0" << Lines{"SCAN +", "MD09"} << Expect{"mode=9", "lit:tbSCAN=dark"};
+        QTest::newRow("MD00 in mode 0 keeps the panel") << "0" << Lines{"SCAN +", "MD00"} << Expect{"lit:tbSCAN=lit"};
+        QTest::newRow("LTF") << "4" << Lines{"LTF"} << Expect{"light=0", "btnLIGHT=LCD OFF"};
+        QTest::newRow("LTD") << "4" << Lines{"LTD"} << Expect{"light=1", "btnLIGHT=LCD DIM"};
+        QTest::newRow("LTN") << "4" << Lines{"LTF", "LTN"} << Expect{"light=2", "btnLIGHT=LCD ON"};
+        QTest::newRow("no status rules in mode 4")
+            << "4" << Lines{"FRQ [X]", "C005 F04601250"} << Expect{"sent=", "tbfreq=X"};
     }
+    void displayReplies_lightSegmentsAndFillFields() { runRow(); }
 
-    void scannerTags_inManualMode_askForTagsButNotAfterATag() {
-        Bc780Rig rig;
-        rig.switches.setUseScannerTags(true);
-        rig.state.gMode = ModeCode::Manual;
-        for (const char* line : {"RM NFM", "LINE1 [CITY PD]"}) {
-            rig.state.gReply = QLatin1String(line);
-            rig.monitor.parser().parseReply();
-        }
-        QCOMPARE(rig.takeCommands(), QStringList({"LCD LINE1", "LCD LINE2"}));
+    void scanAndManual_followTheChannel_data() {
+        addColumns();
+        QTest::newRow("scan -: > SCANNING and a refresh")
+            << "0" << Lines{"-"} << Expect{"Text2(4)=> SCANNING", "sent=" + kRefresh};
+        QTest::newRow("scan +: cleared and a refresh")
+            << "0" << Lines{"SCAN +", "+"} << Expect{"lit:tbSCAN=dark", "sent=" + kRefresh};
+        QTest::newRow("scan stop: tags, modulation and banks")
+            << "0" << Lines{"C005 F04601250"}
+            << Expect{"sent=LCD LINE1|LCD LINE2|RM|SB", "lookups=channel 460.1250", "signal=yes", "tbChan=5",
+                      "remote=460.1250\r"};
+        QTest::newRow("scan stop with the scanner's tags looks nothing up")
+            << "0 tags=scanner" << Lines{"C005 F04601250"} << Expect{"lookups=", "sent=LCD LINE1|LCD LINE2|RM|SB"};
+        QTest::newRow("154.2500") << "0" << Lines{"C001 F01542500"} << Expect{"tbfreq=154.2500"};
+        QTest::newRow("46.2625") << "0" << Lines{"C001 F00462625"} << Expect{"tbfreq=46.2625"};
+        QTest::newRow("851.5000") << "0" << Lines{"C051 F08515000"} << Expect{"tbfreq=851.5000"};
+        // Delay at 20, lockout at 23, the LINE segment at 26: N lights, F darkens, anything else leaves.
+        QTest::newRow("delay flag") << "0" << Lines{"C005 F04601250 TF DN LF AF PF"}
+                                    << Expect{"lit:tbDELAY=lit", "lit:tbLOCKOUT=dark", "lit:tbLINE=dark"};
+        QTest::newRow("lockout flag") << "0" << Lines{"C005 F04601250 TF DF LN AF PF"}
+                                      << Expect{"lit:tbDELAY=dark", "lit:tbLOCKOUT=lit", "lit:tbLINE=dark"};
+        QTest::newRow("LINE flag") << "0" << Lines{"C005 F04601250 TN DF LF AN PN"}
+                                   << Expect{"lit:tbDELAY=dark", "lit:tbLOCKOUT=dark", "lit:tbLINE=lit"};
+        QTest::newRow("flags F darken") << "0" << Lines{"C005 F04601250 TN DN LN AN", "C005 F04601250 TN DF LF AF"}
+                                        << Expect{"lit:tbDELAY=dark", "lit:tbLOCKOUT=dark", "lit:tbLINE=dark"};
+        QTest::newRow("no flags leave them") << "0" << Lines{"C005 F04601250 TN DN LN AN", "C005 F04601250"}
+                                             << Expect{"lit:tbDELAY=lit", "lit:tbLOCKOUT=lit", "lit:tbLINE=lit"};
+        // CHN, CHAN, CTC and CTCSS begin with "C" too; read as a channel they would show garbage.
+        QTest::newRow("CHN is no channel")
+            << "0" << Lines{"C001 F01542500", "CHN [005]"} << Expect{"tbfreq=154.2500", "sent="};
+        // Which banks are lit is the bank list's to say; a stop only names its bank.
+        QTest::newRow("a stop lights no bank box")
+            << "1" << Lines{"C051 F08515000"} << Expect{"tbBANKNUM(2)=2", "boxes=.........."};
+        QTest::newRow("SB lights the scanned banks") << "0" << Lines{"SB ACJ"} << Expect{"boxes=#.#......#"};
+        QTest::newRow("manual +: MA and a refresh") << "1" << Lines{"+"} << Expect{"sent=MA|" + kRefresh};
+        QTest::newRow("manual -: cleared, refreshed")
+            << "1" << Lines{"SCAN +", "-"} << Expect{"lit:tbSCAN=dark", "sent=" + kRefresh};
+        QTest::newRow("manual stop") << "1" << Lines{"C005 F04601250"}
+                                     << Expect{"sent=LCD LINE1|LCD LINE2|RM|SB", "signal=no", "tbfreq=460.1250"};
+        QTest::newRow("manual shows the entry") << "1 entry=42" << Lines{"RM NFM"} << Expect{"Text2(3)=42"};
+        QTest::newRow("manual with the scanner's tags asks for them")
+            << "1 tags=scanner" << Lines{"RM NFM"} << Expect{"sent=LCD LINE1|LCD LINE2"};
+        QTest::newRow("but not after a tag") << "1 tags=scanner" << Lines{"LINE1 [CITY PD]"} << Expect{"sent="};
     }
+    void scanAndManual_followTheChannel() { runRow(); }
+
+    // The manual clock stands at 12:00:00, second 43200 of the day.
+    void search_holdsLogsAndAsksForTheHit_data() {
+        addColumns();
+        QTest::newRow("2 +: the hold starts, RM and SMT")
+            << "2 Text3" << Lines{"+"} << Expect{"hold=43200", "Text3=43200", "sent=RM|LCD SMT"};
+        QTest::newRow("3 +: RM and WI") << "3 Text3" << Lines{"+"} << Expect{"hold=43200", "Text3=", "sent=RM|WI"};
+        QTest::newRow("2 -: logged and cleared")
+            << "2 searchlog" << Lines{"WI F  01542500", "RM NFM", "SRCH +", "+", "-"}
+            << Expect{"log=search,43200,43200,154.250,NFM,NORMAL", "hold=0", "lit:tbSEARCH=dark"};
+        QTest::newRow("3 -: logged, not cleared")
+            << "3 searchlog" << Lines{"FRQ [146.5200]", "SRCH +", "+", "-"}
+            << Expect{"log=search,43200,43200,146.5200,,NORMAL", "lit:tbSEARCH=lit"};
+        QTest::newRow("no log unless ticked") << "2" << Lines{"+", "-"} << Expect{"log=", "hold=0"};
+        QTest::newRow("DSN") << "2" << Lines{"DSN"} << Expect{"lit:tbDATA=lit"};
+        QTest::newRow("DSF") << "3" << Lines{"DSN", "DSF"} << Expect{"lit:tbDATA=dark"};
+        QTest::newRow("2 RM asks WI") << "2" << Lines{"RM NFM"} << Expect{"sent=WI"};
+        QTest::newRow("2 other R asks nothing") << "2" << Lines{"RX"} << Expect{"sent="};
+        QTest::newRow("3 any R asks WI") << "3" << Lines{"RX"} << Expect{"sent=WI"};
+        QTest::newRow("hit 154.250") << "2" << Lines{"WI F  01542500"} << Expect{"tbfreq=154.250", "sent=WI"};
+        QTest::newRow("hit 154.2525") << "3" << Lines{"WI F  01542525"}
+                                      << Expect{"tbfreq=154.2525", "sent=WI", "remote=154.2525\r"};
+        QTest::newRow("a short W only asks") << "2" << Lines{"FRQ [X]", "WI F"} << Expect{"tbfreq=X", "sent=WI"};
+        QTest::newRow("2 shows the entry") << "2 entry=146" << Lines{"DSN"} << Expect{"Text2(3)=146"};
+        QTest::newRow("3 does not") << "3 entry=146" << Lines{"DSN"} << Expect{"Text2(3)="};
+    }
+    void search_holdsLogsAndAsksForTheHit() { runRow(); }
+
+    void trunk_followsTheCall_data() {
+        addColumns();
+        QTest::newRow("9 asks BAR at count 27") << "9 count=27" << Lines{"RM NFM"} << Expect{"sent=LCD BAR"};
+        QTest::newRow("and at 77") << "9 count=77" << Lines{"RM NFM"} << Expect{"sent=LCD BAR"};
+        QTest::newRow("not at 28") << "9 count=28" << Lines{"RM NFM"} << Expect{"sent="};
+        QTest::newRow("nor for its own reply") << "9 count=27" << Lines{"BAR ---"} << Expect{"sent="};
+        QTest::newRow("DLN") << "9" << Lines{"DLN"} << Expect{"lit:tbDELAY=lit"};
+        QTest::newRow("DLF") << "10" << Lines{"DLN", "DLF"} << Expect{"lit:tbDELAY=dark"};
+        QTest::newRow("IS lights the banks") << "9" << Lines{"IS B"} << Expect{"boxes=.#........"};
+        QTest::newRow("9 call") << "9" << Lines{"LINE2 [OLD]", "ID S 001234 08515000"}
+                                << Expect{"sent=LCD SMT|LCD BAR|LCD LINE1|LCD LINE2|RM|TB|DL",
+                                          "tbTONES=1234",
+                                          "lit:tbTONES=lit",
+                                          "talkgroup=1234",
+                                          "tbfreq=851.5000",
+                                          "lookups=talkgroup 1234",
+                                          "Text2(4)="};
+        QTest::newRow("9 call end") << "9"
+                                    << Lines{"ID S 001234 08515000", "LINE1 [FIRE]", "LINE2 [DISPATCH]", "TB A EDACS",
+                                             "ID E 001234 08515000"}
+                                    << Expect{"log=trunk,851.5000,EDACS,,FIRE,DISPATCH",
+                                              "Text2(4)=> SCANNING",
+                                              "sent=LCD SMT|LCD BAR",
+                                              "tbTONES=----- -",
+                                              "lit:tbTONES=dark",
+                                              "tbChan=",
+                                              "tbfreq="};
+        QTest::newRow("9 TB") << "9" << Lines{"TB A EDACS"} << Expect{"tbTRUNKTYPE=EDACS", "lit:tbTRUNKTYPE=lit"};
+        QTest::newRow("10 asks BAR for every line") << "10" << Lines{"RM NFM"} << Expect{"sent=LCD BAR"};
+        QTest::newRow("but not for BAR") << "10" << Lines{"BAR ---"} << Expect{"sent="};
+        QTest::newRow("10 ID S") << "10" << Lines{"ID S 001234"}
+                                 << Expect{"sent=LCD BAR|LCD LINE1|LCD LINE2|RM|TB", "talkgroup=1234", "tbfreq=1234",
+                                           "lookups=talkgroup 1234"};
+        QTest::newRow("10 ID S 0 at 6 only") << "10" << Lines{"ID S 012345"} << Expect{"tbfreq=12345"};
+        QTest::newRow("10 end logs the tags with the aux display")
+            << "10 aux" << Lines{"ID S 001234", "LINE1 [FIRE]", "LINE2 [DISPATCH]", "ID E"}
+            << Expect{"log=trunk,1234,,,FIRE,DISPATCH"};
+        QTest::newRow("and without them when it is hidden")
+            << "10" << Lines{"ID S 001234", "LINE1 [FIRE]", "LINE2 [DISPATCH]", "ID E"} << Expect{"log=trunk,1234,,,,"};
+    }
+    void trunk_followsTheCall() { runRow(); }
+
+    void idScan_followsTheCall_data() {
+        addColumns();
+        QTest::newRow("11 asks BAR for every line") << "11" << Lines{"RM NFM"} << Expect{"sent=LCD BAR"};
+        QTest::newRow("12 does not") << "12" << Lines{"RM NFM"} << Expect{"sent="};
+        QTest::newRow("IC: bank B, channel 012")
+            << "11" << Lines{"IC B012"} << Expect{"idbank=2", "tbChan=012", "tbBANKNUM(2)=2"};
+        QTest::newRow("12 IC too") << "12" << Lines{"IC T500"} << Expect{"idbank=20", "tbChan=500"};
+        QTest::newRow("11 call") << "11" << Lines{"ID S 001234 08515000"}
+                                 << Expect{"sent=LCD BAR|LCD LINE1|LCD LINE2|RM|TB|DL", "tbTONES=1234",
+                                           "tbfreq=851.5000", "Text2(4)="};
+        QTest::newRow("12 call") << "12" << Lines{"SCAN +", "ID S 001234 08515000"}
+                                 << Expect{"sent=LCD SMT|LCD LINE1|LCD LINE2", "tbTONES=1234", "lit:tbSCAN=dark"};
+        QTest::newRow("11 call end") << "11" << Lines{"ID S 001234 08515000", "LINE1 [FIRE]", "ID E"}
+                                     << Expect{"log=trunk,851.5000,,,FIRE,", "Text2(4)=> ID SCAN", "Text2(3)=FIRE",
+                                               "tbTONES=----- -", "sent=LCD BAR|LCD SMT"};
+        QTest::newRow("12 call end") << "12" << Lines{"ID S 001234 08515000", "LINE1 [FIRE]", "ID E"}
+                                     << Expect{"log=trunk,851.5000,,,FIRE,", "Text2(4)=> ID SCAN",
+                                               "Text2(3)=", "sent=LCD SMT|" + kRefresh};
+        QTest::newRow("11 TB names the bank")
+            << "11" << Lines{"TB C MOT"} << Expect{"tbBANKNUM(3)=3", "tbTRUNKTYPE=MOT"};
+        QTest::newRow("12 TB does nothing") << "12" << Lines{"TB C MOT"} << Expect{"tbTRUNKTYPE="};
+    }
+    void idScan_followsTheCall() { runRow(); }
 
     void newMode_laysOutTheLcd_data() {
         QTest::addColumn<int>("mode");
@@ -180,18 +347,63 @@ private Q_SLOTS:
         QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
     }
 
-    void cycle_dropsAcknowledgements_andStartsDimmed() {
+    void cycleStart_switchesReportsByMode_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("scan") << 0 << "MUA|IDN|QUN|" + kRefresh + "|LTD";
+        QTest::newRow("trunk") << 9 << "MUA|QUN|IDN|" + kRefresh + "|LTD";
+        QTest::newRow("ID hold") << 12 << "MUA|QUF|IDN|" + kRefresh + "|LTD";
+    }
+    void cycleStart_switchesReportsByMode() {
+        QFETCH(int, mode);
+        QFETCH(QString, sent);
+        Bc780Rig rig;
+        rig.switches.setScanDelay(40);
+        rig.state.gMode = quint8(mode);
+        rig.monitor.poll().start();
+        QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
+        QCOMPARE(rig.display.text(QStringLiteral("btnLIGHT")), QStringLiteral("LCD DIM"));
+        QCOMPARE(rig.switches.scanDelay(), 2);
+    }
+
+    void acknowledgements_neverReachTheParser() {
         Bc780Rig rig;
         rig.state.gMode = ModeCode::Scan;
         rig.monitor.poll().start();
-        const QStringList sent = rig.takeCommands();
-        QCOMPARE(sent.mid(0, 3), QStringList({"MUA", "IDN", "QUN"}));
-        QCOMPARE(sent.mid(3, 23), Commands::lcdRefreshQueries());
-        QCOMPARE(sent.mid(26), QStringList({"LTD"}));
-        QCOMPARE(rig.display.text(QStringLiteral("btnLIGHT")), QStringLiteral("LCD DIM"));
-        rig.transport->feedNow("OK\rNG\rC001 F01542500\r");
+        rig.display.setVisible(QStringLiteral("Text6"), true);
+        rig.transport->feedNow("OK\rNG\rC001 F01542500\rOK\r");
         rig.monitor.poll().runPass();
+        QCOMPARE(rig.display.text(QStringLiteral("Text6")), QStringLiteral("C001 F01542500"));
         QCOMPARE(rig.display.text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"));
+    }
+
+    // One pass from the count before: what the counter's new value sends.
+    void pollCounter_timedActions_data() {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("signal");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("100 wraps to 0: MD") << 100 << false << "MD";
+        QTest::newRow("0 to 1: nothing") << 0 << false << "";
+        QTest::newRow("4 to 5: refresh") << 4 << false << kRefresh;
+        QTest::newRow("5 to 6: nothing") << 5 << true << "";
+        QTest::newRow("9 to 10, signal shown: SMT") << 9 << true << "LCD SMT";
+        QTest::newRow("9 to 10, no signal: nothing") << 9 << false << "";
+        QTest::newRow("14 to 15: SMT") << 14 << false << "LCD SMT";
+        QTest::newRow("15 to 16: nothing") << 15 << true << "";
+    }
+    void pollCounter_timedActions() {
+        QFETCH(int, before);
+        QFETCH(bool, signal);
+        QFETCH(QString, sent);
+        Bc780Rig rig;
+        rig.state.gMode = ModeCode::Scan;
+        rig.monitor.poll().start();
+        rig.display.setForeColor(QStringLiteral("tbSIG"), signal ? Panel::kLcdLit : Panel::kLcdUnlit);
+        rig.state.gPollCount = quint8(before);
+        rig.takeCommands();
+        rig.monitor.poll().runPass();
+        QCOMPARE(int(rig.state.gPollCount), before == 100 ? 0 : before + 1);
+        QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
     }
 
     // The cycle names the mode in the status line, but leaves the message that the mode is unsupported.
@@ -205,86 +417,81 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(QString, status);
         Bc780Rig rig;
-        rig.display.setText(QStringLiteral("StatusLine"), ModeDetector::unsupportedText(13));
+        rig.display.setText(QStringLiteral("StatusLine"), QStringLiteral("Mode #13 is unsupported at this time."));
         rig.state.gMode = quint8(mode);
         rig.monitor.poll().start();
         rig.monitor.poll().runPass();
         QCOMPARE(rig.display.text(QStringLiteral("StatusLine")), status);
     }
 
-    // From a fresh cycle (count 1) the passes up to count 15 of the next round.
-    void pollCounter_rereadsModeAndDisplay_data() {
-        QTest::addColumn<bool>("signal");
-        QTest::addColumn<QString>("sent");
-        const QString refresh = Commands::lcdRefreshQueries().join(QLatin1Char('|'));
-        QTest::newRow("no signal") << false << "LCD SMT|MD|" + refresh + "|LCD SMT";
-        QTest::newRow("signal shown") << true << "LCD SMT|LCD SMT|MD|" + refresh + "|LCD SMT|LCD SMT";
-    }
-    void pollCounter_rereadsModeAndDisplay() {
-        QFETCH(bool, signal);
-        QFETCH(QString, sent);
-        Bc780Rig rig;
-        rig.state.gMode = ModeCode::Scan;
-        rig.monitor.poll().start();
-        rig.display.setForeColor(QStringLiteral("tbSIG"), signal ? Panel::kLcdLit : Panel::kLcdUnlit);
-        rig.takeCommands();
-        // Passes to count 100, then 0 and on to 15; the refresh at 5 of the first round is dropped.
-        for (int pass = 0; pass < 5; ++pass)
-            rig.monitor.poll().runPass();
-        rig.takeCommands();
-        for (int pass = 5; pass < 115; ++pass)
-            rig.monitor.poll().runPass();
-        QCOMPARE(int(rig.state.gPollCount), 15);
-        QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
-    }
-
-    void bcKeys_cycleLightAndMute_data() {
+    void bcKeys_sendAndShow_data() {
         QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("field");
         QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<QStringList>("captions");
-        QTest::newRow("LIGHT") << int(Button::Light) << QStringList{"LTN", "LTF", "LTD"}
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("LIGHT") << int(Button::Light) << "btnLIGHT" << QStringList{"LTN", "LTF", "LTD"}
                                << QStringList{"LCD ON", "LCD OFF", "LCD DIM"};
-        QTest::newRow("SELECT") << int(Button::Select) << QStringList{"MUN", "MUF", "MUA"}
+        QTest::newRow("SELECT") << int(Button::Select) << "tbMUTE" << QStringList{"MUN", "MUF", "MUA"}
                                 << QStringList{"MUTE ON", "MUTE OFF", "MUTE AUTO"};
+        // The decimal point asks for nothing after it, and DLY leaves the segment to the scanner.
+        QTest::newRow("decimal") << int(Button::Decimal) << "tbDELAY" << QStringList{"KEY03", "KEY03", "KEY03"}
+                                 << QStringList{"DLY", "DLY", "DLY"};
+        QTest::newRow("DLY") << int(Button::Delay) << "tbDELAY" << QStringList{"KEY12", "KEY12", "KEY12"}
+                             << QStringList{"DLY", "DLY", "DLY"};
     }
-    void bcKeys_cycleLightAndMute() {
+    void bcKeys_sendAndShow() {
         QFETCH(int, button);
+        QFETCH(QString, field);
         QFETCH(QStringList, sent);
-        QFETCH(QStringList, captions);
+        QFETCH(QStringList, shown);
         Bc780Rig rig;
         rig.state.gMode = ModeCode::Scan;
         rig.monitor.poll().start();
         rig.takeCommands();
-        const QString field = button == int(Button::Light) ? QStringLiteral("btnLIGHT") : QStringLiteral("tbMUTE");
-        QStringList shown;
+        QStringList got;
         for (int press = 0; press < 3; ++press) {
             rig.monitor.keys().press(Button(button));
-            shown << rig.display.text(field);
+            got << rig.display.text(field);
         }
         QCOMPARE(rig.takeCommands(), sent);
-        QCOMPARE(shown, captions);
+        QCOMPARE(got, shown);
     }
 
-    void keypadPlusAndMinus_stepThrough500Channels_data() {
+    void keypadPlusAndMinus_stepThroughTheChannels_data() {
         QTest::addColumn<int>("channel");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("minus from 1 to 500") << 1 << "" << 109 << "MA500|MA";
-        QTest::newRow("plus from 500 to 1") << 500 << "" << 107 << "MA001|MA001|SB";
-        QTest::newRow("plus goes to the typed channel") << 3 << "42" << 107 << "MA042|MA042|SB";
+        QTest::addColumn<QString>("status");
+        QTest::newRow("minus from 1 to 500") << 1 << "" << 109 << "MA500|MA"
+                                             << "";
+        QTest::newRow("plus from 500 to 1") << 500 << "" << 107 << "MA001|MA001|SB"
+                                            << "";
+        QTest::newRow("plus goes to the typed channel") << 3 << "42" << 107 << "MA042|MA042|SB"
+                                                        << "";
+        QTest::newRow("typed 500") << 3 << "500" << 107 << "MA500|MA500|SB"
+                                   << "";
+        // Four digits would reach the scanner as the last three: another channel.
+        QTest::newRow("typed 1234 is refused") << 3 << "1234" << 107 << ""
+                                               << "There is no channel 1234: the BC780XLT has channels 1 to 500.";
+        QTest::newRow("typed 0042 is refused") << 3 << "0042" << 107 << ""
+                                               << "There is no channel 0042: the BC780XLT has channels 1 to 500.";
+        QTest::newRow("typed 501 is refused") << 3 << "501" << 107 << ""
+                                              << "There is no channel 501: the BC780XLT has channels 1 to 500.";
     }
-    void keypadPlusAndMinus_stepThrough500Channels() {
+    void keypadPlusAndMinus_stepThroughTheChannels() {
         QFETCH(int, channel);
         QFETCH(QString, typed);
         QFETCH(int, key);
         QFETCH(QString, sent);
+        QFETCH(QString, status);
         Bc780Rig rig;
         rig.state.gMode = ModeCode::Manual;
         rig.state.gChannelNum = qint16(channel);
         rig.state.gKeyEntry = typed;
         rig.monitor.keyboard().keyDown(key);
         QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
+        QCOMPARE(rig.display.text(QStringLiteral("StatusLine")), status);
         QVERIFY(rig.state.gKeyEntry.isEmpty());
     }
 };

@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "monitor/PollCycle.h"
 #include "search/RangeSearchSettings.h"
 
 #include <QTemporaryDir>
@@ -40,6 +41,16 @@ private Q_SLOTS:
         settings.setDwellTime(dwell);
         const RangeSearchSettings s = RangeSearchSettings::load(settings, holdLimit);
         QCOMPARE((QStringList{s.low, s.high, QString::number(s.dwell)}), loaded);
+    }
+
+    // The dwell list as the window offers it, each entry with the hold it gives.
+    void dwellChoices_holdWhatTheySay() {
+        QStringList shown;
+        for (int position = 0; position < RangeSearchSettings::dwellChoices().size(); ++position)
+            shown << RangeSearchSettings::dwellChoices().at(position) + "=" +
+                         QString::number(PollCycle::dwellSeconds(position));
+        QCOMPARE(shown, QStringList({"0 (Off)=0", "10 seconds=10", "30 seconds=30", "1 minute=60", "2 minutes=120",
+                                     "5 minutes=300", "10 minutes=600", "15 minutes=900", "30 minutes=1800"}));
     }
 
     void refusal_data() {

@@ -170,7 +170,8 @@ private Q_SLOTS:
         flow.prompter.queueConfirm(true);
         flow.search.search({"IL", "PW Public Safety", "cook", ""});
         QVERIFY(flow.settle());
-        QCOMPARE(flow.prompter.calls().first().text, RemoteSearch::recordsText(50));
+        QCOMPARE(flow.prompter.calls().first().text,
+                 "Your search returned 50 records.\r\nWould you like to view them now?");
         QTRY_COMPARE(flow.results.size(), 1);
         QCOMPARE(flow.finished.size(), 1);
         const auto rows = flow.db.select("SELECT SFREQ, FREQUENCY, COMPANY_NAME, ALPHA_TAG FROM OrvFreqs");
@@ -187,9 +188,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QString>("question");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("found, not viewed") << "IA" << false << RemoteSearch::recordsText(2) << true;
-        QTest::newRow("none, search again") << "WY" << true << RemoteSearch::noRecordsText() << false;
-        QTest::newRow("none, done") << "WY" << false << RemoteSearch::noRecordsText() << true;
+        QTest::newRow("found, not viewed")
+            << "IA" << false << "Your search returned 2 records.\r\nWould you like to view them now?" << true;
+        QTest::newRow("none, search again")
+            << "WY" << true << "Your search didn't return any records.\r\nSearch again?" << false;
+        QTest::newRow("none, done") << "WY" << false << "Your search didn't return any records.\r\nSearch again?"
+                                    << true;
     }
     void answers() {
         QFETCH(QString, state);

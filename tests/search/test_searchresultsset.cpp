@@ -32,6 +32,13 @@ private Q_SLOTS:
         QCOMPARE(SearchResultsSet::defaultName({{154.0, "K", "PW", {}, city, {}, "IL"}}), name);
     }
 
+    // The name follows the colon directly.
+    void savedText_namesTheSet() {
+        QCOMPARE(SearchResultsSet::savedText("OrvFreqs_PW_IL"),
+                 "Frequencies were saved as Backup Set:OrvFreqs_PW_IL\r\nYou can program them into your scanner by "
+                 "restoring\r\nit from the 'Freq_Mgmt' option on the menu.");
+    }
+
     void save_data() {
         QTest::addColumn<int>("found");
         QTest::addColumn<QString>("name");

@@ -107,7 +107,7 @@ private Q_SLOTS:
             QStringList codes;
             while (query.next())
                 codes << query.value(0).toString();
-            QCOMPARE(codes, QStringList({UlsImport::serviceEntry("PW"), UlsImport::serviceEntry("YW")}));
+            QCOMPARE(codes, QStringList({"PW Public Safety Pool, Conventional", "YW Public Safety Pool, Trunked"}));
         }
         // What was imported is found by the search.
         TransmitterDatabase db(*RemoteDbUrl::parse(url));

@@ -68,7 +68,11 @@ private Q_SLOTS:
         const qsizetype mute = rig.commands.indexOf(QStringLiteral("MUA"));
         QVERIFY(mute > rig.commands.indexOf(QStringLiteral("MD")));
         QCOMPARE(rig.commands.mid(mute, 3), QStringList({"MUA", "IDN", "QUN"}));
-        QCOMPARE(rig.commands.mid(mute + 3, 23), Commands::lcdRefreshQueries());
+        QCOMPARE(rig.commands.mid(mute + 3, 23),
+                 QStringList({"LCD FRQ",   "LCD BANK", "LCD LIST", "LCD SCAN",  "LCD TRUNK", "LCD CTCSS",
+                              "LCD DCS",   "LCD SRCH", "LCD HOLD", "LCD CHAN",  "LCD SMT",   "LCD PRI",
+                              "LCD ALPHA", "LCD AUTO", "LCD FREQ", "LCD S",     "LCD LINE",  "LCD ALT",
+                              "LCD DATA",  "LCD CTC",  "LCD CHN",  "LCD LINE1", "LCD LINE2"}));
         QCOMPARE(rig.commands.value(mute + 26), QStringLiteral("LTD"));
 
         session.monitor().keys().press(KeyHandlers::Button::Light);
@@ -233,7 +237,10 @@ private Q_SLOTS:
             // A key that changes the mode asks for detection; nobody answers on the closed port.
             session.monitor().checkMode();
             QTRY_VERIFY_WITH_TIMEOUT(rig.prompter.count(QStringLiteral("inform")) == 1, 10000);
-            QCOMPARE(rig.prompter.calls().constLast().text, ModeDetector::notConnectedText());
+            QCOMPARE(rig.prompter.calls().constLast().text,
+                     "The scanner doesn't appear to be connected to the PC\r\nPlease verify that the radio is "
+                     "connected to the correct COM port\r\nand that the scanner is in SOFTWARE CONTROL MODE\r\n\r\n"
+                     "Click OK to retry connection\r\n");
         }
         QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 5000);
         QCOMPARE(detected.first().at(0).toInt(), 0);

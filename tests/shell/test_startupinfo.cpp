@@ -44,11 +44,9 @@ private Q_SLOTS:
     void versionLineAndHelpText() {
         QCOMPARE(StartupInfo::versionLine(2, 0, 15, QStringLiteral("Created: May 12, 2001")),
                  QStringLiteral("Version 2.0.15 - Created: May 12, 2001"));
-        const QStringList lines =
-            StartupInfo::helpMessageText(QStringLiteral("/opt/scan")).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(lines.first().contains(QLatin1String("manual.md")));
-        QCOMPARE(lines.last(), QStringLiteral("/opt/scan"));
+        QCOMPARE(StartupInfo::helpMessageText(QStringLiteral("/opt/scan")),
+                 QStringLiteral("Please see the enclosed manual.md file\r\nIt should be located in the directory:\r\n"
+                                "/opt/scan"));
     }
 
     void manualFolder_data() {

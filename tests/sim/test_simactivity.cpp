@@ -94,6 +94,18 @@ private Q_SLOTS:
         QCOMPARE(answered, replies);
     }
 
+    // The BC780XLT tells a stop while scanning with the channel's line, whose flags and tags the LCD shows.
+    void bc780Stop_tellsTheChannelAndItsTags() {
+        Simulator simulator(Simulator::createModel(QStringLiteral("bc780xlt")));
+        SimOutput out(simulator);
+        QVERIFY(
+            out.play(QStringLiteral("repeat off\nprogram 5 460.1250 priority City police dispatch\n0 stop 5 1000\n")));
+        QTRY_VERIFY(simulator.model().activityRunning());
+        QCOMPARE(out.lines, (QStringList{"+", "C005 F04601250 TF DF LF AN PN"}));
+        QCOMPARE(out.ask(QStringLiteral("LCD LINE1")) + out.ask(QStringLiteral("LCD LINE2")),
+                 (QStringList{"LINE1 [City police disp]", "LINE2 [CH 005]"}));
+    }
+
     void stopActivity_endsARunningEvent() {
         Simulator simulator;
         SimOutput out(simulator);

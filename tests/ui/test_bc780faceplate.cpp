@@ -49,6 +49,68 @@ private Q_SLOTS:
         QCOMPARE(darkPixels(186 + 2 * 31) > 200, black);
     }
 
+    // Words the panel routines write on this display too: each must show somewhere on the glass.
+    void lcd_showsEverySegmentWord_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("MANUAL") << "tbMANUAL"
+                                << "MANUAL";
+        QTest::newRow("PRI label") << "tbPRIlbl"
+                                   << "PRI";
+        QTest::newRow("MHz") << "tbMHZ"
+                             << "MHz";
+        QTest::newRow("SCAN") << "tbSCAN"
+                              << "SCAN";
+    }
+    void lcd_showsEverySegmentWord() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        DisplayModel model, aux;
+        Panel::addBc780xltFields(model);
+        Switches switches;
+        Bc780Faceplate window(model, aux, switches);
+        const QImage before = window.lcd()->grab().toImage();
+        model.setText(field, text);
+        model.setForeColor(field, Panel::kLcdLit);
+        const QImage after = window.lcd()->grab().toImage();
+        int darkened = 0;
+        for (int y = 0; y < after.height(); ++y) {
+            for (int x = 0; x < after.width(); ++x)
+                darkened += qGray(after.pixel(x, y)) < 60 && qGray(before.pixel(x, y)) >= 60 ? 1 : 0;
+        }
+        QVERIFY2(darkened > 30, qPrintable(QString::number(darkened)));
+    }
+
+    // "> SCANNING": the first cell of line 4 shows a chevron, its point at the middle of the right side.
+    void lcd_drawsTheChevronAsTwoDiagonals() {
+        DisplayModel model, aux;
+        Panel::addBc780xltFields(model);
+        Switches switches;
+        Bc780Faceplate window(model, aux, switches);
+        model.setText(QStringLiteral("Text2"), 4, QStringLiteral("> SCANNING"));
+        const QImage shot = window.lcd()->grab().toImage();
+        if (qEnvironmentVariableIsSet("VALDORIA_SAVE_LCD"))
+            shot.save(qEnvironmentVariable("VALDORIA_SAVE_LCD"));
+        // The first of sixteen cells across the glass, in the band of line 4; dark pixels per third.
+        const QRect cell(16, 186 + 3 * 31, 590 / 16, 28);
+        const auto dark = [&shot, &cell](int column, int row) {
+            int count = 0;
+            for (int y = cell.top() + row * cell.height() / 3; y < cell.top() + (row + 1) * cell.height() / 3; ++y) {
+                for (int x = cell.left() + column * cell.width() / 3; x < cell.left() + (column + 1) * cell.width() / 3;
+                     ++x)
+                    count += qGray(shot.pixel(x, y)) < 60 ? 1 : 0;
+            }
+            return count > 0 ? '#' : '.';
+        };
+        QString shape;
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 3; ++column)
+                shape += dark(column, row);
+            shape += '|';
+        }
+        QCOMPARE(shape, "##.|.##|##.|");
+    }
+
     void tagChoiceAndLightKey_reachTheSession() {
         SessionRig rig({}, QStringLiteral("bc780xlt"));
         Session& session = *rig.session;

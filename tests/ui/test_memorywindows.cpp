@@ -25,9 +25,10 @@ struct Bench {
     QWidget faceplate;
     MemoryWindows windows{*rig.session, rig.prompter, &faceplate};
 
-    Bench() {
+    explicit Bench(const QString& model = QStringLiteral("pro2052"))
+        : rig({}, model) {
         rig.session->start();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("SI")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.commands.contains(QStringLiteral("MUA")), 5000);
     }
     Pro2052Model& model() { return static_cast<Pro2052Model&>(rig.simulator.model()); }
     static QWidget* window(const QString& name) {
@@ -98,6 +99,54 @@ private Q_SLOTS:
         QTRY_VERIFY(b.handedBack({"IDN", "QUN", "MA001", "KEY00"}));
         QVERIFY(!Bench::window(QStringLiteral("Backup1"))->isVisible());
         QVERIFY(b.faceplate.isVisible());
+    }
+
+    // Backup and restore offer the model's banks; the bank types are kept for all twenty on either.
+    void windows_offerTheModelsBanks_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("PRO-2052 backup") << "pro2052"
+                                         << "Backup"
+                                         << "BankBackup" << 20;
+        QTest::newRow("BC780XLT backup") << "bc780xlt"
+                                         << "Backup"
+                                         << "BankBackup" << 10;
+        QTest::newRow("BC780XLT restore") << "bc780xlt"
+                                          << "Restore"
+                                          << "BankRestore" << 10;
+        QTest::newRow("BC780XLT bank types") << "bc780xlt"
+                                             << "TrunkType"
+                                             << "BankType" << 20;
+    }
+    void windows_offerTheModelsBanks() {
+        QFETCH(QString, model);
+        QFETCH(QString, entry);
+        QFETCH(QString, window);
+        QFETCH(int, boxes);
+        Bench b(model);
+        b.rig.prompter.queueText(QStringLiteral("Home"));
+        if (entry == QLatin1String("Backup"))
+            b.windows.openBackup();
+        else if (entry == QLatin1String("Restore"))
+            b.windows.openRestore();
+        else
+            b.windows.openBankTypes(false);
+        int found = 0;
+        for (const QCheckBox* box : Bench::window(window)->findChildren<QCheckBox*>())
+            found += box->objectName().startsWith(QStringLiteral("Check1(")) ? 1 : 0;
+        QCOMPARE(found, boxes);
+        // No set to restore: nothing to start.
+        if (window == QLatin1String("BankRestore"))
+            QVERIFY(!Bench::in<QPushButton>(window, QStringLiteral("Restore"))->isEnabled());
+    }
+
+    void bankEditor_headsTheBank() {
+        Bench b;
+        b.windows.openEditor(true);
+        QCOMPARE(Bench::in<QLabel>(QStringLiteral("frmEditBank2"), QStringLiteral("lblHeading"))->text(),
+                 QStringLiteral("Valdoria2052/Pro - BANK 1"));
     }
 
     void restoreWindow_listsWhatDidNotTake_retriesIt_thenHandsOverToBankTypes() {

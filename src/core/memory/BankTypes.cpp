@@ -109,6 +109,23 @@ bool BankTypes::storeRow(int bank, int code) {
         {name, code, bank});
 }
 
+QList<int> BankTypes::sendStoredTypes(const QList<int>& banks) {
+    const bool loaded = load();
+    QMap<int, int> known;
+    QList<int> untyped;
+    for (int bank : banks) {
+        const int code = loaded ? m_rows.value(bank - 1).code : -1;
+        if (hasType(code))
+            known.insert(bank, code);
+        else
+            untyped.append(bank);
+    }
+    // A save ends with the return to scanning itself.
+    if (known.isEmpty() || !save(known))
+        cancel();
+    return untyped;
+}
+
 void BankTypes::cancel() {
     // The scanner goes back to memory channel 1 and scanning.
     m_link.sendToScanner(Commands::memoryRead(1));

@@ -62,6 +62,12 @@ public:
      * Returns true when the save went through (finished() follows).
      */
     bool save(const QMap<int, int>& ticked);
+    /**
+     * The end of a restore without the window (the command line): the stored types of these banks are
+     * sent as SAVE sends them, then CANCEL's return to scanning. Returns the banks without a stored
+     * type, for which nothing was sent.
+     */
+    QList<int> sendStoredTypes(const QList<int>& banks);
     /// CANCEL: "MA001", "KEY00", then finished().
     void cancel();
     /// The window was closed some other way: finished(), with nothing sent.

@@ -242,9 +242,9 @@ void Bc780LcdParser::channelReply(const ReplyText& reply) {
     s.gRemoteOut = s.gFreqText;
     m_panel.notifyRemote();
 
+    // The box names the channel's bank; which boxes are lit is the bank list's to say ("SB", "IS").
     const int bank = channelToBank(s.gChannelNum);
     d.setText(Field::tbBANKNUM, bank, QString::number(bank));
-    d.setForeColor(DisplayModel::element(Field::tbBANKNUM, bank), Panel::kLcdLit);
 
     const std::pair<int, const QString*> flags[] = {{20, &Field::tbDELAY}, {23, &Field::tbLOCKOUT}, {26, nullptr}};
     static const QString tbLINE = QStringLiteral("tbLINE");

@@ -22,8 +22,6 @@ constexpr int kPadAdd = 107;
 constexpr int kPadSubtract = 109;
 constexpr int kPadDecimal = 110;
 constexpr int kPadDivide = 111;
-// The BC780XLT's memory channels.
-constexpr int kBcChannels = 500;
 
 // Character codes of the typed side: the same numbers read as characters.
 constexpr int kGrave = 96; // "`" is digit 0, "a" to "i" are 1 to 9
@@ -71,14 +69,25 @@ void Keyboard::stepBcChannel(int step) {
         link.sendToScanner(Commands::CurrentChannel);
         return;
     }
-    // The BC780XLT's 500 channels in a ring: down from 1 is 500, up from 500 is 1.
+    // The channels in a ring: down from 1 is the last, up from the last is 1.
+    const ScannerProfile& profile = ScannerProfile::forModel(s.gScannerModel);
+    const int channels = profile.channels;
     QString channel = s.gKeyEntry;
     if (!typed) {
-        s.gChannelNum = qint16((qBound(1, int(s.gChannelNum), kBcChannels) - 1 + step + kBcChannels) % kBcChannels + 1);
+        s.gChannelNum = qint16((qBound(1, int(s.gChannelNum), channels) - 1 + step + channels) % channels + 1);
         channel = QString::number(s.gChannelNum);
     }
-    // The scanner takes a channel as three digits only.
-    const QString command = Commands::CurrentChannel + channel.right(3).rightJustified(3, QLatin1Char('0'));
+    // The scanner takes a channel as three digits only: a longer entry would reach it as another channel.
+    bool number = false;
+    if (typed && (channel.size() > 3 || !profile.hasChannel(channel.toInt(&number)) || !number)) {
+        clearEntry();
+        m_ctx.display.setText(QStringLiteral("StatusLine"),
+                              QStringLiteral("There is no channel %1: the %2 has channels 1 to %3.")
+                                  .arg(channel, profile.name)
+                                  .arg(channels));
+        return;
+    }
+    const QString command = Commands::CurrentChannel + channel.rightJustified(3, QLatin1Char('0'));
     link.sendToScanner(command);
     if (step < 0) {
         link.sendToScanner(Commands::CurrentChannel);

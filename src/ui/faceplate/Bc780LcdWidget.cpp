@@ -4,6 +4,7 @@
 #include "monitor/Panel.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -30,7 +31,8 @@ const Place kSegments[] = {
     {"tbAUTO", 402, 10, 44, 16, 12},    {"tbTRUNKTYPE", 460, 10, 146, 16, 12}, {"tbBank", 14, 38, 56, 20, 13},
     {"tbCHANlbl", 440, 44, 30, 18, 13}, {"tbFRQ", 14, 104, 40, 18, 13},        {"tbModMode", 520, 104, 86, 18, 13},
     {"tbCTCSS", 14, 160, 52, 16, 12},   {"tbDCS", 70, 160, 36, 16, 12},        {"tbSIG", 300, 160, 34, 16, 12},
-    {"tbLINE", 440, 160, 44, 16, 12},
+    {"tbLINE", 440, 160, 44, 16, 12},   {"tbMANUAL", 14, 130, 60, 16, 12},     {"tbPRIlbl", 440, 64, 30, 16, 12},
+    {"tbMHZ", 520, 130, 40, 18, 13},
 };
 
 const QString kLcdFontFile = QStringLiteral(":/fonts/DSEG14Classic-Regular.ttf");
@@ -119,6 +121,17 @@ void Bc780LcdWidget::drawLcdText(QPainter& p, const QString& field, const QRect&
     // wide as a character (its space is narrower), and its point takes no cell of its own.
     QString text = m_model.isVisible(field) ? m_model.text(field).toUpper() : QString();
     text.replace(QLatin1Char(' '), QLatin1Char('!'));
+    // The font's ">" is no segment shape the scanner has: its ">" is the two diagonal segments that
+    // meet at the middle of the cell's right side. Those cells are left blank and drawn below.
+    QList<int> chevronCells;
+    int cell = 0;
+    for (QChar& c : text) {
+        if (c == QLatin1Char('>')) {
+            chevronCells.append(cell);
+            c = QLatin1Char('!');
+        }
+        cell += c == QLatin1Char('.') ? 0 : 1;
+    }
     QString ghost;
     for (const QChar c : text)
         ghost += c == QLatin1Char('.') ? c : QLatin1Char('~');
@@ -132,6 +145,21 @@ void Bc780LcdWidget::drawLcdText(QPainter& p, const QString& field, const QRect&
     p.drawText(box, align, ghost);
     p.setPen(color(m_model.foreColor(field)));
     p.drawText(box, align, text);
+    if (chevronCells.isEmpty())
+        return;
+    const QFontMetricsF metrics(p.font());
+    const double advance = metrics.horizontalAdvance(QLatin1Char('~'));
+    const double width = metrics.horizontalAdvance(ghost);
+    const double left = align.testFlag(Qt::AlignRight) ? box.right() + 1 - width : box.left();
+    const double bottom = box.center().y() + metrics.capHeight() / 2;
+    const double top = bottom - metrics.capHeight();
+    p.setPen(QPen(color(m_model.foreColor(field)), qMax(2.0, advance / 8), Qt::SolidLine, Qt::RoundCap));
+    for (const int at : std::as_const(chevronCells)) {
+        const double x = left + at * advance;
+        const QPointF stroke[] = {
+            {x + advance * 0.2, top}, {x + advance * 0.7, (top + bottom) / 2}, {x + advance * 0.2, bottom}};
+        p.drawPolyline(stroke, 3);
+    }
 }
 
 void Bc780LcdWidget::drawBanks(QPainter& p) {

@@ -212,7 +212,9 @@ void MemoryWindows::openBankTypes(bool takeOver) {
     if (takeOver)
         this->takeOver();
     if (!m_bankTypeWindow)
-        m_bankTypeWindow = std::make_unique<BankTypeWindow>(*m_bankTypes, m_session.state().gAppTitle, bankCount());
+        // BANKTYPES keeps a row for each of twenty banks on either model, and the window shows them all.
+        m_bankTypeWindow =
+            std::make_unique<BankTypeWindow>(*m_bankTypes, m_session.state().gAppTitle, BankTypes::kBanks);
     m_bankTypeWindow->reload();
     m_bankTypeWindow->show();
     m_bankTypeWindow->raise();
