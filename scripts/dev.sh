@@ -23,6 +23,7 @@ PACKAGES=(
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
     postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql time
     help2man
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium chromium-driver python3-selenium
 )
 # Only the package commands need these: the checks of the installed package.
 PACKAGE_PACKAGES=(lintian appstream man-db)

@@ -36,6 +36,7 @@ bool Application::start() {
     const ScannerProfile* profile = ScannerProfile::byKey(m_options.model);
     session.model = (profile ? *profile : ScannerProfile::standard()).model;
     session.rigctlPort = m_options.rigctlPort;
+    session.webPort = m_options.webPort;
     if (m_options.simulate) {
         QString error;
         m_simulator = BuiltInSimulator::start(m_options.simulateModel, BuiltInSimulator::Line::PseudoTerminal, &error);

@@ -26,6 +26,8 @@ struct AppOptions {
     quint16 remotePort = 5757;
     /// --rigctl-port; no value: the "Rigctl_Port" setting decides.
     std::optional<quint16> rigctlPort;
+    /// --web-port; no value: the "Web_Port" setting decides.
+    std::optional<quint16> webPort;
     /// --list-ports: print the serial ports and exit.
     bool listPorts = false;
 };

@@ -59,10 +59,13 @@ std::optional<AppOptions> parseCommandLine() {
     const QCommandLineOption rigctlPortOption(
         QStringLiteral("rigctl-port"), QStringLiteral("Open the rigctl control port on this TCP port (4532 is usual)."),
         QStringLiteral("n"));
+    const QCommandLineOption webPortOption(
+        QStringLiteral("web-port"), QStringLiteral("Open the phone view (a web page of the scanner) on this TCP port."),
+        QStringLiteral("n"));
     const QCommandLineOption listPortsOption(QStringLiteral("list-ports"),
                                              QStringLiteral("Print the serial ports of this system and exit."));
-    parser.addOptions(
-        {portOption, dataOption, modelOption, simulateOption, remotePortOption, rigctlPortOption, listPortsOption});
+    parser.addOptions({portOption, dataOption, modelOption, simulateOption, remotePortOption, rigctlPortOption,
+                       webPortOption, listPortsOption});
     std::optional<QString> simulate;
     parser.process(BuiltInSimulator::takeOption(QCoreApplication::arguments(), &simulate));
 
@@ -84,6 +87,12 @@ std::optional<AppOptions> parseCommandLine() {
         if (!portOk || rigctlPort == 0 || rigctlPort > 65535)
             return failed(QStringLiteral("--rigctl-port needs a TCP port from 1 to 65535"));
         options.rigctlPort = quint16(rigctlPort);
+    }
+    if (parser.isSet(webPortOption)) {
+        const uint webPort = parser.value(webPortOption).toUInt(&portOk);
+        if (!portOk || webPort == 0 || webPort > 65535)
+            return failed(QStringLiteral("--web-port needs a TCP port from 1 to 65535"));
+        options.webPort = quint16(webPort);
     }
     if (parser.isSet(listPortsOption)) {
         options.listPorts = true;

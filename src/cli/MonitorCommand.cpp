@@ -6,11 +6,13 @@
 #include "CliCommand.h"
 #include "ScannerLine.h"
 #include "Settings.h"
+#include "Simulator.h"
 #include "StopSignals.h"
 #include "monitor/DisplayModel.h"
 #include "monitor/Monitor.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
+#include "remote/WebServer.h"
 #include "session/Session.h"
 #include "shell/SingleInstance.h"
 #include "state/ScannerProfile.h"
@@ -22,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -75,6 +78,11 @@ int runMonitor(const QStringList& arguments) {
                       QStringLiteral("n")});
     parser.addOption({QStringLiteral("rigctl-port"), QStringLiteral("Open the rigctl control port on this TCP port."),
                       QStringLiteral("n")});
+    parser.addOption(
+        {QStringLiteral("web-port"), QStringLiteral("Open the phone view on this TCP port."), QStringLiteral("n")});
+    parser.addOption({QStringLiteral("simulator-log"),
+                      QStringLiteral("With --simulate: write each command the simulator receives to this file."),
+                      QStringLiteral("file")});
     parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON lines instead of text.")});
     Cli::addDataDirOption(parser);
     std::optional<QString> simulated;
@@ -101,9 +109,11 @@ int runMonitor(const QStringList& arguments) {
                                                       : *ScannerProfile::byKey(model);
     bool remoteOk = false;
     bool rigctlOk = false;
+    bool webOk = false;
     const std::optional<quint16> remotePort = portOption(parser, QStringLiteral("remote-port"), &remoteOk);
     const std::optional<quint16> rigctlPort = portOption(parser, QStringLiteral("rigctl-port"), &rigctlOk);
-    if (!remoteOk || !rigctlOk)
+    const std::optional<quint16> webPort = portOption(parser, QStringLiteral("web-port"), &webOk);
+    if (!remoteOk || !rigctlOk || !webOk)
         return Cli::fail(QStringLiteral("a TCP port is a number from 1 to 65535 (0 picks a free one)"), Cli::Usage);
 
     // A simulated scanner gets a data folder of its own, as in the window, so its names never mix with real ones.
@@ -131,11 +141,21 @@ int runMonitor(const QStringList& arguments) {
     options.rememberDevice = false;
     options.remotePort = remotePort.value_or(TcpHost::kDefaultPort);
     options.rigctlPort = rigctlPort;
+    options.webPort = webPort;
+    QFile simulatorLog(parser.value(QStringLiteral("simulator-log")));
+    if (parser.isSet(QStringLiteral("simulator-log")) &&
+        (!simulate || !simulatorLog.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)))
+        return Cli::fail(simulate ? QStringLiteral("cannot write %1").arg(simulatorLog.fileName())
+                                  : QStringLiteral("--simulator-log needs --simulate"),
+                         simulate ? Cli::Failed : Cli::Usage);
     if (simulate) {
         QString error;
         simulator = BuiltInSimulator::start(*simulated, BuiltInSimulator::Line::PseudoTerminal, &error);
         if (!simulator)
             return Cli::fail(error);
+        if (simulatorLog.isOpen())
+            QObject::connect(&simulator->simulator(), &Simulator::commandReceived, &simulatorLog,
+                             [&simulatorLog](const QString& command) { simulatorLog.write(command.toUtf8() + '\n'); });
         options.device = simulator->devicePath();
     }
     // Ctrl+C, kill and a closed terminal all end the monitor the same way: the port and the database close.
@@ -180,13 +200,17 @@ int runMonitor(const QStringList& arguments) {
         QObject::connect(&stopSignals, &StopSignals::stopRequested, &session, [] { QCoreApplication::quit(); });
 
         session.start();
-        if (session.rigctlEnabled() && !session.rigctl().isListening()) {
+        if ((session.rigctlEnabled() && !session.rigctl().isListening()) ||
+            (session.webEnabled() && !session.web().isListening())) {
             status = Cli::Failed;
         } else {
             if (session.rigctlEnabled())
                 Cli::say(QStringLiteral("rigctl control port on %1 port %2")
                              .arg(session.rigctl().listenAddress().toString())
                              .arg(session.rigctl().serverPort()));
+            // The address without the token: stderr may end up in a log.
+            if (session.webEnabled())
+                Cli::say(QStringLiteral("phone view on %1").arg(session.web().pageUrl(false)));
             QCoreApplication::exec();
         }
         // The session closes the serial port and the database as it goes.

@@ -71,6 +71,27 @@ QString Settings::rigctlAddress() const {
 QString Settings::tuneChannel() const {
     return value(QStringLiteral("Tune_Channel"));
 }
+QString Settings::webPort() const {
+    return value(QStringLiteral("Web_Port"));
+}
+QString Settings::webAddress() const {
+    return value(QStringLiteral("Web_Address"));
+}
+QString Settings::webToken() const {
+    return value(QStringLiteral("Web_Token"));
+}
+void Settings::setWebToken(const QString& token) {
+    setValue(QStringLiteral("Web_Token"), token);
+}
+QString Settings::webMaxClients() const {
+    return value(QStringLiteral("Web_MaxClients"));
+}
+QString Settings::webCert() const {
+    return value(QStringLiteral("Web_Cert"));
+}
+QString Settings::webKey() const {
+    return value(QStringLiteral("Web_Key"));
+}
 QString Settings::remoteDb() const {
     return value(QStringLiteral("Remote_Db"));
 }

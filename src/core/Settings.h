@@ -47,6 +47,19 @@ public:
     /// "Tune_Channel": the memory channel a rigctl client tunes; empty when none is set.
     QString tuneChannel() const;
 
+    /// "Web_Port": the TCP port of the phone view; empty or 0 when it is off.
+    QString webPort() const;
+    /// "Web_Address": where the phone view listens; empty (loopback) by default.
+    QString webAddress() const;
+    /// "Web_Token": the phone view's key to pressing keys; empty until first made.
+    QString webToken() const;
+    void setWebToken(const QString& token);
+    /// "Web_MaxClients": how many pages may watch at once; empty for the default.
+    QString webMaxClients() const;
+    /// "Web_Cert" and "Web_Key": PEM certificate and private key for HTTPS; empty for plain HTTP.
+    QString webCert() const;
+    QString webKey() const;
+
     /// "Remote_Db": the transmitter database as a URL (postgresql://, odbc:, sqlite:); empty for the sample.
     QString remoteDb() const;
     void setRemoteDb(const QString& url);

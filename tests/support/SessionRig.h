@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 /**
  * A Session on the in-process simulator (a PRO-2052 unless told) running the default activity script, or (given a
@@ -18,7 +19,8 @@
  * Every command the simulator receives is kept in order. Tests that use it link valdoria_sim.
  */
 struct SessionRig {
-    explicit SessionRig(const QString& device = {}, const QString& model = QStringLiteral("pro2052"))
+    explicit SessionRig(const QString& device = {}, const QString& model = QStringLiteral("pro2052"),
+                        std::optional<quint16> webPort = std::nullopt)
         : simulator(Simulator::createModel(model)) {
         if (QString error; !simulator.loadScript(ActivityScript::defaultScript(), &error))
             qFatal("The default activity script does not load: %s", qPrintable(error));
@@ -32,6 +34,7 @@ struct SessionRig {
         options.rememberDevice = false;
         options.remotePort = 0;
         options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+        options.webPort = webPort;
         options.transport = device.isEmpty() ? new SimulatorTransport(&simulator) : nullptr;
         options.model =
             simulator.model().name() == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;

@@ -118,7 +118,8 @@ private Q_SLOTS:
                                  {"Restore", "window:BankRestore"},
                                  // Out of the box the search reads the built-in sample.
                                  {"GetRemoteFreqs", "window:frmRemoteFreqs"},
-                                 {"mnuTransmitterDb", "window:frmTransmitterDb"}};
+                                 {"mnuTransmitterDb", "window:frmTransmitterDb"},
+                                 {"mnuPhoneView", "window:PhoneViewDialog"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }
@@ -158,7 +159,7 @@ private Q_SLOTS:
             entries << name;
             QVERIFY2(menus.entryAction(name), qPrintable(name));
         }
-        QCOMPARE(entries.size(), 26);
+        QCOMPARE(entries.size(), 27);
     }
 
     // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.

@@ -9,6 +9,8 @@
 #include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
+#include <QHash>
+
 namespace {
 
 using Button = KeyHandlers::Button;
@@ -60,6 +62,31 @@ KeyRule ruleFor(Button button) {
 }
 
 } // namespace
+
+std::optional<KeyHandlers::Button> KeyHandlers::buttonNamed(const QString& controlName) {
+    // The faceplates' control names; the phone view sends the same ones.
+    static const QHash<QString, Button> table{
+        {QStringLiteral("btnSCAN"), Button::Scan},      {QStringLiteral("btnMAN"), Button::Manual},
+        {QStringLiteral("btnNUM0"), Button::Num0},      {QStringLiteral("btnNUM1"), Button::Num1},
+        {QStringLiteral("btnNUM2"), Button::Num2},      {QStringLiteral("btnNUM3"), Button::Num3},
+        {QStringLiteral("btnNUM4"), Button::Num4},      {QStringLiteral("btnNUM5"), Button::Num5},
+        {QStringLiteral("btnNUM6"), Button::Num6},      {QStringLiteral("btnNUM7"), Button::Num7},
+        {QStringLiteral("btnNUM8"), Button::Num8},      {QStringLiteral("btnNUM9"), Button::Num9},
+        {QStringLiteral("btnNUMDEC"), Button::Decimal}, {QStringLiteral("btnNUME"), Button::Enter},
+        {QStringLiteral("btnSPD"), Button::Speed},      {QStringLiteral("btnSKIP"), Button::Skip},
+        {QStringLiteral("btnHOLD"), Button::Hold},      {QStringLiteral("btnLIMIT"), Button::Limit},
+        {QStringLiteral("btnSRCH"), Button::Search},    {QStringLiteral("btnSVC"), Button::Service},
+        {QStringLiteral("btnDATA"), Button::Data},      {QStringLiteral("btnDLY"), Button::Delay},
+        {QStringLiteral("btnTRUNK"), Button::Trunk},    {QStringLiteral("btnSHFT"), Button::Shift},
+        {QStringLiteral("btnMUTE"), Button::Mute},      {QStringLiteral("btnSELECT"), Button::Select},
+        {QStringLiteral("btnLIGHT"), Button::Light},    {QStringLiteral("btnWX"), Button::Wx},
+        {QStringLiteral("btnMENU"), Button::Menu},
+    };
+    const auto it = table.constFind(controlName);
+    if (it == table.constEnd())
+        return std::nullopt;
+    return *it;
+}
 
 KeyHandlers::KeyHandlers(MonitorContext& context, ModeDetector& detector)
     : m_ctx(context)

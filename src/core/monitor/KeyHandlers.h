@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 struct MonitorContext;
 class ModeDetector;
 
@@ -63,6 +65,8 @@ public:
 
     /// The button whose caption is this digit.
     static Button digitButton(int digit);
+    /// The button of a faceplate control name ("btnSCAN", "btnNUM5", "btnMUTE"); none for any other name.
+    static std::optional<Button> buttonNamed(const QString& controlName);
 
 private:
     void muteCycle();

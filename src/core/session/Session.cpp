@@ -10,12 +10,15 @@
 #include "logging/ActivityLogWriter.h"
 #include "logging/NameLookup.h"
 #include "monitor/DisplayModel.h"
+#include "monitor/KeyHandlers.h"
 #include "monitor/ModeDetector.h"
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
 #include "protocol/ChannelToBank.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
+#include "remote/WebAccess.h"
+#include "remote/WebServer.h"
 #include "state/ScannerProfile.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
@@ -82,10 +85,13 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_monitor = std::make_unique<Monitor>(*m_context);
     m_monitor->setLampRefresh([this] { m_lamps->refresh(); });
     m_commandCheck = std::make_unique<CommandCodeCheck>(m_state, *m_link);
+    m_web = std::make_unique<WebServer>(m_state.gAppPath, m_clock);
+    configureWeb();
 
     connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
     connect(m_rigctl.get(), &RigctlServer::statusLine, this, &Session::showStatus);
+    connect(m_web.get(), &WebServer::statusLine, this, &Session::showStatus);
     connect(m_logs.get(), &ActivityLogWriter::statusLine, this, &Session::showStatus);
     connect(m_database.get(), &LocalDatabase::statusLine, this, &Session::showStatus);
     connect(m_monitor.get(), &Monitor::statusLine, this, &Session::showStatus);
@@ -120,12 +126,27 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     });
     connect(m_rigctl.get(), &RigctlServer::modeCheckRequested, m_monitor.get(), &Monitor::checkMode);
     connect(m_monitor.get(), &Monitor::readingChanged, m_rigctl.get(), &RigctlServer::setReading);
+    // The phone view follows the readings, the hits, the day logs and the link, and presses keys as the
+    // faceplate's keypad does.
+    WebServer* web = m_web.get();
+    connect(m_monitor.get(), &Monitor::readingChanged, web, &WebServer::publishReading);
+    connect(m_monitor.get(), &Monitor::hitStarted, web, [web](const Hit& hit) { web->publishHit(hit, false); });
+    connect(m_monitor.get(), &Monitor::hitEnded, web, [web](const Hit& hit) { web->publishHit(hit, true); });
+    connect(m_logs.get(), &ActivityLogWriter::lineWritten, web, &WebServer::addLogLine);
+    const auto linkState = [this] { m_web->setLinkState(m_link->isOpen(), !m_display->isDimmed()); };
+    connect(m_link.get(), &SerialLink::portOpenChanged, web, linkState);
+    connect(m_display.get(), &DisplayModel::dimmedChanged, web, linkState);
+    connect(web, &WebServer::keyPressed, this, [this](const QString& name) {
+        if (const std::optional<KeyHandlers::Button> button = KeyHandlers::buttonNamed(name))
+            m_monitor->keys().press(*button);
+    });
     connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
             &PortSetup::reopenIfClosed);
 }
 
 Session::~Session() {
     // The monitor and the remote host refer to the link and the state: take them down first.
+    m_web.reset();
     m_commandCheck.reset();
     m_monitor.reset();
     m_rigctl.reset();
@@ -139,6 +160,11 @@ void Session::start() {
         qCWarning(lcSession) << "remote host is not listening";
     if (m_rigctlPort)
         m_rigctl->startListening();
+    if (m_webPort) {
+        m_web->setToken(webToken());
+        m_web->setLinkState(m_link->isOpen(), !m_display->isDimmed());
+        m_web->startListening();
+    }
     m_state.gShift = false;
     m_display->setText(QStringLiteral("tbSHIFT"), QString());
     // Creates the database file on the first run, so a broken data folder shows at once.
@@ -160,6 +186,36 @@ void Session::configureRigctl() {
     m_rigctl->setPort(m_rigctlPort.value_or(RigctlServer::kDefaultPort));
     m_rigctl->setListenAddress(m_settings->rigctlAddress());
     m_rigctl->setTuneChannel(m_settings->tuneChannel());
+}
+
+void Session::configureWeb() {
+    m_webPort = m_options.webPort;
+    const QString stored = m_settings->webPort();
+    if (!m_webPort) {
+        bool ok = false;
+        const uint port = stored.toUInt(&ok);
+        if (ok && port > 0 && port <= 65535)
+            m_webPort = quint16(port);
+        else if (!stored.isEmpty() && stored != QLatin1String("0"))
+            qCWarning(lcSession).noquote() << "Web_Port" << stored << "is no TCP port; the phone view is off";
+    }
+    m_web->setPort(m_webPort.value_or(0));
+    m_web->setListenAddress(m_settings->webAddress());
+    bool ok = false;
+    const int maxClients = m_settings->webMaxClients().toInt(&ok);
+    m_web->setMaxClients(ok && maxClients > 0 ? maxClients : WebServer::kDefaultMaxClients);
+    m_web->setTlsFiles(m_settings->webCert(), m_settings->webKey());
+}
+
+QString Session::webToken() {
+    QString token = m_settings->webToken();
+    if (token.isEmpty()) {
+        token = WebAccess::makeToken();
+        m_settings->setWebToken(token);
+        m_settings->sync();
+    }
+    m_web->setToken(token);
+    return token;
 }
 
 void Session::runCommandCheck() {

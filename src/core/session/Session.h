@@ -27,6 +27,7 @@ class Settings;
 class Switches;
 class TcpHost;
 class Transport;
+class WebServer;
 
 Q_DECLARE_LOGGING_CATEGORY(lcSession)
 
@@ -43,6 +44,9 @@ struct SessionOptions {
     /// TCP port of the rigctl control port (--rigctl-port; 0 picks a free one); no value: the
     /// "Rigctl_Port" setting, where empty or 0 leaves the port off.
     std::optional<quint16> rigctlPort;
+    /// TCP port of the phone view (--web-port; 0 picks a free one); no value: the "Web_Port" setting,
+    /// where empty or 0 leaves it off.
+    std::optional<quint16> webPort;
     /// An INI file for the settings instead of the user's settings (tests).
     QString settingsFile;
     /// The transport to use instead of a serial port (tests, the in-process simulator). Owned by
@@ -88,6 +92,11 @@ public:
     /// The rigctl control port; listening only when enabled (see rigctlEnabled()).
     RigctlServer& rigctl() { return *m_rigctl; }
     bool rigctlEnabled() const { return m_rigctlPort.has_value(); }
+    /// The phone view's web server; listening only when enabled (see webEnabled()).
+    WebServer& web() { return *m_web; }
+    bool webEnabled() const { return m_webPort.has_value(); }
+    /// The phone view's token ("Web_Token"), made and stored the first time it is asked for.
+    QString webToken();
     LocalDatabase& database() { return *m_database; }
     MonitorContext& context() { return *m_context; }
     ActivityLogWriter& logs() { return *m_logs; }
@@ -106,6 +115,7 @@ Q_SIGNALS:
 private:
     void showStatus(const QString& text);
     void configureRigctl();
+    void configureWeb();
 
     SessionOptions m_options;
     Prompter& m_prompter;
@@ -122,6 +132,8 @@ private:
     std::unique_ptr<TcpHost> m_remote;
     std::unique_ptr<RigctlServer> m_rigctl;
     std::optional<quint16> m_rigctlPort;
+    std::unique_ptr<WebServer> m_web;
+    std::optional<quint16> m_webPort;
     std::unique_ptr<NameLookup> m_lookup;
     std::unique_ptr<ActivityLogWriter> m_logs;
     std::unique_ptr<MonitorContext> m_context;

@@ -24,38 +24,11 @@
 #include "shell/HelpWindow.h"
 #include "shell/StartupInfo.h"
 #include "state/ScannerProfile.h"
+#include "web/PhoneViewDialog.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QHash>
 #include <QProcess>
-
-namespace {
-
-using Button = KeyHandlers::Button;
-
-const QHash<QString, Button>& buttonsByName() {
-    static const QHash<QString, Button> table{
-        {QStringLiteral("btnSCAN"), Button::Scan},      {QStringLiteral("btnMAN"), Button::Manual},
-        {QStringLiteral("btnNUM0"), Button::Num0},      {QStringLiteral("btnNUM1"), Button::Num1},
-        {QStringLiteral("btnNUM2"), Button::Num2},      {QStringLiteral("btnNUM3"), Button::Num3},
-        {QStringLiteral("btnNUM4"), Button::Num4},      {QStringLiteral("btnNUM5"), Button::Num5},
-        {QStringLiteral("btnNUM6"), Button::Num6},      {QStringLiteral("btnNUM7"), Button::Num7},
-        {QStringLiteral("btnNUM8"), Button::Num8},      {QStringLiteral("btnNUM9"), Button::Num9},
-        {QStringLiteral("btnNUMDEC"), Button::Decimal}, {QStringLiteral("btnNUME"), Button::Enter},
-        {QStringLiteral("btnSPD"), Button::Speed},      {QStringLiteral("btnSKIP"), Button::Skip},
-        {QStringLiteral("btnHOLD"), Button::Hold},      {QStringLiteral("btnLIMIT"), Button::Limit},
-        {QStringLiteral("btnSRCH"), Button::Search},    {QStringLiteral("btnSVC"), Button::Service},
-        {QStringLiteral("btnDATA"), Button::Data},      {QStringLiteral("btnDLY"), Button::Delay},
-        {QStringLiteral("btnTRUNK"), Button::Trunk},    {QStringLiteral("btnSHFT"), Button::Shift},
-        {QStringLiteral("btnMUTE"), Button::Mute},      {QStringLiteral("btnSELECT"), Button::Select},
-        {QStringLiteral("btnLIGHT"), Button::Light},    {QStringLiteral("btnWX"), Button::Wx},
-        {QStringLiteral("btnMENU"), Button::Menu},
-    };
-    return table;
-}
-
-} // namespace
 
 FaceplateController::FaceplateController(Session& session, FaceplateWindow& faceplate, Prompter& prompter,
                                          const QString& buildDateText, QObject* parent)
@@ -108,9 +81,8 @@ FaceplateController::~FaceplateController() {
 }
 
 void FaceplateController::onKeyClicked(const QString& buttonName) {
-    const auto it = buttonsByName().constFind(buttonName);
-    if (it != buttonsByName().constEnd())
-        m_session.monitor().keys().press(*it);
+    if (const std::optional<KeyHandlers::Button> button = KeyHandlers::buttonNamed(buttonName))
+        m_session.monitor().keys().press(*button);
 }
 
 void FaceplateController::onMenu(const QString& entry) {
@@ -209,6 +181,16 @@ void FaceplateController::openActivity() {
     m_activity->show();
     m_activity->raise();
     m_activity->activateWindow();
+}
+
+void FaceplateController::openPhoneView() {
+    if (!m_phoneView) {
+        m_phoneView = new PhoneViewDialog(m_session, &m_faceplate);
+        m_phoneView->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_phoneView->show();
+    m_phoneView->raise();
+    m_phoneView->activateWindow();
 }
 
 void FaceplateController::syncLamps() {

@@ -14,6 +14,7 @@ class AuxDisplayWindow;
 class FaceplateWindow;
 class HelpWindow;
 class MemoryWindows;
+class PhoneViewDialog;
 class Prompter;
 class ScanFoundFreqs;
 class SearchRangeWindow;
@@ -48,6 +49,8 @@ public:
     void showHelp(const QString& heading);
     void showAbout();
     void openActivity();
+    /// Config > Phone View.
+    void openPhoneView();
     void openRemoteSearch();
 
 Q_SIGNALS:
@@ -71,6 +74,7 @@ private:
     QPointer<HelpWindow> m_help;
     QPointer<SearchRangeWindow> m_rangeSearch;
     QPointer<ActivityWindow> m_activity;
+    QPointer<PhoneViewDialog> m_phoneView;
     std::unique_ptr<MemoryWindows> m_memory;
     QPointer<SearchResultsWindow> m_searchResults;
     QPointer<ScanFoundFreqs> m_scan;

@@ -1,0 +1,607 @@
+// The phone view's web server on real sockets: who may watch and press keys, what the HTTP side serves and
+// refuses, the WebSocket pushes to many pages, and the pages that misbehave.
+#include "ManualClock.h"
+#include "remote/RecordingLibrary.h"
+#include "remote/WebAccess.h"
+#include "remote/WebServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QSslSocket>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString kToken = QStringLiteral("0123456789abcdef0123456789abcdef");
+
+struct HttpAnswer {
+    int status = 0;
+    QByteArray head;
+    QByteArray body;
+};
+
+// Whether all of an answer has come: its head, then Content-Length bytes or the last chunk.
+bool wholeAnswer(const QByteArray& all) {
+    const qsizetype end = all.indexOf("\r\n\r\n");
+    if (end < 0)
+        return false;
+    const QByteArray head = all.left(end).toLower();
+    const qsizetype length = head.indexOf("content-length: ");
+    if (length >= 0)
+        return all.size() - end - 4 >= head.mid(length + 16).split('\r').first().toLongLong();
+    return all.endsWith("0\r\n\r\n");
+}
+
+// One request written byte for byte, so paths reach the server exactly as typed; the event loop runs
+// while the answer comes, since the server lives on this thread.
+HttpAnswer rawGet(quint16 port, const QByteArray& target, const QByteArray& extraHeaders = {},
+                  const QByteArray& method = "GET", bool tls = false) {
+    QSslSocket socket;
+    QSignalSpy arrived(&socket, &QTcpSocket::readyRead);
+    if (tls) {
+        // The test certificate is self-signed.
+        socket.setPeerVerifyMode(QSslSocket::VerifyNone);
+        socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    } else {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extraHeaders + "\r\n");
+    QByteArray all;
+    for (int round = 0; round < 50 && !wholeAnswer(all); ++round) {
+        arrived.wait(100);
+        all += socket.readAll();
+    }
+    HttpAnswer answer;
+    const qsizetype end = all.indexOf("\r\n\r\n");
+    answer.head = all.left(end);
+    answer.body = end < 0 ? QByteArray() : all.mid(end + 4);
+    answer.status = all.mid(9, 3).toInt();
+    return answer;
+}
+
+QJsonObject json(const QString& text) {
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+Reading readingAt(qint64 hz) {
+    Reading reading;
+    reading.mode = 0;
+    reading.modeName = QStringLiteral("SCAN");
+    reading.frequencyHz = hz;
+    reading.channel = 5;
+    reading.bank = 1;
+    reading.modulation = Reading::Modulation::Nfm;
+    reading.channelName = QStringLiteral("City police dispatch");
+    return reading;
+}
+
+// A page: a real QWebSocket that keeps every text message it gets.
+struct Page {
+    QWebSocket socket;
+    QStringList messages;
+    bool closed = false;
+    QWebSocketProtocol::CloseCode closeCode = QWebSocketProtocol::CloseCodeNormal;
+    QString closeReason;
+
+    explicit Page(quint16 port, const QByteArray& cookie = {}, const QByteArray& origin = {}) {
+        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& m) { messages << m; });
+        QObject::connect(&socket, &QWebSocket::disconnected, [this] {
+            closed = true;
+            closeCode = socket.closeCode();
+            closeReason = socket.closeReason();
+        });
+        QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
+        if (!cookie.isEmpty())
+            request.setRawHeader("Cookie", cookie);
+        if (!origin.isEmpty())
+            request.setRawHeader("Origin", origin);
+        socket.open(request);
+    }
+    int count(const QString& type) const {
+        int n = 0;
+        for (const QString& m : messages)
+            n += json(m).value(QStringLiteral("type")).toString() == type;
+        return n;
+    }
+    QJsonObject last() const { return messages.isEmpty() ? QJsonObject() : json(messages.last()); }
+};
+
+class FakeRecordings final : public RecordingLibrary {
+public:
+    QString file;
+    QList<Recording> recordingsOn(const QDate&) const override {
+        return {{QStringLiteral("20010215-120000-ch5.ogg"), QDateTime(QDate(2001, 2, 15), QTime(12, 0)), 4200,
+                 QStringLiteral("CH 5 460.1250")}};
+    }
+    QString filePath(const QString& id) const override {
+        return id == QLatin1String("20010215-120000-ch5.ogg") ? file : QString();
+    }
+};
+
+// Everything the program logs while the tests run: the token must never be among it.
+QStringList g_logged;
+QtMessageHandler g_previousHandler = nullptr;
+
+void keepLogged(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    g_logged << text;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+qint64 residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+int openDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+} // namespace
+
+class TestWeb : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ManualClock m_clock;
+    std::unique_ptr<WebServer> m_server;
+
+    quint16 start(const QString& address = {}) {
+        m_server = std::make_unique<WebServer>(m_dir.path(), m_clock);
+        m_server->setToken(kToken);
+        m_server->setListenAddress(address);
+        return m_server->startListening() ? m_server->serverPort() : 0;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { g_previousHandler = qInstallMessageHandler(keepLogged); }
+    void cleanup() { m_server.reset(); }
+    void cleanupTestCase() {
+        qInstallMessageHandler(g_previousHandler);
+        QVERIFY(!g_logged.isEmpty());
+        QVERIFY(g_logged.filter(kToken).isEmpty());
+    }
+
+    void sameToken_data() {
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("equal") << QByteArray("abc123") << QByteArray("abc123") << true;
+        QTest::newRow("last character differs") << QByteArray("abc124") << QByteArray("abc123") << false;
+        QTest::newRow("a prefix") << QByteArray("abc") << QByteArray("abc123") << false;
+        QTest::newRow("longer") << QByteArray("abc1234") << QByteArray("abc123") << false;
+        QTest::newRow("empty given") << QByteArray() << QByteArray("abc123") << false;
+        QTest::newRow("nothing stored admits nobody") << QByteArray() << QByteArray() << false;
+    }
+    void sameToken() {
+        QFETCH(QByteArray, given);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, same);
+        QCOMPARE(WebAccess::sameToken(given, expected), same);
+    }
+
+    void accessLevel_data() {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<int>("level");
+        const int none = int(WebAccess::Level::None);
+        const int watch = int(WebAccess::Level::Watch);
+        const int control = int(WebAccess::Level::Control);
+        const QByteArray right = kToken.toUtf8();
+        QTest::newRow("loopback watches freely") << "127.0.0.1"
+                                                 << "127.0.0.1" << QByteArray() << watch;
+        QTest::newRow("IPv6 loopback too") << "127.0.0.1"
+                                           << "::1" << QByteArray() << watch;
+        QTest::newRow("the token presses keys") << "127.0.0.1"
+                                                << "127.0.0.1" << right << control;
+        QTest::newRow("a wrong token only watches") << "127.0.0.1"
+                                                    << "127.0.0.1" << QByteArray("nope") << watch;
+        QTest::newRow("another machine needs the token") << "127.0.0.1"
+                                                         << "192.168.1.20" << QByteArray() << none;
+        QTest::newRow("listening everywhere: nothing without it") << "0.0.0.0"
+                                                                  << "127.0.0.1" << QByteArray() << none;
+        QTest::newRow("listening everywhere: wrong token") << "0.0.0.0"
+                                                           << "192.168.1.20" << QByteArray("x") << none;
+        QTest::newRow("listening everywhere: with it") << "0.0.0.0"
+                                                       << "192.168.1.20" << right << control;
+    }
+    void accessLevel() {
+        QFETCH(QString, listen);
+        QFETCH(QString, peer);
+        QFETCH(QByteArray, given);
+        QFETCH(int, level);
+        WebAccess access;
+        access.setToken(kToken);
+        access.setListenAddress(QHostAddress(listen));
+        QCOMPARE(int(access.levelFor(QHostAddress(peer), given)), level);
+    }
+
+    void tokenCookie_isFoundAmongOthers() {
+        QCOMPARE(WebAccess::tokenFromCookies("a=1; valdoria_token=abc; b=2"), QByteArray("abc"));
+        QCOMPARE(WebAccess::tokenFromCookies("valdoria_tokenx=abc"), QByteArray());
+        QVERIFY(WebAccess::makeToken() != WebAccess::makeToken());
+        QCOMPARE(WebAccess::makeToken().size(), 32);
+    }
+
+    void http_data() {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("headers");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("expect");
+        const QByteArray cookie = "Cookie: valdoria_token=" + kToken.toUtf8() + "\r\n";
+        QTest::newRow("the page") << "" << QByteArray("GET") << QByteArray("/") << QByteArray() << 200
+                                  << QByteArray("<title>Valdoria</title>");
+        QTest::newRow("its script") << "" << QByteArray("GET") << QByteArray("/app.js") << QByteArray() << 200
+                                    << QByteArray("new WebSocket");
+        QTest::newRow("the state") << "" << QByteArray("GET") << QByteArray("/api/state") << QByteArray() << 200
+                                   << QByteArray("\"keys\":false");
+        QTest::newRow("the state with the cookie")
+            << "" << QByteArray("GET") << QByteArray("/api/state") << cookie << 200 << QByteArray("\"keys\":true");
+        QTest::newRow("dot-dot") << "" << QByteArray("GET") << QByteArray("/../../../../etc/passwd") << QByteArray()
+                                 << 404 << QByteArray("Not found");
+        QTest::newRow("encoded dot-dot") << "" << QByteArray("GET") << QByteArray("/%2e%2e/%2E%2E/etc/passwd")
+                                         << QByteArray() << 404 << QByteArray("Not found");
+        QTest::newRow("dot-dot in a recording")
+            << "" << QByteArray("GET") << QByteArray("/recordings/..%2f..%2f..%2fetc%2fpasswd") << QByteArray() << 404
+            << QByteArray("No such recording");
+        QTest::newRow("dot-dot behind a page file") << "" << QByteArray("GET") << QByteArray("/app.js/../../etc/passwd")
+                                                    << QByteArray() << 404 << QByteArray("Not found");
+        QTest::newRow("POST") << "" << QByteArray("POST") << QByteArray("/api/state") << QByteArray() << 405
+                              << QByteArray("Only GET");
+        QTest::newRow("a wrong token in the link")
+            << "" << QByteArray("GET") << QByteArray("/?token=nope") << QByteArray() << 403 << QByteArray("not valid");
+        QTest::newRow("an empty token in the link")
+            << "" << QByteArray("GET") << QByteArray("/?token=") << QByteArray() << 403 << QByteArray("not valid");
+        QTest::newRow("everywhere: nothing without the token")
+            << "any" << QByteArray("GET") << QByteArray("/") << QByteArray() << 401 << QByteArray("needs its token");
+        QTest::newRow("everywhere: an empty cookie")
+            << "any" << QByteArray("GET") << QByteArray("/") << QByteArray("Cookie: valdoria_token=\r\n") << 401
+            << QByteArray("needs its token");
+        QTest::newRow("everywhere: a wrong cookie")
+            << "any" << QByteArray("GET") << QByteArray("/api/state") << QByteArray("Cookie: valdoria_token=0123\r\n")
+            << 401 << QByteArray("needs its token");
+        QTest::newRow("everywhere: the cookie")
+            << "any" << QByteArray("GET") << QByteArray("/api/state") << cookie << 200 << QByteArray("\"keys\":true");
+    }
+    void http() {
+        QFETCH(QString, listen);
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, headers);
+        QFETCH(int, status);
+        QFETCH(QByteArray, expect);
+        const quint16 port = start(listen);
+        QVERIFY(port);
+        const HttpAnswer answer = rawGet(port, target, headers, method);
+        QCOMPARE(answer.status, status);
+        QVERIFY2(answer.body.contains(expect), answer.body.constData());
+        QVERIFY(!answer.body.contains("root:"));
+    }
+
+    void firstVisitWithTheToken_setsTheCookieAndDropsItFromTheAddress() {
+        const quint16 port = start();
+        const HttpAnswer answer = rawGet(port, "/?token=" + kToken.toUtf8());
+        QCOMPARE(answer.status, 303);
+        QVERIFY2(answer.head.contains("Set-Cookie: valdoria_token=" + kToken.toUtf8() + "; Path=/; HttpOnly"),
+                 answer.head.constData());
+        QVERIFY(answer.head.contains("Location: /\r\n"));
+    }
+
+    void tls_servesTheTokenOnlyEncrypted() {
+        m_server = std::make_unique<WebServer>(m_dir.path(), m_clock);
+        m_server->setToken(kToken);
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-cert.pem"), QFINDTESTDATA("data/web-test-key.pem"));
+        QVERIFY(m_server->startListening());
+        const quint16 port = m_server->serverPort();
+        QVERIFY(m_server->pageUrl(false).startsWith(QLatin1String("https://127.0.0.1:")));
+        const HttpAnswer first = rawGet(port, "/?token=" + kToken.toUtf8(), {}, "GET", true);
+        QCOMPARE(first.status, 303);
+        QVERIFY2(first.head.contains("; Secure"), first.head.constData());
+        QCOMPARE(rawGet(port, "/api/state", {}, "GET", true).status, 200);
+        // Plain HTTP on the same port gets no page.
+        QCOMPARE(rawGet(port, "/api/state").status, 0);
+        QWebSocket page;
+        QStringList messages;
+        connect(&page, &QWebSocket::textMessageReceived, this, [&messages](const QString& m) { messages << m; });
+        connect(&page, &QWebSocket::sslErrors, &page, [&page](const QList<QSslError>&) { page.ignoreSslErrors(); });
+        page.open(QUrl(QStringLiteral("wss://127.0.0.1:%1/ws").arg(port)));
+        QTRY_COMPARE(messages.size(), 1);
+        QCOMPARE(json(messages.first()).value("type").toString(), QStringLiteral("hello"));
+    }
+
+    void tls_withoutAReadableKey_listensNotAtAll() {
+        m_server = std::make_unique<WebServer>(m_dir.path(), m_clock);
+        QSignalSpy said(m_server.get(), &WebServer::statusLine);
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-cert.pem"), m_dir.filePath(QStringLiteral("none.pem")));
+        QVERIFY(!m_server->startListening());
+        QVERIFY(!m_server->isListening());
+        QCOMPARE(said.count(), 1);
+        QVERIFY(said.at(0).at(0).toString().contains(QLatin1String("certificate")));
+        // A certificate file that holds no certificate is refused the same way, never served as plain HTTP.
+        m_server->setTlsFiles(QFINDTESTDATA("data/web-test-key.pem"), QFINDTESTDATA("data/web-test-key.pem"));
+        QVERIFY(!m_server->startListening());
+    }
+
+    void recordings_listedAndServedOnlyByTheirId() {
+        FakeRecordings recordings;
+        recordings.file = m_dir.filePath(QStringLiteral("take.ogg"));
+        QFile file(recordings.file);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("OggS fake audio");
+        file.close();
+        const quint16 port = start();
+        QCOMPARE(rawGet(port, "/recordings/20010215-120000-ch5.ogg").status, 404);
+        m_server->setRecordings(&recordings);
+        const HttpAnswer listed = rawGet(port, "/api/activity");
+        const QJsonArray list = QJsonDocument::fromJson(listed.body).object().value("recordings").toArray();
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list.at(0).toObject().value("url").toString(), QStringLiteral("/recordings/20010215-120000-ch5.ogg"));
+        const HttpAnswer audio = rawGet(port, "/recordings/20010215-120000-ch5.ogg");
+        QCOMPARE(audio.status, 200);
+        QVERIFY(audio.head.contains("Content-Type: audio/ogg"));
+        QVERIFY(audio.body.contains("OggS fake audio"));
+        QCOMPARE(rawGet(port, "/recordings/other.ogg").status, 404);
+    }
+
+    void todaysHits_newestFirstWithHoursFromTheDayLogs() {
+        QDir(m_dir.path()).mkpath(QStringLiteral("LOGS/SCAN"));
+        QFile log(m_dir.filePath(QStringLiteral("LOGS/SCAN/20010215.log")));
+        QVERIFY(log.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        log.write("5,460.1250,09:15:00,NFM,City police,\r\n12,155.1000,11:30:00,NFM,Fire,\r\n");
+        const quint16 port = start();
+        QCOMPARE(QJsonDocument::fromJson(rawGet(port, "/api/activity").body).object().value("total").toInt(), 2);
+        // Lines written while the server runs are counted once, without reading the day again.
+        for (const char* line : {"7,154.2500,11:45:10,AM,,", "7,154.2500,11:45:11,AM,,"}) {
+            log.write(QByteArray(line) + "\r\n");
+            m_server->addLogLine(ActivityLogKind::Scan, QDate(2001, 2, 15), QString::fromLatin1(line));
+        }
+        // A word the faceplate showed in place of a channel is no hit.
+        m_server->addLogLine(ActivityLogKind::Scan, QDate(2001, 2, 15), QStringLiteral("SCAN,SCANNING,11:50:00,,,"));
+        const QJsonObject today = QJsonDocument::fromJson(rawGet(port, "/api/activity").body).object();
+        QCOMPARE(today.value("date").toString(), QStringLiteral("2001-02-15"));
+        QCOMPARE(today.value("total").toInt(), 4);
+        const QJsonArray hours = today.value("hours").toArray();
+        QCOMPARE(hours.size(), 24);
+        QCOMPARE(hours.at(9).toInt(), 1);
+        QCOMPARE(hours.at(11).toInt(), 3);
+        const QJsonArray hits = today.value("hits").toArray();
+        QCOMPARE(hits.size(), 4);
+        QCOMPARE(hits.at(0).toObject().value("time").toString(), QStringLiteral("11:45:11"));
+        QCOMPARE(hits.at(3).toObject().value("key").toString(), QStringLiteral("5"));
+        QCOMPARE(hits.at(3).toObject().value("name").toString(), QStringLiteral("City police"));
+        // The next day starts empty.
+        m_clock.set(QDate(2001, 2, 16), QTime(0, 0, 5));
+        QCOMPARE(QJsonDocument::fromJson(rawGet(port, "/api/activity").body).object().value("total").toInt(), 0);
+        m_clock.set(QDate(2001, 2, 15), QTime(12, 0));
+    }
+
+    void watcher_getsReadingsButItsKeysAreRefused() {
+        const quint16 port = start();
+        QSignalSpy keys(m_server.get(), &WebServer::keyPressed);
+        Page page(port);
+        QTRY_COMPARE(page.count(QStringLiteral("hello")), 1);
+        QCOMPARE(json(page.messages.first()).value("keys").toBool(), false);
+        m_server->publishReading(readingAt(460'125'000));
+        QTRY_COMPARE(page.count(QStringLiteral("reading")), 1);
+        const QJsonObject reading = page.last().value("reading").toObject();
+        QCOMPARE(reading.value("frequency_hz").toInteger(), 460125000);
+        QCOMPARE(reading.value("channel_name").toString(), QStringLiteral("City police dispatch"));
+        page.socket.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"btnSCAN\"}"));
+        QTRY_COMPARE(page.count(QStringLiteral("error")), 1);
+        QVERIFY(page.last().value("error").toString().contains(QLatin1String("token")));
+        QCOMPARE(keys.count(), 0);
+    }
+
+    void pageWithTheToken_pressesFaceplateKeys() {
+        const quint16 port = start();
+        QSignalSpy keys(m_server.get(), &WebServer::keyPressed);
+        Page page(port, "valdoria_token=" + kToken.toUtf8());
+        QTRY_COMPARE(page.count(QStringLiteral("hello")), 1);
+        QCOMPARE(json(page.messages.first()).value("keys").toBool(), true);
+        page.socket.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"btnSCAN\"}"));
+        page.socket.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"btnNUM5\"}"));
+        QTRY_COMPARE(keys.count(), 2);
+        QCOMPARE(keys.at(0).at(0).toString(), QStringLiteral("btnSCAN"));
+        QCOMPARE(keys.at(1).at(0).toString(), QStringLiteral("btnNUM5"));
+    }
+
+    void badMessages_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("garbage") << "{\"type\":\"key\",\"key\":"
+                                 << "not a JSON object";
+        QTest::newRow("an array") << "[1,2,3]"
+                                  << "not a JSON object";
+        QTest::newRow("no type") << "{\"key\":\"btnSCAN\"}"
+                                 << "unknown message type";
+        QTest::newRow("an unknown key") << "{\"type\":\"key\",\"key\":\"btnSELF_DESTRUCT\"}"
+                                        << "no such key";
+        QTest::newRow("a key that is no text") << "{\"type\":\"key\",\"key\":5}"
+                                               << "no such key";
+    }
+    void badMessages() {
+        QFETCH(QString, message);
+        QFETCH(QString, error);
+        const quint16 port = start();
+        QSignalSpy keys(m_server.get(), &WebServer::keyPressed);
+        Page page(port, "valdoria_token=" + kToken.toUtf8());
+        QTRY_COMPARE(page.count(QStringLiteral("hello")), 1);
+        for (int i = 1; i < WebServer::kMaxBadMessages; ++i)
+            page.socket.sendTextMessage(message);
+        QTRY_COMPARE(page.count(QStringLiteral("error")), WebServer::kMaxBadMessages - 1);
+        QCOMPARE(page.last().value("error").toString(), error);
+        QVERIFY(!page.closed);
+        // One more and the page has shown it only sends nonsense.
+        page.socket.sendTextMessage(message);
+        QTRY_VERIFY(page.closed);
+        QCOMPARE(keys.count(), 0);
+        QTRY_COMPARE(m_server->clientCount(), 0);
+    }
+
+    void oversizedFrame_dropsThatPageAlone() {
+        const quint16 port = start();
+        Page good(port);
+        Page bad(port, "valdoria_token=" + kToken.toUtf8());
+        QTRY_COMPARE(m_server->clientCount(), 2);
+        QSignalSpy keys(m_server.get(), &WebServer::keyPressed);
+        bad.socket.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"btnSCAN\",\"pad\":\"%1\"}")
+                                       .arg(QString(WebServer::kMaxMessageBytes * 4, QLatin1Char('x'))));
+        QTRY_VERIFY(bad.closed);
+        QCOMPARE(bad.closeCode, QWebSocketProtocol::CloseCodeTooMuchData);
+        QCOMPARE(keys.count(), 0);
+        m_server->publishReading(readingAt(155'100'000));
+        QTRY_COMPARE(good.count(QStringLiteral("reading")), 1);
+        QCOMPARE(m_server->clientCount(), 1);
+    }
+
+    void webSocketWithoutTheToken_closedWhenListeningEverywhere() {
+        const quint16 port = start(QStringLiteral("any"));
+        Page stranger(port);
+        Page wrong(port, "valdoria_token=0000");
+        Page owner(port, "valdoria_token=" + kToken.toUtf8());
+        QTRY_VERIFY(stranger.closed && wrong.closed);
+        QCOMPARE(stranger.closeCode, QWebSocketProtocol::CloseCodePolicyViolated);
+        QCOMPARE(stranger.closeReason, QStringLiteral("the token is missing or wrong"));
+        QCOMPARE(stranger.count(QStringLiteral("hello")), 0);
+        QTRY_COMPARE(owner.count(QStringLiteral("hello")), 1);
+        QCOMPARE(m_server->clientCount(), 1);
+    }
+
+    void webSocketFromAnotherSite_isClosedEvenWithTheCookie() {
+        const quint16 port = start();
+        const QByteArray cookie = "valdoria_token=" + kToken.toUtf8();
+        Page elsewhere(port, cookie, "http://example.com");
+        Page samePortOtherHost(port, cookie, QStringLiteral("http://evil.example:%1").arg(port).toUtf8());
+        Page own(port, cookie, QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8());
+        QTRY_VERIFY(elsewhere.closed && samePortOtherHost.closed);
+        QCOMPARE(elsewhere.closeReason, QStringLiteral("opened from another site"));
+        QTRY_COMPARE(own.count(QStringLiteral("hello")), 1);
+        QCOMPARE(m_server->clientCount(), 1);
+    }
+
+    void pagesBeyondTheLimit_areTurnedAway() {
+        const quint16 port = start();
+        m_server->setMaxClients(3);
+        std::vector<std::unique_ptr<Page>> pages;
+        for (int i = 0; i < 3; ++i)
+            pages.push_back(std::make_unique<Page>(port));
+        QTRY_COMPARE(m_server->clientCount(), 3);
+        Page fourth(port);
+        QTRY_VERIFY(fourth.closed);
+        QCOMPARE(fourth.closeCode, QWebSocketProtocol::CloseCodePolicyViolated);
+        QCOMPARE(fourth.closeReason, QStringLiteral("too many pages are watching"));
+        QCOMPARE(m_server->clientCount(), 3);
+    }
+
+    void twoHundredPages_eachGetEveryChangeOnce() {
+        const quint16 port = start();
+        m_server->setMaxClients(250);
+        std::vector<std::unique_ptr<Page>> pages;
+        for (int i = 0; i < 200; ++i)
+            pages.push_back(std::make_unique<Page>(port));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->clientCount(), 200, 20000);
+        m_server->publishReading(readingAt(460'125'000));
+        // The same reading again is no change: nothing more is sent.
+        m_server->publishReading(readingAt(460'125'000));
+        m_server->publishReading(readingAt(155'100'000));
+        const auto allHaveTwo = [&pages] {
+            for (const auto& page : pages) {
+                if (page->count(QStringLiteral("reading")) < 2)
+                    return false;
+            }
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allHaveTwo(), 20000);
+        for (const auto& page : pages) {
+            QCOMPARE(page->count(QStringLiteral("reading")), 2);
+            QCOMPARE(page->last().value("reading").toObject().value("frequency_hz").toInteger(), 155100000);
+        }
+    }
+
+    void pageThatNeverReads_isDroppedAndMemoryStaysBounded() {
+        const quint16 port = start();
+        Page reader(port);
+        // A page that shakes hands and then never reads a byte, with a small receive window.
+        const int stalled = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(stalled >= 0);
+        const int window = 4096;
+        ::setsockopt(stalled, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QVERIFY(::connect(stalled, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        const QByteArray handshake = "GET /ws HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: "
+                                     "Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                                     "Sec-WebSocket-Version: 13\r\n\r\n";
+        QCOMPARE(::write(stalled, handshake.constData(), size_t(handshake.size())), ssize_t(handshake.size()));
+        QTRY_COMPARE(m_server->clientCount(), 2);
+
+        const qint64 before = residentKb();
+        qint64 hz = 100'000'000;
+        qint64 sent = 0;
+        // Readings in bursts, the event loop running between them as it does between poll passes.
+        const auto burst = [&] {
+            for (int i = 0; i < 100; ++i) {
+                m_server->publishReading(readingAt(++hz));
+                sent += WebServer::readingMessage(readingAt(hz)).size();
+            }
+            return m_server->clientCount() == 1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(burst(), 30000);
+        QVERIFY2(sent > WebServer::kMaxQueuedBytes, qPrintable(QString::number(sent)));
+        // The page that reads is still there and kept up.
+        QTRY_COMPARE(reader.count(QStringLiteral("reading")), int(hz - 100'000'000));
+        QVERIFY(!reader.closed);
+        QVERIFY2(residentKb() - before < 32 * 1024, qPrintable(QString::number(residentKb() - before)));
+        ::close(stalled);
+    }
+
+    void thousandConnectAndCloseCycles_leakNoDescriptor() {
+        const quint16 port = start();
+        {
+            // The first page loads what Qt loads once (the event dispatcher's and the resolver's files).
+            Page warmUp(port);
+            QTRY_COMPARE(warmUp.count(QStringLiteral("hello")), 1);
+            warmUp.socket.close();
+            QTRY_COMPARE(m_server->clientCount(), 0);
+        }
+        const int before = openDescriptors();
+        for (int round = 0; round < 100; ++round) {
+            std::vector<std::unique_ptr<Page>> pages;
+            for (int i = 0; i < 10; ++i)
+                pages.push_back(std::make_unique<Page>(port));
+            QTRY_COMPARE_WITH_TIMEOUT(m_server->clientCount(), 10, 10000);
+            for (const auto& page : pages)
+                page->socket.close();
+            QTRY_COMPARE_WITH_TIMEOUT(m_server->clientCount(), 0, 10000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(openDescriptors(), before, 10000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWeb)
+#include "test_web.moc"

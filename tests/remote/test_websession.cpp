@@ -1,0 +1,105 @@
+// The phone view inside a whole session on the in-process simulator: a key pressed on the page reaches the
+// scanner by the faceplate's own path, and the page follows what the monitor reads and the link.
+#include "SessionRig.h"
+#include "Settings.h"
+#include "link/SerialLink.h"
+#include "monitor/Monitor.h"
+#include "remote/WebServer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QWebSocket>
+
+class TestWebSession : public QObject {
+    Q_OBJECT
+
+    static QNetworkRequest pageRequest(quint16 port, const QString& token) {
+        QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
+        if (!token.isEmpty())
+            request.setRawHeader("Cookie", "valdoria_token=" + token.toUtf8());
+        return request;
+    }
+
+private Q_SLOTS:
+    void tokenIsMadeOnceAndKept() {
+        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+        QVERIFY(rig.session->settings().webToken().isEmpty());
+        const QString token = rig.session->webToken();
+        QCOMPARE(token.size(), 32);
+        QCOMPARE(rig.session->settings().webToken(), token);
+        QCOMPARE(rig.session->webToken(), token);
+    }
+
+    void phoneViewIsOffUnlessAskedFor() {
+        SessionRig rig;
+        rig.session->start();
+        QVERIFY(!rig.session->webEnabled());
+        QVERIFY(!rig.session->web().isListening());
+    }
+
+    void keyFromThePage_reachesTheScannerAsTheFaceplatesDoes_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("HOLD") << "btnHOLD"
+                              << "KEY07";
+        QTest::newRow("a digit") << "btnNUM5"
+                                 << "KEY02 5";
+        QTest::newRow("SCAN") << "btnSCAN"
+                              << "KEY00";
+    }
+    void keyFromThePage_reachesTheScannerAsTheFaceplatesDoes() {
+        QFETCH(QString, key);
+        QFETCH(QString, command);
+        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+        rig.session->start();
+        QVERIFY(rig.session->web().isListening());
+        QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
+        QWebSocket page;
+        QStringList messages;
+        connect(&page, &QWebSocket::textMessageReceived, this, [&messages](const QString& m) { messages << m; });
+        page.open(pageRequest(rig.session->web().serverPort(), rig.session->webToken()));
+        QTRY_VERIFY(!messages.isEmpty());
+        const QJsonObject hello = QJsonDocument::fromJson(messages.first().toUtf8()).object();
+        QCOMPARE(hello.value("keys").toBool(), true);
+        QCOMPARE(hello.value("link").toObject().value("text").toString(), QStringLiteral("Scanner connected"));
+        rig.commands.clear();
+        page.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"%1\"}").arg(key));
+        QTRY_VERIFY2(rig.commands.contains(command), qPrintable(rig.commands.join(QLatin1Char('|'))));
+    }
+
+    void readingsHitsAndTheLink_reachThePage() {
+        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+        rig.session->start();
+        QWebSocket page;
+        QList<QJsonObject> messages;
+        connect(&page, &QWebSocket::textMessageReceived, this,
+                [&messages](const QString& m) { messages << QJsonDocument::fromJson(m.toUtf8()).object(); });
+        page.open(pageRequest(rig.session->web().serverPort(), {}));
+        QTRY_VERIFY(!messages.isEmpty());
+        QCOMPARE(messages.first().value("keys").toBool(), false);
+        const auto lastOf = [&messages](const QString& type) {
+            for (qsizetype i = messages.size() - 1; i >= 0; --i)
+                if (messages.at(i).value("type").toString() == type)
+                    return messages.at(i);
+            return QJsonObject();
+        };
+        // What the monitor publishes is what the page gets.
+        Reading reading;
+        reading.modeName = QStringLiteral("SCAN");
+        reading.frequencyHz = 460'125'000;
+        reading.channel = 5;
+        Q_EMIT rig.session->monitor().readingChanged(reading);
+        QTRY_COMPARE(lastOf(QStringLiteral("reading")).value("reading").toObject().value("frequency_hz").toInteger(),
+                     460125000);
+        Q_EMIT rig.session->monitor().hitEnded(Hit{reading, QDateTime::currentDateTime(), 4200});
+        QTRY_COMPARE(lastOf(QStringLiteral("hit")).value("duration_ms").toInteger(), 4200);
+        QCOMPARE(lastOf(QStringLiteral("hit")).value("event").toString(), QStringLiteral("end"));
+        rig.session->link().closePort();
+        QTRY_COMPARE(lastOf(QStringLiteral("link")).value("link").toObject().value("text").toString(),
+                     QStringLiteral("Serial port closed"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWebSession)
+#include "test_websession.moc"
