@@ -18,7 +18,7 @@ PACKAGES=(
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
     postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql
     qt6-multimedia-dev libopusenc-dev libopus-dev libogg-dev libshout-dev libmp3lame-dev
-    pulseaudio pulseaudio-utils sox espeak-ng ffmpeg icecast2
+    gstreamer1.0-plugins-base gstreamer1.0-pulseaudio pulseaudio pulseaudio-utils sox espeak-ng ffmpeg icecast2
 )
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
 FUZZ_PACKAGES=(clang libclang-rt-dev)

@@ -58,7 +58,13 @@ public:
             QThread::msleep(50);
         if (!QFile::exists(dir + QStringLiteral("/native")))
             return fail(QStringLiteral("pulseaudio made no socket: ") + QString::fromUtf8(m_server.readAll()));
-        return plug();
+        // The socket file appears a moment before the server answers on it.
+        for (int i = 0; i < 40; ++i) {
+            if (plug())
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
     }
 
     void stop() {

@@ -118,7 +118,8 @@ private Q_SLOTS:
                                  {"Restore", "window:BankRestore"},
                                  // Out of the box the search reads the built-in sample.
                                  {"GetRemoteFreqs", "window:frmRemoteFreqs"},
-                                 {"mnuTransmitterDb", "window:frmTransmitterDb"}};
+                                 {"mnuTransmitterDb", "window:frmTransmitterDb"},
+                                 {"mnuAudio", "window:frmAudio"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }

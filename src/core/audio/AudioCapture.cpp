@@ -22,9 +22,7 @@ QString shownName(const QString& name) {
 } // namespace
 
 AudioCapture::AudioCapture(QObject* parent)
-    : QObject(parent)
-    , m_devices(std::make_unique<QMediaDevices>()) {
-    connect(m_devices.get(), &QMediaDevices::audioInputsChanged, this, &AudioCapture::onInputsChanged);
+    : QObject(parent) {
     m_watch.setInterval(kWatchIntervalMs);
     connect(&m_watch, &QTimer::timeout, this, &AudioCapture::onWatch);
 }
@@ -57,6 +55,11 @@ void AudioCapture::setDeviceName(const QString& name) {
 }
 
 void AudioCapture::start() {
+    // The sound system is reached only when audio is wanted: a program that never records never connects to it.
+    if (!m_devices) {
+        m_devices = std::make_unique<QMediaDevices>();
+        connect(m_devices.get(), &QMediaDevices::audioInputsChanged, this, &AudioCapture::onInputsChanged);
+    }
     m_wanted = true;
     m_missingSaid = false;
     m_watch.start();

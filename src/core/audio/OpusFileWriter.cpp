@@ -72,6 +72,10 @@ bool OpusFileWriter::open(const QString& path, int sampleRate, const Tags& tags)
     ope_encoder_ctl(m_encoder, OPUS_SET_BITRATE(kBitrate));
     ope_encoder_ctl(m_encoder, OPUS_SET_SIGNAL(OPUS_SIGNAL_VOICE));
     ope_encoder_ctl(m_encoder, OPE_SET_COMMENT_PADDING(kCommentPadding));
+    // Pages of half a second, and no more than 100 ms held back for the encoder's look-ahead (48 kHz
+    // granules): the audio is on disk soon after it is heard.
+    ope_encoder_ctl(m_encoder, OPE_SET_DECISION_DELAY(4800));
+    ope_encoder_ctl(m_encoder, OPE_SET_MUXING_DELAY(24000));
     // The file exists with its headers from the first moment, so a crash leaves a readable file.
     if (ope_encoder_flush_header(m_encoder) != OPE_OK && !m_failed)
         fail(QStringLiteral("cannot write the header"));

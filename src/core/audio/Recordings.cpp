@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdlib>
+
 namespace {
 
 const QString kTable = QStringLiteral("RECORDINGS");
@@ -174,4 +176,39 @@ QString Recordings::titleFor(const Reading& reading) {
     if (freq.isEmpty())
         return name;
     return name + QStringLiteral(" - ") + freq;
+}
+
+int Recordings::indexForHit(const QList<Recording>& day, const ActivityHit& hit) {
+    // The log line is written while the scanner rests on the hit, so its time falls inside the
+    // recording; the slack covers the poll's delay and the pre-roll.
+    constexpr int kSlackSeconds = 3;
+    int best = -1;
+    int bestDistance = 0;
+    for (int i = 0; i < day.size(); ++i) {
+        const Recording& r = day.at(i);
+        bool same = false;
+        switch (hit.log) {
+        case ActivityLogKind::Scan:
+            same = hit.key.toInt() == r.channel && r.channel > 0;
+            break;
+        case ActivityLogKind::Search:
+            same = qRound64(hit.key.toDouble() * 1e6) == r.frequencyHz && r.frequencyHz > 0;
+            break;
+        case ActivityLogKind::Trunk:
+            same = !r.talkgroup.isEmpty() && hit.key == r.talkgroup;
+            break;
+        }
+        if (!same)
+            continue;
+        const int from = r.start.time().msecsSinceStartOfDay() / 1000;
+        const int to = from + int((r.durationMs + 999) / 1000);
+        if (hit.seconds < from - kSlackSeconds || hit.seconds > to + kSlackSeconds)
+            continue;
+        const int distance = std::abs(hit.seconds - from);
+        if (best < 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logging/ActivityHit.h"
 #include "monitor/Reading.h"
 
 #include <QDate>
@@ -72,6 +73,10 @@ public:
     static QString titleFor(const Reading& reading);
     /// "154.2500" (MHz, four decimals); empty for 0.
     static QString frequencyText(qint64 hz);
+    /// The position in day (one day's recordings) of the recording of a day-log hit, or -1: the same
+    /// channel, frequency or talkgroup, and the log line written while the recording ran (or within
+    /// a few seconds of it).
+    static int indexForHit(const QList<Recording>& day, const ActivityHit& hit);
 
 private:
     QList<Recording> query(const QString& where, const QVariantList& values) const;

@@ -53,7 +53,8 @@ public:
         if (m_enc) {
             ope_encoder_ctl(m_enc, OPUS_SET_BITRATE(kOpusBitrate));
             ope_encoder_ctl(m_enc, OPUS_SET_SIGNAL(OPUS_SIGNAL_VOICE));
-            // Listeners hear the stream with a quarter second of muxing delay, not a whole one.
+            // Listeners hear the stream a quarter second late at most, not the encoder's default two seconds.
+            ope_encoder_ctl(m_enc, OPE_SET_DECISION_DELAY(4800));
             ope_encoder_ctl(m_enc, OPE_SET_MUXING_DELAY(12000));
         }
     }

@@ -38,3 +38,19 @@ std::optional<StreamTarget> StreamTarget::parse(const QString& text, QString* er
 QString StreamTarget::shown() const {
     return QStringLiteral("%1:%2%3").arg(host).arg(port).arg(mount);
 }
+
+QString StreamTarget::withoutPassword(const QString& url) {
+    return QUrl(url.trimmed()).toString(QUrl::RemovePassword);
+}
+
+QString StreamTarget::passwordOf(const QString& url) {
+    return QUrl(url.trimmed()).password();
+}
+
+QString StreamTarget::withPassword(const QString& url, const QString& password) {
+    if (url.trimmed().isEmpty() || password.isEmpty())
+        return url.trimmed();
+    QUrl u(url.trimmed());
+    u.setPassword(password);
+    return u.toString();
+}

@@ -24,4 +24,11 @@ struct StreamTarget {
     static std::optional<StreamTarget> parse(const QString& url, QString* error = nullptr);
     /// "HOST:PORT/MOUNT": for the status line and the log.
     QString shown() const;
+
+    /// A stream URL as a window shows it: the password left out.
+    static QString withoutPassword(const QString& url);
+    /// The password of a stream URL; empty when it has none.
+    static QString passwordOf(const QString& url);
+    /// The URL with this password put in (an empty password leaves the URL as it is).
+    static QString withPassword(const QString& url, const QString& password);
 };

@@ -11,6 +11,9 @@
 class ActivityChartWidget;
 class ActivityHitsModel;
 class ActivityLogWriter;
+class HitRecorder;
+class RecordingPlayer;
+class Recordings;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -24,7 +27,8 @@ class QTabWidget;
  * Activity at a glance: the scan, search and trunk logs of one day as hits per hour, the busiest
  * channels, frequencies and talkgroups, and every hit in time order (filter and sort). The day is
  * read on a worker thread; while the program writes the logs, lines of the day shown appear as
- * they are written.
+ * they are written. Hits with a recording say so, and a double-click plays it in the player below
+ * the list.
  */
 class ActivityWindow : public QWidget {
     Q_OBJECT
@@ -36,6 +40,8 @@ public:
     /// Shows the lines the writer adds to the logs of the day on screen.
     void follow(ActivityLogWriter& writer);
     void showDay(const QDate& day);
+    /// Links the hits to their recordings (and to those made while the window is open).
+    void showRecordings(Recordings& recordings, HitRecorder* live = nullptr);
 
     QDate day() const { return m_day; }
     const ActivitySummary& summary() const { return m_summary; }
@@ -51,6 +57,11 @@ private:
     void refresh();
     void fillBusiest(QTableWidget* table, ActivityLogKind log);
     void updateCounts();
+    void reloadRecordings();
+    void playRow(const QModelIndex& viewIndex);
+    void playNext();
+    /// The view row of the next hit after view row from that has a recording, or -1.
+    int nextRecordedRow(int from) const;
 
     QString m_appFolder;
     QDate m_day;
@@ -74,4 +85,8 @@ private:
     QLineEdit* m_filter = nullptr;
     QLabel* m_shown = nullptr;
     QTableView* m_hitsView = nullptr;
+    Recordings* m_recordings = nullptr;
+    RecordingPlayer* m_player = nullptr;
+    /// The hit (model row) whose recording is playing; -1 when none.
+    int m_playingRow = -1;
 };

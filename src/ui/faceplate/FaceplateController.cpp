@@ -3,6 +3,8 @@
 #include "Prompter.h"
 #include "Settings.h"
 #include "activity/ActivityWindow.h"
+#include "audio/AudioConfigDialog.h"
+#include "audio/AudioService.h"
 #include "faceplate/AuxDisplayWindow.h"
 #include "faceplate/FaceplateMenus.h"
 #include "faceplate/FaceplateWindow.h"
@@ -162,6 +164,13 @@ void FaceplateController::onMenu(const QString& entry) {
         showAbout();
     } else if (entry == QLatin1String("GetRemoteFreqs")) {
         openRemoteSearch();
+    } else if (entry == QLatin1String("mnuAudio")) {
+        auto* dialog = new AudioConfigDialog(session.settings(), &m_faceplate);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        // The new choices take effect at once: capture, recording and stream start over.
+        connect(dialog, &QDialog::accepted, this,
+                [&session] { session.audio().start(AudioConfig::fromSettings(session.settings())); });
+        dialog->open();
     } else if (entry == QLatin1String("mnuTransmitterDb")) {
         auto* dialog = new TransmitterDbDialog(session.settings(), &m_faceplate);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -247,6 +256,7 @@ void FaceplateController::openActivity() {
         m_activity = new ActivityWindow(m_session.state().gAppPath, m_session.clock().date(), &m_faceplate);
         m_activity->setAttribute(Qt::WA_DeleteOnClose);
         m_activity->follow(m_session.logs());
+        m_activity->showRecordings(m_session.audio().recordings(), &m_session.audio().recorder());
     }
     m_activity->show();
     m_activity->raise();
