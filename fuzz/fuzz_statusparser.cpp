@@ -1,4 +1,4 @@
-// Received bytes through the link's line cutting into the status parser, in every mode of both models.
+// Received bytes through the link's line cutting into the PRO-2052's status parser, in every mode.
 #include "FuzzHarness.h"
 #include "MonitorRig.h"
 
@@ -14,14 +14,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     return 0;
 }
 
-// The first byte sets the scene: bits 0-4 the mode (wrapping round kModes), bit 5 the BC780XLT, bit 6 the
-// aux display open, bit 7 no lookups, log or remote client. The rest arrives from the scanner, and every
+// The first byte sets the scene: bits 0-4 the mode (wrapping round kModes), bit 6 the aux display open,
+// bit 7 no lookups, log or remote client (bit 5 is unused). The rest arrives from the scanner, and every
 // read is followed by the passes that cut and parse the complete lines, as the poll cycle runs them.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     const quint8 scene = data[0];
-    MonitorRig rig(scene & 0x20 ? ScannerModel::Bc780xlt : ScannerModel::Pro2052);
+    MonitorRig rig(ScannerModel::Pro2052);
     rig.state.gMode = kModes[(scene & 0x1f) % std::size(kModes)];
     rig.aux.setWindowVisible(scene & 0x40);
     if (scene & 0x80) {

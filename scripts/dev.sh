@@ -5,6 +5,9 @@
 #   scripts/dev.sh bench                    install what is missing, build, run the benchmarks
 #   scripts/dev.sh fuzz [SECONDS|--runs N]  install clang, build the fuzz targets with sanitizers (build-fuzz),
 #                                           run each for SECONDS (60) or N inputs from its seed corpus
+#   scripts/dev.sh package                  install what is missing, build, make the Debian package in build/
+#   scripts/dev.sh package-check            make the package, install it with apt-get, check the installed
+#                                           programs, pages and metadata, lintian, then remove it again
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -17,9 +20,12 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libhamlib-utils chirp
     libqt6sql6-sqlite qt6-qpa-plugins fonts-dejavu-core xvfb xauth
     postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql
+    help2man
     qt6-multimedia-dev libopusenc-dev libopus-dev libogg-dev libshout-dev libmp3lame-dev
     gstreamer1.0-plugins-base gstreamer1.0-pulseaudio pulseaudio pulseaudio-utils sox espeak-ng ffmpeg icecast2
 )
+# Only the package commands need these: the checks of the installed package.
+PACKAGE_PACKAGES=(lintian appstream man-db)
 # Only the fuzz command needs these: clang and its runtime libraries (libFuzzer, the sanitizers).
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 FUZZ_TARGETS=(statusparser lcdparser modedetector tcphost simulator)
@@ -100,8 +106,20 @@ fuzz)
     build_fuzz
     run_fuzzers "$@"
     ;;
+package)
+    install_packages
+    build
+    (cd "$BUILD_DIR" && cpack -G DEB)
+    ;;
+package-check)
+    PACKAGES+=("${PACKAGE_PACKAGES[@]}")
+    install_packages
+    build
+    (cd "$BUILD_DIR" && cpack -G DEB)
+    scripts/package-check.sh "$BUILD_DIR"/valdoria_*.deb
+    ;;
 *)
-    echo "usage: scripts/dev.sh run|test|bench|fuzz" >&2
+    echo "usage: scripts/dev.sh run|test|bench|fuzz|package|package-check" >&2
     exit 2
     ;;
 esac

@@ -1,11 +1,7 @@
 #include "Application.h"
 
-#include "ActivityScript.h"
-#include "DemoNames.h"
-#include "PtyHost.h"
+#include "BuiltInSimulator.h"
 #include "Settings.h"
-#include "SimulatedScanner.h"
-#include "Simulator.h"
 #include "audio/AudioService.h"
 #include "faceplate/Bc780Faceplate.h"
 #include "faceplate/FaceplateController.h"
@@ -13,6 +9,7 @@
 #include "session/Session.h"
 #include "shell/SplashWindow.h"
 #include "shell/StartupInfo.h"
+#include "state/ScannerProfile.h"
 #include "store/LocalDatabase.h"
 
 #include <QCoreApplication>
@@ -29,7 +26,6 @@ Application::~Application() {
     m_controller.reset();
     m_faceplate.reset();
     m_session.reset();
-    m_pty.reset();
     m_simulator.reset();
 }
 
@@ -38,24 +34,28 @@ bool Application::start() {
     session.appFolder = m_options.dataDir;
     session.device = m_options.device;
     session.remotePort = m_options.remotePort;
-    session.model = m_options.model == QLatin1String("bc780xlt") ? ScannerModel::Bc780xlt : ScannerModel::Pro2052;
+    const ScannerProfile* profile = ScannerProfile::byKey(m_options.model);
+    session.model = (profile ? *profile : ScannerProfile::standard()).model;
     session.rigctlPort = m_options.rigctlPort;
     if (m_options.simulate) {
-        if (!startSimulator())
+        QString error;
+        m_simulator = BuiltInSimulator::start(m_options.simulateModel, BuiltInSimulator::Line::PseudoTerminal, &error);
+        if (!m_simulator) {
+            QTextStream(stderr) << "valdoria: " << error << Qt::endl;
             return false;
-        session.device = m_pty->devicePath();
+        }
+        session.device = m_simulator->devicePath();
         session.rememberDevice = false;
     }
     m_session = std::make_unique<Session>(session, m_prompter);
     // The choice of faceplate lives with the PRO-2052's settings, read before either faceplate exists.
     if (m_options.rememberModel)
-        Settings(Session::settingsName(ScannerModel::Pro2052)).setModel(m_options.model);
+        Settings(ScannerProfile::standard().settingsName).setModel(m_options.model);
     if (m_options.simulate && m_session->database().open())
-        DemoNames::seed(m_session->database(), ActivityScript::defaultScript());
+        BuiltInSimulator::seedNames(m_session->database());
 
     ScannerState& state = m_session->state();
     m_buildDateText = StartupInfo::fileDateText(QCoreApplication::applicationFilePath());
-    state.gBuildDateText = m_buildDateText;
     state.gPellwickInstalled = StartupInfo::companionInstalled(m_session->settings().pellwickPath());
 
     m_splash = std::make_unique<SplashWindow>(state.gScannerModel, state.gAppTitle, m_buildDateText);
@@ -64,28 +64,16 @@ bool Application::start() {
     return true;
 }
 
-bool Application::startSimulator() {
-    m_simulator = std::make_unique<Simulator>(Simulator::createModel(m_options.simulateModel));
-    QString error;
-    if (!m_simulator->loadScript(ActivityScript::defaultScript(), &error)) {
-        QTextStream(stderr) << "valdoria: the simulator's script does not load: " << error << Qt::endl;
-        return false;
-    }
-    m_pty = std::make_unique<PtyHost>(m_simulator.get());
-    if (!m_pty->open()) {
-        QTextStream(stderr) << "valdoria: cannot start the simulator: " << m_pty->errorText() << Qt::endl;
-        return false;
-    }
-    m_simulator->startActivity();
-    return true;
-}
-
 void Application::showFaceplate() {
     Session& session = *m_session;
-    if (session.state().gScannerModel == ScannerModel::Bc780xlt)
-        m_faceplate = std::make_unique<Bc780Faceplate>(session.display(), session.aux(), session.switches());
-    else
+    switch (ScannerProfile::of(session.state()).faceplate) {
+    case ScannerProfile::Faceplate::Pro2052:
         m_faceplate = std::make_unique<Pro2052Faceplate>(session.display(), session.aux(), session.switches());
+        break;
+    case ScannerProfile::Faceplate::Bc780xlt:
+        m_faceplate = std::make_unique<Bc780Faceplate>(session.display(), session.aux(), session.switches());
+        break;
+    }
     m_faceplate->setWindowTitle(session.state().gAppTitle);
     m_faceplate->setCompanionAvailable(session.state().gPellwickInstalled);
     m_prompter.setParent(m_faceplate.get());

@@ -10,9 +10,8 @@
 
 class FaceplateController;
 class FaceplateWindow;
-class PtyHost;
+class BuiltInSimulator;
 class Session;
-class Simulator;
 class SplashWindow;
 
 /// What the command line asks for.
@@ -23,7 +22,7 @@ struct AppOptions {
     /// Keep model as the faceplate of the next start (it was chosen with --model).
     bool rememberModel = false;
     bool simulate = false;
-    QString simulateModel = QStringLiteral("pro2052");
+    QString simulateModel;
     quint16 remotePort = 5757;
     /// --rigctl-port; no value: the "Rigctl_Port" setting decides.
     std::optional<quint16> rigctlPort;
@@ -54,14 +53,12 @@ public:
     bool start();
 
 private:
-    bool startSimulator();
     void showFaceplate();
 
     AppOptions m_options;
     QtPrompter m_prompter;
     QString m_buildDateText;
-    std::unique_ptr<Simulator> m_simulator;
-    std::unique_ptr<PtyHost> m_pty;
+    std::unique_ptr<BuiltInSimulator> m_simulator;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<SplashWindow> m_splash;
     std::unique_ptr<FaceplateWindow> m_faceplate;

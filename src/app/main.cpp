@@ -1,13 +1,14 @@
 // valdoria: the scanner control program. main() reads the command line, refuses a second
 // copy and hands over to Application; everything else lives in the core and the windows.
 #include "Application.h"
+#include "BuiltInSimulator.h"
 #include "Settings.h"
-#include "Simulator.h"
 #include "audio/AudioCapture.h"
 #include "audio/StreamTarget.h"
 #include "link/PortSetup.h"
-#include "session/Session.h"
+#include "shell/ProgramIcon.h"
 #include "shell/SingleInstance.h"
+#include "state/ScannerProfile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -19,16 +20,6 @@
 #include <optional>
 
 namespace {
-
-const QStringList kModels{QStringLiteral("pro2052"), QStringLiteral("bc780xlt")};
-
-// QCommandLineParser has no options with an optional value: a bare --simulate means the PRO-2052.
-QStringList withSimulateValue(const QStringList& arguments) {
-    QStringList out;
-    for (const QString& argument : arguments)
-        out << (argument == QLatin1String("--simulate") ? QStringLiteral("--simulate=pro2052") : argument);
-    return out;
-}
 
 void setNames() {
     QCoreApplication::setOrganizationName(QStringLiteral("Valdoria"));
@@ -58,9 +49,11 @@ std::optional<AppOptions> parseCommandLine() {
     const QCommandLineOption modelOption(QStringLiteral("model"),
                                          QStringLiteral("Scanner faceplate: pro2052 or bc780xlt (remembered)."),
                                          QStringLiteral("model"));
+    // Listed for --help; BuiltInSimulator takes it out of the arguments before they are parsed.
     const QCommandLineOption simulateOption(
         QStringLiteral("simulate"),
-        QStringLiteral("Start a simulated scanner inside the program and connect to it (--simulate alone: pro2052)."),
+        QStringLiteral("Start a simulated scanner inside the program and connect to it (--simulate alone: %1).")
+            .arg(BuiltInSimulator::defaultModel()),
         QStringLiteral("model"));
     const QCommandLineOption remotePortOption(QStringLiteral("remote-port"),
                                               QStringLiteral("TCP port of the remote control (default 5757)."),
@@ -81,7 +74,8 @@ std::optional<AppOptions> parseCommandLine() {
         QStringLiteral("url"));
     parser.addOptions({portOption, dataOption, modelOption, simulateOption, remotePortOption, rigctlPortOption,
                        listPortsOption, listAudioOption, audioDeviceOption, streamOption});
-    parser.process(withSimulateValue(QCoreApplication::arguments()));
+    std::optional<QString> simulate;
+    parser.process(BuiltInSimulator::takeOption(QCoreApplication::arguments(), &simulate));
 
     AppOptions options;
     options.device = parser.value(portOption);
@@ -89,7 +83,7 @@ std::optional<AppOptions> parseCommandLine() {
                                                : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     // A simulated scanner gets a data folder of its own, so its demonstration names never mix
     // with the names of the real scanner's channels.
-    if (parser.isSet(simulateOption) && !parser.isSet(dataOption))
+    if (simulate && !parser.isSet(dataOption))
         options.dataDir = QDir(options.dataDir).filePath(QStringLiteral("simulator"));
     bool portOk = false;
     const uint remotePort = parser.value(remotePortOption).toUInt(&portOk);
@@ -118,17 +112,16 @@ std::optional<AppOptions> parseCommandLine() {
             return failed(QStringLiteral("--stream: %1").arg(why));
     }
 
-    Settings stored(Session::settingsName(ScannerModel::Pro2052));
+    Settings stored(ScannerProfile::standard().settingsName);
     options.model = parser.isSet(modelOption) ? parser.value(modelOption).toLower() : stored.model();
     options.rememberModel = parser.isSet(modelOption);
-    if (!kModels.contains(options.model))
-        return failed(QStringLiteral("--model is pro2052 or bc780xlt, not \"%1\"").arg(options.model));
-    if (parser.isSet(simulateOption)) {
+    if (!ScannerProfile::byKey(options.model))
+        return failed(QStringLiteral("--model is %1, not \"%2\"").arg(ScannerProfile::keyList(), options.model));
+    if (simulate) {
         options.simulate = true;
-        options.simulateModel = parser.value(simulateOption).toLower();
-        if (!Simulator::modelNames().contains(options.simulateModel))
-            return failed(QStringLiteral("the simulator knows %1, not \"%2\"")
-                              .arg(Simulator::modelNames().join(QStringLiteral(", ")), options.simulateModel));
+        options.simulateModel = *simulate;
+        if (const QString unknown = BuiltInSimulator::checkModel(options.simulateModel); !unknown.isEmpty())
+            return failed(unknown);
         if (options.device.size())
             return failed(QStringLiteral("--port and --simulate cannot be used together"));
         // The faceplate follows the simulated scanner; a different one named with --model would not fit it.
@@ -180,6 +173,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     setNames();
     QApplication::setDesktopFileName(QStringLiteral("valdoria"));
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     if (!QDir().mkpath(options.dataDir)) {
         QTextStream(stderr) << "valdoria: cannot create the data folder " << options.dataDir << Qt::endl;

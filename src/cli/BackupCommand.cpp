@@ -1,8 +1,10 @@
 #include "BackupCommand.h"
 
+#include "BuiltInSimulator.h"
 #include "CliCommand.h"
 #include "ScannerLine.h"
 #include "memory/BackupJob.h"
+#include "state/ScannerProfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,15 +22,18 @@ int runBackup(const QStringList& arguments) {
                       QStringLiteral("Name of the set; \" - \" and today's date are added (default VDPro)."),
                       QStringLiteral("text")});
     Cli::addDataDirOption(parser);
-    if (!Cli::parse(parser, ScannerLine::takeSimulate(arguments, &simulate)))
+    if (!Cli::parse(parser, BuiltInSimulator::takeOption(arguments, &simulate)))
         return Cli::Usage;
-    const std::optional<QList<int>> chosen = ScannerLine::chosenBanks(parser);
+    const ScannerProfile* profile = ScannerLine::profile(parser, simulate);
+    if (!profile)
+        return Cli::Usage;
+    const std::optional<QList<int>> chosen = ScannerLine::chosenBanks(parser, *profile);
     if (!chosen)
         return Cli::Usage;
     const QList<int>& banks = *chosen;
 
     ScannerLine line;
-    if (!line.openDatabase(parser) || !line.openScanner(parser, simulate))
+    if (!line.openDatabase(parser) || !line.openScanner(parser, *profile, simulate))
         return Cli::Failed;
     BackupJob job(line.context());
     followJob(job, line, QStringLiteral("Backup"));

@@ -1,8 +1,10 @@
 #include "RestoreCommand.h"
 
+#include "BuiltInSimulator.h"
 #include "CliCommand.h"
 #include "ScannerLine.h"
 #include "memory/RestoreJob.h"
+#include "state/ScannerProfile.h"
 #include "store/BackupSets.h"
 
 #include <QCommandLineParser>
@@ -21,11 +23,14 @@ int runRestore(const QStringList& arguments) {
     parser.addOption({QStringLiteral("no-safety-backup"),
                       QStringLiteral("Do not back up the channels about to be overwritten first.")});
     Cli::addDataDirOption(parser);
-    if (!Cli::parse(parser, ScannerLine::takeSimulate(arguments, &simulate)))
+    if (!Cli::parse(parser, BuiltInSimulator::takeOption(arguments, &simulate)))
         return Cli::Usage;
     if (!parser.isSet(QStringLiteral("set")))
         return Cli::fail(QStringLiteral("--set NAME is needed; valdoria-cli sets lists them"), Cli::Usage);
-    const std::optional<QList<int>> chosen = ScannerLine::chosenBanks(parser);
+    const ScannerProfile* profile = ScannerLine::profile(parser, simulate);
+    if (!profile)
+        return Cli::Usage;
+    const std::optional<QList<int>> chosen = ScannerLine::chosenBanks(parser, *profile);
     if (!chosen)
         return Cli::Usage;
     const QList<int>& banks = *chosen;
@@ -39,7 +44,7 @@ int runRestore(const QStringList& arguments) {
         return Cli::fail(QStringLiteral("the backup sets cannot be read"));
     if (BackupSets(line.database()).channels(set).value_or(QList<BackupChannel>()).isEmpty())
         return Cli::fail(QStringLiteral("there is no backup set \"%1\"; valdoria-cli sets lists them").arg(set));
-    if (!line.openScanner(parser, simulate))
+    if (!line.openScanner(parser, *profile, simulate))
         return Cli::Failed;
     Cli::say(QStringLiteral("set \"%1\" will change %2 channels").arg(set).arg(changes));
     RestoreJob job(line.context());

@@ -3,11 +3,10 @@
 #include "CliCommand.h"
 #include "link/SerialLink.h"
 #include "link/SerialTransport.h"
+#include "state/ScannerProfile.h"
 #include "store/LocalDatabase.h"
 
-#include "SimulatedScanner.h"
-#include "Simulator.h"
-#include "SimulatorTransport.h"
+#include "BuiltInSimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -43,27 +42,42 @@ ScannerLine::~ScannerLine() {
     m_simulator.reset();
 }
 
-QStringList ScannerLine::takeSimulate(const QStringList& arguments, std::optional<QString>* model) {
-    QStringList rest;
-    for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--simulate"))
-            *model = QStringLiteral("pro2052");
-        else if (argument.startsWith(QLatin1String("--simulate=")))
-            *model = argument.mid(11);
-        else
-            rest.append(argument);
-    }
-    return rest;
-}
-
 void ScannerLine::addPortOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("port"), QStringLiteral("The scanner's serial device, e.g. /dev/ttyUSB0."),
                       QStringLiteral("device")});
     parser.addOption({QStringLiteral("speed"), QStringLiteral("Line speed in baud (default 19200)."),
                       QStringLiteral("baud"), QStringLiteral("19200")});
+    QStringList models;
+    for (const ScannerProfile& p : ScannerProfile::all())
+        models.append(QStringLiteral("%1 (%2 banks)").arg(p.key).arg(p.banks));
     parser.addOption({QStringLiteral("model"),
-                      QStringLiteral("pro2052 (20 banks, the default) or bc780xlt (10 banks)."),
-                      QStringLiteral("model"), QStringLiteral("pro2052")});
+                      QStringLiteral("The scanner: %1; the default %2, or the simulated one with --simulate.")
+                          .arg(models.join(QStringLiteral(", ")), ScannerProfile::standard().key),
+                      QStringLiteral("model")});
+}
+
+const ScannerProfile* ScannerLine::profile(const QCommandLineParser& parser, const std::optional<QString>& simulate) {
+    const QString model = parser.value(QStringLiteral("model")).toLower();
+    const ScannerProfile* named = model.isEmpty() ? nullptr : ScannerProfile::byKey(model);
+    if (!model.isEmpty() && !named) {
+        const QString models = ScannerProfile::keyList().replace(QStringLiteral(" or "), QStringLiteral(" nor "));
+        Cli::say(QStringLiteral("--model: \"%1\" is neither %2").arg(model, models));
+        return nullptr;
+    }
+    if (!simulate)
+        return named ? named : &ScannerProfile::standard();
+    const ScannerProfile* simulated = ScannerProfile::byKey(*simulate);
+    if (!simulated) {
+        Cli::say(
+            QStringLiteral("--simulate: no simulated model \"%1\" (%2)").arg(*simulate, ScannerProfile::keyList()));
+        return nullptr;
+    }
+    // The simulated scanner is the one served; a different --model would not fit it.
+    if (named && named != simulated) {
+        Cli::say(QStringLiteral("--model %1 does not fit the simulated %2").arg(named->key, simulated->key));
+        return nullptr;
+    }
+    return simulated;
 }
 
 std::optional<QList<int>> ScannerLine::parseBanks(const QString& text, int last) {
@@ -86,20 +100,8 @@ std::optional<QList<int>> ScannerLine::parseBanks(const QString& text, int last)
     return banks;
 }
 
-int ScannerLine::bankCount(const QCommandLineParser& parser) {
-    const QString model = parser.value(QStringLiteral("model")).toLower();
-    if (model == QLatin1String("pro2052"))
-        return 20;
-    if (model == QLatin1String("bc780xlt"))
-        return 10;
-    Cli::say(QStringLiteral("--model: \"%1\" is neither pro2052 nor bc780xlt").arg(model));
-    return 0;
-}
-
-std::optional<QList<int>> ScannerLine::chosenBanks(const QCommandLineParser& parser) {
-    const int last = bankCount(parser);
-    if (last == 0)
-        return std::nullopt;
+std::optional<QList<int>> ScannerLine::chosenBanks(const QCommandLineParser& parser, const ScannerProfile& profile) {
+    const int last = profile.banks;
     if (parser.isSet(QStringLiteral("banks")))
         return parseBanks(parser.value(QStringLiteral("banks")), last);
     QList<int> banks;
@@ -120,25 +122,27 @@ bool ScannerLine::openDatabase(const QCommandLineParser& parser) {
     return true;
 }
 
-bool ScannerLine::openScanner(const QCommandLineParser& parser, const std::optional<QString>& simulate) {
+bool ScannerLine::openScanner(const QCommandLineParser& parser, const ScannerProfile& profile,
+                              const std::optional<QString>& simulate) {
     bool speedOk = false;
     const int speed = parser.value(QStringLiteral("speed")).toInt(&speedOk);
     if (!speedOk || speed <= 0) {
         Cli::say(QStringLiteral("--speed: \"%1\" is not a line speed").arg(parser.value(QStringLiteral("speed"))));
         return false;
     }
+    // The jobs read the scanner's channels, banks and bands from the state's model.
+    m_state.gScannerModel = profile.model;
     m_link = std::make_unique<SerialLink>(m_state);
     Transport* transport = nullptr;
     if (simulate) {
-        auto model = Simulator::createModel(*simulate);
-        if (!model) {
-            Cli::say(QStringLiteral("--simulate: no simulated model \"%1\" (%2)")
-                         .arg(*simulate, Simulator::modelNames().join(QStringLiteral(", "))));
+        // The built-in script fills the memory with demonstration channels; its activity is not started.
+        QString error;
+        m_simulator = BuiltInSimulator::start(*simulate, BuiltInSimulator::Line::InProcess, &error);
+        if (!m_simulator) {
+            Cli::say(error);
             return false;
         }
-        // The built-in script fills the memory with demonstration channels; its activity is not started.
-        m_simulator = std::make_unique<Simulator>();
-        transport = new SimulatorTransport(m_simulator.get());
+        transport = m_simulator->newTransport();
     } else if (parser.isSet(QStringLiteral("port"))) {
         transport = new SerialTransport();
         transport->setDevice(parser.value(QStringLiteral("port")));

@@ -11,9 +11,10 @@
 #include <optional>
 
 class QCommandLineParser;
+class BuiltInSimulator;
 class LocalDatabase;
 class SerialLink;
-class Simulator;
+struct ScannerProfile;
 
 /// Messages the core puts to the operator go to stderr; questions take their proposed answer.
 class CliPrompter final : public Prompter {
@@ -33,21 +34,21 @@ public:
     ScannerLine();
     ~ScannerLine();
 
-    /// Takes --simulate or --simulate=MODEL out of the arguments (the parser has no optional values).
-    static QStringList takeSimulate(const QStringList& arguments, std::optional<QString>* model);
     /// Adds --port, --speed and --model.
     static void addPortOptions(QCommandLineParser& parser);
+    /// The scanner served: the simulated model with --simulate (a --model given as well must name the same), else
+    /// --model (the PRO-2052 when absent). Null and a message for a model no scanner row has, or a mismatch.
+    static const ScannerProfile* profile(const QCommandLineParser& parser, const std::optional<QString>& simulate);
     /// "1-5,8" as bank numbers; no value (and a message) for a list that is not one, or a bank past last.
     static std::optional<QList<int>> parseBanks(const QString& text, int last);
-    /// Banks of the --model (20 for the PRO-2052, 10 for the BC780XLT); 0 and a message for an unknown one.
-    static int bankCount(const QCommandLineParser& parser);
-    /// The banks --banks names, or every bank of the --model; no value (and a message) for a wrong list or model.
-    static std::optional<QList<int>> chosenBanks(const QCommandLineParser& parser);
+    /// The banks --banks names, or every bank of the scanner; no value (and a message) for a wrong list.
+    static std::optional<QList<int>> chosenBanks(const QCommandLineParser& parser, const ScannerProfile& profile);
 
     /// Opens the database below the --data-dir folder; false with a message when it cannot be used.
     bool openDatabase(const QCommandLineParser& parser);
-    /// Opens the port (or the simulator); false with a message.
-    bool openScanner(const QCommandLineParser& parser, const std::optional<QString>& simulate);
+    /// Opens the port (or the simulator) to the scanner the profile describes; false with a message.
+    bool openScanner(const QCommandLineParser& parser, const ScannerProfile& profile,
+                     const std::optional<QString>& simulate);
     /// Lets the last commands leave the port, then quits the application with status.
     void quitWhenSent(int status);
 
@@ -59,7 +60,7 @@ private:
     SystemClock m_clock;
     ScannerState m_state;
     std::unique_ptr<LocalDatabase> m_database;
-    std::unique_ptr<Simulator> m_simulator;
+    std::unique_ptr<BuiltInSimulator> m_simulator;
     std::unique_ptr<SerialLink> m_link;
 };
 

@@ -43,7 +43,7 @@ void printUsage(QTextStream& stream) {
     stream << "Usage: valdoria-cli COMMAND [OPTIONS]\n"
               "Drives a PRO-2052 or BC780XLT radio scanner without a window.\n\nCommands:\n";
     for (const CliCommand& command : kCommands)
-        stream << "  " << QString::fromLatin1(command.name).leftJustified(17) << ' ' << command.summary << '\n';
+        stream << "  " << QString::fromLatin1(command.name).leftJustified(18) << ' ' << command.summary << '\n';
     stream << "\nvaldoria-cli COMMAND --help shows the options of one command.\n" << Qt::flush;
 }
 

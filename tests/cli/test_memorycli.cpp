@@ -26,7 +26,7 @@ private Q_SLOTS:
         QTest::newRow("unknown set") << QStringList{"restore", "--simulate", "--set", "Away"} << 1 << "";
         QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << "";
         QTest::newRow("bank past the model")
-            << QStringList{"backup", "--simulate", "--model", "bc780xlt", "--banks", "11"} << 2 << "";
+            << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << "";
         QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << "";
         QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n";
     }

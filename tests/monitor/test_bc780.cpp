@@ -129,7 +129,7 @@ private Q_SLOTS:
             rig.takeCommands();
             rig.state.gMode = quint8(mode);
             rig.state.gReply = line;
-            rig.monitor.lcdParser().parseLcdReply();
+            rig.monitor.parser().parseReply();
         }
         QCOMPARE(rig.observe(observe), expected);
     }
@@ -140,7 +140,7 @@ private Q_SLOTS:
         rig.state.gMode = ModeCode::Manual;
         for (const char* line : {"RM NFM", "LINE1 [CITY PD]"}) {
             rig.state.gReply = QLatin1String(line);
-            rig.monitor.lcdParser().parseLcdReply();
+            rig.monitor.parser().parseReply();
         }
         QCOMPARE(rig.takeCommands(), QStringList({"LCD LINE1", "LCD LINE2"}));
     }

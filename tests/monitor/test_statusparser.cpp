@@ -26,8 +26,6 @@ QString observe(MonitorRig& rig, const QString& key) {
         return rig.boxes('L');
     if (key == QLatin1String("numbers"))
         return rig.boxes('#');
-    if (key.startsWith(QLatin1String("fore:")))
-        return rig.display.foreColor(field) == Panel::kLcdLit ? QStringLiteral("lit") : QStringLiteral("unlit");
     if (key.startsWith(QLatin1String("align:")))
         return QString::number(int(rig.display.alignment(field)));
     if (key.startsWith(QLatin1String("aux:")))
@@ -57,9 +55,6 @@ void TestStatusParser::replies_data() {
     const auto pro = [](const char* name, const QStringList& steps, const QStringList& expected) {
         QTest::newRow(name) << int(ScannerModel::Pro2052) << steps << expected;
     };
-    const auto lcd = [](const char* name, const QStringList& steps, const QStringList& expected) {
-        QTest::newRow(name) << int(ScannerModel::Bc780xlt) << steps << expected;
-    };
     const QString tags = QStringLiteral("aux:Text2(3)=CITY PD;aux:Text2(4)=DISPATCH");
     const QString trunkShown = QStringLiteral("tbfreq=1234;tbTRUNKTYPE=MOT2;tbModMode=NFM;tbDELAY=on;tbDATA=on");
 
@@ -83,10 +78,6 @@ void TestStatusParser::replies_data() {
     pro("scan flags off", {"tbDELAY=x", "0:" + ch("012", "01542500")}, {"tbDELAY=", "tbLOCKOUT=", "tbPRI="});
     pro("scan odd flags", {"0:" + ch("012", "01542500", 'X')}, {"tbDELAY=ERR", "tbLOCKOUT=ERR", "tbPRI=ERR"});
     pro("manual odd flags", {"1:" + ch("012", "01542500", '?')}, {"tbDELAY=ERR", "tbLOCKOUT=ERR", "tbPRI=ERR"});
-    lcd("lcd scan delay on lights DLY", {"0:" + ch("012", "01542500", 'N')}, {"tbDELAY=DLY", "fore:tbDELAY=lit"});
-    lcd("lcd scan delay off dims and keeps text", {"0:" + ch("012", "01542500", 'N'), "0:" + ch("012", "01542500")},
-        {"tbDELAY=DLY", "fore:tbDELAY=unlit"});
-    lcd("lcd manual delay on", {"1:" + ch("012", "01542500", 'N')}, {"tbDELAY=DLY", "fore:tbDELAY=unlit"});
 
     // Manual: typed digits stay on the main line, the channel fields keep the earlier channel.
     pro("manual 005 shows as 5", {"0:SB ABCDT", "tbChan=7", "1:" + ch("005", "01542500")},
@@ -151,16 +142,6 @@ void TestStatusParser::replies_data() {
     pro("id hold end of call", {"12:IC B0300123", "12:ID E"}, {"lit=", "log=trunk,123,,,,"});
     pro("id hold next call", {"12:IC B0300123", "12:ID E", "12:ID S 004321"},
         {"sent=IS|RM|TB|IS", "tbfreq=4321", "tbHOLD=HOLD"});
-
-    // The LCD has no aux window: every stop and call is looked up; it asks for its own refreshes.
-    lcd("lcd channel", {"0:" + ch("012", "01542500")}, {"fore:tbfreq=lit", "lit=1", "lookups=channel 154.2500"});
-    lcd("lcd trunk call", {"Text2(4)=DISPATCH", "9:ID S 001234 08515625"},
-        {"tbTONES=1234", "tbfreq=851.5625", "Text2(4)=", "lookups=talkgroup 1234", "sent=LCD SMT|LCD BAR|RM|TB|DL"});
-    lcd("lcd trunk end of call",
-        {"9:ID S 001234 08515625", "Text2(3)=FIRE", "Text2(4)=DISPATCH", "tbTRUNKTYPE=MOT2", "9:ID E"},
-        {"log=trunk,851.5625,MOT2,,FIRE,DISPATCH", "tbTONES=----- -", "fore:tbfreq=unlit",
-         "sent=LCD SMT|LCD BAR|RM|TB|DL|LCD SMT|LCD BAR"});
-    lcd("lcd trunk hold refreshes the bars", {"10:DLN"}, {"tbDELAY=DLY", "sent=LCD BAR"});
 }
 
 void TestStatusParser::replies() {
@@ -200,7 +181,6 @@ void TestStatusParser::oddLines_neverCrashAndSendOnlyKnownQueries_data() {
     QTest::addColumn<bool>("services");
     QTest::newRow("pro with services") << int(ScannerModel::Pro2052) << true;
     QTest::newRow("pro without services") << int(ScannerModel::Pro2052) << false;
-    QTest::newRow("lcd without services") << int(ScannerModel::Bc780xlt) << false;
 }
 
 void TestStatusParser::oddLines_neverCrashAndSendOnlyKnownQueries() {
@@ -213,10 +193,9 @@ void TestStatusParser::oddLines_neverCrashAndSendOnlyKnownQueries() {
           << QStringLiteral("W     99999999999999") << QStringLiteral("C999  99999999     N  N     N")
           << QString(300, QLatin1Char('9')) << QString(40, QLatin1Char('0')) << QStringLiteral("ID\u00ff\u4e2d")
           << QStringLiteral("IC \u0000\u0000");
-    const QStringList known = {"MA", "RM", "SB", "WI", "TB", "DL", "IS", "IC", "LCD SMT", "LCD BAR"};
+    const QStringList known = {"MA", "RM", "SB", "WI", "TB", "DL", "IS", "IC"};
     MonitorRig rig{quint8(model)};
     rig.aux.setWindowVisible(true);
-    rig.state.gChanIdx = 37; // the memory jobs' loop index: the parser keeps its own positions
     if (!services) {
         rig.ctx.lookups = nullptr;
         rig.ctx.log = nullptr;
@@ -229,7 +208,6 @@ void TestStatusParser::oddLines_neverCrashAndSendOnlyKnownQueries() {
             for (const QString& command : rig.takeCommands())
                 QVERIFY2(known.contains(command),
                          qPrintable(QStringLiteral("mode %1, '%2' sent '%3'").arg(mode).arg(line, command)));
-            QCOMPARE(rig.state.gChanIdx, qint16(37));
         }
     }
 }

@@ -16,6 +16,7 @@
 #include "monitor/PollCycle.h"
 #include "protocol/Commands.h"
 #include "remote/TcpHost.h"
+#include "state/ScannerProfile.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
@@ -38,14 +39,15 @@ private Q_SLOTS:
     }
 
     void faceplates_keepTheirOwnPortSettings() {
-        Settings pro(Session::settingsName(ScannerModel::Pro2052));
-        Settings bc(Session::settingsName(ScannerModel::Bc780xlt));
+        Settings pro(ScannerProfile::forModel(ScannerModel::Pro2052).settingsName);
+        Settings bc(ScannerProfile::forModel(ScannerModel::Bc780xlt).settingsName);
         pro.setComPort(QStringLiteral("2"));
         bc.setComPort(QStringLiteral("4"));
         pro.sync();
         bc.sync();
-        QCOMPARE(Settings(Session::settingsName(ScannerModel::Pro2052)).comPort(), QStringLiteral("2"));
-        QCOMPARE(Settings(Session::settingsName(ScannerModel::Bc780xlt)).comPort(), QStringLiteral("4"));
+        // The names the settings have always been kept under.
+        QCOMPARE(Settings(QStringLiteral("Valdoria2052/Pro")).comPort(), QStringLiteral("2"));
+        QCOMPARE(Settings(QStringLiteral("VDPro2052")).comPort(), QStringLiteral("4"));
     }
 
     // The BC780XLT on a pseudo-terminal: its start-up queries, a channel on the LCD, a key reaching it.

@@ -10,6 +10,7 @@
 #include "monitor/MonitorHooks.h"
 #include "monitor/Panel.h"
 #include "monitor/StatusParser.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 #include "state/Switches.h"
 
@@ -43,10 +44,7 @@ struct MonitorContextRig {
         transport->open();
         if (!options.fields)
             return;
-        if (options.model == ScannerModel::Pro2052)
-            Panel::addPro2052Fields(display, kBack, kFore);
-        else
-            Panel::addBc780xltFields(display);
+        Panel::addFields(ScannerProfile::of(state).faceplate, display, kBack, kFore);
         Panel::addAuxFields(aux);
     }
     explicit MonitorContextRig(quint8 model = ScannerModel::Pro2052)
@@ -110,7 +108,7 @@ struct MonitorRig : MonitorContextRig {
     /// The boxes that show a number ('#') or have the given look, as "1,3,20".
     QString boxes(char look) const {
         QStringList out;
-        for (int n = 1; n <= (isPro() ? 20 : 10); ++n) {
+        for (int n = 1; n <= ScannerProfile::of(state).banks; ++n) {
             if (look == '#' ? !bank(n).isEmpty() : boxLook(n) == look)
                 out.append(QString::number(n));
         }

@@ -148,6 +148,20 @@ private Q_SLOTS:
         QTRY_VERIFY2(!did().filter(effect).isEmpty(), qPrintable(did().join(QLatin1Char('|'))));
     }
 
+    // An entry declared without an action would be chosen and do nothing.
+    void everyMenuEntry_carriesAnAction() {
+        const FaceplateMenus& menus = *m_window->menus();
+        QStringList entries;
+        for (QAction* action : m_window->findChildren<QAction*>()) {
+            const QString name = action->objectName();
+            if (name.isEmpty() || name.endsWith(QLatin1String("_heading")) || action->menu())
+                continue;
+            entries << name;
+            QVERIFY2(menus.entryAction(name), qPrintable(name));
+        }
+        QCOMPARE(entries.size(), 27);
+    }
+
     // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.
     void serialPortMenu_picksNumbersAndDevices() {
         waitForPolling();

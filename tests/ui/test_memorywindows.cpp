@@ -75,7 +75,7 @@ private Q_SLOTS:
         Bench b;
         b.rig.simulator.setSilentFromChannel(silentFrom);
         b.rig.prompter.queueText(QStringLiteral("Home"));
-        QVERIFY(b.windows.openFor(QStringLiteral("Backup")));
+        b.windows.openBackup();
         QVERIFY(Bench::window(QStringLiteral("BankBackup"))->isVisible());
         Bench::click(QStringLiteral("BankBackup"), QStringLiteral("Check1(2)"));
         Bench::click(QStringLiteral("BankBackup"), QStringLiteral("Backup"));
@@ -109,7 +109,7 @@ private Q_SLOTS:
                 QStringLiteral("Four"),
                 {n, QStringLiteral("15%1.0000").arg(n), 150.0 + n, n == 4, false, false, false, {}}));
         b.model().setRefusedChannel(3);
-        QVERIFY(b.windows.openFor(QStringLiteral("Restore")));
+        b.windows.openRestore();
         QVERIFY(!b.faceplate.isVisible());
         QCOMPARE(Bench::in<QComboBox>(QStringLiteral("BankRestore"), QStringLiteral("listBackupSet"))->currentText(),
                  QStringLiteral("Four"));

@@ -48,6 +48,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::newRow("PRO-2052") << 1 << QStringLiteral("RadioShack\u00AE") << "Pro-2052";
         QTest::newRow("BC780XLT") << 3 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
+        // Codes 2 and 4 are BC780XLT variants as well.
+        QTest::newRow("code 2") << 2 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
+        QTest::newRow("code 4") << 4 << QStringLiteral("Uniden\u00AE") << "BC780XLT";
     }
 
     void splash_namesTheScanner() {
@@ -82,6 +85,13 @@ private Q_SLOTS:
         QCOMPARE(labelText(&about, "Label4"), StartupInfo::versionLine(QStringLiteral("Created: Sept 5, 2000")));
         QCOMPARE(labelText(&about, "lblRunningOn"), QStringLiteral("Running On: ") + QSysInfo::prettyProductName());
         QVERIFY(labelText(&about, "Label5").contains(QLatin1String("manual.md")));
+        // The program's own icon, from the resources the desktop entry's pictures are also built from.
+        const auto* icon = about.findChild<QLabel*>(QStringLiteral("imgIcon"));
+        QVERIFY(icon);
+        const QImage picture = icon->pixmap().toImage();
+        QCOMPARE(picture.size(), QSize(64, 64));
+        // The scanner's body is dark grey at its centre; an empty or missing picture is transparent there.
+        QCOMPARE(qAlpha(picture.pixel(32, 50)), 255);
         about.show();
         QVERIFY(!about.isModal());
         QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("cmdOk")), Qt::LeftButton);

@@ -93,7 +93,6 @@ void SerialLink::onReadyRead() {
 
 void SerialLink::appendReceived(const QString& chunk) {
     QString& buf = m_state.gRxBuffer;
-    m_state.gRxChunk = chunk;
     buf += chunk;
     if (buf.size() > kRxBufferCap) {
         qsizetype drop = buf.size() - kRxBufferCap;

@@ -7,6 +7,7 @@
 #include "monitor/MonitorContext.h"
 #include "monitor/NotifyRemote.h"
 #include "protocol/ChannelToBank.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 #include "store/LocalDatabase.h"
 
@@ -15,6 +16,11 @@
 #include <limits>
 
 namespace {
+
+// The BC780XLT shows the names on its own display lines 3 and 4; the PRO-2052 in the aux display.
+bool lcdLines(const ScannerState& s) {
+    return ScannerProfile::of(s).faceplate == ScannerProfile::Faceplate::Bc780xlt;
+}
 
 const QString kAuxArray = QStringLiteral("Text2");
 const QString kUnknown = QStringLiteral("Unknown");
@@ -55,7 +61,7 @@ void NameLookup::setFaceplateLine(const QString& name, const QString& text) {
 
 void NameLookup::lookupChannel() {
     ScannerState& s = m_ctx.state;
-    const bool bc = s.gScannerModel == ScannerModel::Bc780xlt;
+    const bool bc = lcdLines(s);
     const QString freqLine = QStringLiteral("FREQ: ") + s.gFreqText;
     if (!bc) {
         if (!m_ctx.aux.windowVisible())
@@ -71,8 +77,6 @@ void NameLookup::lookupChannel() {
                      ? static_cast<qint16>(channel)
                      : 0;
     s.gBank = static_cast<qint16>(channelToBank(s.gChannel));
-    s.gBankText = QString::number(s.gBank);
-    s.gBankTable = LocalDatabase::bankTableName(s.gBank);
     // A channel outside 1 to 1000 has no bank table to look in.
     if (s.gBank == 0 || !s.gDb)
         return;
@@ -83,7 +87,7 @@ void NameLookup::lookupChannel() {
     const QString company = columnText(*found.row, QStringLiteral("COMPANY_NAME"));
     const QString tag = columnText(*found.row, QStringLiteral("ALPHA_TAG"));
 
-    if (s.gScannerModel == ScannerModel::Pro2052) {
+    if (!bc) {
         setAux(1, freqLine);
         sendAux(1);
         setAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
@@ -94,7 +98,7 @@ void NameLookup::lookupChannel() {
         setAux(4, tag);
         if (!tag.isEmpty())
             sendAux(4);
-    } else if (bc) {
+    } else {
         // A tag without a value leaves the scanner's own line as it was.
         if (!company.isEmpty()) {
             setFaceplateLine(DisplayModel::element(kAuxArray, 3), company);
@@ -108,7 +112,7 @@ void NameLookup::lookupChannel() {
 }
 
 void NameLookup::lookupTalkgroup() {
-    if (m_ctx.state.gScannerModel == ScannerModel::Bc780xlt)
+    if (lcdLines(m_ctx.state))
         lookupTalkgroupBc();
     else
         lookupTalkgroupPro();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReplyParser.h"
+
 #include <QString>
 
 #include <initializer_list>
@@ -15,7 +17,7 @@ class ReplyText;
  * It writes only to the display model and the state, sends follow-up queries, and calls the
  * lookups and the log writers. Each step stands alone: a short or malformed line skips that step.
  */
-class Bc780LcdParser {
+class Bc780LcdParser final : public ReplyParser {
 public:
     Bc780LcdParser(MonitorContext& context, Panel& panel);
 
@@ -23,6 +25,7 @@ public:
     void queryLcdFields();
     /// ParseLcdReply.
     void parseLcdReply();
+    void parseReply() override { parseLcdReply(); }
 
     /// The caption of btnLIGHT for a light state (0 off, 1 dimmed, 2 on).
     static QString lightCaption(int state);

@@ -6,6 +6,7 @@
 #include "MonitorContext.h"
 #include "link/SerialLink.h"
 #include "protocol/Commands.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 namespace {
@@ -139,7 +140,7 @@ void KeyHandlers::muteCycle() {
 }
 
 bool KeyHandlers::isBc() const {
-    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+    return ScannerProfile::of(m_ctx.state).faceplate == ScannerProfile::Faceplate::Bc780xlt;
 }
 
 void KeyHandlers::lightCycle() {
@@ -162,7 +163,7 @@ void KeyHandlers::refreshAfterKey() {
     ScannerState& s = m_ctx.state;
     DisplayModel& d = m_ctx.display;
     SerialLink& link = m_ctx.link;
-    const bool pro = s.gScannerModel == ScannerModel::Pro2052;
+    const bool pro = ScannerProfile::of(s).faceplate == ScannerProfile::Faceplate::Pro2052;
     const bool digitKey = s.gCommand.startsWith(Commands::DigitKeyPrefix);
     const QString digit = s.gCommand.mid(Commands::DigitKeyPrefix.size(), 1);
     if (digitKey)

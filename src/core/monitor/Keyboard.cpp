@@ -6,6 +6,7 @@
 #include "MonitorContext.h"
 #include "link/SerialLink.h"
 #include "protocol/Commands.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 namespace {
@@ -91,7 +92,8 @@ void Keyboard::stepBcChannel(int step) {
 void Keyboard::keyDown(int vbKeyCode) {
     SerialLink& link = m_ctx.link;
     m_ctx.aux.setText(QStringLiteral("Text2"), 4, QString());
-    if (m_ctx.state.gScannerModel == ScannerModel::Bc780xlt && (vbKeyCode == kPadAdd || vbKeyCode == kPadSubtract)) {
+    if (ScannerProfile::of(m_ctx.state).faceplate == ScannerProfile::Faceplate::Bc780xlt &&
+        (vbKeyCode == kPadAdd || vbKeyCode == kPadSubtract)) {
         stepBcChannel(vbKeyCode == kPadAdd ? 1 : -1);
         return;
     }

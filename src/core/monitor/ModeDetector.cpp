@@ -9,6 +9,7 @@
 #include "TextNumbers.h"
 #include "link/SerialLink.h"
 #include "protocol/Commands.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 #include <QPointer>
@@ -336,7 +337,7 @@ void ModeDetector::finish(int mode) {
 }
 
 bool ModeDetector::isBc() const {
-    return m_ctx.state.gScannerModel == ScannerModel::Bc780xlt;
+    return ScannerProfile::of(m_ctx.state).faceplate == ScannerProfile::Faceplate::Bc780xlt;
 }
 
 void ModeDetector::layOutDisplay(int mode) {

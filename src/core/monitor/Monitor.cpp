@@ -1,5 +1,6 @@
 #include "Monitor.h"
 
+#include "Bc780Cycle.h"
 #include "Bc780LcdParser.h"
 #include "FaceplateActions.h"
 #include "KeyHandlers.h"
@@ -8,20 +9,35 @@
 #include "MonitorContext.h"
 #include "Panel.h"
 #include "PollCycle.h"
+#include "Pro2052Cycle.h"
 #include "StatusParser.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 Monitor::Monitor(MonitorContext& context, QObject* parent)
     : QObject(parent)
     , m_ctx(context)
     , m_panel(std::make_unique<Panel>(context))
-    , m_parser(std::make_unique<StatusParser>(context, *m_panel))
-    , m_lcdParser(std::make_unique<Bc780LcdParser>(context, *m_panel))
     , m_detector(std::make_unique<ModeDetector>(context, *m_panel))
     , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
-    , m_poll(std::make_unique<PollCycle>(context, *m_parser, *m_lcdParser, *m_panel, *m_keys, *m_detector))
+    , m_poll(std::make_unique<PollCycle>(context, *m_detector))
     , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
     , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll)) {
+    // The one place the scanner's replies and poll cycle are chosen.
+    switch (ScannerProfile::of(context.state).parser) {
+    case ScannerProfile::Parser::StatusLines: {
+        auto parser = std::make_unique<StatusParser>(context, *m_panel);
+        m_poll->setRules(std::make_unique<Pro2052Cycle>(context, *m_poll, *parser, *m_keys));
+        m_parser = std::move(parser);
+        break;
+    }
+    case ScannerProfile::Parser::LcdSegments: {
+        auto parser = std::make_unique<Bc780LcdParser>(context, *m_panel);
+        m_poll->setRules(std::make_unique<Bc780Cycle>(context, *m_poll, *parser, *m_panel));
+        m_parser = std::move(parser);
+        break;
+    }
+    }
     // A detection replaces the running cycle; its result starts the next one.
     connect(m_detector.get(), &ModeDetector::detectionStarted, m_poll.get(), &PollCycle::stop);
     connect(m_detector.get(), &ModeDetector::modeDetected, m_poll.get(), &PollCycle::start);

@@ -10,8 +10,7 @@
 
 struct MonitorContext;
 class Panel;
-class StatusParser;
-class Bc780LcdParser;
+class ReplyParser;
 class ModeDetector;
 class PollCycle;
 class KeyHandlers;
@@ -19,9 +18,10 @@ class Keyboard;
 class FaceplateActions;
 
 /**
- * The monitor of one session (PRO-2052 or BC780XLT, by gScannerModel): panel routines, status parser, mode detection,
- * poll cycle, keypad, keyboard and menu actions over one MonitorContext. start() runs the first mode detection; from
- * then on every detection ends in a fresh poll cycle.
+ * The monitor of one session: panel routines, reply parser, mode detection, poll cycle, keypad, keyboard and menu
+ * actions over one MonitorContext. The parser and the poll cycle's rules are the ones the scanner's profile names
+ * (gScannerModel when the monitor is made). start() runs the first mode detection; from then on every detection
+ * ends in a fresh poll cycle.
  */
 class Monitor : public QObject {
     Q_OBJECT
@@ -49,8 +49,8 @@ public:
     void setLampRefresh(std::function<void()> refresh);
 
     Panel& panel() { return *m_panel; }
-    StatusParser& parser() { return *m_parser; }
-    Bc780LcdParser& lcdParser() { return *m_lcdParser; }
+    /// The scanner's reply parser: the PRO-2052's StatusParser or the BC780XLT's Bc780LcdParser.
+    ReplyParser& parser() { return *m_parser; }
     ModeDetector& detector() { return *m_detector; }
     PollCycle& poll() { return *m_poll; }
     KeyHandlers& keys() { return *m_keys; }
@@ -77,8 +77,7 @@ Q_SIGNALS:
 private:
     MonitorContext& m_ctx;
     std::unique_ptr<Panel> m_panel;
-    std::unique_ptr<StatusParser> m_parser;
-    std::unique_ptr<Bc780LcdParser> m_lcdParser;
+    std::unique_ptr<ReplyParser> m_parser;
     std::unique_ptr<ModeDetector> m_detector;
     std::unique_ptr<KeyHandlers> m_keys;
     std::unique_ptr<PollCycle> m_poll;

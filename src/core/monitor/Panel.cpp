@@ -10,9 +10,17 @@
 
 namespace {
 
-constexpr int kProBanks = 20;
-constexpr int kBcBanks = 10;
+// The LCD's row of bank markers is longer than its bank count.
 constexpr int kBcMarkers = 30;
+
+// Each faceplate has one bank box per bank of its scanner.
+int bankBoxes(ScannerProfile::Faceplate faceplate) {
+    for (const ScannerProfile& p : ScannerProfile::all()) {
+        if (p.faceplate == faceplate)
+            return p.banks;
+    }
+    return 0;
+}
 
 const QString& kBankNum = Field::tbBANKNUM;
 const QString& kActiveBank = Field::tbACTIVEBANK;
@@ -78,7 +86,23 @@ Panel::Panel(MonitorContext& context)
     : m_ctx(context) {}
 
 bool Panel::isPro() const {
-    return m_ctx.state.gScannerModel == ScannerModel::Pro2052;
+    return ScannerProfile::of(m_ctx.state).faceplate == ScannerProfile::Faceplate::Pro2052;
+}
+
+int Panel::banks() const {
+    return ScannerProfile::of(m_ctx.state).banks;
+}
+
+void Panel::addFields(ScannerProfile::Faceplate faceplate, DisplayModel& display, quint32 panelBack,
+                      quint32 panelFore) {
+    switch (faceplate) {
+    case ScannerProfile::Faceplate::Pro2052:
+        addPro2052Fields(display, panelBack, panelFore);
+        break;
+    case ScannerProfile::Faceplate::Bc780xlt:
+        addBc780xltFields(display);
+        break;
+    }
 }
 
 void Panel::addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 panelFore) {
@@ -88,8 +112,9 @@ void Panel::addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 p
             f.alignment = Qt::AlignHCenter;
         display.addField(name, f);
     }
-    display.addArray(kBankNum, 1, kProBanks, makeField(QString(), panelFore, panelBack));
-    display.addArray(kActiveBank, 1, kProBanks, makeField(QString(), panelFore, panelBack));
+    const int banks = bankBoxes(ScannerProfile::Faceplate::Pro2052);
+    display.addArray(kBankNum, 1, banks, makeField(QString(), panelFore, panelBack));
+    display.addArray(kActiveBank, 1, banks, makeField(QString(), panelFore, panelBack));
     DisplayField status;
     status.alignment = Qt::AlignLeft;
     display.addField(QStringLiteral("StatusLine"), status);
@@ -150,7 +175,7 @@ void Panel::addBc780xltFields(DisplayModel& display) {
     DisplayField line = makeField(QString(), kLcdLit, kLcdBack);
     line.alignment = Qt::AlignLeft;
     display.addArray(QStringLiteral("Text2"), 1, 4, line);
-    for (int n = 1; n <= kBcBanks; ++n)
+    for (int n = 1; n <= bankBoxes(ScannerProfile::Faceplate::Bc780xlt); ++n)
         display.addField(DisplayModel::element(kBankNum, n), makeField(QString::number(n), kLcdUnlit, kLcdBack));
     display.addArray(kActiveBank, 1, kBcMarkers, makeField(kMarker, kLcdUnlit, kLcdBack));
     display.addArray(QStringLiteral("SigStrength"), 1, 6, makeField(QString(), kLcdUnlit, kLcdBack));
@@ -264,11 +289,11 @@ void Panel::showIdHoldPanel() {
 void Panel::resetBankDigits() {
     DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        for (int n = 1; n <= kProBanks; ++n)
+        for (int n = 1, last = banks(); n <= last; ++n)
             boxes.setText(n, QString());
         return;
     }
-    for (int n = 1; n <= kBcBanks; ++n) {
+    for (int n = 1, last = banks(); n <= last; ++n) {
         // An inverted box is the active bank: it keeps its colours.
         if (boxes.foreColor(n) != kLcdBack) {
             boxes.setForeColor(n, kLcdUnlit);
@@ -297,21 +322,21 @@ void Panel::showBankList(const QString& letters) {
 void Panel::clearBankDigits() {
     DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        for (int n = 1; n <= kProBanks; ++n) {
+        for (int n = 1, last = banks(); n <= last; ++n) {
             boxes.setText(n, QString());
             boxes.setBackColor(n, m_ctx.state.gPanelBackColor);
             boxes.setForeColor(n, m_ctx.state.gPanelForeColor);
         }
         return;
     }
-    for (int n = 1; n <= kBcBanks; ++n)
+    for (int n = 1, last = banks(); n <= last; ++n)
         boxes.setForeColor(n, kLcdUnlit);
 }
 
 void Panel::clearBankMarkers() {
     DisplayModel::Array markers = m_ctx.display.array(kActiveBank);
     if (isPro()) {
-        for (int n = 1; n <= kProBanks; ++n)
+        for (int n = 1, last = banks(); n <= last; ++n)
             markers.setText(n, QString());
         return;
     }
@@ -338,14 +363,14 @@ void Panel::showBankActive(int bank) {
 void Panel::showBankInactive(int bank) {
     DisplayModel::Array boxes = m_ctx.display.array(kBankNum);
     if (isPro()) {
-        if (bank < 1 || bank > kProBanks)
+        if (bank < 1 || bank > banks())
             return;
         boxes.setBackColor(bank, m_ctx.state.gPanelBackColor);
         boxes.setForeColor(bank, m_ctx.state.gPanelForeColor);
         m_ctx.display.array(kActiveBank).setText(bank, QString());
         return;
     }
-    if (bank < 1 || bank > kBcBanks)
+    if (bank < 1 || bank > banks())
         return;
     boxes.setForeColor(bank, kLcdLit);
     boxes.setBackColor(bank, kLcdBack);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/ScannerProfile.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -28,8 +30,8 @@ inline const QString Text3 = QStringLiteral("Text3");
 /**
  * The display routines: put the faceplate display into its picture for a mode, blank it after
  * a transmission, light and unlight bank boxes, and forward texts to the remote client. Each
- * routine serves both faceplates and branches on gScannerModel (1 PRO-2052, otherwise the
- * BC780XLT's LCD colours). They write only to the display models.
+ * routine serves both faceplates and branches on the scanner's faceplate (the PRO-2052's panel, or
+ * the BC780XLT's LCD colours). They write only to the display models.
  */
 class Panel {
 public:
@@ -40,6 +42,9 @@ public:
 
     explicit Panel(MonitorContext& context);
 
+    /// Declares the fields of a faceplate: the PRO-2052's in the panel colours, or the BC780XLT's LCD.
+    static void addFields(ScannerProfile::Faceplate faceplate, DisplayModel& display, quint32 panelBack,
+                          quint32 panelFore);
     /// Declares every field of the PRO-2052 faceplate (tbfreq ... tbBANKNUM(1..20),
     /// tbACTIVEBANK(1..20), StatusLine, Text1, Text3) in the panel colours.
     static void addPro2052Fields(DisplayModel& display, quint32 panelBack, quint32 panelFore);
@@ -67,5 +72,7 @@ public:
 
 private:
     bool isPro() const;
+    /// The bank boxes of the faceplate: one per bank of the scanner.
+    int banks() const;
     MonitorContext& m_ctx;
 };

@@ -4,21 +4,20 @@
 #include <QString>
 #include <QTimer>
 
+#include "CycleRules.h"
+
 #include <functional>
+#include <memory>
 
 struct MonitorContext;
-class Bc780LcdParser;
-class Panel;
-class StatusParser;
-class KeyHandlers;
 class ModeDetector;
 
 /**
- * PollScanner: switches the scanner's reporting on for the mode, then runs passes on a timer.
- * A pass refreshes the link lamps, cuts at most one reply line and hands it to the status
- * parser, counts gPollCount 1..200 and does the mode's timed work: "SQ" once every 200 passes
- * (at pass 49 in SCAN, 8 in SEARCH), and forcing a search on when it has rested on one signal
- * longer than gSearchHoldLimit.
+ * PollScanner: sets the scanner up for the mode, then runs passes on a timer. A pass refreshes
+ * the link lamps, reads at most one reply line, counts gPollCount and does the timed work of the
+ * count. What differs between the scanners (the set-up, how a line is read, the counter's range and
+ * the timed work) are its CycleRules, chosen once by the monitor from the scanner's profile:
+ * Pro2052Cycle and Bc780Cycle.
  *
  * Pacing: a pass stands for 10 x scan delay ms (1 ms at delay 0). While a complete reply line
  * waits the next pass follows at once, so a burst of replies never builds a backlog. Otherwise
@@ -26,12 +25,6 @@ class ModeDetector;
  * timed work (or kIdleWakeMs for the lamps), and counts them as run when it wakes. A line that
  * arrives meanwhile wakes it: at once at delay 0, else at the pass the paced cycle would have
  * reached, so the same commands go out at the same passes as with a pass on every tick.
- *
- * The BC780XLT (gScannerModel) runs the same passes with its own rules: the set-up switches its
- * reports, reads the whole display (Bc780LcdParser::queryLcdFields) and dims the light; a pass
- * drops the "OK"/"NG" acknowledgements and hands the next line to the LCD parser; its counter
- * runs 0..kBcPollWrap, re-reads the mode at 0, refreshes the display at 5 and asks for the
- * signal bars at 10 (while a signal shows) and 15. The status line names the mode.
  *
  * Silence: once the cycle has asked the scanner something that it answers, kSilenceLimitMs
  * without any received text means the scanner is not answering (switched off, cable pulled).
@@ -42,20 +35,20 @@ class PollCycle : public QObject {
     Q_OBJECT
 
 public:
-    /// gPollCount runs 1..kPollWrap and then starts at 1 again.
-    static constexpr int kPollWrap = 200;
-    /// The BC780XLT's gPollCount runs 0..kBcPollWrap and then starts at 0 again.
-    static constexpr int kBcPollWrap = 100;
     /// An idle cycle wakes at least this often, to refresh the link lamps.
     static constexpr int kIdleWakeMs = 500;
     /// A scanner answers a query within a few passes; this long without any text it is not answering.
     static constexpr qint64 kSilenceLimitMs = 3000;
 
-    PollCycle(MonitorContext& context, StatusParser& parser, Bc780LcdParser& lcdParser, Panel& panel, KeyHandlers& keys,
-              ModeDetector& detector, QObject* parent = nullptr);
+    /// The rules are set with setRules() before the first start().
+    PollCycle(MonitorContext& context, ModeDetector& detector, QObject* parent = nullptr);
+    ~PollCycle() override;
 
-    /// Starts a cycle for gMode (a running one is replaced): reporting switches, "MUA", "FIN" or
-    /// "FIF", the mode's status query, "SI", then passes. A mode above 200 runs detection instead.
+    /// The scanner's rules; a running cycle stops.
+    void setRules(std::unique_ptr<CycleRules> rules);
+
+    /// Starts a cycle for gMode (a running one is replaced): the rules' set-up, then passes. A mode
+    /// above 200 runs detection instead.
     void start();
     /// Ends the cycle; nothing runs until the next start().
     void stop();
@@ -86,6 +79,10 @@ public:
     int nextPassDelayMs() const;
     /// Runs one pass now (the timer calls this; benchmarks and tests may too).
     void runPass();
+    /// The time one pass stands for at the present scan delay, in ms.
+    int passMs() const;
+    /// Passes from now until the one that brings gPollCount to count.
+    int passesUntil(int count) const;
 
     /// False from kSilenceLimitMs of silence after a query until text arrives again.
     bool isAnswering() const { return m_answering; }
@@ -100,38 +97,19 @@ Q_SIGNALS:
     void statusLine(const QString& text);
 
 private:
-    struct CountRange {
-        int first;
-        int last;
-    };
-    bool isBc() const;
-    CountRange countRange() const;
+    CycleRules::CountRange countRange() const;
     /// gPollCount after that many passes from count.
     int countAfter(int count, int passes) const;
-    /// Passes from now until the one that brings gPollCount to count.
-    int passesUntil(int count) const;
-    void startBc();
-    void parseBcLine();
-    void bcTimedWork();
-    void showMode();
-    int passMs() const;
     int idlePasses() const;
     void schedule();
     void onTimeout();
     void onReceived();
     void onCommandWritten(const QString& command);
     void setAnswering(bool answering);
-    void perModeWork();
-    void searchHoldWork();
-    double secondsHeld() const;
-    bool text3Shown() const;
 
     MonitorContext& m_ctx;
-    StatusParser& m_parser;
-    Bc780LcdParser& m_lcdParser;
-    Panel& m_panel;
-    KeyHandlers& m_keys;
     ModeDetector& m_detector;
+    std::unique_ptr<CycleRules> m_rules;
     QTimer m_timer;
     QTimer m_silenceTimer;
     std::function<void()> m_lampRefresh;
@@ -144,6 +122,4 @@ private:
     // When the oldest unanswered query went out; -1 when nothing is awaited.
     qint64 m_awaitingSinceMs = -1;
     bool m_answering = true;
-    /// The mode the status line last named (BC780XLT); -1 before the first pass.
-    int m_shownMode = -1;
 };

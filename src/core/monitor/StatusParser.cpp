@@ -55,10 +55,6 @@ void StatusParser::parseFinal(const ReplyText& reply) {
         showModulation(reply.text());
 }
 
-bool StatusParser::isPro() const {
-    return m_ctx.state.gScannerModel == ScannerModel::Pro2052;
-}
-
 QString StatusParser::text(const QString& field) const {
     return m_ctx.display.text(field);
 }
@@ -95,10 +91,6 @@ StatusParser::Tags StatusParser::auxTags() const {
     if (!m_ctx.aux.windowVisible())
         return {};
     return {m_ctx.aux.text(Field::Text2, 3), m_ctx.aux.text(Field::Text2, 4)};
-}
-
-StatusParser::Tags StatusParser::displayTags() const {
-    return {m_ctx.display.text(Field::Text2, 3), m_ctx.display.text(Field::Text2, 4)};
 }
 
 void StatusParser::writeTrunkLog(const Tags& tags) {

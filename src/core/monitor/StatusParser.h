@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReplyParser.h"
+
 #include <QString>
 
 #include <initializer_list>
@@ -14,11 +16,12 @@ class ReplyText;
  * state and the display, sends follow-up queries, and calls the lookups, the log writers and
  * NotifyRemote. Each step stands alone: a short or malformed line skips only that step.
  */
-class StatusParser {
+class StatusParser final : public ReplyParser {
 public:
     StatusParser(MonitorContext& context, Panel& panel);
 
     void parseStatusReply();
+    void parseReply() override { parseStatusReply(); }
 
 private:
     using Tags = std::pair<QString, QString>;
@@ -33,7 +36,6 @@ private:
     void parseIdHold(const ReplyText& reply);
     void parseFinal(const ReplyText& reply);
 
-    bool isPro() const;
     QString text(const QString& field) const;
     void setText(const QString& field, const QString& text);
     void send(const QString& command);
@@ -44,8 +46,6 @@ private:
     void lookupTalkgroup();
     /// The alpha tags for a log line: the aux display's fields 3 and 4 while it is open.
     Tags auxTags() const;
-    /// The BC780XLT's own display lines 3 and 4.
-    Tags displayTags() const;
     void writeTrunkLog(const Tags& tags);
     void showModulation(const QString& line);
     void clearModulation();

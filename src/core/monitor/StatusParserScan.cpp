@@ -29,8 +29,6 @@ QString withoutLeadingZeros(const QString& digits) {
 
 void StatusParser::parseScan(const ReplyText& reply) {
     ScannerState& s = m_ctx.state;
-    DisplayModel& d = m_ctx.display;
-    const bool pro = isPro();
 
     if (reply.startsWith("-")) {
         // The squelch closed: the stop on this channel is over.
@@ -77,31 +75,13 @@ void StatusParser::parseScan(const ReplyText& reply) {
         m_panel.showBankActive(channelToBank(*channel));
 
     s.gFreqText = ReplyRules::channelFrequency(reply, true);
-    if (!pro)
-        d.setForeColor(Field::tbfreq, Panel::kLcdLit);
     setText(Field::tbfreq, s.gFreqText);
     notify(s.gFreqText);
 
-    const QString delay = reply.at(20);
-    if (delay == QLatin1String("N")) {
-        if (pro) {
-            setText(Field::tbDELAY, QStringLiteral("DELAY"));
-        } else {
-            d.setForeColor(Field::tbDELAY, Panel::kLcdLit);
-            setText(Field::tbDELAY, QStringLiteral("DLY"));
-        }
-    } else if (delay == QLatin1String("F")) {
-        // The LCD keeps the segment's text and dims it.
-        if (pro)
-            setText(Field::tbDELAY, QString());
-        else
-            d.setForeColor(Field::tbDELAY, Panel::kLcdUnlit);
-    } else {
-        setText(Field::tbDELAY, QStringLiteral("ERR"));
-    }
+    setText(Field::tbDELAY, flagText(reply.at(20), QStringLiteral("DELAY")));
     showLockoutAndPriority(reply);
 
-    if (!pro || m_ctx.aux.windowVisible())
+    if (m_ctx.aux.windowVisible())
         lookupChannel();
 
     s.gSignalActive = true;
@@ -134,7 +114,7 @@ void StatusParser::parseManual(const ReplyText& reply) {
         m_ctx.display.setText(Field::tbBANKNUM, bank, QString::number(bank));
     }
 
-    setText(Field::tbDELAY, flagText(reply.at(20), isPro() ? QStringLiteral("DELAY") : QStringLiteral("DLY")));
+    setText(Field::tbDELAY, flagText(reply.at(20), QStringLiteral("DELAY")));
     showLockoutAndPriority(reply);
 
     if (m_ctx.aux.windowVisible())

@@ -44,8 +44,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
         s.gSearchHoldStart = 0;
         m_panel.clearPanel();
         m_panel.showSearchPanel();
-        if (isPro())
-            setText(Field::tbfreq, QStringLiteral(" SEARCH "));
+        setText(Field::tbfreq, QStringLiteral(" SEARCH "));
         return;
     }
 

@@ -11,8 +11,6 @@
 namespace {
 // Talkgroup replies longer than this carry the call's frequency after the ID.
 constexpr int kShortCallReply = 13;
-// The BC780XLT's call frequency ends at this position.
-constexpr int kLcdCallFrequencyEnd = 20;
 
 bool isCallEnd(const ReplyText& reply) {
     return reply.is(4, 'E');
@@ -21,11 +19,9 @@ bool isCallEnd(const ReplyText& reply) {
 
 void StatusParser::parseTrunk(const ReplyText& reply) {
     ScannerState& s = m_ctx.state;
-    DisplayModel& d = m_ctx.display;
-    const bool pro = isPro();
 
     if (reply.startsWith("D")) {
-        showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
+        showSwitchReply(reply, QStringLiteral("DELAY"));
         return;
     }
     if (reply.startsWith("TB")) {
@@ -40,59 +36,30 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         return;
 
     if (isCallEnd(reply)) {
-        if (!pro) {
-            setText(Field::tbTONES, QStringLiteral("----- -"));
-            writeTrunkLog(displayTags());
-            d.setForeColor(Field::tbfreq, Panel::kLcdUnlit);
-            d.setForeColor(Field::tbChan, Panel::kLcdUnlit);
-            d.setText(Field::Text2, 4, QStringLiteral(">SCANNING"));
-            sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
-        } else {
-            writeTrunkLog(auxTags());
-        }
+        writeTrunkLog(auxTags());
         m_panel.clearPanel();
         m_panel.showTrunkPanel();
         return;
     }
 
-    if (!pro && s.gMode == ModeCode::Trunk) {
-        // The LCD shows the talkgroup in its tone field and the call's frequency on the main line.
-        d.setForeColor(Field::tbfreq, Panel::kLcdLit);
-        d.setText(Field::Text2, 4, QString());
-        sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
-        if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
-            s.gTalkgroupId = *id;
-            setText(Field::tbTONES, id->trimmed());
-        }
-        if (s.gKeyEntry.isEmpty()) {
-            if (const auto freq = ReplyRules::callFrequency(reply, kLcdCallFrequencyEnd))
-                setText(Field::tbfreq, *freq);
-        }
-        lookupTalkgroup();
-    } else {
-        const bool withFrequency = reply.length() > kShortCallReply;
-        if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
-            s.gTalkgroupId = *id;
-            setText(withFrequency ? "tbChan" : "tbfreq", id->trimmed());
-        }
-        if (withFrequency) {
-            if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
-                setText(Field::tbfreq, *freq);
-        }
-        if (m_ctx.aux.windowVisible())
-            lookupTalkgroup();
+    const bool withFrequency = reply.length() > kShortCallReply;
+    if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
+        s.gTalkgroupId = *id;
+        setText(withFrequency ? "tbChan" : "tbfreq", id->trimmed());
     }
+    if (withFrequency) {
+        if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
+            setText(Field::tbfreq, *freq);
+    }
+    if (m_ctx.aux.windowVisible())
+        lookupTalkgroup();
     clearModulation();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
 }
 
 void StatusParser::parseTrunkHold(const ReplyText& reply) {
-    const bool pro = isPro();
-    if (!pro)
-        send(Commands::LcdBankMarkers);
-
     if (reply.startsWith("D")) {
-        showSwitchReply(reply, pro ? QStringLiteral("DELAY") : QStringLiteral("DLY"));
+        showSwitchReply(reply, QStringLiteral("DELAY"));
         return;
     }
     if (reply.startsWith("TB")) {

@@ -4,6 +4,7 @@
 #include "monitor/DisplayModel.h"
 #include "monitor/Panel.h"
 #include "protocol/Commands.h"
+#include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 
 #include <QTcpSocket>
@@ -22,21 +23,15 @@ constexpr int kScannerModes = kModeAm | kModeFm | kModeWfm;
 constexpr int kVfoA = 0x1;
 constexpr int kIoError = 6;
 
-struct Band {
-    qint64 lowHz;
-    qint64 highHz;
-};
+using Band = ScannerProfile::Band;
 
 // What each scanner receives; set_freq refuses anything outside and dump_state advertises these.
 const QList<Band>& bands(quint8 model) {
-    static const QList<Band> pro = {
-        {29'000'000, 54'000'000}, {108'000'000, 174'000'000}, {406'000'000, 512'000'000}, {806'000'000, 956'000'000}};
-    static const QList<Band> bc = {{25'000'000, 512'000'000}, {806'000'000, 956'000'000}, {1240'000'000, 1300'000'000}};
-    return model == ScannerModel::Pro2052 ? pro : bc;
+    return ScannerProfile::forModel(model).bands;
 }
 
 int channelCount(quint8 model) {
-    return model == ScannerModel::Pro2052 ? 1000 : 500;
+    return ScannerProfile::forModel(model).channels;
 }
 
 // Long command names and the one-letter form each has, if any.

@@ -278,7 +278,6 @@ void TcpHost::handleMessage(const QByteArray& frame) {
     const QString text = trimmedText(frame);
     if (text.isEmpty())
         return;
-    m_state.gTcpIn = text;
 
     struct Rule {
         bool (*matches)(const QString&);
@@ -310,7 +309,6 @@ void TcpHost::onCommandMessage(const QString& text) {
     const QString command = text.mid(4);
     m_link.sendToScanner(command);
     m_state.gLastSent = command;
-    m_state.gTcpIn.clear();
 }
 
 void TcpHost::announce(const QString& text) {

@@ -16,6 +16,7 @@
 #include "monitor/Panel.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
+#include "state/ScannerProfile.h"
 #include "state/Switches.h"
 #include "store/LocalDatabase.h"
 
@@ -32,9 +33,9 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_state.gPanelBackColor = kPanelBack;
     m_state.gPanelForeColor = kPanelFore;
     m_state.gScannerModel = options.model;
-    const bool bc = options.model == ScannerModel::Bc780xlt;
+    const ScannerProfile& profile = ScannerProfile::of(m_state);
 
-    const QString settingsName = Session::settingsName(options.model);
+    const QString& settingsName = profile.settingsName;
     m_settings = options.settingsFile.isEmpty() ? std::make_unique<Settings>(settingsName)
                                                 : std::make_unique<Settings>(settingsName, options.settingsFile);
 
@@ -43,15 +44,11 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_options.transport = nullptr;
 
     m_display = std::make_unique<DisplayModel>();
-    if (bc)
-        Panel::addBc780xltFields(*m_display);
-    else
-        Panel::addPro2052Fields(*m_display, m_state.gPanelBackColor, m_state.gPanelForeColor);
+    Panel::addFields(profile.faceplate, *m_display, m_state.gPanelBackColor, m_state.gPanelForeColor);
     m_aux = std::make_unique<DisplayModel>();
     Panel::addAuxFields(*m_aux);
     m_switches = std::make_unique<Switches>();
-    if (bc)
-        m_switches->setScanDelayMax(100);
+    m_switches->setScanDelayMax(profile.scanDelayMax);
 
     m_lamps = std::make_unique<LinkLamps>(*m_link);
     m_portSetup = std::make_unique<PortSetup>(m_state, *m_link, *m_settings, m_prompter);
@@ -111,10 +108,6 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     connect(m_rigctl.get(), &RigctlServer::modeCheckRequested, m_monitor.get(), &Monitor::checkMode);
     connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
             &PortSetup::reopenIfClosed);
-}
-
-QString Session::settingsName(quint8 model) {
-    return model == ScannerModel::Bc780xlt ? QStringLiteral("VDPro2052") : QStringLiteral("Valdoria2052/Pro");
 }
 
 Session::~Session() {

@@ -69,8 +69,6 @@ public:
 
     Session(const SessionOptions& options, Prompter& prompter, QObject* parent = nullptr);
 
-    /// The settings application name of a model's faceplate: each keeps its own port settings.
-    static QString settingsName(quint8 model);
     ~Session() override;
 
     /// The faceplate's load: TCP listener, database, port set-up (with its prompts), then mode

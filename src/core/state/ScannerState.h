@@ -3,9 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-class QObject;
 class LocalDatabase;
-class RemoteDatabase;
 
 /// Mode codes held in ScannerState::gMode besides the scanner's own 0 to 20.
 namespace ModeCode {
@@ -53,7 +51,6 @@ struct ScannerState {
     // Link and reply buffers
     QString gCommand;   ///< the command most recently handed to SendToScanner, without CR
     QString gLastSent;  ///< the command most recently written to the port
-    QString gRxChunk;   ///< the characters read by the last receive event
     QString gRxBuffer;  ///< received characters not yet cut into reply lines
     QString gReply;     ///< the current reply line, without CR; empty when the last cut found none
     QString gPrevReply; ///< the reply line that was current before gReply
@@ -71,7 +68,6 @@ struct ScannerState {
     // Poll and display state
     quint8 gPollCount = 1; ///< 1..200
     bool gSignalActive = false;
-    qint16 gIdx = 0;
     quint32 gPanelBackColor = 0x000000;
     quint32 gPanelForeColor = 0x00FFFF;
     QString gFreqText;
@@ -88,30 +84,24 @@ struct ScannerState {
     QString gComStopBits = QStringLiteral("1");
 
     // Application identity and environment
-    QObject* gFaceplate = nullptr; ///< the faceplate window in use, when there is one
     quint8 gScannerModel = ScannerModel::Pro2052;
     QString gAppTitle = QStringLiteral("Valdoria2052/Pro");
     QString gAppPath;
     QString gDbPath;
     bool gPellwickInstalled = false;
-    QString gBuildDateText;
 
     // Remote host
-    QString gTcpIn;
     QString gRemoteOut;  ///< next message for the remote client, without terminator
     QString gRemoteLast; ///< last message actually sent, with its CR
 
     // Lookups
     QString gChannelText;
     qint16 gChannel = 0;
-    QString gBankText;
     qint16 gBank = 0;
-    QString gBankTable; ///< BANK01 to BANK20; empty for a channel outside 1 to 1000
     QString gTalkgroupId;
 
     // Parsers
     qint16 gChannelNum = 0;
-    QString gFlagChar;
     QString gIdBankLetter;
     QString gPrevIdBankLetter;
     qint16 gIdBank = 0;
@@ -122,11 +112,6 @@ struct ScannerState {
     // Databases. Queries are scoped to the routine that runs them (no record set outlives a
     // call), so the shared record-set handles of the original design have no members here.
     LocalDatabase* gDb = nullptr;
-    RemoteDatabase* gRemoteDb = nullptr;
-
-    // Memory backup and restore loop indices
-    qint16 gBankIdx = 0;
-    qint16 gChanIdx = 0;
 
     /// The port settings text, for example 19200,N,8,1.
     QString settingsText() const {

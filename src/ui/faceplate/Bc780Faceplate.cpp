@@ -93,10 +93,13 @@ Bc780Faceplate::Bc780Faceplate(DisplayModel& display, DisplayModel& aux, Switche
     m_menus = new FaceplateMenus(menuBar(), this);
     // The PRO-2052's menus, with the tag choice in place of its frequency-and-talkgroup switch.
     m_menus->action(QStringLiteral("mnuShow_Freq_and_Talkgroup"))->setVisible(false);
+    // Choosing one tag source ticks it and clears the other.
     m_menus->addEntry(QStringLiteral("COM_Options"), QStringLiteral("Use_BC780XLT_Tags"),
-                      QStringLiteral("Use BC780XLT Tags"), true);
+                      QStringLiteral("Use BC780XLT Tags"), true,
+                      [this](FaceplateController&) { m_switches.setUseScannerTags(true); });
     m_menus->addEntry(QStringLiteral("COM_Options"), QStringLiteral("Use_VDPro_Tags"),
-                      QStringLiteral("Use ValdoriaPro Tags"), true);
+                      QStringLiteral("Use ValdoriaPro Tags"), true,
+                      [this](FaceplateController&) { m_switches.setUseScannerTags(false); });
 
     const Frame frame = buildFrame(kBodyStyle, QStringLiteral("UNIDEN  BEARCAT"),
                                    QStringLiteral("BC780XLT  \u2022  500 CHANNEL TRUNKTRACKER III"), 10);

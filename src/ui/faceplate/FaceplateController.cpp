@@ -12,7 +12,6 @@
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
 #include "memory/MemoryWindows.h"
-#include "monitor/FaceplateActions.h"
 #include "monitor/KeyHandlers.h"
 #include "monitor/Keyboard.h"
 #include "monitor/Monitor.h"
@@ -25,7 +24,7 @@
 #include "session/Session.h"
 #include "shell/AboutWindow.h"
 #include "shell/StartupInfo.h"
-#include "state/Switches.h"
+#include "state/ScannerProfile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,7 +32,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QProcess>
-#include <QSet>
 
 namespace {
 
@@ -58,14 +56,6 @@ const QHash<QString, Button>& buttonsByName() {
         {QStringLiteral("btnMENU"), Button::Menu},
     };
     return table;
-}
-
-// Menu entries whose windows come with later versions; the message names them by their captions.
-const QSet<QString>& laterEntries() {
-    static const QSet<QString> names{QStringLiteral("EditBanks"), QStringLiteral("EditTalkGroups"),
-                                     QStringLiteral("TrunkType"), QStringLiteral("Backup"),
-                                     QStringLiteral("Restore"),   QStringLiteral("SetTrunkedBankType")};
-    return names;
 }
 
 } // namespace
@@ -123,71 +113,34 @@ void FaceplateController::onKeyClicked(const QString& buttonName) {
 }
 
 void FaceplateController::onMenu(const QString& entry) {
-    Session& session = m_session;
-    FaceplateActions& actions = session.monitor().actions();
-    if (entry == QLatin1String("File_Exit")) {
-        Q_EMIT quitRequested();
-    } else if (entry == QLatin1String("mnuAuxDisp")) {
-        actions.openAuxDisplay();
-    } else if (entry == QLatin1String("Manual")) {
-        actions.manualMode();
-    } else if (entry == QLatin1String("ScanMode")) {
-        actions.scanMode();
-    } else if (entry == QLatin1String("Search")) {
-        actions.searchMode();
-    } else if (entry == QLatin1String("ClearMemory")) {
-        actions.clearMemory();
-    } else if (entry == QLatin1String("LoadPellwick")) {
-        const QString program = session.settings().pellwickPath();
-        if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath()))
-            m_prompter.inform(session.state().gAppTitle, tr("Cannot start %1.").arg(program), Prompter::Icon::Warning);
-    } else if (entry == QLatin1String("mnuCom_Port")) {
-        session.portSetup().choosePort();
-    } else if (entry == QLatin1String("mnuCom_Speed")) {
-        session.portSetup().chooseSpeed();
-    } else if (entry == QLatin1String("mnuShow_Freq_and_Talkgroup")) {
-        actions.toggleShowFreqAndTalkgroup();
-    } else if (entry == QLatin1String("ScanLogging")) {
-        actions.toggleScanLogging();
-    } else if (entry == QLatin1String("SearchLogging")) {
-        actions.toggleSearchLogging();
-    } else if (entry == QLatin1String("TrunkLogging")) {
-        actions.toggleTrunkLogging();
-    } else if (entry == QLatin1String("mnuActivity")) {
-        openActivity();
-    } else if (entry == QLatin1String("Use_BC780XLT_Tags") || entry == QLatin1String("Use_VDPro_Tags")) {
-        // Choosing one tag source ticks it and clears the other.
-        session.switches().setUseScannerTags(entry == QLatin1String("Use_BC780XLT_Tags"));
-    } else if (entry == QLatin1String("mnuGettingStarted") || entry == QLatin1String("mnuTroubleShoot")) {
-        showHelp();
-    } else if (entry == QLatin1String("About")) {
-        showAbout();
-    } else if (entry == QLatin1String("GetRemoteFreqs")) {
-        openRemoteSearch();
-    } else if (entry == QLatin1String("mnuAudio")) {
-        auto* dialog = new AudioConfigDialog(session.settings(), &m_faceplate);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        // The new choices take effect at once: capture, recording and stream start over.
-        connect(dialog, &QDialog::accepted, this,
-                [&session] { session.audio().start(AudioConfig::fromSettings(session.settings())); });
-        dialog->open();
-    } else if (entry == QLatin1String("mnuTransmitterDb")) {
-        auto* dialog = new TransmitterDbDialog(session.settings(), &m_faceplate);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->open();
-    } else if (entry == QLatin1String("CHECKCODES")) {
-        session.runCommandCheck();
-    } else if (m_memory->openFor(entry)) {
-        // A memory window opened.
-    } else if (laterEntries().contains(entry)) {
-        notYetAvailable(m_faceplate.menus()->action(entry)->text().remove(QLatin1Char('&')));
-    }
+    if (const FaceplateMenus::Action action = m_faceplate.menus()->entryAction(entry))
+        action(*this);
 }
 
-void FaceplateController::notYetAvailable(const QString& caption) {
-    m_prompter.inform(m_session.state().gAppTitle,
-                      tr("\"%1\" is not available in this version of Valdoria yet.").arg(caption),
-                      Prompter::Icon::Information);
+void FaceplateController::quit() {
+    Q_EMIT quitRequested();
+}
+
+void FaceplateController::loadPellwick() {
+    const QString program = m_session.settings().pellwickPath();
+    if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath()))
+        m_prompter.inform(m_session.state().gAppTitle, tr("Cannot start %1.").arg(program), Prompter::Icon::Warning);
+}
+
+void FaceplateController::openTransmitterDb() {
+    auto* dialog = new TransmitterDbDialog(m_session.settings(), &m_faceplate);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void FaceplateController::openAudioConfig() {
+    auto* dialog = new AudioConfigDialog(m_session.settings(), &m_faceplate);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The new choices take effect at once: capture, recording and stream start over.
+    Session& session = m_session;
+    connect(dialog, &QDialog::accepted, this,
+            [&session] { session.audio().start(AudioConfig::fromSettings(session.settings())); });
+    dialog->open();
 }
 
 void FaceplateController::showHelp() {
@@ -244,7 +197,7 @@ void FaceplateController::scanFoundFreqs(const QList<TransmitterRow>& rows) {
     if (m_scan)
         return;
     Session& s = m_session;
-    const int banks = s.state().gScannerModel == ScannerModel::Pro2052 ? 20 : 10;
+    const int banks = ScannerProfile::of(s.state()).banks;
     m_scan = new ScanFoundFreqs(s.memoryJobContext(), m_prompter, s.state().gAppTitle, banks, this);
     connect(m_scan, &ScanFoundFreqs::finished, m_scan, &QObject::deleteLater);
     m_scan->start(rows);

@@ -35,6 +35,21 @@ public:
     /// Copies the four lamps and their captions' tooltips onto the window.
     void syncLamps();
 
+    // What the menu entries reach (FaceplateMenus declares which entry does what).
+    Session& session() { return m_session; }
+    MemoryWindows& memory() { return *m_memory; }
+    /// File/Exit.
+    void quit();
+    /// Starts the companion program; a box says so when it cannot be started.
+    void loadPellwick();
+    void openTransmitterDb();
+    /// Config > Audio: the input, recordings and live stream; applied when accepted.
+    void openAudioConfig();
+    void showHelp();
+    void showAbout();
+    void openActivity();
+    void openRemoteSearch();
+
 Q_SIGNALS:
     /// File/Exit, or the faceplate was closed (the port is closed by then).
     void quitRequested();
@@ -42,12 +57,7 @@ Q_SIGNALS:
 private:
     void onKeyClicked(const QString& buttonName);
     void onMenu(const QString& entry);
-    void notYetAvailable(const QString& caption);
-    void showHelp();
-    void showAbout();
     void openRangeSearch();
-    void openActivity();
-    void openRemoteSearch();
     void openSearchResults(const QString& resultText);
     void scanFoundFreqs(const QList<TransmitterRow>& rows);
 

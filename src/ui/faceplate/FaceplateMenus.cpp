@@ -1,14 +1,24 @@
 #include "faceplate/FaceplateMenus.h"
 
+#include "faceplate/FaceplateController.h"
+#include "link/PortSetup.h"
+#include "memory/MemoryWindows.h"
+#include "monitor/FaceplateActions.h"
+#include "monitor/Monitor.h"
+#include "session/Session.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace {
+using Action = FaceplateMenus::Action;
+
 struct Entry {
     const char* name;
     const char* caption;
     bool checkable;
+    Action action;
 };
 
 struct Heading {
@@ -17,44 +27,54 @@ struct Heading {
     std::initializer_list<Entry> entries;
 };
 
+FaceplateActions& actions(FaceplateController& c) {
+    return c.session().monitor().actions();
+}
+
+using C = FaceplateController&;
+
+// Every heading and entry of the menu bar, with what choosing the entry does.
 const Heading kHeadings[] = {
-    {"File", "&File", {{"File_Exit", "Exit", false}}},
+    {"File", "&File", {{"File_Exit", "Exit", false, [](C c) { c.quit(); }}}},
     {"Edit",
      "&Edit",
-     {{"EditBanks", "Edit Channel Banks", false},
-      {"EditTalkGroups", "Edit Talkgroups", false},
-      {"TrunkType", "Edit TrunkType", false}}},
-    {"mnuView", "&View", {{"mnuAuxDisp", "Aux Display", true}}},
+     {{"EditBanks", "Edit Channel Banks", false, [](C c) { c.memory().openEditor(true); }},
+      {"EditTalkGroups", "Edit Talkgroups", false, [](C c) { c.memory().openEditor(false); }},
+      {"TrunkType", "Edit TrunkType", false, [](C c) { c.memory().openBankTypes(false); }}}},
+    {"mnuView", "&View", {{"mnuAuxDisp", "Aux Display", true, [](C c) { actions(c).openAuxDisplay(); }}}},
     {"SCAN_FUNCTIONS",
      "&Scan Modes",
-     {{"Manual", "Manual Mode", false}, {"ScanMode", "Scan Mode", false}, {"Search", "Search Mode", false}}},
+     {{"Manual", "Manual Mode", false, [](C c) { actions(c).manualMode(); }},
+      {"ScanMode", "Scan Mode", false, [](C c) { actions(c).scanMode(); }},
+      {"Search", "Search Mode", false, [](C c) { actions(c).searchMode(); }}}},
     {"Backup_Restore",
      "Freq &Mgmt",
-     {{"GetRemoteFreqs", "Connect to OrvFreqs", false},
-      {"Backup", "Backup Scanner to PC", false},
-      {"Restore", "Restore PC to Scanner", false},
-      {"SetTrunkedBankType", "Set Trunked Bank Type", false},
-      {"ClearMemory", "Delete All Scanner Memory (USE WITH CAUTION!)", false}}},
-    {"Broadcast", "&Broadcast", {{"LoadPellwick", "Load &Pellwick", false}}},
+     {{"GetRemoteFreqs", "Connect to OrvFreqs", false, [](C c) { c.openRemoteSearch(); }},
+      {"Backup", "Backup Scanner to PC", false, [](C c) { c.memory().openBackup(); }},
+      {"Restore", "Restore PC to Scanner", false, [](C c) { c.memory().openRestore(); }},
+      {"SetTrunkedBankType", "Set Trunked Bank Type", false, [](C c) { c.memory().openBankTypes(true); }},
+      {"ClearMemory", "Delete All Scanner Memory (USE WITH CAUTION!)", false, [](C c) { actions(c).clearMemory(); }}}},
+    {"Broadcast", "&Broadcast", {{"LoadPellwick", "Load &Pellwick", false, [](C c) { c.loadPellwick(); }}}},
     {"COM_Options",
      "&Config",
-     {{"mnuCom_Port", "Set Com Port", false},
-      {"mnuCom_Speed", "Set Port Speed", false},
-      {"mnuShow_Freq_and_Talkgroup", "Show Freq and Talkgroup", true},
-      {"mnuTransmitterDb", "Transmitter Database...", false},
-      {"mnuAudio", "Audio...", false}}},
+     {{"mnuCom_Port", "Set Com Port", false, [](C c) { c.session().portSetup().choosePort(); }},
+      {"mnuCom_Speed", "Set Port Speed", false, [](C c) { c.session().portSetup().chooseSpeed(); }},
+      {"mnuShow_Freq_and_Talkgroup", "Show Freq and Talkgroup", true,
+       [](C c) { actions(c).toggleShowFreqAndTalkgroup(); }},
+      {"mnuTransmitterDb", "Transmitter Database...", false, [](C c) { c.openTransmitterDb(); }},
+      {"mnuAudio", "Audio...", false, [](C c) { c.openAudioConfig(); }}}},
     {"Logs",
      "&Logs",
-     {{"ScanLogging", "Enable Scan Log", true},
-      {"SearchLogging", "Enable Search Log", true},
-      {"TrunkLogging", "Enable Trunk Log", true},
-      {"mnuActivity", "Activity...", false}}},
+     {{"ScanLogging", "Enable Scan Log", true, [](C c) { actions(c).toggleScanLogging(); }},
+      {"SearchLogging", "Enable Search Log", true, [](C c) { actions(c).toggleSearchLogging(); }},
+      {"TrunkLogging", "Enable Trunk Log", true, [](C c) { actions(c).toggleTrunkLogging(); }},
+      {"mnuActivity", "Activity...", false, [](C c) { c.openActivity(); }}}},
     {"mnuHelp",
      "&HELP!",
-     {{"mnuGettingStarted", "Getting Started", false},
-      {"mnuTroubleShoot", "Troubleshooting Ideas", false},
-      {"About", "About", false},
-      {"CHECKCODES", "CHECK CODES", false}}},
+     {{"mnuGettingStarted", "Getting Started", false, [](C c) { c.showHelp(); }},
+      {"mnuTroubleShoot", "Troubleshooting Ideas", false, [](C c) { c.showHelp(); }},
+      {"About", "About", false, [](C c) { c.showAbout(); }},
+      {"CHECKCODES", "CHECK CODES", false, [](C c) { c.session().runCommandCheck(); }}}},
 };
 } // namespace
 
@@ -69,7 +89,7 @@ FaceplateMenus::FaceplateMenus(QMenuBar* bar, QObject* parent)
         connect(menu, &QMenu::aboutToShow, this, [this, headingName] { Q_EMIT aboutToShow(headingName); });
         for (const Entry& entry : heading.entries) {
             const QString name = QString::fromLatin1(entry.name);
-            addEntry(headingName, name, QString::fromLatin1(entry.caption), entry.checkable);
+            addEntry(headingName, name, QString::fromLatin1(entry.caption), entry.checkable, entry.action);
         }
     }
     QMenu* ports = m_menus.value(QStringLiteral("COM_Options"))->addMenu(tr("Serial &Port"));
@@ -96,7 +116,7 @@ void FaceplateMenus::fillSerialPorts(const QList<PortSetup::SystemPort>& ports) 
 }
 
 QAction* FaceplateMenus::addEntry(const QString& headingName, const QString& entryName, const QString& caption,
-                                  bool checkable) {
+                                  bool checkable, Action entryAction) {
     QMenu* menu = m_menus.value(headingName);
     if (!menu)
         return nullptr;
@@ -105,5 +125,6 @@ QAction* FaceplateMenus::addEntry(const QString& headingName, const QString& ent
     action->setCheckable(checkable);
     connect(action, &QAction::triggered, this, [this, entryName] { Q_EMIT triggered(entryName); });
     m_actions.insert(entryName, action);
+    m_entryActions.insert(entryName, std::move(entryAction));
     return action;
 }

@@ -14,6 +14,7 @@
 #include "monitor/Monitor.h"
 #include "protocol/Commands.h"
 #include "session/Session.h"
+#include "state/ScannerProfile.h"
 #include "store/BackupSets.h"
 
 #include <QWidget>
@@ -75,25 +76,7 @@ MemoryWindows::MemoryWindows(Session& session, Prompter& prompter, QWidget* face
 MemoryWindows::~MemoryWindows() = default;
 
 int MemoryWindows::bankCount() const {
-    return m_session.state().gScannerModel == ScannerModel::Bc780xlt ? 10 : 20;
-}
-
-bool MemoryWindows::openFor(const QString& entry) {
-    if (entry == QLatin1String("EditBanks"))
-        openEditor(true);
-    else if (entry == QLatin1String("EditTalkGroups"))
-        openEditor(false);
-    else if (entry == QLatin1String("TrunkType"))
-        openBankTypes(false);
-    else if (entry == QLatin1String("SetTrunkedBankType"))
-        openBankTypes(true);
-    else if (entry == QLatin1String("Backup"))
-        openBackup();
-    else if (entry == QLatin1String("Restore"))
-        openRestore();
-    else
-        return false;
-    return true;
+    return ScannerProfile::of(m_session.state()).banks;
 }
 
 void MemoryWindows::openEditor(bool banks) {
@@ -237,7 +220,8 @@ void MemoryWindows::openBankTypes(bool takeOver) {
 }
 
 void MemoryWindows::takeOver() {
-    if (m_session.state().gScannerModel == ScannerModel::Bc780xlt)
+    // A scanner read through its LCD leaves its display reports first.
+    if (ScannerProfile::of(m_session.state()).parser == ScannerProfile::Parser::LcdSegments)
         m_session.link().sendToScanner(Commands::StatusInit);
     m_session.monitor().suspend();
 }

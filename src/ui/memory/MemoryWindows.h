@@ -33,15 +33,19 @@ public:
     MemoryWindows(Session& session, Prompter& prompter, QWidget* faceplate, QObject* parent = nullptr);
     ~MemoryWindows() override;
 
-    /// Opens the window of a faceplate menu entry; false when the entry is not one of these.
-    bool openFor(const QString& entry);
+    /// Backup Scanner to PC: the bank choice, with the scanner taken over.
+    void openBackup();
+    /// Restore PC to Scanner: the set and bank choice, with the scanner taken over.
+    void openRestore();
+    /// The bank types; takeOver: the scanner is taken over while it is open (Set Trunked Bank Type).
+    void openBankTypes(bool takeOver);
+    /// The bank editor (banks) or the talkgroup editor.
+    void openEditor(bool banks);
 
     /// Banks of the scanner in use: 20 on the PRO-2052, 10 on the BC780XLT.
     int bankCount() const;
 
 private:
-    void openBackup();
-    void openRestore();
     void onBackupRequested(const QList<int>& banks);
     void onRestoreRequested(const QString& set, const QList<int>& banks, bool safetyBackup);
     void onBackupFinished(const MemoryJobResult& result);
@@ -50,8 +54,6 @@ private:
     void follow(MemoryJob& job, MemoryProgressWindow& window);
     /// The operator has seen the end of a backup or restore: both of its windows go, the job hands back.
     void closeJob(MemoryJob& job);
-    void openBankTypes(bool takeOver);
-    void openEditor(bool banks);
     /// The window has the scanner alone: the BC780XLT leaves its display mode, the monitor pauses.
     void takeOver();
     void handBack();

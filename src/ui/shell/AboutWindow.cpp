@@ -1,6 +1,7 @@
 #include "shell/AboutWindow.h"
 
 #include "shell/ProductPage.h"
+#include "shell/ProgramIcon.h"
 #include "shell/StartupInfo.h"
 
 #include <QHBoxLayout>
@@ -24,11 +25,21 @@ AboutWindow::AboutWindow(const QString& appTitle, const QString& buildDateText, 
         layout->addWidget(label);
         return label;
     };
-    QLabel* title = add(QStringLiteral("Label1"), appTitle);
+    // The program's own icon beside its name, as in the desktop menu.
+    auto* head = new QHBoxLayout;
+    head->setSpacing(12);
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("imgIcon"));
+    icon->setPixmap(ProgramIcon::icon().pixmap(64, 64));
+    head->addWidget(icon);
+    auto* title = new QLabel(appTitle, this);
+    title->setObjectName(QStringLiteral("Label1"));
     QFont big = title->font();
     big.setPixelSize(22);
     big.setBold(true);
     title->setFont(big);
+    head->addWidget(title, 1);
+    layout->addLayout(head);
     add(QStringLiteral("Label4"), StartupInfo::versionLine(buildDateText));
     add(QStringLiteral("lblRunningOn"), runningOnText());
     ProductPage::linkLabel(add(QStringLiteral("Label5"), {}), QStringLiteral("Valdoria user's manual"));

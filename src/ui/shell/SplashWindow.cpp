@@ -2,6 +2,7 @@
 
 #include "shell/ProductPage.h"
 #include "shell/StartupInfo.h"
+#include "state/ScannerProfile.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,9 +53,8 @@ SplashWindow::SplashWindow(int scannerModel, const QString& appTitle, const QStr
 }
 
 std::pair<QString, QString> SplashWindow::scannerNames(int scannerModel) {
-    if (scannerModel == 1)
-        return {QStringLiteral("RadioShack\u00AE"), QStringLiteral("Pro-2052")};
-    return {QStringLiteral("Uniden\u00AE"), QStringLiteral("BC780XLT")};
+    const ScannerProfile& profile = ScannerProfile::forModel(quint8(scannerModel));
+    return {profile.maker, profile.splashName};
 }
 
 void SplashWindow::start() {
