@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
 
 /// What ffprobe and ffmpeg make of an audio file or stream: its length, tags and samples.
@@ -92,6 +93,20 @@ inline double toneShare(const QVector<qint16>& s, int hz, int rate = 16000, qsiz
     if (meanSquare < 1e-6)
         return 0;
     return (2.0 * power / (double(n) * double(n))) / meanSquare;
+}
+
+/// The median of toneShare over quarter-second windows: a playback glitch on a loaded machine breaks
+/// the tone's phase once, which spoils one window, not the whole measure.
+inline double toneMedian(const QVector<qint16>& s, int hz, int rate = 16000, qsizetype from = 0, qsizetype to = -1) {
+    if (to < 0 || to > s.size())
+        to = s.size();
+    QVector<double> shares;
+    for (qsizetype at = from; at + rate / 4 <= to; at += rate / 4)
+        shares.append(toneShare(s, hz, rate, at, at + rate / 4));
+    if (shares.isEmpty())
+        return 0;
+    std::sort(shares.begin(), shares.end());
+    return shares.at(shares.size() / 2);
 }
 
 } // namespace AudioProbe

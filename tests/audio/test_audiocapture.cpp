@@ -118,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(info.tags.value("CHANNEL"), QString::number(12 + 2 * i));
             QCOMPARE(info.tags.value("FREQUENCY"), "154.2500");
             const QVector<qint16> pcm = AudioProbe::decode(path);
-            const double share = AudioProbe::toneShare(pcm, 1000, kRate, kRate / 2, pcm.size() - kRate / 4);
+            const double share = AudioProbe::toneMedian(pcm, 1000, kRate, kRate / 2, pcm.size() - kRate / 4);
             QVERIFY2(share > 0.8, qPrintable(QString::number(share)));
         }
         QVERIFY(!QFile::exists(QDir(m_dir.path()).filePath(rows[1].file).replace("CH014", "CH013")));
@@ -148,7 +148,7 @@ private Q_SLOTS:
         const Recording row = recorded.first().first().value<Recording>();
         const QVector<qint16> pcm = AudioProbe::decode(m_audio->recordings().absolutePath(row));
         QVERIFY2(pcm.size() >= 2.3 * kRate, qPrintable(QString::number(pcm.size())));
-        QVERIFY(AudioProbe::toneShare(pcm, 1000, kRate, pcm.size() - kRate, pcm.size() - kRate / 4) > 0.8);
+        QVERIFY(AudioProbe::toneMedian(pcm, 1000, kRate, pcm.size() - kRate, pcm.size() - kRate / 4) > 0.8);
     }
 };
 
