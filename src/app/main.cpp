@@ -191,6 +191,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // valdoria-cli monitor may be following the scanner on this data folder already.
+    SingleInstance folder(SingleInstance::dataFolderLockPath(options.dataDir));
+    if (!folder.tryAcquire()) {
+        const QString text =
+            folder.errorText().isEmpty() ? SingleInstance::dataFolderRefusal(options.dataDir) : folder.errorText();
+        QTextStream(stderr) << "valdoria: " << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+                            << Qt::endl;
+        QMessageBox::critical(nullptr, SingleInstance::lockErrorTitle(), text);
+        return 1;
+    }
+
     Application valdoria(options);
     if (!valdoria.start())
         return 1;

@@ -5,6 +5,7 @@
 #include "ScannerLine.h"
 #include "memory/BackupJob.h"
 #include "state/ScannerProfile.h"
+#include "store/BackupSets.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -31,6 +32,9 @@ int runBackup(const QStringList& arguments) {
     if (!chosen)
         return Cli::Usage;
     const QList<int>& banks = *chosen;
+    const QString setName = BackupJob::setName(parser.value(QStringLiteral("name")), QDate::currentDate());
+    if (const QString problem = BackupSets::nameProblem(setName); !problem.isEmpty())
+        return Cli::fail(QStringLiteral("--name: ") + problem, Cli::Usage);
 
     ScannerLine line;
     if (!line.openDatabase(parser) || !line.openScanner(parser, *profile, simulate))
@@ -42,6 +46,6 @@ int runBackup(const QStringList& arguments) {
         if (result.channelsDone > 0)
             Cli::out(result.setName);
     });
-    job.start(banks, BackupJob::setName(parser.value(QStringLiteral("name")), QDate::currentDate()));
+    job.start(banks, setName);
     return QCoreApplication::exec();
 }

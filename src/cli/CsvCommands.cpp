@@ -9,6 +9,7 @@
 #include "store/TalkgroupCsv.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <functional>
 
@@ -20,6 +21,7 @@ struct CsvCommand {
     QString setOption; ///< what --set means for this command; empty: no --set
     QString fileText;
     std::function<CsvReport(LocalDatabase&, const QString& set, const QString& file)> transfer;
+    bool readsOnly = false; ///< an export: an existing database is opened read-only
 };
 
 int runCsv(const QStringList& arguments, const CsvCommand& command) {
@@ -39,6 +41,9 @@ int runCsv(const QStringList& arguments, const CsvCommand& command) {
         return Cli::Failed;
     CliPrompter prompter;
     LocalDatabase database(LocalDatabase::pathForAppFolder(*dir), prompter);
+    // Writing a file from the database needs no write access to the database.
+    if (command.readsOnly && QFileInfo::exists(database.path()))
+        database.setReadOnly(true);
     const CsvReport report = command.transfer(database, withSet ? parser.value(QStringLiteral("set")) : QString(),
                                               parser.positionalArguments().first());
     if (!report.ok)
@@ -55,7 +60,8 @@ int runExport(const QStringList& arguments) {
                               QStringLiteral("The backup set to write."), QStringLiteral("The CSV file to write."),
                               [](LocalDatabase& db, const QString& set, const QString& file) {
                                   return ChannelCsv::exportSet(db, set, file);
-                              }});
+                              },
+                              true});
 }
 
 int runImport(const QStringList& arguments) {
@@ -73,7 +79,8 @@ int runExportTalkgroups(const QStringList& arguments) {
         arguments,
         {QStringLiteral("Writes the talkgroups as a RadioReference CSV file."),
          QStringLiteral("valdoria-cli export-talkgroups FILE.csv"), QString(), QStringLiteral("The CSV file."),
-         [](LocalDatabase& db, const QString&, const QString& file) { return TalkgroupCsv::exportTable(db, file); }});
+         [](LocalDatabase& db, const QString&, const QString& file) { return TalkgroupCsv::exportTable(db, file); },
+         true});
 }
 
 int runImportTalkgroups(const QStringList& arguments) {

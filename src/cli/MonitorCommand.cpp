@@ -1,17 +1,19 @@
 // valdoria-cli monitor: the whole session without a window (mode detection, polling, names, day logs,
-// the TCP host and the rigctl port), printing one line each time what the scanner shows changes.
+// the TCP host and the rigctl port), printing one line each time the monitor's reading changes.
 #include "MonitorCommand.h"
 
 #include "BuiltInSimulator.h"
 #include "CliCommand.h"
 #include "ScannerLine.h"
 #include "Settings.h"
+#include "StopSignals.h"
 #include "audio/AudioService.h"
 #include "monitor/DisplayModel.h"
-#include "monitor/Panel.h"
+#include "monitor/Monitor.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "session/Session.h"
+#include "shell/SingleInstance.h"
 #include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
 #include "state/Switches.h"
@@ -21,85 +23,30 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSocketNotifier>
-#include <QTimer>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
-// The signal handler only writes a byte here; the event loop reads it and quits.
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[0], &byte, 1);
-}
-
-/// What the scanner shows, in the fields a line prints.
-struct Shown {
-    QString mode;
-    QString channel;
-    QString frequency;
-    QString modulation;
-    QStringList names;
-    bool operator==(const Shown&) const = default;
-};
-
-Shown shownBy(Session& session) {
-    DisplayModel& display = session.display();
-    DisplayModel& aux = session.aux();
-    Shown shown;
-    shown.mode = session.state().gModeName;
-    shown.channel = display.text(Field::tbChan).trimmed();
-    shown.frequency = display.text(Field::tbfreq).trimmed();
-    shown.modulation = display.text(Field::tbModMode).trimmed();
-    // The names window keeps the last names when a channel has none: only names for what is shown count.
-    const QString first = aux.text(Field::Text2, 1);
-    const bool channelNames = !shown.frequency.isEmpty() && first == QStringLiteral("FREQ: ") + shown.frequency;
-    const bool talkgroupNames = first.startsWith(QLatin1String("Talkgroup ID: ")) &&
-                                session.state().gMode >= ModeCode::Trunk && session.state().gMode <= ModeCode::IdHold;
-    if (channelNames || talkgroupNames) {
-        for (int field = talkgroupNames ? 2 : 3; field <= 4; ++field) {
-            const QString name = aux.text(Field::Text2, field).trimmed();
-            if (!name.isEmpty())
-                shown.names << name;
-        }
-    }
-    return shown;
-}
-
-QString lineFor(const Shown& shown, const QDateTime& time, bool json) {
-    if (json) {
-        const QJsonObject object{{QStringLiteral("time"), time.toString(Qt::ISODate)},
-                                 {QStringLiteral("mode"), shown.mode},
-                                 {QStringLiteral("channel"), shown.channel},
-                                 {QStringLiteral("frequency"), shown.frequency},
-                                 {QStringLiteral("modulation"), shown.modulation},
-                                 {QStringLiteral("names"), QJsonArray::fromStringList(shown.names)}};
-        return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    }
-    return QStringLiteral("%1  %2 %3 %4 %5 %6")
-        .arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shown.mode.leftJustified(10),
-             (shown.channel.isEmpty() ? QString() : QStringLiteral("CH ") + shown.channel).leftJustified(7),
-             shown.frequency.leftJustified(10), shown.modulation.leftJustified(4),
-             shown.names.join(QStringLiteral(" / ")))
+/// A reading as a text line, without its time: mode, channel or talkgroup, frequency, modulation, names.
+QString textFor(const Reading& reading) {
+    const QString place = !reading.talkgroup.isEmpty() ? QStringLiteral("TG ") + reading.talkgroup
+                          : reading.channel > 0        ? QStringLiteral("CH ") + QString::number(reading.channel)
+                                                       : QString();
+    const QString frequency =
+        reading.frequencyHz > 0 ? QString::number(double(reading.frequencyHz) / 1e6, 'f', 4) : QString();
+    const QString name = !reading.talkgroupName.isEmpty() ? reading.talkgroupName : reading.channelName;
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(reading.modeName.leftJustified(11), place.leftJustified(9), frequency.leftJustified(10),
+             Reading::modulationText(reading.modulation).leftJustified(4), name)
         .trimmed();
 }
 
-bool installSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return false;
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+/// The reading as one JSON line: its documented fields and the local time of the change.
+QString jsonFor(const Reading& reading, const QDateTime& time) {
+    QJsonObject object = reading.toJson();
+    object.insert(QStringLiteral("time"), time.toString(Qt::ISODate));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
 std::optional<quint16> portOption(const QCommandLineParser& parser, const QString& name, bool* ok) {
@@ -176,6 +123,14 @@ int runMonitor(const QStringList& arguments) {
         QDir().mkpath(*dataDir);
     }
 
+    // One program follows the scanner on a data folder: a second monitor, or the window, would write the
+    // same day logs and talkgroups.
+    SingleInstance folderLock(SingleInstance::dataFolderLockPath(*dataDir));
+    if (!folderLock.tryAcquire())
+        return Cli::fail(folderLock.errorText().isEmpty()
+                             ? SingleInstance::dataFolderRefusal(*dataDir)
+                             : folderLock.errorText().replace(QLatin1String("\r\n"), QLatin1String(" ")));
+
     std::unique_ptr<BuiltInSimulator> simulator;
     SessionOptions options;
     options.model = profile.model;
@@ -191,7 +146,9 @@ int runMonitor(const QStringList& arguments) {
             return Cli::fail(error);
         options.device = simulator->devicePath();
     }
-    if (!installSignalHandlers())
+    // Ctrl+C, kill and a closed terminal all end the monitor the same way: the port and the database close.
+    StopSignals stopSignals;
+    if (!stopSignals.isWatching())
         return Cli::fail(QStringLiteral("cannot watch for Ctrl+C"));
 
     CliPrompter prompter;
@@ -211,34 +168,24 @@ int runMonitor(const QStringList& arguments) {
         session.switches().setTrunkLogging(true);
 
         const bool json = parser.isSet(QStringLiteral("json"));
-        Shown last;
-        QTimer settle;
-        // A channel's frequency, modulation and names arrive in replies a few poll passes apart: the line
-        // waits for them (the timer is not restarted, so a search that never rests still prints).
-        settle.setSingleShot(true);
-        settle.setInterval(250);
-        QObject::connect(&settle, &QTimer::timeout, [&] {
-            const Shown now = shownBy(session);
-            if (now == last)
+        // One JSON object per change of the reading; text lines only when what they print changed (the
+        // squelch and the signal bars do not print).
+        QString lastText;
+        QObject::connect(&session.monitor(), &Monitor::readingChanged, [json, &lastText](const Reading& reading) {
+            const QDateTime now = QDateTime::currentDateTime();
+            if (json) {
+                Cli::out(jsonFor(reading, now));
                 return;
-            last = now;
-            Cli::out(lineFor(now, QDateTime::currentDateTime(), json));
+            }
+            const QString text = textFor(reading);
+            if (text == lastText)
+                return;
+            lastText = text;
+            Cli::out(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("  ") + text);
         });
-        const auto changed = [&settle](const QString& field) {
-            if (field != QLatin1String("StatusLine") && field != QLatin1String("Text1") && !settle.isActive())
-                settle.start();
-        };
-        QObject::connect(&session.display(), &DisplayModel::fieldChanged, &settle, changed);
-        QObject::connect(&session.aux(), &DisplayModel::fieldChanged, &settle, changed);
         QObject::connect(&session, &Session::statusLine, [](const QString& text) { Cli::say(text.simplified()); });
 
-        QSocketNotifier stopper(g_signalPipe[1], QSocketNotifier::Read);
-        QObject::connect(&stopper, &QSocketNotifier::activated, [&stopper] {
-            stopper.setEnabled(false);
-            char byte = 0;
-            [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[1], &byte, 1);
-            QCoreApplication::quit();
-        });
+        QObject::connect(&stopSignals, &StopSignals::stopRequested, &session, [] { QCoreApplication::quit(); });
 
         session.start();
         const bool record = parser.isSet(QStringLiteral("record"));

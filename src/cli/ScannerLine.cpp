@@ -1,6 +1,7 @@
 #include "ScannerLine.h"
 
 #include "CliCommand.h"
+#include "StopSignals.h"
 #include "link/SerialLink.h"
 #include "link/SerialTransport.h"
 #include "state/ScannerProfile.h"
@@ -11,7 +12,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QLoggingCategory>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -31,10 +32,7 @@ void CliPrompter::confirm(const QString&, const QString& text, Icon, std::functi
     done(false);
 }
 
-ScannerLine::ScannerLine() {
-    // The core's diagnostics would repeat the one-line reasons on stderr; QT_LOGGING_RULES still turns them on.
-    QLoggingCategory::setFilterRules(QStringLiteral("valdoria.*=false"));
-}
+ScannerLine::ScannerLine() = default;
 
 ScannerLine::~ScannerLine() {
     // The link goes before the simulator its transport is wired to.
@@ -110,11 +108,14 @@ std::optional<QList<int>> ScannerLine::chosenBanks(const QCommandLineParser& par
     return banks;
 }
 
-bool ScannerLine::openDatabase(const QCommandLineParser& parser) {
+bool ScannerLine::openDatabase(const QCommandLineParser& parser, Access access) {
     const std::optional<QString> dir = Cli::dataDir(parser);
     if (!dir)
         return false;
     m_database = std::make_unique<LocalDatabase>(LocalDatabase::pathForAppFolder(*dir), m_prompter);
+    // Reading needs no write access: a read-only file (or disk) still lists and exports its sets.
+    if (access == Access::Read && QFileInfo::exists(m_database->path()))
+        m_database->setReadOnly(true);
     if (!m_database->open()) {
         Cli::say(QStringLiteral("the local database %1 cannot be used").arg(m_database->path()));
         return false;
@@ -193,5 +194,14 @@ void followJob(MemoryJob& job, ScannerLine& line, const QString& doing) {
         // The scanner goes back to scanning whatever the outcome, as the window does when it closes.
         job.handBack();
         line.quitWhenSent(result.succeeded() ? Cli::Ok : Cli::Failed);
+    });
+    // Ctrl+C, kill or a closed terminal stop the job the way its Cancel does: the rows stored stay and are
+    // counted, and the scanner is handed back before the program ends.
+    auto* watcher = new StopSignals(&job);
+    QObject::connect(watcher, &StopSignals::stopRequested, &job, [&job, doing](int signal) {
+        if (!job.isRunning())
+            return;
+        Cli::say(QStringLiteral("%1: stopping the %2").arg(StopSignals::name(signal), doing.toLower()));
+        job.cancel();
     });
 }

@@ -44,8 +44,11 @@ public:
     /// The banks --banks names, or every bank of the scanner; no value (and a message) for a wrong list.
     static std::optional<QList<int>> chosenBanks(const QCommandLineParser& parser, const ScannerProfile& profile);
 
-    /// Opens the database below the --data-dir folder; false with a message when it cannot be used.
-    bool openDatabase(const QCommandLineParser& parser);
+    /// What a command does with the database.
+    enum class Access { ReadWrite, Read };
+    /// Opens the database below the --data-dir folder; false with a message when it cannot be used. A command
+    /// that only reads opens an existing file read-only.
+    bool openDatabase(const QCommandLineParser& parser, Access access = Access::ReadWrite);
     /// Opens the port (or the simulator) to the scanner the profile describes; false with a message.
     bool openScanner(const QCommandLineParser& parser, const ScannerProfile& profile,
                      const std::optional<QString>& simulate);
@@ -64,5 +67,6 @@ private:
     std::unique_ptr<SerialLink> m_link;
 };
 
-/// Wires a job's signals to the progress line and to the exit: replyMissing stops the job (no one to ask).
+/// Wires a job's signals to the progress line and to the exit: replyMissing stops the job (no one to ask);
+/// SIGINT, SIGTERM and SIGHUP cancel it (exit 1 with the count kept).
 void followJob(MemoryJob& job, ScannerLine& line, const QString& doing);

@@ -13,7 +13,7 @@ int runSets(const QStringList& arguments) {
     if (!Cli::parse(parser, arguments))
         return Cli::Usage;
     ScannerLine line;
-    if (!line.openDatabase(parser))
+    if (!line.openDatabase(parser, ScannerLine::Access::Read))
         return Cli::Failed;
     const auto sets = BackupSets(line.database()).list();
     if (!sets)

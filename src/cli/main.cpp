@@ -12,6 +12,7 @@
 #include "SetsCommand.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <iterator>
@@ -55,6 +56,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Valdoria"));
     QCoreApplication::setApplicationName(QStringLiteral("Valdoria"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VALDORIA_VERSION));
+    // The core's diagnostics would repeat the one-line reasons on stderr, in every subcommand;
+    // QT_LOGGING_RULES still turns them on.
+    QLoggingCategory::setFilterRules(QStringLiteral("valdoria.*=false"));
 
     QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 2) {

@@ -46,7 +46,7 @@ bool PtyHost::fail(const QString& what) {
 bool PtyHost::open() {
     if (isOpen())
         return true;
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0)
         return fail(QStringLiteral("cannot create a pseudo-terminal"));
     if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
@@ -58,7 +58,7 @@ bool PtyHost::open() {
 
     // Holding the slave open keeps the master from reporting a hang-up (EIO) whenever the program
     // closes its side, and lets the line be set raw before anybody opens it.
-    m_slave = ::open(name, O_RDWR | O_NOCTTY);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slave < 0)
         return fail(QStringLiteral("cannot open %1").arg(m_path));
     termios tio{};

@@ -1,6 +1,8 @@
 // valdoria-cli monitor against the built-in simulator: JSON lines for what the scanner shows, Hamlib's own
-// rigctl client on the control port, day logs written, and a clean stop on SIGTERM.
+// rigctl client on the control port, day logs written, and a clean stop on SIGTERM; and against the
+// simulator on a pseudo-terminal playing a short script, the exact JSON objects of that session.
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -54,10 +56,11 @@ private Q_SLOTS:
             return lines;
         };
         // The simulator's script stops on a named channel within seconds.
-        QTRY_VERIFY_WITH_TIMEOUT(readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"names\":[\"")), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"channel_name\":\"")),
+                                 60000);
         for (const QString& line : std::as_const(lines)) {
             const QJsonObject shown = QJsonDocument::fromJson(line.toUtf8()).object();
-            QVERIFY2(shown.contains(QLatin1String("time")) && shown.contains(QLatin1String("frequency")),
+            QVERIFY2(shown.contains(QLatin1String("time")) && shown.contains(QLatin1String("frequency_hz")),
                      qPrintable(line));
         }
 
@@ -71,7 +74,7 @@ private Q_SLOTS:
                  qPrintable(answers));
         // The tune channel now holds 154 MHz and the scanner sits on it in MANUAL.
         QTRY_VERIFY_WITH_TIMEOUT(
-            readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"frequency\":\"154.0000\"")), 20000);
+            readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"frequency_hz\":154000000")), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(rigctl(port, {QStringLiteral("f")}), QStringLiteral("154000000\n"), 20000);
 
         monitor.terminate();
@@ -79,6 +82,81 @@ private Q_SLOTS:
         QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
         QCOMPARE(monitor.exitCode(), 0);
         QVERIFY(QString::fromUtf8(monitor.readAllStandardError()).contains(QLatin1String("stopped")));
+    }
+
+    // Two scripted stops in scan mode: one object per change of the reading, idle scanning as the mode alone.
+    void scriptedSession_printsEachReadingOnce() {
+        QTemporaryDir dir;
+        const QString script = dir.filePath(QStringLiteral("two-stops.txt"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("repeat off\n"
+                   "program 5 460.1250\n"
+                   "program 12 154.2500\n"
+                   "banks A\n"
+                   "6 stop 5 2\n"
+                   "2 stop 12 2\n");
+        file.close();
+        QProcess simulator;
+        simulator.start(QStringLiteral(VALDORIA_SIM_EXECUTABLE),
+                        {QStringLiteral("--script"), script, QStringLiteral("--quiet")});
+        QVERIFY(simulator.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(simulator.canReadLine(), 10000);
+        const QString device = QString::fromUtf8(simulator.readLine()).trimmed();
+
+        QProcess monitor;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        monitor.setProcessEnvironment(env);
+        monitor.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE),
+                      {QStringLiteral("monitor"), QStringLiteral("--port"), device, QStringLiteral("--json"),
+                       QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--remote-port"), QStringLiteral("0")});
+        QVERIFY(monitor.waitForStarted());
+        QStringList lines;
+        const auto readLines = [&] {
+            while (monitor.canReadLine()) {
+                QJsonObject object = QJsonDocument::fromJson(monitor.readLine()).object();
+                // The time is the moment of the change; the rest is what the session shows.
+                QVERIFY2(object.take(QLatin1String("time")).toString().startsWith(QLatin1String("20")), "no time");
+                lines << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+            }
+        };
+        QTRY_VERIFY_WITH_TIMEOUT((readLines(), lines.size() >= 9), 60000);
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        simulator.terminate();
+        QVERIFY(simulator.waitForFinished(10000));
+        readLines();
+
+        const QString idle = QStringLiteral(
+            R"({"bank":null,"channel":null,"channel_name":null,"frequency_hz":null,"mode":0,"mode_name":"SCAN",)"
+            R"("model":"pro2052","modulation":null,"signal_bars":null,"squelch_open":false,"talkgroup":null,)"
+            R"("talkgroup_name":null,"tone":null})");
+        const QString open = QStringLiteral(
+            R"({"bank":null,"channel":null,"channel_name":null,"frequency_hz":null,"mode":0,"mode_name":"SCAN",)"
+            R"("model":"pro2052","modulation":null,"signal_bars":null,"squelch_open":true,"talkgroup":null,)"
+            R"("talkgroup_name":null,"tone":null})");
+        QCOMPARE(
+            lines,
+            QStringList({
+                idle,
+                open,
+                R"({"bank":1,"channel":5,"channel_name":null,"frequency_hz":460125000,"mode":0,"mode_name":"SCAN",)"
+                R"("model":"pro2052","modulation":null,"signal_bars":null,"squelch_open":true,"talkgroup":null,)"
+                R"("talkgroup_name":null,"tone":null})",
+                R"({"bank":1,"channel":5,"channel_name":null,"frequency_hz":460125000,"mode":0,"mode_name":"SCAN",)"
+                R"("model":"pro2052","modulation":"NFM","signal_bars":null,"squelch_open":true,"talkgroup":null,)"
+                R"("talkgroup_name":null,"tone":null})",
+                idle,
+                open,
+                R"({"bank":1,"channel":12,"channel_name":null,"frequency_hz":154250000,"mode":0,"mode_name":"SCAN",)"
+                R"("model":"pro2052","modulation":null,"signal_bars":null,"squelch_open":true,"talkgroup":null,)"
+                R"("talkgroup_name":null,"tone":null})",
+                R"({"bank":1,"channel":12,"channel_name":null,"frequency_hz":154250000,"mode":0,"mode_name":"SCAN",)"
+                R"("model":"pro2052","modulation":"NFM","signal_bars":null,"squelch_open":true,"talkgroup":null,)"
+                R"("talkgroup_name":null,"tone":null})",
+                idle,
+            }));
     }
 };
 

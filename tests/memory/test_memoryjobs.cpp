@@ -26,12 +26,13 @@ Q_DECLARE_METATYPE(BackupChannel)
 
 namespace {
 
-// A memory worth backing up: every channel different, some empty, delay and lockout mixed, one priority per bank.
+// A memory worth backing up: every channel different (150 to 170 MHz, inside the PRO-2052's bands), some empty,
+// delay and lockout mixed, one priority per bank.
 MemoryChannel patternChannel(int n, int offset) {
     MemoryChannel c;
     if (n % 17 == 0)
         return c;
-    c.steps = 1500000 + n * 250 + offset;
+    c.steps = 1500000 + n * 200 + offset;
     c.delay = n % 3 == 0;
     c.lockout = n % 5 == 0;
     c.priority = n % 50 == 7;
@@ -142,7 +143,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 1000; ++n)
             rig.model().setChannel(n, patternChannel(n, 0));
         rig.db.exec("INSERT INTO BANK20 (CHANNEL, FREQUENCY, CALLSIGN) VALUES (999, ?, 'WXY9')",
-                    {(1500000 + 999 * 250) / 10000.0});
+                    {(1500000 + 999 * 200) / 10000.0});
         BackupJob backup(rig.context());
         QSignalSpy backedUp(&backup, &MemoryJob::finished);
         backup.start(QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, "Home");

@@ -1,11 +1,16 @@
 // The rigctl control port: answers to each command in both forms, set_freq's tuning and refusals,
 // and a bad client on a real socket that never disturbs a good one.
 #include "MonitorRig.h"
+#include "monitor/Monitor.h"
 #include "remote/RigctlServer.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+
+using Mod = Reading::Modulation;
+Q_DECLARE_METATYPE(Reading::Modulation)
 
 class TestRigctl : public QObject {
     Q_OBJECT
@@ -13,98 +18,106 @@ class TestRigctl : public QObject {
 private Q_SLOTS:
     void answer_data() {
         QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("modulation");
+        QTest::addColumn<Reading::Modulation>("modulation");
         QTest::addColumn<QString>("tuneChannel");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QStringList>("sent");
         const QStringList none;
-        QTest::newRow("f: the display's MHz in Hz") << "f"
-                                                    << ""
-                                                    << ""
-                                                    << "154250000\n"
-                                                    << none;
-        QTest::newRow("m: AM with its passband") << "\\get_mode"
-                                                 << "AM"
-                                                 << ""
+        QTest::newRow("f: the frequency shown, in Hz") << "f" << Mod::Unknown << ""
+                                                       << "154250000\n"
+                                                       << none;
+        QTest::newRow("m: AM with its passband") << "\\get_mode" << Mod::Am << ""
                                                  << "AM\n8000\n"
                                                  << none;
-        QTest::newRow("m: NFM is FM") << "m"
-                                      << "NFM"
-                                      << ""
+        QTest::newRow("m: NFM is FM") << "m" << Mod::Nfm << ""
                                       << "FM\n15000\n"
                                       << none;
-        QTest::newRow("extended with line breaks") << "+f"
-                                                   << ""
-                                                   << ""
+        QTest::newRow("extended with line breaks") << "+f" << Mod::Unknown << ""
                                                    << "get_freq:\nFrequency: 154250000\nRPRT 0\n"
                                                    << none;
-        QTest::newRow("extended with a separator") << ";\\get_mode"
-                                                   << "WFM"
-                                                   << ""
+        QTest::newRow("extended with a separator") << ";\\get_mode" << Mod::Wfm << ""
                                                    << "get_mode:;Mode: WFM;Passband: 230000;RPRT 0\n"
                                                    << none;
-        QTest::newRow("extended chk_vfo is its record alone") << "+\\chk_vfo"
-                                                              << ""
-                                                              << ""
+        QTest::newRow("extended chk_vfo is its record alone") << "+\\chk_vfo" << Mod::Unknown << ""
                                                               << "ChkVFO: 0\n"
                                                               << none;
-        QTest::newRow("dcd while a signal holds") << "\\get_dcd"
-                                                  << ""
-                                                  << ""
+        QTest::newRow("dcd while a signal holds") << "\\get_dcd" << Mod::Unknown << ""
                                                   << "1\n"
                                                   << none;
-        QTest::newRow("F tunes the tune channel") << "F 154000000.000000"
-                                                  << ""
-                                                  << "12"
+        QTest::newRow("F tunes the tune channel") << "F 154000000.000000" << Mod::Unknown << "12"
                                                   << "RPRT 0\n"
                                                   << QStringList{"PM012 01540000", "MA012"};
-        QTest::newRow("F extended echoes its argument") << "+F 851012500"
-                                                        << ""
-                                                        << "1000"
+        QTest::newRow("F extended echoes its argument") << "+F 851012500" << Mod::Unknown << "1000"
                                                         << "set_freq: 851012500\nRPRT 0\n"
                                                         << QStringList{"PM000 08510125", "MA000"};
-        QTest::newRow("F without a tune channel") << "F 154000000"
-                                                  << ""
-                                                  << ""
+        QTest::newRow("F without a tune channel") << "F 154000000" << Mod::Unknown << ""
                                                   << "RPRT -11\n"
                                                   << none;
-        QTest::newRow("F with a tune channel past 1000") << "F 154000000"
-                                                         << ""
-                                                         << "1001"
+        QTest::newRow("F with a tune channel past 1000") << "F 154000000" << Mod::Unknown << "1001"
                                                          << "RPRT -11\n"
                                                          << none;
-        QTest::newRow("F outside every band") << "F 2000000"
-                                              << ""
-                                              << "12"
+        QTest::newRow("F outside every band") << "F 2000000" << Mod::Unknown << "12"
                                               << "RPRT -1\n"
                                               << none;
-        QTest::newRow("F with no number") << "F abc"
-                                          << ""
-                                          << "12"
+        QTest::newRow("F with no number") << "F abc" << Mod::Unknown << "12"
                                           << "RPRT -1\n"
                                           << none;
-        QTest::newRow("unknown command") << "\\set_mode FM 0"
-                                         << ""
-                                         << ""
+        QTest::newRow("unknown command") << "\\set_mode FM 0" << Mod::Unknown << ""
                                          << "RPRT -4\n"
                                          << none;
     }
     void answer() {
         QFETCH(QString, line);
-        QFETCH(QString, modulation);
+        QFETCH(Reading::Modulation, modulation);
         QFETCH(QString, tuneChannel);
         QFETCH(QString, reply);
         QFETCH(QStringList, sent);
         MonitorContextRig rig;
-        rig.display.setText(Field::tbfreq, QStringLiteral("154.2500"));
-        rig.display.setText(Field::tbModMode, modulation);
-        rig.state.gSignalActive = true;
-        RigctlServer server(rig.state, rig.link, rig.display);
+        RigctlServer server(rig.state, rig.link);
+        server.setReading(Reading{ScannerModel::Pro2052, 0, "SCAN", 154250000, 12, 1, "", modulation, true});
         server.setTuneChannel(tuneChannel);
         QSignalSpy modeChecks(&server, &RigctlServer::modeCheckRequested);
         QCOMPARE(QString::fromLatin1(server.answer(line.toLatin1())), reply);
         QCOMPARE(rig.takeCommands(), sent);
         QCOMPARE(modeChecks.size(), sent.isEmpty() ? 0 : 1);
+    }
+
+    // Hamlib's own client asks f while the monitor follows a trunked system: the talkgroup on the main line
+    // is never taken for a frequency.
+    void frequency_inTrunkAndIdModes_isAFrequency_data() {
+        QTest::addColumn<QStringList>("lines"); // "mode:reply line"
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("trunk hold on a talkgroup: the last call's frequency")
+            << QStringList{"9:ID S 001234 08515625", "9:ID E", "10:ID S 123456"} << "851562500\n";
+        QTest::newRow("trunk hold, the call's own frequency")
+            << QStringList{"9:ID S 001234 08515625", "10:ID S 001234 08520125"} << "852012500\n";
+        QTest::newRow("ID hold on a talkgroup: the last call's frequency")
+            << QStringList{"11:ID S 004321 08530125", "12:IC B04004321", "12:ID S 004321"} << "853012500\n";
+        QTest::newRow("trunk hold with no call heard yet") << QStringList{"10:ID S 123456"} << "0\n";
+    }
+    void frequency_inTrunkAndIdModes_isAFrequency() {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, answer);
+        MonitorContextRig rig;
+        Monitor monitor(rig.ctx);
+        RigctlServer server(rig.state, rig.link);
+        connect(&monitor, &Monitor::readingChanged, &server, &RigctlServer::setReading);
+        for (const QString& line : std::as_const(lines)) {
+            rig.state.gMode = quint8(line.section(QLatin1Char(':'), 0, 0).toUInt());
+            rig.state.gReply = line.section(QLatin1Char(':'), 1);
+            monitor.parser().parseReply();
+            monitor.publish();
+        }
+        server.setPort(0);
+        QVERIFY(server.startListening());
+        QProcess client;
+        client.start(QStringLiteral(RIGCTL_EXECUTABLE),
+                     {QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
+                      QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), QStringLiteral("f")});
+        QVERIFY(client.waitForStarted());
+        // The server answers from this event loop: wait without blocking it.
+        QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(QString::fromLatin1(client.readAllStandardOutput()), answer);
     }
 
     void badClient_othersStillServed_data() {
@@ -122,8 +135,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, badReply);
         QFETCH(bool, badDropped);
         MonitorContextRig rig;
-        rig.display.setText(Field::tbfreq, QStringLiteral("162.5500"));
-        RigctlServer server(rig.state, rig.link, rig.display);
+        RigctlServer server(rig.state, rig.link);
+        server.setReading(Reading{ScannerModel::Pro2052, 1, "MANUAL", 162550000, 20});
         server.setPort(0);
         QVERIFY(server.startListening());
         QCOMPARE(server.listenAddress(), QHostAddress(QHostAddress::LocalHost));

@@ -3,16 +3,26 @@
 #include "monitor/MonitorHooks.h"
 #include "state/ScannerState.h"
 
+#include <QHash>
 #include <QStringList>
 
-/// Records every lookup with the state it was asked about.
+/// Records every lookup with the state it was asked about; answers the names it was given.
 class RecordingLookups final : public Lookups {
 public:
     explicit RecordingLookups(const ScannerState& state)
         : m_state(state) {}
-    void lookupChannel() override { calls.append(QStringLiteral("channel ") + m_state.gFreqText); }
-    void lookupTalkgroup() override { calls.append(QStringLiteral("talkgroup ") + m_state.gTalkgroupId); }
+    QString lookupChannel() override {
+        calls.append(QStringLiteral("channel ") + m_state.gFreqText);
+        return channelNames.value(m_state.gFreqText);
+    }
+    QString lookupTalkgroup() override {
+        calls.append(QStringLiteral("talkgroup ") + m_state.gTalkgroupId);
+        return talkgroupNames.value(m_state.gTalkgroupId.trimmed());
+    }
     QStringList calls;
+    /// Names by frequency text ("154.2500") and by talkgroup.
+    QHash<QString, QString> channelNames;
+    QHash<QString, QString> talkgroupNames;
 
 private:
     const ScannerState& m_state;

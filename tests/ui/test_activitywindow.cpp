@@ -1,7 +1,9 @@
 #include "ManualClock.h"
+#include "MonitorRig.h"
 #include "activity/ActivityChartWidget.h"
 #include "activity/ActivityWindow.h"
 #include "logging/ActivityLogWriter.h"
+#include "monitor/Monitor.h"
 #include "state/Switches.h"
 
 #include <QDir>
@@ -100,26 +102,44 @@ private Q_SLOTS:
                      QStringLiteral("No hits logged on this day."));
     }
 
-    void monitorLogging_newHitsAppearForTheDayShown() {
+    // The monitor's hits of the day shown join the rows as they end: a trunked call at noon after the
+    // logged morning stop; a stop on the next day does not.
+    void monitorHits_appearForTheDayShownAsTheyEnd() {
         Day day;
         day.scan(QTime(8, 0, 0), QStringLiteral("12"));
+        MonitorContextRig rig;
+        rig.clock.set(day.clock.date(), QTime(12, 0, 0));
+        Monitor monitor(rig.ctx);
+        const auto feed = [&](qint64 ms, quint8 mode, const QString& line) {
+            rig.clock.advanceMs(ms);
+            rig.state.gMode = mode;
+            rig.state.gReply = line;
+            monitor.parser().parseReply();
+            monitor.publish();
+        };
         ActivityWindow window(day.dir.path(), day.clock.date());
-        window.follow(day.writer);
+        window.follow(monitor);
         QSignalSpy shown(&window, &ActivityWindow::dayShown);
         QVERIFY(shown.wait(5000));
         auto* hits = window.findChild<QTableView*>(QStringLiteral("tblHits"));
 
-        day.trunk(QTime(21, 0, 0), QStringLiteral("2416"));
-        QCOMPARE(window.summary().hitsInHour(ActivityLogKind::Trunk, 21), 1);
+        feed(0, 9, QStringLiteral("ID S 002416 08515625"));
+        feed(100, 9, QStringLiteral("RM NFM"));
+        feed(2400, 9, QStringLiteral("ID E"));
+        QCOMPARE(window.summary().hitsInHour(ActivityLogKind::Trunk, 12), 1);
         QCOMPARE(hits->model()->rowCount(), 2);
         // Sorted by time with the new hit last; the filter looks at every column.
-        QCOMPARE(hits->model()->index(1, 2).data().toString(), QStringLiteral("2416"));
+        const auto cell = [hits](int column) { return hits->model()->index(1, column).data().toString(); };
+        QCOMPARE(QStringList({cell(0), cell(1), cell(2), cell(5), cell(6)}),
+                 QStringList({"12:00:00", "Trunk", "2416", "NFM", "2.5"}));
         window.findChild<QLineEdit*>(QStringLiteral("tbFilter"))->setText(QStringLiteral("dispatch"));
         QCOMPARE(hits->model()->rowCount(), 1);
 
-        // The next day's lines are not this day's.
-        day.clock.set(day.clock.date().addDays(1), QTime(0, 0, 5));
-        day.writer.writeScanLog(QStringLiteral("7"), QStringLiteral("155.0000"), {}, {}, {}, {});
+        // The next day's hits are not this day's.
+        rig.clock.set(day.clock.date().addDays(1), QTime(0, 0, 5));
+        feed(0, 0, QStringLiteral("+"));
+        feed(100, 0, QStringLiteral("C007  01550000     N  F     F"));
+        feed(2000, 0, QStringLiteral("-"));
         QCOMPARE(window.summary().hits(), 2);
     }
 

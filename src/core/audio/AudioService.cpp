@@ -28,6 +28,8 @@ AudioService::AudioService(const QString& dataFolder, LocalDatabase& database, Q
     : QObject(parent)
     , m_recordings(dataFolder, database)
     , m_recorder(m_recordings, AudioCapture::kSampleRate) {
+    // Nothing is recorded until a configuration asks for it.
+    m_recorder.setEnabled(false);
     connect(&m_capture, &AudioCapture::samples, &m_recorder, &HitRecorder::onSamples);
     connect(&m_capture, &AudioCapture::statusLine, this, &AudioService::statusLine);
     connect(&m_recorder, &HitRecorder::statusLine, this, &AudioService::statusLine);

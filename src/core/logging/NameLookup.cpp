@@ -12,6 +12,9 @@
 #include "store/LocalDatabase.h"
 
 #include <QSqlRecord>
+#include <QStringList>
+
+#include <initializer_list>
 
 #include <limits>
 
@@ -36,6 +39,17 @@ QString talkgroupLine(const QString& id) {
     return QStringLiteral("Talkgroup ID: ") + id;
 }
 
+// The parts that name something, joined by " / ".
+QString joinedName(std::initializer_list<QString> parts) {
+    QStringList named;
+    for (const QString& part : parts) {
+        const QString text = part.trimmed();
+        if (!text.isEmpty() && text != kUnknown && text != kAddedBy)
+            named.append(text);
+    }
+    return named.join(QStringLiteral(" / "));
+}
+
 } // namespace
 
 NameLookup::NameLookup(MonitorContext& context)
@@ -45,8 +59,9 @@ void NameLookup::setAux(int field, const QString& text) {
     m_ctx.aux.setText(kAuxArray, field, text);
 }
 
-void NameLookup::sendAux(int field) {
-    sendAuxLine(field, m_ctx.aux.text(kAuxArray, field));
+void NameLookup::showAux(int field, const QString& text) {
+    setAux(field, text);
+    sendAuxLine(field, text);
 }
 
 void NameLookup::sendAuxLine(int field, const QString& text) {
@@ -59,18 +74,19 @@ void NameLookup::setFaceplateLine(const QString& name, const QString& text) {
     m_ctx.display.setText(name, text);
 }
 
-void NameLookup::lookupChannel() {
+QString NameLookup::lookupChannel() {
     ScannerState& s = m_ctx.state;
     const bool bc = lcdLines(s);
     const QString freqLine = QStringLiteral("FREQ: ") + s.gFreqText;
     if (!bc) {
         if (!m_ctx.aux.windowVisible())
-            return;
+            return QString();
         // The frequency already on show has been looked up: the display itself is the repeat guard.
-        if (m_ctx.aux.text(kAuxArray, 1) == freqLine)
-            return;
+        if (m_ctx.aux.text(kAuxArray, 1) == freqLine) // display-read-ok: the names window's own repeat guard
+            return m_channelName;
         setAux(1, freqLine);
     }
+    m_channelName.clear();
 
     const int channel = TextNumbers::leadingInt(s.gChannelText);
     s.gChannel = channel >= std::numeric_limits<qint16>::min() && channel <= std::numeric_limits<qint16>::max()
@@ -79,25 +95,24 @@ void NameLookup::lookupChannel() {
     s.gBank = static_cast<qint16>(channelToBank(s.gChannel));
     // A channel outside 1 to 1000 has no bank table to look in.
     if (s.gBank == 0 || !s.gDb)
-        return;
+        return QString();
 
     const RowLookup found = s.gDb->findBankChannel(s.gBank, s.gChannel);
     if (!found.ok || !found.row)
-        return;
+        return QString();
     const QString company = columnText(*found.row, QStringLiteral("COMPANY_NAME"));
     const QString tag = columnText(*found.row, QStringLiteral("ALPHA_TAG"));
+    m_channelName = joinedName({company, tag});
 
     if (!bc) {
-        setAux(1, freqLine);
-        sendAux(1);
-        setAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
-        sendAux(2);
+        showAux(1, freqLine);
+        showAux(2, QStringLiteral("CHAN: ") + QString::number(s.gChannel));
         setAux(3, company);
         if (!company.isEmpty())
-            sendAux(3);
+            sendAuxLine(3, company);
         setAux(4, tag);
         if (!tag.isEmpty())
-            sendAux(4);
+            sendAuxLine(4, tag);
     } else {
         // A tag without a value leaves the scanner's own line as it was.
         if (!company.isEmpty()) {
@@ -109,64 +124,75 @@ void NameLookup::lookupChannel() {
             sendAuxLine(4, tag);
         }
     }
+    return m_channelName;
 }
 
-void NameLookup::lookupTalkgroup() {
+QString NameLookup::lookupTalkgroup() {
     if (lcdLines(m_ctx.state))
-        lookupTalkgroupBc();
-    else
-        lookupTalkgroupPro();
+        return lookupTalkgroupBc();
+    return lookupTalkgroupPro();
 }
 
-void NameLookup::lookupTalkgroupPro() {
+QString NameLookup::lookupTalkgroupPro() {
     const ScannerState& s = m_ctx.state;
     const QString& id = s.gTalkgroupId;
-    if (!m_ctx.aux.windowVisible() || m_ctx.aux.text(kAuxArray, 1) == talkgroupLine(id) || !s.gDb)
-        return;
+    if (!m_ctx.aux.windowVisible() || !s.gDb)
+        return QString();
+    if (m_ctx.aux.text(kAuxArray, 1) == talkgroupLine(id)) // display-read-ok: the names window's repeat guard
+        return m_talkgroupName;
+    m_talkgroupName.clear();
 
     const RowLookup found = s.gDb->findTalkgroup(id);
     if (!found.ok)
-        return;
+        return QString();
     if (found.row) {
+        const QString city = columnText(*found.row, QStringLiteral("CITY"));
+        const QString service = columnText(*found.row, QStringLiteral("SERVICE_DESC"));
+        const QString tag = columnText(*found.row, QStringLiteral("ALPHA_TAG"));
         setAux(1, talkgroupLine(columnText(*found.row, QStringLiteral("ID"))));
-        setAux(2, columnText(*found.row, QStringLiteral("CITY")));
-        setAux(3, columnText(*found.row, QStringLiteral("SERVICE_DESC")));
-        setAux(4, columnText(*found.row, QStringLiteral("ALPHA_TAG")));
-        return;
+        setAux(2, city);
+        setAux(3, service);
+        setAux(4, tag);
+        m_talkgroupName = joinedName({city, service, tag});
+        return m_talkgroupName;
     }
     // An empty ID is no talkgroup: never store it.
     if (id.isEmpty())
-        return;
+        return QString();
     setAux(1, talkgroupLine(id));
     setAux(2, kUnknown);
     setAux(3, kUnknown);
     setAux(4, kAddedBy);
     s.gDb->addTalkgroup({id, kUnknown, kUnknown, kAddedBy, QVariant(), m_ctx.clock.date(), m_ctx.clock.timeOfDay()});
+    return QString();
 }
 
-void NameLookup::lookupTalkgroupBc() {
+QString NameLookup::lookupTalkgroupBc() {
     const ScannerState& s = m_ctx.state;
     const QString& id = s.gTalkgroupId;
     if (!s.gDb)
-        return;
+        return QString();
     const RowLookup found = s.gDb->findTalkgroup(id);
     if (!found.ok)
-        return;
+        return QString();
     const QString line3 = DisplayModel::element(kAuxArray, 3);
     const QString line4 = DisplayModel::element(kAuxArray, 4);
     if (found.row) {
+        const QString service = columnText(*found.row, QStringLiteral("SERVICE_DESC"));
+        const QString tag = columnText(*found.row, QStringLiteral("ALPHA_TAG"));
         setFaceplateLine(QStringLiteral("tbTONES"), id);
-        setFaceplateLine(line3, columnText(*found.row, QStringLiteral("SERVICE_DESC")));
-        setFaceplateLine(line4, columnText(*found.row, QStringLiteral("ALPHA_TAG")));
-        return;
+        setFaceplateLine(line3, service);
+        setFaceplateLine(line4, tag);
+        return joinedName({columnText(*found.row, QStringLiteral("CITY")), service, tag});
     }
     if (id.isEmpty())
-        return;
+        return QString();
     setFaceplateLine(QStringLiteral("tbTONES"), id);
     const TalkgroupRow row{
         id, kUnknown, kUnknown, kAddedBy, QVariant(QStringLiteral("")), m_ctx.clock.date(), m_ctx.clock.timeOfDay()};
     if (!s.gDb->addTalkgroup(row))
-        return;
+        return QString();
     setFaceplateLine(line3, kUnknown);
     setFaceplateLine(line4, kAddedBy);
+    return QString();
 }

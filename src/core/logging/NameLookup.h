@@ -15,22 +15,30 @@ class QSqlRecord;
  *
  * A talkgroup not yet in TALKGROUPS is added as it is heard. A database that cannot be used, or a
  * statement that fails, ends the routine quietly: the database has already told the operator.
+ *
+ * Each lookup also answers the name it found, for the monitor's reading: a channel's company name and
+ * alpha tag, a talkgroup's city, service and tag, joined by " / " (the placeholders a talkgroup
+ * added as it is heard carries are no name).
  */
 class NameLookup final : public Lookups {
 public:
     explicit NameLookup(MonitorContext& context);
 
-    void lookupChannel() override;
-    void lookupTalkgroup() override;
+    QString lookupChannel() override;
+    QString lookupTalkgroup() override;
 
 private:
     void setAux(int field, const QString& text);
-    void sendAux(int field);
+    /// Shows text in aux field and sends it to the remote client.
+    void showAux(int field, const QString& text);
     /// Sends "AUX" + field + text to the remote client.
     void sendAuxLine(int field, const QString& text);
     void setFaceplateLine(const QString& name, const QString& text);
-    void lookupTalkgroupPro();
-    void lookupTalkgroupBc();
+    QString lookupTalkgroupPro();
+    QString lookupTalkgroupBc();
 
     MonitorContext& m_ctx;
+    /// The names the last lookups found, for a lookup the repeat guard cuts short.
+    QString m_channelName;
+    QString m_talkgroupName;
 };

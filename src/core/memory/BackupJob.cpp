@@ -31,6 +31,17 @@ QString BackupJob::setName(const QString& typed, const QDate& date) {
 }
 
 void BackupJob::start(const QList<int>& banks, const QString& setName) {
+    if (isRunning())
+        return;
+    // A line break in the name would split the set in every list that shows it.
+    if (const QString problem = BackupSets::nameProblem(setName); !problem.isEmpty()) {
+        m_set = setName;
+        m_channels.clear();
+        m_next = 0;
+        if (begin(0))
+            finish(result(MemoryJobResult::Outcome::Failed, problem.at(0).toUpper() + problem.mid(1) + '.'));
+        return;
+    }
     QList<int> channels;
     for (int bank = 1; bank <= 20; ++bank) {
         if (!banks.contains(bank))
@@ -91,28 +102,30 @@ void BackupJob::onAnswer(const MemoryReply& reply) {
     // The names follow the frequency: any row of the bank's table with it supplies them.
     if (!reply.isEmpty())
         row.names = m_writer->bankNames(channelToBank(reply.channel), reply.frequency);
-    if (!m_writer->store(row)) {
-        finish(result(MemoryJobResult::Outcome::Failed,
-                      QStringLiteral("The local database did not take channel %1.").arg(reply.channel)));
-        return;
-    }
-    ++m_next;
-    setDone(m_next);
-    Q_EMIT channelStored(reply.channel, reply.isEmpty());
-    readNext();
+    // A channel counts once its row is in the file, never while it only waits for it.
+    const int channel = reply.channel;
+    const bool empty = reply.isEmpty();
+    store([this, row] { return m_writer->store(row); },
+          [this, channel, empty] {
+              ++m_next;
+              setDone(m_next);
+              Q_EMIT channelStored(channel, empty);
+              readNext();
+          },
+          QStringLiteral("The local database did not take channel %1").arg(channel));
 }
 
 void BackupJob::complete() {
-    if (m_copyTalkgroups) {
-        m_talkgroups = BackupSets(m_ctx.database).copyTalkgroups(m_set);
-        if (m_talkgroups < 0) {
-            m_talkgroups = 0;
-            finish(result(MemoryJobResult::Outcome::Failed,
-                          QStringLiteral("The local database did not take the talkgroups.")));
-            return;
-        }
+    if (!m_copyTalkgroups) {
+        finish(result(MemoryJobResult::Outcome::Succeeded, QString()));
+        return;
     }
-    finish(result(MemoryJobResult::Outcome::Succeeded, QString()));
+    store([this] { return BackupSets(m_ctx.database).copyTalkgroups(m_set); },
+          [this] {
+              m_talkgroups = qMax(0, BackupSets(m_ctx.database).talkgroupCount(m_set));
+              finish(result(MemoryJobResult::Outcome::Succeeded, QString()));
+          },
+          QStringLiteral("The local database did not take the talkgroups"));
 }
 
 MemoryJobResult BackupJob::result(MemoryJobResult::Outcome outcome, const QString& why) const {

@@ -16,6 +16,8 @@ MemoryJob::MemoryJob(const MemoryJobContext& context, QObject* parent)
     qRegisterMetaType<MemoryJobResult>();
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &MemoryJob::onTimeout);
+    m_lockRetry.setSingleShot(true);
+    connect(&m_lockRetry, &QTimer::timeout, this, &MemoryJob::tryStore);
 }
 
 MemoryJob::~MemoryJob() {
@@ -77,6 +79,48 @@ void MemoryJob::drain() {
     }
 }
 
+void MemoryJob::store(std::function<LocalDatabase::WriteResult()> attempt, std::function<void()> stored,
+                      const QString& what) {
+    m_storeAttempt = std::move(attempt);
+    m_onStored = std::move(stored);
+    m_storeWhat = what;
+    m_lockedSince.invalidate();
+    tryStore();
+}
+
+void MemoryJob::tryStore() {
+    if (!m_running || !m_storeAttempt)
+        return;
+    const LocalDatabase::WriteResult outcome = m_storeAttempt();
+    if (outcome == LocalDatabase::WriteResult::Locked) {
+        if (!m_lockedSince.isValid()) {
+            m_lockedSince.start();
+            qCInfo(lcMemory) << "the local database is locked by another program; waiting up to" << m_lockWaitMs
+                             << "ms";
+        }
+        if (m_lockedSince.elapsed() < m_lockWaitMs) {
+            m_lockRetry.start(kLockRetryMs);
+            return;
+        }
+    }
+    m_storeAttempt = nullptr;
+    const auto onStored = std::move(m_onStored);
+    m_onStored = nullptr;
+    if (outcome == LocalDatabase::WriteResult::Stored) {
+        const bool waited = m_lockedSince.isValid();
+        onStored();
+        // Answers that came in while the row waited are in the buffer already; no new text will announce them.
+        if (waited)
+            onReceived();
+        return;
+    }
+    const QString reason =
+        outcome == LocalDatabase::WriteResult::Locked
+            ? QStringLiteral("another program has held the file locked for %1 s").arg((m_lockWaitMs + 999) / 1000)
+            : m_ctx.database.lastError();
+    finish(result(MemoryJobResult::Outcome::Failed, QStringLiteral("%1: %2.").arg(m_storeWhat, reason)));
+}
+
 void MemoryJob::onReceived() {
     // Lines wait in the buffer until a read wants them; between reads nothing is cut.
     while (m_running && m_readChannel != 0 && !m_waitingForOperator && m_ctx.link.cutOneLine()) {
@@ -134,9 +178,13 @@ void MemoryJob::cancel() {
 }
 
 void MemoryJob::onPortLost(const QString& reason) {
-    if (m_running)
-        finish(
-            result(MemoryJobResult::Outcome::Failed, QStringLiteral("The scanner's port went away: %1").arg(reason)));
+    if (!m_running)
+        return;
+    // The reason is a transport's phrase ("the device hung up"); the sentence after it needs its full stop.
+    QString why = QStringLiteral("The scanner's port went away: %1").arg(reason.trimmed());
+    if (!why.endsWith(QLatin1Char('.')) && !why.endsWith(QLatin1Char('!')) && !why.endsWith(QLatin1Char('?')))
+        why += QLatin1Char('.');
+    finish(result(MemoryJobResult::Outcome::Failed, why));
 }
 
 void MemoryJob::setDone(int done) {
@@ -155,6 +203,10 @@ void MemoryJob::finish(MemoryJobResult result) {
     m_readChannel = 0;
     m_onAnswer = nullptr;
     m_timeout.stop();
+    // A row still waiting for a locked file is not stored and not counted.
+    m_lockRetry.stop();
+    m_storeAttempt = nullptr;
+    m_onStored = nullptr;
     for (const QMetaObject::Connection& c : std::as_const(m_connections))
         disconnect(c);
     m_connections.clear();

@@ -9,11 +9,12 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "store/LocalDatabase.h"
+
 #include <functional>
 
 struct ScannerState;
 class SerialLink;
-class LocalDatabase;
 class Clock;
 class Monitor;
 struct MemoryReply;
@@ -71,6 +72,10 @@ public:
     static constexpr int kReplyTimeoutMs = 500;
     /// Sends of one read before the operator is asked (the first and two repeats).
     static constexpr int kAttempts = 3;
+    /// How long a row waits for a database file another program holds locked before the job gives up.
+    static constexpr int kLockWaitMs = 10000;
+    /// How often a row that met the lock is tried again meanwhile.
+    static constexpr int kLockRetryMs = 200;
 
     explicit MemoryJob(const MemoryJobContext& context, QObject* parent = nullptr);
     ~MemoryJob() override;
@@ -79,6 +84,8 @@ public:
     int replyTimeoutMs() const { return m_timeoutMs; }
     void setAttempts(int attempts) { m_attempts = qMax(1, attempts); }
     int attempts() const { return m_attempts; }
+    void setLockWait(int ms) { m_lockWaitMs = ms; }
+    int lockWaitMs() const { return m_lockWaitMs; }
 
     bool isRunning() const { return m_running; }
     /// Ends the job after the channel in hand; what was stored or programmed stays. finished() follows.
@@ -118,6 +125,12 @@ protected:
     void forgetAhead() { m_ahead = 0; }
     /// Drops every complete line waiting in the receive buffer.
     void drain();
+    /**
+     * A database write the job's count depends on: attempt() runs now and, while another program holds the
+     * file locked, again every kLockRetryMs for up to lockWaitMs(). Once it has landed, stored() runs; if it
+     * cannot land, the job finishes Failed with "what: the reason." (a full disk, the lock, the engine's words).
+     */
+    void store(std::function<LocalDatabase::WriteResult()> attempt, std::function<void()> stored, const QString& what);
     void setDone(int done);
     int done() const { return m_done; }
     int total() const { return m_total; }
@@ -136,6 +149,7 @@ private:
     void onTimeout();
     void onPortLost(const QString& reason);
     void sendRead();
+    void tryStore();
 
     int m_timeoutMs = kReplyTimeoutMs;
     int m_attempts = kAttempts;
@@ -148,6 +162,12 @@ private:
     int m_sends = 0;
     int m_ahead = 0;
     std::function<void(const MemoryReply&)> m_onAnswer;
+    int m_lockWaitMs = kLockWaitMs;
+    std::function<LocalDatabase::WriteResult()> m_storeAttempt;
+    std::function<void()> m_onStored;
+    QString m_storeWhat;
+    QElapsedTimer m_lockedSince;
+    QTimer m_lockRetry;
     QTimer m_timeout;
     QElapsedTimer m_elapsed;
     QList<QMetaObject::Connection> m_connections;

@@ -8,7 +8,12 @@
 #include "protocol/MemoryReply.h"
 #include "store/LocalDatabase.h"
 
+#include "state/ScannerProfile.h"
+#include "state/ScannerState.h"
+
 #include <QLocale>
+
+#include <cmath>
 
 namespace {
 
@@ -17,6 +22,17 @@ double programmedMhz(const BackupChannel& row) {
     bool ok = false;
     const double mhz = row.frequencyText.trimmed().toDouble(&ok);
     return ok ? mhz : row.frequency;
+}
+
+// A row the scanner can hold: an empty channel, or a frequency in one of the model's bands. Anything else
+// ("inf", a negative or a huge number) would be pinned to the pattern's ends and program another channel.
+bool receivable(const BackupChannel& row, quint8 model) {
+    const double mhz = programmedMhz(row);
+    if (!std::isfinite(mhz) || mhz < 0.0 || mhz > 9999.9999)
+        return false;
+    // The scanner is programmed in steps of 100 Hz.
+    const qint64 steps = qRound64(mhz * 10000.0);
+    return steps == 0 || ScannerProfile::forModel(model).receives(steps * 100);
 }
 
 } // namespace
@@ -96,11 +112,20 @@ void RestoreJob::start(const QString& set, const QList<int>& banks, bool safetyB
                           QStringLiteral("The local database cannot read set \"%1\".").arg(set)));
         return;
     }
-    m_plan = *planned;
+    // Channels the scanner cannot receive are not sent at all; they are listed as not taken.
+    m_plan.clear();
+    m_refused.clear();
+    for (const Planned& p : *planned) {
+        if (receivable(p.row, m_ctx.state.gScannerModel))
+            m_plan.append(p);
+        else
+            m_refused.append(p.channel);
+    }
     // The banks that received trunked channels are kept across a retry of the channels that did not take.
     m_trunkedBanks.clear();
     // A set that does not exist is no restore at all, not a successful one that programmed nothing.
-    if (m_plan.isEmpty() && BackupSets(m_ctx.database).channels(set).value_or(QList<BackupChannel>()).isEmpty()) {
+    if (m_plan.isEmpty() && m_refused.isEmpty() &&
+        BackupSets(m_ctx.database).channels(set).value_or(QList<BackupChannel>()).isEmpty()) {
         if (begin(0))
             finish(result(MemoryJobResult::Outcome::Failed, QStringLiteral("There is no backup set \"%1\".").arg(set)));
         return;
@@ -109,7 +134,8 @@ void RestoreJob::start(const QString& set, const QList<int>& banks, bool safetyB
 }
 
 void RestoreJob::retryNotTaken() {
-    if (isRunning() || m_notTaken.isEmpty())
+    // Refused channels stay refused: they are listed again, never sent (so a retry of only those ends at once).
+    if (isRunning() || (m_notTaken.isEmpty() && m_refused.isEmpty()))
         return;
     QList<Planned> again;
     for (const Planned& p : std::as_const(m_plan)) {
@@ -159,18 +185,15 @@ void RestoreJob::onSaved(const MemoryReply& reply) {
     BackupChannel row = BackupJob::rowFrom(reply);
     if (!reply.isEmpty())
         row.names = m_writer->bankNames(channelToBank(reply.channel), reply.frequency);
-    // Nothing is programmed until every channel about to change is safe in the set.
-    if (!m_writer->store(row)) {
-        finish(result(MemoryJobResult::Outcome::Failed,
-                      QStringLiteral("The local database did not take the safety backup of channel %1; nothing was "
-                                     "programmed.")
-                          .arg(reply.channel)));
-        return;
-    }
-    ++m_safetyStored;
-    ++m_next;
-    setDone(m_next);
-    saveNext();
+    // Nothing is programmed until every channel about to change is in the safety set's file.
+    store([this, row] { return m_writer->store(row); },
+          [this] {
+              ++m_safetyStored;
+              ++m_next;
+              setDone(m_next);
+              saveNext();
+          },
+          QStringLiteral("The local database did not take the safety backup of channel %1").arg(reply.channel));
 }
 
 void RestoreJob::programNext() {
@@ -213,20 +236,25 @@ void RestoreJob::onReadBack(const MemoryReply& reply) {
     }
     m_secondTry = false;
     const int bank = channelToBank(planned.channel);
-    if (took) {
-        // The bank table names what the scanner holds, so a channel that did not take leaves it alone.
-        if (!BackupSets(m_ctx.database).writeBankChannel(bank, planned.channel, planned.row)) {
-            finish(result(MemoryJobResult::Outcome::Failed,
-                          QStringLiteral("The local database did not take bank %1's row for channel %2.")
-                              .arg(bank)
-                              .arg(planned.channel)));
-            return;
-        }
-        if (planned.row.trunked && !m_trunkedBanks.contains(bank))
-            m_trunkedBanks.append(bank);
-    } else {
+    if (!took) {
         m_notTaken.append(planned.channel);
+        channelDone(planned, false);
+        return;
     }
+    // The bank table names what the scanner holds, so a channel that did not take leaves it alone.
+    store(
+        [this, bank, planned] {
+            return BackupSets(m_ctx.database).writeBankChannel(bank, planned.channel, planned.row);
+        },
+        [this, bank, planned] {
+            if (planned.row.trunked && !m_trunkedBanks.contains(bank))
+                m_trunkedBanks.append(bank);
+            channelDone(planned, true);
+        },
+        QStringLiteral("The local database did not take bank %1's row for channel %2").arg(bank).arg(planned.channel));
+}
+
+void RestoreJob::channelDone(const Planned& planned, bool took) {
     ++m_next;
     setDone(m_safetyStored + m_next);
     Q_EMIT channelProgrammed(planned.channel, took);
@@ -234,7 +262,8 @@ void RestoreJob::onReadBack(const MemoryReply& reply) {
 }
 
 void RestoreJob::complete() {
-    finish(result(m_notTaken.isEmpty() ? MemoryJobResult::Outcome::Succeeded : MemoryJobResult::Outcome::NotTaken,
+    finish(result(m_notTaken.isEmpty() && m_refused.isEmpty() ? MemoryJobResult::Outcome::Succeeded
+                                                              : MemoryJobResult::Outcome::NotTaken,
                   QString()));
 }
 
@@ -258,16 +287,18 @@ MemoryJobResult RestoreJob::result(MemoryJobResult::Outcome outcome, const QStri
     MemoryJobResult r;
     r.outcome = outcome;
     r.setName = m_set;
-    r.safetySet = m_safetySet;
-    r.channelsTotal = int(m_plan.size());
+    // A safety set is named only once every row of it is in the file.
+    r.safetySet = m_saving ? QString() : m_safetySet;
+    r.channelsTotal = int(m_plan.size() + m_refused.size());
     r.channelsDone = m_saving ? 0 : int(m_next - m_notTaken.size());
-    r.notTaken = m_notTaken;
+    r.notTaken = m_refused + m_notTaken;
+    std::sort(r.notTaken.begin(), r.notTaken.end());
     QStringList listed;
-    for (int channel : m_notTaken)
+    for (int channel : std::as_const(r.notTaken))
         listed.append(QString::number(channel));
-    const QString safety = m_safetySet.isEmpty()
+    const QString safety = r.safetySet.isEmpty()
                                ? QString()
-                               : QStringLiteral(" The channels before it are in set \"%1\".").arg(m_safetySet);
+                               : QStringLiteral(" The channels before it are in set \"%1\".").arg(r.safetySet);
     switch (outcome) {
     case MemoryJobResult::Outcome::Succeeded:
         r.message =
@@ -279,16 +310,29 @@ MemoryJobResult RestoreJob::result(MemoryJobResult::Outcome outcome, const QStri
                         .arg(r.channelsDone)
                         .arg(r.channelsTotal)
                         .arg(listed.join(QStringLiteral(", ")));
+        if (!m_refused.isEmpty()) {
+            QStringList refused;
+            for (int channel : m_refused)
+                refused.append(QString::number(channel));
+            const QString model = ScannerProfile::forModel(m_ctx.state.gScannerModel).name;
+            r.message +=
+                m_refused.size() == 1
+                    ? QStringLiteral(" Channel %1 holds a frequency the %2 does not receive and was not sent.")
+                          .arg(refused.first(), model)
+                    : QStringLiteral(" Channels %1 hold frequencies the %2 does not receive and were not sent.")
+                          .arg(refused.join(QStringLiteral(", ")), model);
+        }
         break;
     case MemoryJobResult::Outcome::Cancelled:
         r.message =
             QStringLiteral("Restore cancelled after %1 of %2 channels.").arg(r.channelsDone).arg(r.channelsTotal);
         break;
     default:
-        r.message = QStringLiteral("%1 Restore ended after %2 of %3 channels.")
-                        .arg(why)
-                        .arg(r.channelsDone)
-                        .arg(r.channelsTotal);
+        r.message = m_saving ? QStringLiteral("%1 Nothing was programmed.").arg(why)
+                             : QStringLiteral("%1 Restore ended after %2 of %3 channels.")
+                                   .arg(why)
+                                   .arg(r.channelsDone)
+                                   .arg(r.channelsTotal);
         break;
     }
     r.message += safety;

@@ -72,6 +72,7 @@ private:
     void programNext();
     void sendProgram(int index);
     void onReadBack(const MemoryReply& reply);
+    void channelDone(const Planned& planned, bool took);
     void complete();
     MemoryJobResult result(MemoryJobResult::Outcome outcome, const QString& message) const override;
 
@@ -81,6 +82,7 @@ private:
     bool m_secondTry = false;
     int m_programmedAhead = -1;
     QList<int> m_notTaken;
+    QList<int> m_refused; ///< channels whose frequency the model does not receive: never sent
     QList<int> m_trunkedBanks;
     QString m_safetySet;
     int m_safetyStored = 0;

@@ -4,7 +4,9 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "link/SerialLink.h"
+#include "protocol/ChannelToBank.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
@@ -74,7 +76,10 @@ void Bc780LcdParser::parseLcdReply() {
     // A call's end clears the panel before the mode's rules log the call, so the log is written
     // from the display as it stood when the line arrived.
     const CallEnd end{d.text(Field::tbfreq), d.text(Field::Text2, 3), d.text(Field::Text2, 4)};
+    followMode();
     parseDisplayReply(reply);
+    // A mode reply may have changed the mode.
+    followMode();
     switch (m_ctx.state.gMode) {
     case ModeCode::Scan:
         parseScan(reply);
@@ -105,6 +110,16 @@ void Bc780LcdParser::parseLcdReply() {
     }
 }
 
+void Bc780LcdParser::followMode() {
+    ReadingRules::followMode(m_reading, m_ctx.state.gScannerModel, m_ctx.state.gMode);
+}
+
+void Bc780LcdParser::restartReading() {
+    const quint8 mode = m_ctx.state.gMode;
+    m_reading =
+        Reading::forMode(m_ctx.state.gScannerModel, mode <= Reading::kHighestScannerMode ? mode : m_reading.mode);
+}
+
 void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {
     ScannerState& s = m_ctx.state;
     DisplayModel& d = m_ctx.display;
@@ -130,6 +145,7 @@ void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {
     if (reply.startsWith("RM") && reply.length() > 4) {
         setText(Field::tbModMode, reply.from(4));
         light(Field::tbModMode, true);
+        m_reading.modulation = Reading::modulationIn(reply.text());
     }
 
     const QString head = reply.mid(1, 3);
@@ -157,6 +173,12 @@ void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {
         }
     } else if (head == QLatin1String("CHN")) {
         setText(Field::tbChan, reply.is(5, '[') ? reply.mid(6, 3) : QString());
+        // In the trunk modes the channel field belongs to the ID lists.
+        if (!Reading::isTrunkMode(m_reading.mode)) {
+            const int channel = reply.is(5, '[') ? ReplyRules::wholeNumber(reply.mid(6, 3)).value_or(0) : 0;
+            m_reading.channel = channel;
+            m_reading.bank = channelToBank(channel);
+        }
     } else if (reply.startsWith("CTCSS")) {
         if (reply.is(7, '*') || reply.is(7, '+'))
             light(QStringLiteral("tbCTCSS"), true);
@@ -164,18 +186,26 @@ void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {
             light(QStringLiteral("tbCTCSS"), false);
         if (reply.is(7, '+'))
             send(Commands::LcdTones);
+        if (reply.is(7, '-') && m_reading.tone.startsWith(QLatin1String("CTCSS")))
+            m_reading.tone.clear();
     } else if (head == QLatin1String("CTC")) {
         if (reply.is(5, '[')) {
             setText(Field::tbTONES, bracketText(reply, 6));
             light(Field::tbTONES, true);
+            readTone(bracketText(reply, 6));
         }
     } else if (head == QLatin1String("DCS")) {
         const bool lit = reply.is(5, '+') || reply.is(5, '*');
         light(QStringLiteral("tbDCS"), lit);
         if (lit)
             send(Commands::LcdTones);
+        else if (m_reading.tone.startsWith(QLatin1String("DCS")))
+            m_reading.tone.clear();
     } else if (head == QLatin1String("FRQ")) {
-        setText(Field::tbfreq, reply.from(6).remove(QLatin1Char(']')).trimmed());
+        const QString shown = reply.from(6).remove(QLatin1Char(']')).trimmed();
+        setText(Field::tbfreq, shown);
+        // The main line holds a frequency, or a talkgroup or a word in its place.
+        m_reading.frequencyHz = Reading::hzFromMhzText(shown);
     } else if (reply.startsWith("LINE1")) {
         setLine(3, bracketText(reply, 8));
     } else if (reply.startsWith("LINE2")) {
@@ -189,12 +219,16 @@ void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {
         DisplayModel::Array bars = d.array(kSigStrength);
         for (int i = 1; i <= kBars; ++i)
             bars.setForeColor(i, Panel::kLcdUnlit);
+        m_reading.signalBars = 0;
     } else if (head == QLatin1String("SMT")) {
         DisplayModel::Array bars = d.array(kSigStrength);
+        int lit = 0;
         for (int i = 1; i <= kBars; ++i) {
             d.setVisible(DisplayModel::element(kSigStrength, i), true);
             bars.setForeColor(i, reply.is(4 + i, '+') ? Panel::kLcdLit : Panel::kLcdUnlit);
+            lit += reply.is(4 + i, '+') ? 1 : 0;
         }
+        m_reading.signalBars = lit;
     } else if (reply.startsWith("TRUNK +")) {
         setText(Field::tbTRUNKTYPE, QStringLiteral("TRUNK"));
         light(Field::tbTRUNKTYPE, true);

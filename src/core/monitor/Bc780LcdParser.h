@@ -16,6 +16,7 @@ class ReplyText;
  * whatever the mode, then the status replies the BC780XLT shares with the PRO-2052, by gMode.
  * It writes only to the display model and the state, sends follow-up queries, and calls the
  * lookups and the log writers. Each step stands alone: a short or malformed line skips that step.
+ * Beside the display it keeps reading(): the same replies' facts, typed, taken from the replies.
  */
 class Bc780LcdParser final : public ReplyParser {
 public:
@@ -29,6 +30,13 @@ public:
 
     /// The caption of btnLIGHT for a light state (0 off, 1 dimmed, 2 on).
     static QString lightCaption(int state);
+
+    /// What the replies read so far say the scanner shows.
+    const Reading& reading() const override { return m_reading; }
+    /// Starts a fresh reading when gMode names another mode the scanner reports.
+    void followMode();
+    /// The display was laid out afresh for gMode: the reading starts over from the mode alone.
+    void restartReading() override;
 
 private:
     /// What a call's end is logged with: the display as it was before the line cleared it.
@@ -57,6 +65,10 @@ private:
     void writeSearchLog();
     void lookupChannel();
     void lookupTalkgroup();
+    /// The tone the LCD's tone field shows ("CTC [127.3]", "CTC [D023]"), in the conventional modes.
+    void readTone(const QString& text);
+    /// A call's talkgroup and frequency, from the same positions the display rules read.
+    void readCall(const ReplyText& reply);
 
     /// A segment lit (black) or dark (the unlit LCD colour).
     void light(const QString& field, bool lit);
@@ -67,4 +79,5 @@ private:
 
     MonitorContext& m_ctx;
     Panel& m_panel;
+    Reading m_reading;
 };

@@ -6,6 +6,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "TextNumbers.h"
 #include "protocol/ChannelToBank.h"
 #include "protocol/Commands.h"
@@ -17,6 +18,9 @@
 namespace {
 // A search-hit reply this short carries no frequency.
 constexpr int kShortestSearchHit = 11;
+// A talkgroup reply longer than this carries the call's frequency, at positions 13 to 20.
+constexpr int kShortCallReply = 13;
+constexpr int kCallFrequencyEnd = 20;
 // The poll passes at which trunk tracking asks for the bank markers.
 constexpr int kTrunkMarkerPasses[] = {27, 77};
 const QString kNoTones = QStringLiteral("----- -");
@@ -46,12 +50,16 @@ void Bc780LcdParser::parseScan(const ReplyText& reply) {
     if (reply.startsWith("-")) {
         m_panel.clearPanel();
         setLine(4, QStringLiteral("> SCANNING"));
+        ReadingRules::clear(m_reading);
         queryLcdFields();
     } else if (reply.startsWith("+")) {
         m_panel.clearPanel();
+        // The channel reply that follows names the stop; a repeated "+" is the same one.
+        m_reading.squelchOpen = true;
         queryLcdFields();
     } else if (isChannelReply(reply)) {
         channelReply(reply);
+        m_reading.squelchOpen = true;
         lookupChannel();
         sendEach({Commands::LcdLine1, Commands::LcdLine2});
         m_ctx.state.gSignalActive = true;
@@ -70,8 +78,11 @@ void Bc780LcdParser::parseManual(const ReplyText& reply) {
     if (reply.startsWith("-")) {
         setLine(4, QStringLiteral("> SCANNING"));
         m_panel.clearPanel();
+        // The manual channel stays the scanner's; the display refresh shows it again.
+        m_reading.squelchOpen = false;
         queryLcdFields();
     } else if (reply.startsWith("+")) {
+        m_reading.squelchOpen = true;
         send(Commands::CurrentChannel);
         queryLcdFields();
     } else if (isChannelReply(reply)) {
@@ -87,6 +98,7 @@ void Bc780LcdParser::parseSearch(const ReplyText& reply, bool held) {
         setLine(3, s.gKeyEntry);
     if (reply.startsWith("+")) {
         s.gSearchHoldStart = m_ctx.clock.secondsSinceMidnight();
+        m_reading.squelchOpen = true;
         if (held) {
             sendEach({Commands::Modulation, Commands::SearchFrequency});
             return;
@@ -97,8 +109,11 @@ void Bc780LcdParser::parseSearch(const ReplyText& reply, bool held) {
     } else if (reply.startsWith("-")) {
         writeSearchLog();
         s.gSearchHoldStart = 0;
-        if (!held)
+        m_reading.squelchOpen = false;
+        if (!held) {
             m_panel.clearPanel();
+            ReadingRules::clear(m_reading);
+        }
     } else if (switchReply(reply, false)) {
         return;
     } else if (held ? reply.startsWith("R") : reply.startsWith("RM")) {
@@ -127,11 +142,13 @@ void Bc780LcdParser::parseTrunk(const ReplyText& reply, const CallEnd& end) {
         sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         setText(Field::tbChan, QString());
         setText(Field::tbfreq, QString());
+        ReadingRules::clear(m_reading);
     } else if (reply.startsWith("ID")) {
         setLine(4, QString());
         sendEach({Commands::LcdSignalBars, Commands::LcdBankMarkers});
         talkgroupRule(reply);
         frequencyRule(reply);
+        readCall(reply);
         lookupTalkgroup();
         sendEach(
             {Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
@@ -150,9 +167,16 @@ void Bc780LcdParser::parseTrunkHold(const ReplyText& reply, const CallEnd& end) 
     if (reply.startsWith("ID") && reply.is(4, 'S')) {
         s.gTalkgroupId = ReplyRules::positionTalkgroup(reply);
         setText(Field::tbfreq, s.gTalkgroupId);
+        // The main line shows the talkgroup; a frequency after it is the call's.
+        const auto freq =
+            reply.length() > kShortCallReply ? ReplyRules::callFrequency(reply, kCallFrequencyEnd) : std::nullopt;
+        ReadingRules::showCall(m_reading, s.gTalkgroupId.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty),
+                               freq ? Reading::hzFromMhzText(*freq) : 0);
         lookupTalkgroup();
         sendEach({Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::TrunkBank});
     } else if (reply.startsWith("ID") && isCallEnd(reply)) {
+        // The held talkgroup stays on show; its call is over.
+        m_reading.squelchOpen = false;
         // The alpha tags go into the log only while the aux display is open.
         writeTrunkLog(end, m_ctx.aux.windowVisible());
     } else if (reply.startsWith("TB")) {
@@ -178,6 +202,7 @@ void Bc780LcdParser::parseIdScan(const ReplyText& reply, const CallEnd& end, boo
             setLine(3, QString());
         }
         setLine(4, QStringLiteral("> ID SCAN"));
+        ReadingRules::clear(m_reading);
         send(Commands::LcdSignalBars);
         if (held)
             queryLcdFields();
@@ -189,6 +214,7 @@ void Bc780LcdParser::parseIdScan(const ReplyText& reply, const CallEnd& end, boo
         }
         talkgroupRule(reply);
         frequencyRule(reply);
+        readCall(reply);
         lookupTalkgroup();
         sendEach({Commands::LcdLine1, Commands::LcdLine2});
         if (!held)
@@ -212,6 +238,7 @@ void Bc780LcdParser::channelReply(const ReplyText& reply) {
     s.gFreqText = ReplyRules::channelFrequency(reply);
     setText(Field::tbfreq, s.gFreqText);
     light(Field::tbfreq, true);
+    ReadingRules::showChannel(m_reading, s.gChannelNum, Reading::hzFromMhzText(s.gFreqText));
     s.gRemoteOut = s.gFreqText;
     m_panel.notifyRemote();
 
@@ -237,6 +264,7 @@ void Bc780LcdParser::searchHitReply(const ReplyText& reply) {
     s.gFreqText = ReplyRules::shortFractionFrequency(reply);
     setText(Field::tbfreq, s.gFreqText);
     light(Field::tbfreq, true);
+    m_reading.frequencyHz = Reading::hzFromMhzText(s.gFreqText);
     s.gRemoteOut = s.gFreqText;
     m_panel.notifyRemote();
 }
@@ -249,8 +277,28 @@ void Bc780LcdParser::talkgroupRule(const ReplyText& reply) {
     }
 }
 
+void Bc780LcdParser::readCall(const ReplyText& reply) {
+    // The talkgroup and frequency rules leave what they cannot read as it was; so does the reading.
+    const auto id = ReplyRules::scannedTalkgroup(reply);
+    const auto freq = ReplyRules::callFrequency(reply, kCallFrequencyEnd);
+    ReadingRules::showCall(m_reading, id.value_or(m_reading.talkgroup),
+                           freq ? Reading::hzFromMhzText(*freq) : m_reading.frequencyHz);
+}
+
+void Bc780LcdParser::readTone(const QString& text) {
+    if (Reading::isTrunkMode(m_reading.mode))
+        return;
+    // "127.3" is a CTCSS tone, "D023" a DCS code; the dashes of an empty field are none.
+    if (text.size() == 4 && text.startsWith(QLatin1Char('D')) && TextNumbers::isAllDigits(text.mid(1)))
+        m_reading.tone = QStringLiteral("DCS ") + text.mid(1);
+    else if (Reading::hzFromMhzText(text) > 0)
+        m_reading.tone = QStringLiteral("CTCSS ") + text;
+    else
+        m_reading.tone.clear();
+}
+
 void Bc780LcdParser::frequencyRule(const ReplyText& reply) {
-    if (const auto freq = ReplyRules::callFrequency(reply, 20)) {
+    if (const auto freq = ReplyRules::callFrequency(reply, kCallFrequencyEnd)) {
         setText(Field::tbfreq, *freq);
         light(Field::tbfreq, true);
     }
@@ -273,6 +321,11 @@ void Bc780LcdParser::idChannelReply(const ReplyText& reply) {
     s.gIdBank = qint16(Commands::bankNumber(reply.code(4)));
     m_panel.showBankActive(s.gIdBank);
     setText(Field::tbChan, reply.from(5));
+    // The ID channel within its ID bank; the tenth comes as a lone "0".
+    const QString chan = reply.mid(5, 2).trimmed();
+    const int channel = ReplyRules::wholeNumber(chan).value_or(0);
+    m_reading.channel = chan == QLatin1String("0") ? 10 : channel;
+    m_reading.bank = qMax(0, int(s.gIdBank));
 }
 
 void Bc780LcdParser::writeTrunkLog(const CallEnd& end, bool withTags) {
@@ -294,10 +347,10 @@ void Bc780LcdParser::writeSearchLog() {
 
 void Bc780LcdParser::lookupChannel() {
     if (m_ctx.lookups && !m_ctx.switches.useScannerTags())
-        m_ctx.lookups->lookupChannel();
+        m_reading.channelName = m_ctx.lookups->lookupChannel();
 }
 
 void Bc780LcdParser::lookupTalkgroup() {
     if (m_ctx.lookups && !m_ctx.switches.useScannerTags())
-        m_ctx.lookups->lookupTalkgroup();
+        m_reading.talkgroupName = m_ctx.lookups->lookupTalkgroup();
 }

@@ -3,6 +3,7 @@
 #include "Bc780Cycle.h"
 #include "Bc780LcdParser.h"
 #include "FaceplateActions.h"
+#include "HitTracker.h"
 #include "KeyHandlers.h"
 #include "Keyboard.h"
 #include "ModeDetector.h"
@@ -22,7 +23,8 @@ Monitor::Monitor(MonitorContext& context, QObject* parent)
     , m_keys(std::make_unique<KeyHandlers>(context, *m_detector))
     , m_poll(std::make_unique<PollCycle>(context, *m_detector))
     , m_keyboard(std::make_unique<Keyboard>(context, *m_keys, *m_detector))
-    , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll)) {
+    , m_actions(std::make_unique<FaceplateActions>(context, *m_panel, *m_detector, *m_poll))
+    , m_hits(std::make_unique<HitTracker>(context.clock)) {
     // The one place the scanner's replies and poll cycle are chosen.
     switch (ScannerProfile::of(context.state).parser) {
     case ScannerProfile::Parser::StatusLines: {
@@ -40,7 +42,12 @@ Monitor::Monitor(MonitorContext& context, QObject* parent)
     }
     // A detection replaces the running cycle; its result starts the next one.
     connect(m_detector.get(), &ModeDetector::detectionStarted, m_poll.get(), &PollCycle::stop);
+    connect(m_detector.get(), &ModeDetector::modeDetected, this, &Monitor::onModeDetected);
     connect(m_detector.get(), &ModeDetector::modeDetected, m_poll.get(), &PollCycle::start);
+    // Every pass may have read a reply; an unchanged reading publishes nothing.
+    connect(m_poll.get(), &PollCycle::passDone, this, &Monitor::publish);
+    connect(m_hits.get(), &HitTracker::hitStarted, this, &Monitor::hitStarted);
+    connect(m_hits.get(), &HitTracker::hitEnded, this, &Monitor::hitEnded);
     connect(m_detector.get(), &ModeDetector::faceplateRequested, this, &Monitor::faceplateRequested);
     connect(m_actions.get(), &FaceplateActions::rangeSearchRequested, this, &Monitor::rangeSearchRequested);
     connect(m_poll.get(), &PollCycle::statusLine, this, &Monitor::statusLine);
@@ -60,6 +67,7 @@ void Monitor::start() {
 void Monitor::stop() {
     m_detector->cancel();
     m_poll->stop();
+    m_hits->finish();
 }
 
 void Monitor::checkMode() {
@@ -86,4 +94,18 @@ void Monitor::setLampRefresh(std::function<void()> refresh) {
 
 const Reading& Monitor::reading() const {
     return m_reading;
+}
+
+void Monitor::onModeDetected() {
+    m_parser->restartReading();
+    publish();
+}
+
+void Monitor::publish() {
+    const Reading& next = m_parser->reading();
+    if (next == m_reading)
+        return;
+    m_reading = next;
+    m_hits->follow(m_reading);
+    Q_EMIT readingChanged(m_reading);
 }

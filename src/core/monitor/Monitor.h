@@ -16,6 +16,7 @@ class PollCycle;
 class KeyHandlers;
 class Keyboard;
 class FaceplateActions;
+class HitTracker;
 
 /**
  * The monitor of one session: panel routines, reply parser, mode detection, poll cycle, keypad, keyboard and menu
@@ -59,6 +60,9 @@ public:
 
     /// What the scanner shows now, as typed facts.
     const Reading& reading() const;
+    /// Publishes the active parser's reading when it changed: readingChanged(), and the hits it makes.
+    /// Runs after every poll pass and every mode detection; tests that feed the parser may call it.
+    void publish();
 
 Q_SIGNALS:
     /// The faceplate window should be shown again (goBackToFacePlate()).
@@ -75,6 +79,9 @@ Q_SIGNALS:
     void hitEnded(const Hit& hit);
 
 private:
+    /// The display was laid out afresh for the mode: the reading starts over.
+    void onModeDetected();
+
     MonitorContext& m_ctx;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<ReplyParser> m_parser;
@@ -83,5 +90,6 @@ private:
     std::unique_ptr<PollCycle> m_poll;
     std::unique_ptr<Keyboard> m_keyboard;
     std::unique_ptr<FaceplateActions> m_actions;
+    std::unique_ptr<HitTracker> m_hits;
     Reading m_reading;
 };

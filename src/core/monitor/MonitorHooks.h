@@ -6,10 +6,11 @@
 class Lookups {
 public:
     virtual ~Lookups() = default;
-    /// LookupChannel: reads gFreqText and gChannelText.
-    virtual void lookupChannel() = 0;
-    /// LookupTalkgroup: reads gTalkgroupId.
-    virtual void lookupTalkgroup() = 0;
+    /// LookupChannel: reads gFreqText and gChannelText. Returns the channel's name as the database
+    /// has it, empty when it has none.
+    virtual QString lookupChannel() = 0;
+    /// LookupTalkgroup: reads gTalkgroupId. Returns the talkgroup's name, empty when it has none.
+    virtual QString lookupTalkgroup() = 0;
 };
 
 /// The three activity logs. Each writer checks its own switch.

@@ -4,6 +4,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "link/SerialLink.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
@@ -14,9 +15,20 @@ StatusParser::StatusParser(MonitorContext& context, Panel& panel)
     : m_ctx(context)
     , m_panel(panel) {}
 
+void StatusParser::followMode() {
+    ReadingRules::followMode(m_reading, m_ctx.state.gScannerModel, m_ctx.state.gMode);
+}
+
+void StatusParser::restartReading() {
+    const quint8 mode = m_ctx.state.gMode;
+    m_reading =
+        Reading::forMode(m_ctx.state.gScannerModel, mode <= Reading::kHighestScannerMode ? mode : m_reading.mode);
+}
+
 void StatusParser::parseStatusReply() {
     // Copy: the lookups and the remote client may run while the reply is being read.
     const ReplyText reply(m_ctx.state.gReply);
+    followMode();
     switch (m_ctx.state.gMode) {
     case ModeCode::Scan:
         parseScan(reply);
@@ -50,8 +62,12 @@ void StatusParser::parseStatusReply() {
 }
 
 void StatusParser::parseFinal(const ReplyText& reply) {
-    // A modulation reply that arrives in any mode fills an empty modulation field.
-    if (reply.startsWith("RM") && text(Field::tbModMode).isEmpty())
+    // A modulation reply that arrives in any mode fills an empty modulation field; the reading
+    // takes every one, as the scanner's answer about what it receives now.
+    if (!reply.startsWith("RM"))
+        return;
+    m_reading.modulation = Reading::modulationIn(reply.text());
+    if (text(Field::tbModMode).isEmpty())
         showModulation(reply.text());
 }
 
@@ -79,12 +95,20 @@ void StatusParser::notify(const QString& text) {
 
 void StatusParser::lookupChannel() {
     if (m_ctx.lookups)
-        m_ctx.lookups->lookupChannel();
+        m_reading.channelName = m_ctx.lookups->lookupChannel();
 }
 
 void StatusParser::lookupTalkgroup() {
     if (m_ctx.lookups)
-        m_ctx.lookups->lookupTalkgroup();
+        m_reading.talkgroupName = m_ctx.lookups->lookupTalkgroup();
+}
+
+void StatusParser::clearReading() {
+    ReadingRules::clear(m_reading);
+}
+
+void StatusParser::readCall(const QString& talkgroup, qint64 frequencyHz) {
+    ReadingRules::showCall(m_reading, talkgroup, frequencyHz);
 }
 
 StatusParser::Tags StatusParser::auxTags() const {

@@ -15,6 +15,8 @@ class ReplyText;
  * ParseStatusReply: reads one PRO-2052 reply line (gReply) according to gMode, updates the
  * state and the display, sends follow-up queries, and calls the lookups, the log writers and
  * NotifyRemote. Each step stands alone: a short or malformed line skips only that step.
+ *
+ * Beside the display it keeps reading(): the same reply's facts, typed, taken from the reply itself.
  */
 class StatusParser final : public ReplyParser {
 public:
@@ -22,6 +24,13 @@ public:
 
     void parseStatusReply();
     void parseReply() override { parseStatusReply(); }
+
+    /// What the replies read so far say the scanner shows.
+    const Reading& reading() const override { return m_reading; }
+    /// Starts a fresh reading when gMode names another mode the scanner reports.
+    void followMode();
+    /// The display was laid out afresh for gMode: the reading starts over from the mode alone.
+    void restartReading() override;
 
 private:
     using Tags = std::pair<QString, QString>;
@@ -42,8 +51,17 @@ private:
     void sendEach(std::initializer_list<QString> commands);
     /// Sets gRemoteOut and forwards it to the remote client.
     void notify(const QString& text);
+    /// The lookups, with the name they found going into the reading.
     void lookupChannel();
     void lookupTalkgroup();
+    /// A channel reply's channel ("1000" for "000"), its bank and its frequency.
+    void readChannel(const QString& channelDigits, const QString& mhz);
+    /// An "IC" reply's ID bank and ID channel.
+    void readIdChannel(const ReplyText& reply);
+    /// The reading after a transmission ended: the mode alone.
+    void clearReading();
+    /// A call's talkgroup and, when the reply carries one, its frequency; the squelch is open.
+    void readCall(const QString& talkgroup, qint64 frequencyHz);
     /// The alpha tags for a log line: the aux display's fields 3 and 4 while it is open.
     Tags auxTags() const;
     void writeTrunkLog(const Tags& tags);
@@ -68,4 +86,5 @@ private:
 
     MonitorContext& m_ctx;
     Panel& m_panel;
+    Reading m_reading;
 };

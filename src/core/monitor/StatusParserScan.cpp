@@ -5,6 +5,7 @@
 #include "MonitorContext.h"
 #include "MonitorHooks.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "protocol/ChannelToBank.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
@@ -32,6 +33,7 @@ void StatusParser::parseScan(const ReplyText& reply) {
 
     if (reply.startsWith("-")) {
         // The squelch closed: the stop on this channel is over.
+        m_reading.squelchOpen = false;
         if (!s.gSignalActive)
             return;
         s.gSignalActive = false;
@@ -49,10 +51,12 @@ void StatusParser::parseScan(const ReplyText& reply) {
         }
         m_panel.clearPanel();
         m_panel.showScanPanel();
+        clearReading();
         return;
     }
 
     if (reply.startsWith("+")) {
+        m_reading.squelchOpen = true;
         // One channel query per transmission.
         if (!s.gSignalActive)
             send(Commands::CurrentChannel);
@@ -81,6 +85,8 @@ void StatusParser::parseScan(const ReplyText& reply) {
     setText(Field::tbDELAY, flagText(reply.at(20), QStringLiteral("DELAY")));
     showLockoutAndPriority(reply);
 
+    readChannel(s.gChannelText, s.gFreqText);
+    m_reading.squelchOpen = true;
     if (m_ctx.aux.windowVisible())
         lookupChannel();
 
@@ -89,6 +95,9 @@ void StatusParser::parseScan(const ReplyText& reply) {
 }
 
 void StatusParser::parseManual(const ReplyText& reply) {
+    // The display shows no squelch in manual mode; the reading follows it all the same.
+    if (reply.startsWith("+") || reply.startsWith("-"))
+        m_reading.squelchOpen = reply.startsWith("+");
     if (!reply.startsWith("C"))
         return;
     ScannerState& s = m_ctx.state;
@@ -117,6 +126,13 @@ void StatusParser::parseManual(const ReplyText& reply) {
     setText(Field::tbDELAY, flagText(reply.at(20), QStringLiteral("DELAY")));
     showLockoutAndPriority(reply);
 
+    // Digits being typed are the keypad's, not the scanner's: the reading takes the reply's channel.
+    readChannel(channelFromReply(reply), s.gFreqText);
     if (m_ctx.aux.windowVisible())
         lookupChannel();
+}
+
+void StatusParser::readChannel(const QString& channelDigits, const QString& mhz) {
+    ReadingRules::showChannel(m_reading, ReplyRules::wholeNumber(channelDigits).value_or(0),
+                              Reading::hzFromMhzText(mhz));
 }

@@ -20,6 +20,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     DisplayModel& d = m_ctx.display;
 
     if (reply.startsWith("+")) {
+        m_reading.squelchOpen = true;
         // Every "+" restarts the hold timer the poll cycle uses to move a stuck search on.
         s.gSearchHoldStart = m_ctx.clock.secondsSinceMidnight();
         if (d.isVisible(Field::Text3))
@@ -32,6 +33,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
     }
 
     if (reply.startsWith("-")) {
+        m_reading.squelchOpen = false;
         if (!s.gSignalActive)
             return;
         s.gSignalActive = false;
@@ -45,6 +47,7 @@ void StatusParser::parseSearch(const ReplyText& reply) {
         m_panel.clearPanel();
         m_panel.showSearchPanel();
         setText(Field::tbfreq, QStringLiteral(" SEARCH "));
+        clearReading();
         return;
     }
 
@@ -71,11 +74,14 @@ void StatusParser::parseSearch(const ReplyText& reply) {
         return;
     }
     if (!held) {
-        if (const auto freq = ReplyRules::searchHitFrequency(reply))
+        if (const auto freq = ReplyRules::searchHitFrequency(reply)) {
             setText(Field::tbfreq, *freq);
+            m_reading.frequencyHz = Reading::hzFromMhzText(*freq);
+        }
         return;
     }
     s.gFreqText = ReplyRules::shortFractionFrequency(reply);
+    m_reading.frequencyHz = Reading::hzFromMhzText(s.gFreqText);
     setText(Field::tbfreq, s.gFreqText);
     notify(s.gFreqText);
 }

@@ -3,6 +3,7 @@
 #include "DisplayModel.h"
 #include "MonitorContext.h"
 #include "Panel.h"
+#include "ReadingRules.h"
 #include "protocol/Commands.h"
 #include "protocol/ReplyRules.h"
 #include "protocol/ReplyText.h"
@@ -14,6 +15,18 @@ constexpr int kShortCallReply = 13;
 
 bool isCallEnd(const ReplyText& reply) {
     return reply.is(4, 'E');
+}
+
+// The talkgroup of a position-form reply (position 6 onward, at most two leading zeros dropped): its
+// first word, for the call's frequency may follow it.
+QString positionTalkgroupId(const ReplyText& reply) {
+    const int from = reply.is(6, '0') ? (reply.is(7, '0') ? 8 : 7) : 6;
+    return ReadingRules::firstWord(reply, from);
+}
+
+// The call's frequency in Hz when the reply carries one (positions 13-20), else 0.
+qint64 callHz(const ReplyText& reply) {
+    return reply.length() > kShortCallReply ? ReadingRules::hzFromDigits(reply, 13) : 0;
 }
 } // namespace
 
@@ -39,6 +52,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         writeTrunkLog(auxTags());
         m_panel.clearPanel();
         m_panel.showTrunkPanel();
+        clearReading();
         return;
     }
 
@@ -51,6 +65,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
         if (const auto freq = ReplyRules::callFrequency(reply, reply.length()))
             setText(Field::tbfreq, *freq);
     }
+    readCall(ReplyRules::scannedTalkgroup(reply).value_or(m_reading.talkgroup), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     clearModulation();
@@ -70,6 +85,8 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         return;
 
     if (isCallEnd(reply)) {
+        // The held talkgroup stays on show; its call is over.
+        m_reading.squelchOpen = false;
         writeTrunkLog(auxTags());
         return;
     }
@@ -82,9 +99,17 @@ void StatusParser::parseTrunkHold(const ReplyText& reply) {
         m_panel.showIdHoldPanel();
     }
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState});
+}
+
+void StatusParser::readIdChannel(const ReplyText& reply) {
+    // The ID channel within its ID bank; the tenth comes as a lone "0".
+    const int channel = ReplyRules::wholeNumber(reply.mid(5, 2)).value_or(0);
+    m_reading.channel = channel == 0 && reply.mid(5, 2).trimmed() == QLatin1String("0") ? 10 : channel;
+    m_reading.bank = qMax(0, int(m_ctx.state.gIdBank));
 }
 
 void StatusParser::showIdBankActive(const ReplyText& reply) {
@@ -122,6 +147,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     if (reply.startsWith("IC")) {
         showIdBankActive(reply);
         setText(Field::tbChan, reply.mid(5, 2));
+        readIdChannel(reply);
         return;
     }
     if (showIdLists(reply))
@@ -137,6 +163,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
         m_panel.showIdScanPanel();
+        clearReading();
         send(Commands::IdScan);
         return;
     }
@@ -146,6 +173,7 @@ void StatusParser::parseIdScan(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdScanPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::DelayState, Commands::IdScan});
@@ -164,6 +192,14 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
         const QString chan = reply.mid(5, 2);
         setText(Field::tbChan, chan == QLatin1String("0") ? QStringLiteral("10") : chan);
         showTalkgroup(ReplyRules::idChannelTalkgroup(reply));
+        readIdChannel(reply);
+        // The held ID is the talkgroup on show now.
+        const QString id = ReplyRules::idChannelTalkgroup(reply).trimmed();
+        if (id != m_reading.talkgroup) {
+            m_reading.talkgroup = id;
+            m_reading.talkgroupName.clear();
+            m_reading.frequencyHz = 0;
+        }
         send(Commands::IdScan);
         return;
     }
@@ -175,6 +211,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     if (isCallEnd(reply)) {
         if (s.gIdBank > 0)
             m_panel.showBankInactive(s.gIdBank);
+        m_reading.squelchOpen = false;
         writeTrunkLog(auxTags());
         return;
     }
@@ -183,6 +220,7 @@ void StatusParser::parseIdHold(const ReplyText& reply) {
     if (trackIdBank(reply))
         redrawIdPanel(&Panel::showIdHoldPanel);
     showTalkgroup(ReplyRules::positionTalkgroup(reply));
+    readCall(positionTalkgroupId(reply), callHz(reply));
     if (m_ctx.aux.windowVisible())
         lookupTalkgroup();
     sendEach({Commands::Modulation, Commands::TrunkBank, Commands::IdScan});

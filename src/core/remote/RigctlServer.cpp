@@ -1,8 +1,6 @@
 #include "RigctlServer.h"
 
 #include "link/SerialLink.h"
-#include "monitor/DisplayModel.h"
-#include "monitor/Panel.h"
 #include "protocol/Commands.h"
 #include "state/ScannerProfile.h"
 #include "state/ScannerState.h"
@@ -34,27 +32,7 @@ int channelCount(quint8 model) {
     return ScannerProfile::forModel(model).channels;
 }
 
-// Long command names and the one-letter form each has, if any.
-struct Command {
-    const char* name;
-    char letter;
-};
-const Command kCommands[] = {
-    {"get_freq", 'f'}, {"set_freq", 'F'}, {"get_mode", 'm'},    {"get_vfo", 'v'}, {"chk_vfo", 0},
-    {"dump_state", 0}, {"get_dcd", 0},    {"get_powerstat", 0}, {"quit", 'q'},    {"quit", 'Q'},
-};
-
-QString longName(const QString& word) {
-    if (word.startsWith(QLatin1Char('\\')))
-        return word.mid(1);
-    for (const Command& c : kCommands) {
-        if (c.letter && word == QLatin1Char(c.letter))
-            return QLatin1String(c.name);
-    }
-    return word;
-}
-
-QString dumpState(quint8 model) {
+QString dumpStateText(quint8 model) {
     QStringList lines = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0")};
     for (const Band& band : bands(model))
         lines << QStringLiteral("%1.000000 %2.000000 0x%3 -1 -1 0x%4 0x0")
@@ -81,11 +59,34 @@ QString dumpState(quint8 model) {
 
 } // namespace
 
-RigctlServer::RigctlServer(ScannerState& state, SerialLink& link, DisplayModel& display, QObject* parent)
+const RigctlServer::Command RigctlServer::kCommands[] = {
+    {"get_freq", "f", &RigctlServer::getFrequency},
+    {"set_freq", "F", &RigctlServer::setFrequency},
+    {"get_mode", "m", &RigctlServer::getMode},
+    {"get_vfo", "v", &RigctlServer::getVfo},
+    {"chk_vfo", "", &RigctlServer::checkVfo},
+    {"dump_state", "", &RigctlServer::dumpState},
+    {"get_dcd", "", &RigctlServer::getDcd},
+    {"get_powerstat", "", &RigctlServer::getPowerStatus},
+    {"quit", "qQ", nullptr},
+};
+
+const RigctlServer::Command* RigctlServer::findCommand(const QString& word) {
+    const bool longForm = word.startsWith(QLatin1Char('\\'));
+    const QString name = longForm ? word.mid(1) : word;
+    for (const Command& command : kCommands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+        if (!longForm && name.size() == 1 && QByteArrayView(command.letters).contains(name.at(0).toLatin1()))
+            return &command;
+    }
+    return nullptr;
+}
+
+RigctlServer::RigctlServer(ScannerState& state, SerialLink& link, QObject* parent)
     : QObject(parent)
     , m_state(state)
-    , m_link(link)
-    , m_display(display) {
+    , m_link(link) {
     connect(&m_server, &QTcpServer::newConnection, this, &RigctlServer::onNewConnection);
 }
 
@@ -206,14 +207,22 @@ QByteArray RigctlServer::answer(const QByteArray& rawLine, bool* quit) {
         words.prepend(first.mid(1));
         words.prepend(first.left(1));
     }
-    const QString name = longName(words.takeFirst());
-    if (name == QLatin1String("quit")) {
+    const QString word = words.takeFirst();
+    const Command* command = findCommand(word);
+    const QString name = command                              ? QLatin1String(command->name)
+                         : word.startsWith(QLatin1Char('\\')) ? word.mid(1)
+                                                              : word;
+    if (command && !command->handler) {
         if (quit)
             *quit = true;
         // rigctld confirms the quit before it hangs up; Hamlib's client waits for that line.
         return QByteArrayLiteral("RPRT 0\n");
     }
-    const Reply reply = run(name, words);
+    Reply reply;
+    if (command)
+        reply = (this->*command->handler)(words);
+    else
+        reply.error = NotImplemented;
     // rigctld answers an extended chk_vfo with its record alone, and clients read it that way.
     if (!separator.isNull() && name == QLatin1String("chk_vfo"))
         return QByteArrayLiteral("ChkVFO: 0\n");
@@ -237,33 +246,50 @@ QByteArray RigctlServer::answer(const QByteArray& rawLine, bool* quit) {
     return text.toLatin1();
 }
 
-RigctlServer::Reply RigctlServer::run(const QString& command, const QStringList& arguments) {
+void RigctlServer::setReading(const Reading& reading) {
+    m_reading = reading;
+    if (reading.frequencyHz > 0)
+        m_lastShownHz = reading.frequencyHz;
+}
+
+qint64 RigctlServer::frequencyHz() const {
+    if (m_reading.frequencyHz > 0)
+        return m_reading.frequencyHz;
+    // Between calls, or held on a talkgroup without its frequency, the main line shows no frequency;
+    // a logging program still wants the one it was last on, never the talkgroup's number.
+    return Reading::isTrunkMode(m_reading.mode) ? m_lastShownHz : 0;
+}
+
+RigctlServer::Reply RigctlServer::getFrequency(const QStringList&) {
+    return Reply{Ok, {{QStringLiteral("Frequency"), QString::number(frequencyHz())}}};
+}
+
+RigctlServer::Reply RigctlServer::getMode(const QStringList&) {
+    const auto [mode, passband] = modeFor(Reading::modulationText(m_reading.modulation));
+    return Reply{Ok, {{QStringLiteral("Mode"), mode}, {QStringLiteral("Passband"), QString::number(passband)}}};
+}
+
+RigctlServer::Reply RigctlServer::getVfo(const QStringList&) {
+    return Reply{Ok, {{QStringLiteral("VFO"), QStringLiteral("VFOA")}}};
+}
+
+RigctlServer::Reply RigctlServer::checkVfo(const QStringList&) {
+    return Reply{Ok, {{QStringLiteral("ChkVFO"), QStringLiteral("0")}}};
+}
+
+RigctlServer::Reply RigctlServer::getDcd(const QStringList&) {
+    // The squelch is open on a stop, a search hit or a call in progress.
+    return Reply{Ok, {{QStringLiteral("DCD"), m_reading.squelchOpen ? QStringLiteral("1") : QStringLiteral("0")}}};
+}
+
+RigctlServer::Reply RigctlServer::getPowerStatus(const QStringList&) {
+    return Reply{Ok, {{QStringLiteral("Power Status"), QStringLiteral("1")}}};
+}
+
+RigctlServer::Reply RigctlServer::dumpState(const QStringList&) {
     Reply reply;
-    const auto add = [&reply](const char* key, const QString& value) {
-        reply.values.append({QLatin1String(key), value});
-    };
-    if (command == QLatin1String("get_freq")) {
-        add("Frequency", QString::number(displayedHz()));
-    } else if (command == QLatin1String("get_mode")) {
-        const auto [mode, passband] = modeFor(m_display.text(Field::tbModMode));
-        add("Mode", mode);
-        add("Passband", QString::number(passband));
-    } else if (command == QLatin1String("get_vfo")) {
-        add("VFO", QStringLiteral("VFOA"));
-    } else if (command == QLatin1String("chk_vfo")) {
-        add("ChkVFO", QStringLiteral("0"));
-    } else if (command == QLatin1String("get_dcd")) {
-        add("DCD", m_state.gSignalActive ? QStringLiteral("1") : QStringLiteral("0"));
-    } else if (command == QLatin1String("get_powerstat")) {
-        add("Power Status", QStringLiteral("1"));
-    } else if (command == QLatin1String("dump_state")) {
-        for (const QString& line : dumpState(m_state.gScannerModel).split(QLatin1Char('\n')))
-            add("", line);
-    } else if (command == QLatin1String("set_freq")) {
-        return setFrequency(arguments);
-    } else {
-        reply.error = NotImplemented;
-    }
+    for (const QString& line : dumpStateText(m_state.gScannerModel).split(QLatin1Char('\n')))
+        reply.values.append({QString(), line});
     return reply;
 }
 
@@ -302,12 +328,6 @@ RigctlServer::Reply RigctlServer::setFrequency(const QStringList& arguments) {
     qCInfo(lcRigctl) << "tuned channel" << channel << "to" << mhz << "MHz";
     Q_EMIT modeCheckRequested();
     return reply;
-}
-
-qint64 RigctlServer::displayedHz() const {
-    bool ok = false;
-    const double mhz = m_display.text(Field::tbfreq).trimmed().toDouble(&ok);
-    return ok && mhz > 0 ? qint64(std::llround(mhz * 1e6)) : 0;
 }
 
 QPair<QString, int> RigctlServer::modeFor(const QString& modulation) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/Reading.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -9,7 +11,6 @@
 #include <QString>
 #include <QTcpServer>
 
-class DisplayModel;
 class QTcpSocket;
 class SerialLink;
 struct ScannerState;
@@ -23,8 +24,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcRigctl)
  *
  * Several clients at once, each with its own input: one command per line (LF, CR LF or CR), short
  * answers one value per line or "RPRT n", extended answers (a leading '+', or ';' '|' ',' as the
- * separator) with the command echoed and key: value records. Reads come from what the display
- * shows; set_freq programs the tune channel with the frequency and calls it up in MANUAL. A client
+ * separator) with the command echoed and key: value records. Reads come from the monitor's
+ * reading (setReading()); set_freq programs the tune channel with the frequency and calls it up in MANUAL. A client
  * whose unterminated input passes kMaxLineBytes, or who leaves more than kMaxQueuedBytes of answers
  * unread, is dropped alone. docs/rigctl.md lists the answers.
  */
@@ -42,7 +43,7 @@ public:
     /// Hamlib's error codes (sent negated after "RPRT").
     enum Error { Ok = 0, InvalidArgument = 1, NotImplemented = 4, NotAvailable = 11 };
 
-    RigctlServer(ScannerState& state, SerialLink& link, DisplayModel& display, QObject* parent = nullptr);
+    RigctlServer(ScannerState& state, SerialLink& link, QObject* parent = nullptr);
     ~RigctlServer() override;
 
     /// The port to listen on; 0 lets the system choose one. Takes effect at startListening().
@@ -63,6 +64,12 @@ public:
     quint16 serverPort() const { return m_server.serverPort(); }
     int clientCount() const { return int(m_clients.size()); }
 
+    /// What the scanner shows now (the monitor's readingChanged()).
+    void setReading(const Reading& reading);
+    /// The frequency f answers: the one shown; in the trunk and ID modes, where the main line may hold a
+    /// talkgroup, the call's frequency when the scanner reports one, else the last frequency shown.
+    qint64 frequencyHz() const;
+
     /// The answer to one command line (without its line end). quit is set for "q".
     QByteArray answer(const QByteArray& line, bool* quit = nullptr);
 
@@ -80,18 +87,35 @@ private:
         int error = Ok;
         QList<QPair<QString, QString>> values; ///< key (extended form) and value, in order
     };
+    /// One command: its long name, its one-letter forms ("" for none) and what it does. quit has no
+    /// handler: answer() hangs up after it.
+    struct Command {
+        const char* name;
+        const char* letters;
+        Reply (RigctlServer::*handler)(const QStringList& arguments);
+    };
+    static const Command kCommands[];
+    /// The command a word names: "\\get_freq", "get_freq" or "f"; nullptr for none.
+    static const Command* findCommand(const QString& word);
 
     void onNewConnection();
     void onReadyRead(QTcpSocket* client);
     void drop(QTcpSocket* client, const QString& why);
-    Reply run(const QString& command, const QStringList& arguments);
+    Reply getFrequency(const QStringList& arguments);
+    Reply getMode(const QStringList& arguments);
+    Reply getVfo(const QStringList& arguments);
+    Reply checkVfo(const QStringList& arguments);
+    Reply getDcd(const QStringList& arguments);
+    Reply getPowerStatus(const QStringList& arguments);
+    Reply dumpState(const QStringList& arguments);
     Reply setFrequency(const QStringList& arguments);
-    qint64 displayedHz() const;
     void sayWhy(const QString& text);
 
     ScannerState& m_state;
     SerialLink& m_link;
-    DisplayModel& m_display;
+    Reading m_reading;
+    /// The last frequency a reading showed, for the modes whose main line may hold a talkgroup.
+    qint64 m_lastShownHz = 0;
     QTcpServer m_server;
     QList<QPointer<QTcpSocket>> m_clients;
     quint16 m_port = kDefaultPort;

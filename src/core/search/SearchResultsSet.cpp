@@ -41,6 +41,9 @@ QList<BackupChannel> SearchResultsSet::channelRows(const QList<TransmitterRow>& 
 }
 
 bool SearchResultsSet::save(BackupSets& sets, const QString& name, const QList<TransmitterRow>& rows) {
+    // A set name is one line, whoever typed it.
+    if (!BackupSets::nameProblem(name).isEmpty())
+        return false;
     for (const BackupChannel& channel : channelRows(rows)) {
         if (!sets.appendChannel(name, channel))
             return false;

@@ -57,7 +57,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_remote = std::make_unique<TcpHost>(m_state, *m_link, &m_prompter);
     m_remote->setPort(options.remotePort);
     m_remote->setListenAddress(m_settings->remoteAddress());
-    m_rigctl = std::make_unique<RigctlServer>(m_state, *m_link, *m_display);
+    m_rigctl = std::make_unique<RigctlServer>(m_state, *m_link);
     configureRigctl();
     m_logs = std::make_unique<ActivityLogWriter>(m_state.gAppPath, *m_switches, m_clock);
 
@@ -106,6 +106,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
         m_monitor->checkMode();
     });
     connect(m_rigctl.get(), &RigctlServer::modeCheckRequested, m_monitor.get(), &Monitor::checkMode);
+    connect(m_monitor.get(), &Monitor::readingChanged, m_rigctl.get(), &RigctlServer::setReading);
     connect(&m_monitor->detector(), &ModeDetector::connectionRetryRequested, m_portSetup.get(),
             &PortSetup::reopenIfClosed);
 }

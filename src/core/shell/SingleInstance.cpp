@@ -95,6 +95,16 @@ QString SingleInstance::defaultLockPath() {
     return QDir(QDir::tempPath()).filePath(QStringLiteral("valdoria-%1.lock").arg(user));
 }
 
+QString SingleInstance::dataFolderLockPath(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("valdoria-data.lock"));
+}
+
+QString SingleInstance::dataFolderRefusal(const QString& dataFolder) {
+    return QStringLiteral("the data folder %1 is in use by the Valdoria window or another valdoria-cli monitor; "
+                          "stop that one first, or give this one a --data-dir of its own")
+        .arg(QDir::toNativeSeparators(dataFolder));
+}
+
 QString SingleInstance::refusalTitle() {
     return QStringLiteral("Valdoria is already running");
 }

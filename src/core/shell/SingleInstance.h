@@ -33,6 +33,11 @@ public:
     QString lockPath() const { return m_lockPath; }
 
     static QString defaultLockPath();
+    /// The lock of a data folder: one program (the window or valdoria-cli monitor) follows the scanner on it,
+    /// so two never write the same day logs and talkgroups.
+    static QString dataFolderLockPath(const QString& dataFolder);
+    /// One line saying the data folder is taken.
+    static QString dataFolderRefusal(const QString& dataFolder);
     static QString refusalTitle();
     static QString refusalText();
     /// The title of the message that shows errorText().

@@ -52,20 +52,32 @@ QVariantMap valuesOf(const BackupChannel& row) {
     return values;
 }
 
-// "UPDATE table SET "A" = ?, "B" = ? WHERE rowid = ?" for the given column values.
-bool updateRow(LocalDatabase& db, const QString& table, qint64 rowId, const QVariantMap& values) {
+// "UPDATE table SET "A" = ?, "B" = ? WHERE rowid = ?" for the given column values; no value for an unknown column.
+std::optional<std::pair<QString, QVariantList>> updateStatement(const QString& table, qint64 rowId,
+                                                                const QVariantMap& values) {
     QStringList sets;
     QVariantList bound;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString column = LocalDatabase::knownColumn(table, it.key());
         if (column.isEmpty())
-            return false;
+            return std::nullopt;
         sets.append(QStringLiteral("\"%1\" = ?").arg(column));
         bound.append(it.value());
     }
     bound.append(rowId);
-    return db.exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", "))),
-                   bound);
+    return std::pair{QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", "))),
+                     bound};
+}
+
+bool updateRow(LocalDatabase& db, const QString& table, qint64 rowId, const QVariantMap& values) {
+    const auto statement = updateStatement(table, rowId, values);
+    return statement && db.exec(statement->first, statement->second);
+}
+
+LocalDatabase::WriteResult updateRowNow(LocalDatabase& db, const QString& table, qint64 rowId,
+                                        const QVariantMap& values) {
+    const auto statement = updateStatement(table, rowId, values);
+    return statement ? db.writeNow({*statement}) : LocalDatabase::WriteResult::Failed;
 }
 
 } // namespace
@@ -125,17 +137,15 @@ bool BackupSets::storeChannel(const QString& set, const BackupChannel& row) {
     return updateRow(m_db, QStringLiteral("BACKUP_CHANNELS"), existing->first().value(0).toLongLong(), valuesOf(row));
 }
 
-int BackupSets::copyTalkgroups(const QString& set) {
+LocalDatabase::WriteResult BackupSets::copyTalkgroups(const QString& set) {
     // The set's earlier copy goes first: a second backup under one name on one day replaces it.
-    if (!m_db.exec(QStringLiteral("DELETE FROM \"BACKUP_TALKGROUPS\" WHERE \"BACKUP_SET\" = ?"), {set}) ||
-        !m_db.exec(
-            QStringLiteral("INSERT INTO \"BACKUP_TALKGROUPS\" "
-                           "(\"BACKUP_SET\", \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\") "
-                           "SELECT ?, \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\" "
-                           "FROM \"TALKGROUPS\" ORDER BY rowid"),
-            {set}))
-        return -1;
-    return talkgroupCount(set);
+    return m_db.writeNow(
+        {{QStringLiteral("DELETE FROM \"BACKUP_TALKGROUPS\" WHERE \"BACKUP_SET\" = ?"), {set}},
+         {QStringLiteral("INSERT INTO \"BACKUP_TALKGROUPS\" "
+                         "(\"BACKUP_SET\", \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\") "
+                         "SELECT ?, \"ID\", \"CITY\", \"SERVICE_DESC\", \"ALPHA_TAG\", \"DATE\", \"TIME\" "
+                         "FROM \"TALKGROUPS\" ORDER BY rowid"),
+          {set}}});
 }
 
 int BackupSets::talkgroupCount(const QString& set) {
@@ -158,10 +168,10 @@ QVariantMap BackupSets::bankNames(int bank, double frequency) {
     return rows && !rows->isEmpty() ? namesOf(rows->first()) : QVariantMap();
 }
 
-bool BackupSets::writeBankChannel(int bank, int channel, const BackupChannel& row) {
+LocalDatabase::WriteResult BackupSets::writeBankChannel(int bank, int channel, const BackupChannel& row) {
     const QString table = LocalDatabase::bankTableName(bank);
     if (table.isEmpty())
-        return false;
+        return LocalDatabase::WriteResult::Failed;
     QVariantMap values{
         {QStringLiteral("CHANNEL"), channel},
         {QStringLiteral("FREQUENCY"), row.frequency},
@@ -183,10 +193,21 @@ bool BackupSets::writeBankChannel(int bank, int channel, const BackupChannel& ro
     const auto existing = m_db.select(
         QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"CHANNEL\" = ? ORDER BY rowid LIMIT 1").arg(table), {channel});
     if (!existing)
-        return false;
+        return LocalDatabase::WriteResult::Failed;
     if (existing->isEmpty())
-        return m_db.insertRow(table, values);
-    return updateRow(m_db, table, existing->first().value(0).toLongLong(), values);
+        return m_db.insertRowNow(table, values);
+    return updateRowNow(m_db, table, existing->first().value(0).toLongLong(), values);
+}
+
+QString BackupSets::nameProblem(const QString& name) {
+    for (const QChar c : name) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            return QStringLiteral("a set name cannot hold a line break");
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("a set name cannot hold a tab or another control character (U+%1)")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return {};
 }
 
 BackupSetWriter::BackupSetWriter(LocalDatabase& database, const QString& set)
@@ -212,20 +233,22 @@ QVariantMap BackupSetWriter::bankNames(int bank, double frequency) {
     return it->value(frequency);
 }
 
-bool BackupSetWriter::store(const BackupChannel& row) {
+LocalDatabase::WriteResult BackupSetWriter::store(const BackupChannel& row) {
     if (!m_rowIds) {
         const auto rows = m_db.select(
             QStringLiteral("SELECT \"CHANNEL\", MIN(rowid) FROM \"BACKUP_CHANNELS\" WHERE \"BACKUP_SET\" = ? "
                            "GROUP BY \"CHANNEL\""),
             {m_set});
         if (!rows)
-            return false;
+            return LocalDatabase::WriteResult::Failed;
         m_rowIds.emplace();
         for (const QSqlRecord& r : *rows)
             m_rowIds->insert(r.value(0).toInt(), r.value(1).toLongLong());
     }
     const auto existing = m_rowIds->constFind(row.channel);
-    if (existing == m_rowIds->cend())
-        return BackupSets(m_db).appendChannel(m_set, row);
-    return updateRow(m_db, QStringLiteral("BACKUP_CHANNELS"), *existing, valuesOf(row));
+    if (existing != m_rowIds->cend())
+        return updateRowNow(m_db, QStringLiteral("BACKUP_CHANNELS"), *existing, valuesOf(row));
+    QVariantMap values = valuesOf(row);
+    values.insert(QStringLiteral("BACKUP_SET"), m_set);
+    return m_db.insertRowNow(QStringLiteral("BACKUP_CHANNELS"), values);
 }

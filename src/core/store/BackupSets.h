@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include <optional>
+#include "LocalDatabase.h"
 
-class LocalDatabase;
+#include <optional>
 
 /// One channel row of a backup set (BACKUP_CHANNELS without BACKUP_SET).
 struct BackupChannel {
@@ -55,8 +55,8 @@ public:
      */
     bool storeChannel(const QString& set, const BackupChannel& row);
     /// Copies the whole TALKGROUPS table into the set, replacing what the set held before, so a second
-    /// backup under one name does not double them. Returns the rows copied, or -1 on a database error.
-    int copyTalkgroups(const QString& set);
+    /// backup under one name does not double them; all or nothing, now (talkgroupCount() counts them).
+    LocalDatabase::WriteResult copyTalkgroups(const QString& set);
     /// The talkgroup rows the set holds, or -1 on a database error.
     int talkgroupCount(const QString& set);
     /// Deletes the set's channel and talkgroup rows.
@@ -67,9 +67,13 @@ public:
     /**
      * Writes a restored channel into the bank's table: the first row of that CHANNEL is overwritten, or a row
      * added. FREQUENCY, the four flags, LATITUDE and LONGITUDE are always copied; sFREQ and the other names
-     * only when the set's row holds a value.
+     * only when the set's row holds a value. Written now, not kept for a locked file.
      */
-    bool writeBankChannel(int bank, int channel, const BackupChannel& row);
+    LocalDatabase::WriteResult writeBankChannel(int bank, int channel, const BackupChannel& row);
+
+    /// A set name is one line of text: no line breaks, tabs or other control characters. The reason a name
+    /// is refused ("a set name cannot hold a line break"), or empty text for a good one.
+    static QString nameProblem(const QString& name);
 
 private:
     LocalDatabase& m_db;
@@ -86,8 +90,8 @@ public:
 
     /// As BackupSets::bankNames(), from a copy of the bank's table read on first use.
     QVariantMap bankNames(int bank, double frequency);
-    /// As BackupSets::storeChannel().
-    bool store(const BackupChannel& row);
+    /// As BackupSets::storeChannel(), now: Stored only once the row is in the file.
+    LocalDatabase::WriteResult store(const BackupChannel& row);
 
 private:
     LocalDatabase& m_db;

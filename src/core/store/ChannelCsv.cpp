@@ -74,6 +74,10 @@ CsvReport importSet(LocalDatabase& database, const QString& path, const QString&
         report.error = QStringLiteral("a backup set needs a name");
         return report;
     }
+    if (const QString problem = BackupSets::nameProblem(set); !problem.isEmpty()) {
+        report.error = problem;
+        return report;
+    }
     const std::optional<CsvTable> table = CsvTransfer::readFile(path, &report.error);
     if (!table)
         return report;

@@ -7,107 +7,15 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 
 Q_LOGGING_CATEGORY(lcStore, "valdoria.store")
 
 namespace {
-
-// Yes/no columns: a row written without them reads back false, never null.
-constexpr const char* kYesNo = "INTEGER NOT NULL DEFAULT 0";
-constexpr const char* kText = "TEXT";
-constexpr const char* kNumber = "REAL";
-constexpr const char* kWhole = "INTEGER";
-// Latitude and longitude are only copied between tables, so they keep whatever kind they were given.
-constexpr const char* kAsStored = "";
-
-using Column = LocalDatabase::Column;
-
-const QList<Column>& bankColumns() {
-    static const QList<Column> columns = {
-        {"CHANNEL", kWhole},     {"sFREQ", kText},        {"FREQUENCY", kNumber},   {"TRUNKED", kYesNo},
-        {"DELAY", kYesNo},       {"LOCKOUT", kYesNo},     {"PRIORITY", kYesNo},     {"CALLSIGN", kText},
-        {"COMPANY_NAME", kText}, {"RS", kText},           {"CITY", kText},          {"STATE", kText},
-        {"COUNTY", kText},       {"LATITUDE", kAsStored}, {"LONGITUDE", kAsStored}, {"ALPHA_TAG", kText},
-    };
-    return columns;
-}
-
-struct Table {
-    QString name;
-    QList<Column> columns;
-};
-
-const QList<Table>& schema() {
-    static const QList<Table> tables = [] {
-        QList<Table> t;
-        for (int bank = 1; bank <= 20; ++bank)
-            t.append({LocalDatabase::bankTableName(bank), bankColumns()});
-        t.append({QStringLiteral("BACKUP_CHANNELS"), bankColumns() + QList<Column>{{"BACKUP_SET", kText}}});
-        t.append({QStringLiteral("BACKUP_TALKGROUPS"),
-                  {{"BACKUP_SET", kText},
-                   {"ID", kText},
-                   {"CITY", kText},
-                   {"SERVICE_DESC", kText},
-                   {"ALPHA_TAG", kText},
-                   {"DATE", kText},
-                   {"TIME", kText}}});
-        t.append({QStringLiteral("TALKGROUPS"),
-                  {{"ID", kText},
-                   {"CITY", kText},
-                   {"SERVICE_DESC", kText},
-                   {"ALPHA_TAG", kText},
-                   {"NOTES", kText},
-                   {"DATE", kText},
-                   {"TIME", kText}}});
-        t.append({QStringLiteral("BANKTYPES"), {{"BANK_NUM", kWhole}, {"Trunk_Type", kText}, {"TRUNK_CODE", kWhole}}});
-        t.append({QStringLiteral("TrunkTypes"), {{"Trunk_Type", kText}, {"TRUNK_CODE", kWhole}}});
-        t.append({QStringLiteral("OrvFreqs"),
-                  {{"FREQUENCY", kNumber},
-                   {"SFREQ", kText},
-                   {"CALLSIGN", kText},
-                   {"RS", kText},
-                   {"COMPANY_NAME", kText},
-                   {"CITY", kText},
-                   {"COUNTY", kText},
-                   {"STATE", kText},
-                   {"ALPHA_TAG", kText}}});
-        // One row per recorded hit: the file below the data folder and what the scanner showed.
-        t.append({QStringLiteral("RECORDINGS"),
-                  {{"FILE", kText},
-                   {"START", kText},
-                   {"DAY", kText},
-                   {"DURATION_MS", kWhole},
-                   {"FREQUENCY", kWhole},
-                   {"CHANNEL", kWhole},
-                   {"BANK", kWhole},
-                   {"TALKGROUP", kText},
-                   {"CHANNEL_NAME", kText},
-                   {"TALKGROUP_NAME", kText},
-                   {"MODE", kText},
-                   {"BYTES", kWhole}}});
-        return t;
-    }();
-    return tables;
-}
-
-// "[CHANNEL]" means CHANNEL.
-QString bareName(const QString& name) {
-    const QString trimmed = name.trimmed();
-    if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')))
-        return trimmed.mid(1, trimmed.size() - 2);
-    return trimmed;
-}
-
-const Table* findTable(const QString& name) {
-    const QString bare = bareName(name);
-    for (const Table& t : schema()) {
-        if (t.name.compare(bare, Qt::CaseInsensitive) == 0)
-            return &t;
-    }
-    return nullptr;
-}
 
 QString quoted(const QString& identifier) {
     return QLatin1Char('"') + identifier + QLatin1Char('"');
@@ -141,6 +49,17 @@ bool isBusy(const QSqlError& error) {
     return code == 5 || code == 6;
 }
 
+// The engine's words for a failed statement. A full disk (SQLITE_FULL) is named as the system names it.
+QString reasonOf(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == 13)
+        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+    if (isBusy(error))
+        return QStringLiteral("another program holds the file locked");
+    const QString text = error.databaseText();
+    return text.isEmpty() ? error.text() : text;
+}
+
 } // namespace
 
 LocalDatabase::LocalDatabase(const QString& path, Prompter& prompter, QObject* parent)
@@ -169,55 +88,6 @@ LocalDatabase::~LocalDatabase() {
 
 QString LocalDatabase::pathForAppFolder(const QString& appFolder) {
     return QDir(appFolder).filePath(QStringLiteral("Data/ValdoriaPro.mdb"));
-}
-
-QStringList LocalDatabase::tableNames() {
-    QStringList names;
-    for (const Table& t : schema())
-        names.append(t.name);
-    return names;
-}
-
-QList<LocalDatabase::Column> LocalDatabase::columns(const QString& table) {
-    const Table* t = findTable(table);
-    return t ? t->columns : QList<Column>{};
-}
-
-QString LocalDatabase::knownTable(const QString& name) {
-    const Table* t = findTable(name);
-    return t ? t->name : QString();
-}
-
-QString LocalDatabase::knownColumn(const QString& table, const QString& column) {
-    const Table* t = findTable(table);
-    if (!t)
-        return {};
-    const QString bare = bareName(column);
-    for (const Column& c : t->columns) {
-        const QString name = QLatin1String(c.name);
-        if (name.compare(bare, Qt::CaseInsensitive) == 0)
-            return name;
-    }
-    return {};
-}
-
-QString LocalDatabase::bankTableName(int bank) {
-    if (bank < 1 || bank > 20)
-        return {};
-    return QStringLiteral("BANK%1").arg(bank, 2, 10, QLatin1Char('0'));
-}
-
-QStringList LocalDatabase::defaultTrunkTypes() {
-    return {
-        QStringLiteral("Motorola Type II 800 MHz"),
-        QStringLiteral("Motorola Type I 800 MHz"),
-        QStringLiteral("Motorola Hybrid 800 MHz"),
-        QStringLiteral("Motorola Type II 900 MHz"),
-        QStringLiteral("Motorola Type II UHF"),
-        QStringLiteral("Motorola Type II VHF"),
-        QStringLiteral("EDACS"),
-        QStringLiteral("LTR"),
-    };
 }
 
 bool LocalDatabase::open() {
@@ -250,7 +120,49 @@ QSqlDatabase LocalDatabase::database() {
     return m_db;
 }
 
+LocalDatabase::Outcome LocalDatabase::openForReading(QString& reason) {
+    const QFileInfo info(m_path);
+    if (!info.exists() || info.isDir()) {
+        reason =
+            info.isDir() ? QStringLiteral("the name belongs to a folder") : QStringLiteral("the file does not exist");
+        return Outcome::Failed;
+    }
+    // The log of recent changes beside the file needs a writable folder; a read-only disk is read as it
+    // stands (nobody can be writing to it).
+    const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    for (const QString& mode : {QStringLiteral("mode=ro"), QStringLiteral("immutable=1")}) {
+        if (m_db.isValid()) {
+            m_db.close();
+            m_db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+        }
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        m_db.setDatabaseName(uri + QLatin1Char('?') + mode);
+        m_db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        if (!m_db.open()) {
+            reason = m_db.lastError().text();
+            continue;
+        }
+        QSqlQuery check(m_db);
+        if (!runStatement(check, QStringLiteral("PRAGMA quick_check"), {})) {
+            reason = check.lastError().databaseText();
+            if (isBusy(check.lastError()))
+                return Outcome::Busy;
+            continue;
+        }
+        if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
+            reason = QStringLiteral("the file is damaged");
+            return Outcome::Failed;
+        }
+        return Outcome::Done;
+    }
+    return Outcome::Failed;
+}
+
 LocalDatabase::Outcome LocalDatabase::openConnection(QString& reason) {
+    if (m_readOnly)
+        return openForReading(reason);
     const QFileInfo info(m_path);
     const bool existed = info.exists();
     if (existed) {
@@ -320,9 +232,9 @@ LocalDatabase::Outcome LocalDatabase::createSchema(QString& reason) {
     }
 
     QStringList missing;
-    for (const Table& t : schema()) {
-        if (!present.contains(t.name.toUpper()))
-            missing.append(t.name);
+    for (const QString& name : tableNames()) {
+        if (!present.contains(name.toUpper()))
+            missing.append(name);
     }
     if (missing.isEmpty())
         return Outcome::Done;
@@ -331,7 +243,7 @@ LocalDatabase::Outcome LocalDatabase::createSchema(QString& reason) {
     QSqlQuery q(m_db);
     for (const QString& name : missing) {
         QStringList defs;
-        for (const Column& c : findTable(name)->columns)
+        for (const Column& c : columns(name))
             defs.append((quoted(QLatin1String(c.name)) + QLatin1Char(' ') + QLatin1String(c.type)).trimmed());
         if (!runStatement(q, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), defs.join(QStringLiteral(", "))),
                           {})) {
@@ -376,12 +288,15 @@ LocalDatabase::Outcome LocalDatabase::createSchema(QString& reason) {
 bool LocalDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values) {
     ++m_statementCount;
     if (!query.prepare(sql)) {
+        m_lastError = reasonOf(query.lastError());
         qCWarning(lcStore) << "cannot prepare" << sql << ":" << query.lastError().text();
         return false;
     }
+    m_lastError.clear();
     for (const QVariant& v : values)
         query.addBindValue(toStorage(v));
     if (!query.exec()) {
+        m_lastError = reasonOf(query.lastError());
         if (isBusy(query.lastError()))
             qCDebug(lcStore) << "file locked by another program:" << sql;
         else
@@ -444,11 +359,12 @@ bool LocalDatabase::insertRow(const QString& table, const QVariantMap& values) {
     return insert(table, values) != Outcome::Failed;
 }
 
-LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVariantMap& values) {
+std::optional<LocalDatabase::Write> LocalDatabase::insertStatement(const QString& table,
+                                                                   const QVariantMap& values) const {
     const QString name = knownTable(table);
     if (name.isEmpty() || values.isEmpty()) {
         qCWarning(lcStore) << "insert refused: unknown table or no values" << table;
-        return Outcome::Failed;
+        return std::nullopt;
     }
     QStringList cols;
     QStringList marks;
@@ -457,7 +373,7 @@ LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVarian
         const QString column = knownColumn(name, it.key());
         if (column.isEmpty()) {
             qCWarning(lcStore) << "insert refused: unknown column" << it.key() << "in" << name;
-            return Outcome::Failed;
+            return std::nullopt;
         }
         cols.append(quoted(column));
         marks.append(QStringLiteral("?"));
@@ -467,7 +383,57 @@ LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVarian
     w.sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quoted(name), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     w.table = name;
-    return write(w);
+    return w;
+}
+
+LocalDatabase::Outcome LocalDatabase::insert(const QString& table, const QVariantMap& values) {
+    const std::optional<Write> w = insertStatement(table, values);
+    return w ? write(*w) : Outcome::Failed;
+}
+
+LocalDatabase::WriteResult LocalDatabase::insertRowNow(const QString& table, const QVariantMap& values) {
+    const std::optional<Write> w = insertStatement(table, values);
+    if (!w) {
+        m_lastError = QStringLiteral("the row does not fit the table %1").arg(table);
+        return WriteResult::Failed;
+    }
+    return writeNow({{w->sql, w->values}});
+}
+
+LocalDatabase::WriteResult LocalDatabase::writeNow(const QList<std::pair<QString, QVariantList>>& statements) {
+    const auto resultOf = [](Outcome outcome) {
+        return outcome == Outcome::Done   ? WriteResult::Stored
+               : outcome == Outcome::Busy ? WriteResult::Locked
+                                          : WriteResult::Failed;
+    };
+    const Outcome opened = openOutcome();
+    if (opened != Outcome::Done) {
+        if (opened == Outcome::Failed && m_lastError.isEmpty())
+            m_lastError = QStringLiteral("the file cannot be used");
+        return resultOf(opened);
+    }
+    QSqlQuery q(m_db);
+    const bool several = statements.size() > 1;
+    // BEGIN IMMEDIATE takes the write lock before the first change, so a lock is met before anything is written.
+    if (several && !runStatement(q, QStringLiteral("BEGIN IMMEDIATE"), {}))
+        return resultOf(isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed);
+    for (const auto& [sql, values] : statements) {
+        if (!runStatement(q, sql, values)) {
+            const Outcome outcome = isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+            if (several) {
+                QSqlQuery rollback(m_db);
+                rollback.exec(QStringLiteral("ROLLBACK"));
+            }
+            return resultOf(outcome);
+        }
+    }
+    if (several && !runStatement(q, QStringLiteral("COMMIT"), {})) {
+        const Outcome outcome = isBusy(q.lastError()) ? Outcome::Busy : Outcome::Failed;
+        QSqlQuery rollback(m_db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        return resultOf(outcome);
+    }
+    return WriteResult::Stored;
 }
 
 LocalDatabase::Outcome LocalDatabase::write(const Write& w) {

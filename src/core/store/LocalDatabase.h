@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <utility>
 
 Q_DECLARE_LOGGING_CATEGORY(lcStore)
 
@@ -76,6 +77,13 @@ public:
 
     QString path() const { return m_path; }
 
+    /**
+     * Reading only (before the first use): the file must exist and is opened read-only, with no schema
+     * created and nothing written, so a read-only file, folder or disk can still be read. Writes fail.
+     */
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
     /// Opens the connection if it is not open (or tries again after a failure). True when the database can be used.
     bool open();
     bool isOpen() const { return m_open; }
@@ -126,6 +134,19 @@ public:
     /// Number of rows in a known table, or -1 when it cannot be counted.
     int rowCount(const QString& table);
 
+    // Writes that must land now (a job that reports what it stored)
+
+    /// How a write that is not kept for later went.
+    enum class WriteResult { Stored, Locked, Failed };
+    /// Runs the statements in one transaction, now: Locked (nothing written) while another program holds
+    /// the file, Failed (nothing written, lastError() says why) on any other refusal. Goes ahead of writes
+    /// still waiting for the file.
+    WriteResult writeNow(const QList<std::pair<QString, QVariantList>>& statements);
+    /// As insertRow(), now.
+    WriteResult insertRowNow(const QString& table, const QVariantMap& values);
+    /// Why the last statement failed, in the engine's words, a full disk named as such; empty after a success.
+    QString lastError() const { return m_lastError; }
+
 Q_SIGNALS:
     /// The file locked or free again, a talkgroup not stored: for the faceplate's status line.
     void statusLine(const QString& text);
@@ -143,10 +164,12 @@ private:
 
     Outcome openOutcome();
     Outcome openConnection(QString& reason);
+    Outcome openForReading(QString& reason);
     Outcome createSchema(QString& reason);
     bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values);
     RowLookup firstRow(const QString& sql, const QVariantList& values);
     Outcome insert(const QString& table, const QVariantMap& values);
+    std::optional<Write> insertStatement(const QString& table, const QVariantMap& values) const;
     Outcome write(const Write& w);
     Outcome tryWrite(const Write& w);
     void onRetryTimeout();
@@ -159,10 +182,12 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_readOnly = false;
     bool m_failureReported = false;
     bool m_lockSaid = false;
     bool m_talkgroupFailing = false;
     int m_statementCount = 0;
+    QString m_lastError;
     QList<Write> m_pending;
     QTimer m_retry;
 };

@@ -5,7 +5,7 @@
 #include "audio/HitRecorder.h"
 #include "audio/RecordingPlayer.h"
 #include "audio/Recordings.h"
-#include "logging/ActivityLogWriter.h"
+#include "monitor/Monitor.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -168,8 +168,32 @@ ActivityWindow::~ActivityWindow() {
     m_reader.waitForFinished();
 }
 
-void ActivityWindow::follow(ActivityLogWriter& writer) {
-    connect(&writer, &ActivityLogWriter::lineWritten, this, &ActivityWindow::onLineWritten);
+void ActivityWindow::follow(Monitor& monitor) {
+    connect(&monitor, &Monitor::hitEnded, this, &ActivityWindow::onHitEnded);
+}
+
+ActivityHit ActivityWindow::rowFor(const Hit& hit) {
+    const Reading& r = hit.reading;
+    const QString mhz = r.frequencyHz > 0 ? QString::number(double(r.frequencyHz) / 1e6, 'f', 4) : QString();
+    ActivityHit row;
+    row.seconds = hit.start.time().msecsSinceStartOfDay() / 1000;
+    row.mode = Reading::modulationText(r.modulation);
+    row.duration = double(hit.durationMs) / 1000.0;
+    if (Reading::isTrunkMode(r.mode)) {
+        row.log = ActivityLogKind::Trunk;
+        row.key = r.talkgroup;
+        row.name = r.talkgroupName;
+    } else if (r.mode >= ModeCode::Search && r.mode <= ModeCode::ServiceSearchHold) {
+        row.log = ActivityLogKind::Search;
+        row.key = mhz;
+        row.detail = QStringLiteral("NORMAL");
+    } else {
+        row.log = ActivityLogKind::Scan;
+        row.key = r.channel > 0 ? QString::number(r.channel) : mhz;
+        row.frequency = mhz;
+        row.name = r.channelName;
+    }
+    return row;
 }
 
 void ActivityWindow::showDay(const QDate& day) {
@@ -183,6 +207,7 @@ void ActivityWindow::showDay(const QDate& day) {
     }
     m_totals->setText(tr("Reading the logs of %1 ...").arg(QLocale().toString(day, QLocale::LongFormat)));
     m_readAgain = false;
+    m_pending.clear();
     if (m_reader.isRunning()) {
         m_readAgain = true;
         return;
@@ -205,6 +230,11 @@ void ActivityWindow::onDayRead() {
     m_unreadable = read.unreadableLines();
     m_problems = read.problems();
     m_hits->setHits(read.hits());
+    for (const ActivityHit& row : std::as_const(m_pending)) {
+        m_summary.add(row);
+        m_hits->appendHit(row);
+    }
+    m_pending.clear();
     m_playingRow = -1;
     reloadRecordings();
     refresh();
@@ -212,21 +242,17 @@ void ActivityWindow::onDayRead() {
     Q_EMIT dayShown(m_day);
 }
 
-void ActivityWindow::onLineWritten(ActivityLogKind log, const QDate& day, const QString& line) {
-    if (day != m_day)
+void ActivityWindow::onHitEnded(const Hit& hit) {
+    if (hit.start.date() != m_day)
         return;
     if (m_reader.isRunning()) {
-        // The reader may or may not have seen this line; reading again settles it.
-        m_readAgain = true;
+        // The day is still being read: the hit is added once it is in.
+        m_pending.append(rowFor(hit));
         return;
     }
-    const std::optional<ActivityHit> hit = ActivityHit::parse(log, line);
-    if (!hit) {
-        ++m_unreadable;
-    } else if (!hit->showsWord()) {
-        m_summary.add(*hit);
-        m_hits->appendHit(*hit);
-    }
+    const ActivityHit row = rowFor(hit);
+    m_summary.add(row);
+    m_hits->appendHit(row);
     refresh();
 }
 

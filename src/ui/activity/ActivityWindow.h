@@ -2,6 +2,7 @@
 
 #include "logging/ActivityDay.h"
 #include "logging/ActivitySummary.h"
+#include "monitor/Reading.h"
 
 #include <QDate>
 #include <QFutureWatcher>
@@ -10,8 +11,8 @@
 
 class ActivityChartWidget;
 class ActivityHitsModel;
-class ActivityLogWriter;
 class HitRecorder;
+class Monitor;
 class RecordingPlayer;
 class Recordings;
 class QDateEdit;
@@ -26,9 +27,9 @@ class QTabWidget;
 /**
  * Activity at a glance: the scan, search and trunk logs of one day as hits per hour, the busiest
  * channels, frequencies and talkgroups, and every hit in time order (filter and sort). The day is
- * read on a worker thread; while the program writes the logs, lines of the day shown appear as
- * they are written. Hits with a recording say so, and a double-click plays it in the player below
- * the list.
+ * read on a worker thread. While the window is open, each transmission the monitor heard on the day
+ * shown appears as it ends (its hit), from the monitor's reading; reading the day again shows what
+ * the logs hold. Hits with a recording say so, and a double-click plays it in the player below the list.
  */
 class ActivityWindow : public QWidget {
     Q_OBJECT
@@ -37,8 +38,11 @@ public:
     ActivityWindow(const QString& appFolder, const QDate& day, QWidget* parent = nullptr);
     ~ActivityWindow() override;
 
-    /// Shows the lines the writer adds to the logs of the day on screen.
-    void follow(ActivityLogWriter& writer);
+    /// Shows the hits the monitor makes on the day shown as they end.
+    void follow(Monitor& monitor);
+    /// The row a hit makes: the log it belongs to by its mode, the channel, search frequency or
+    /// talkgroup, the frequency, names and modulation, and its length.
+    static ActivityHit rowFor(const Hit& hit);
     void showDay(const QDate& day);
     /// Links the hits to their recordings (and to those made while the window is open).
     void showRecordings(Recordings& recordings, HitRecorder* live = nullptr);
@@ -52,7 +56,7 @@ Q_SIGNALS:
 
 private:
     void onDayRead();
-    void onLineWritten(ActivityLogKind log, const QDate& day, const QString& line);
+    void onHitEnded(const Hit& hit);
     void onFilterChanged(const QString& text);
     void refresh();
     void fillBusiest(QTableWidget* table, ActivityLogKind log);
@@ -70,6 +74,8 @@ private:
     QStringList m_problems;
     /// A line came in while the day was being read: read it again once that is done.
     bool m_readAgain = false;
+    /// Hits that ended while the day was being read: added once it is in.
+    QList<ActivityHit> m_pending;
     QFutureWatcher<ActivityDay> m_reader;
 
     QDateEdit* m_date = nullptr;

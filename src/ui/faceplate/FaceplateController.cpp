@@ -208,7 +208,7 @@ void FaceplateController::openActivity() {
         // A window of its own that goes with the faceplate; it opens on today and follows the logs.
         m_activity = new ActivityWindow(m_session.state().gAppPath, m_session.clock().date(), &m_faceplate);
         m_activity->setAttribute(Qt::WA_DeleteOnClose);
-        m_activity->follow(m_session.logs());
+        m_activity->follow(m_session.monitor());
         m_activity->showRecordings(m_session.audio().recordings(), &m_session.audio().recorder());
     }
     m_activity->show();
