@@ -6,7 +6,7 @@
 # The core's folders, lowest first. A file may include its own folder, any folder before it in
 # this list, and the files directly in src/core (clock, prompter, settings, text numbers), which
 # themselves include nothing of ours.
-set(CORE_LAYERS state protocol store link monitor logging memory search remote shell session)
+set(CORE_LAYERS state protocol store link monitor logging audio memory search remote shell session)
 
 # What the simulator may use of the core: the command catalogue, the transport it implements,
 # the database it fills with demonstration names, and the files directly in src/core.

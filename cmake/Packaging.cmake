@@ -103,7 +103,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The SQLite driver is the local database; the sample font and Qt's offscreen platform come with Qt's base.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, libhamlib-utils")
+# Playing recordings back goes through the GStreamer plug-ins of Qt Multimedia.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, libhamlib-utils, gstreamer1.0-plugins-base")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-odbc, odbc-postgresql")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -24,6 +24,8 @@ PACKAGES=(
     postgresql libqt6sql6-psql libqt6sql6-odbc odbc-postgresql time
     help2man
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium chromium-driver python3-selenium
+    qt6-multimedia-dev libopusenc-dev libopus-dev libogg-dev libshout-dev libmp3lame-dev
+    gstreamer1.0-plugins-base gstreamer1.0-pulseaudio pulseaudio pulseaudio-utils sox espeak-ng ffmpeg icecast2
 )
 # Only the package commands need these: the checks of the installed package.
 PACKAGE_PACKAGES=(lintian appstream man-db)

@@ -2,6 +2,7 @@
 
 #include "BuiltInSimulator.h"
 #include "Settings.h"
+#include "audio/AudioService.h"
 #include "faceplate/Bc780Faceplate.h"
 #include "faceplate/FaceplateController.h"
 #include "faceplate/Pro2052Faceplate.h"
@@ -88,4 +89,10 @@ void Application::showFaceplate() {
     m_splash->hide();
     m_faceplate->activateWindow();
     session.start();
+    if (!m_options.audioDevice.isEmpty())
+        session.settings().setAudioDevice(m_options.audioDevice);
+    AudioConfig audio = AudioConfig::fromSettings(session.settings());
+    if (!m_options.streamUrl.isEmpty())
+        audio.streamUrl = m_options.streamUrl;
+    session.audio().start(audio);
 }

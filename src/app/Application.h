@@ -30,6 +30,12 @@ struct AppOptions {
     std::optional<quint16> webPort;
     /// --list-ports: print the serial ports and exit.
     bool listPorts = false;
+    /// --list-audio: print the sound card inputs and exit.
+    bool listAudio = false;
+    /// --audio-device: the input to capture from, stored as Audio_Device; empty: the stored one.
+    QString audioDevice;
+    /// --stream: the live stream for this run; empty: the Stream_Url setting.
+    QString streamUrl;
 };
 
 /**

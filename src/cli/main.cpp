@@ -6,6 +6,7 @@
 #include "CsvCommands.h"
 #include "ImportUlsCommand.h"
 #include "MonitorCommand.h"
+#include "RecordingsCommand.h"
 #include "RestoreCommand.h"
 #include "SearchCommand.h"
 #include "SetsCommand.h"
@@ -35,6 +36,7 @@ const CliCommand kCommands[] = {
     {"restore", "Program a backup set into the scanner, reading each channel back.", runRestore},
     {"sets", "List the backup sets and their channel counts.", runSets},
     {"monitor", "Follow the scanner without a window, one line per change of its display.", runMonitor},
+    {"recordings", "List the recorded hits of a day (--date YYYY-MM-DD).", runRecordings},
     {"export", "Write a backup set as a CHIRP CSV file (--set NAME FILE.csv).", runExport},
     {"import", "Read a CHIRP CSV file into a backup set (FILE.csv --set NAME).", runImport},
     {"export-talkgroups", "Write the talkgroups as a RadioReference CSV file.", runExportTalkgroups},

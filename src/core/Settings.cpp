@@ -119,3 +119,55 @@ QString Settings::dwellTime() const {
 void Settings::setDwellTime(const QString& position) {
     setValue(QStringLiteral("DwellTime"), position);
 }
+
+QString Settings::audioDevice() const {
+    return value(QStringLiteral("Audio_Device"));
+}
+void Settings::setAudioDevice(const QString& name) {
+    setValue(QStringLiteral("Audio_Device"), name);
+}
+
+bool Settings::recordAudio() const {
+    return value(QStringLiteral("Record_Audio")) == QLatin1String("1");
+}
+void Settings::setRecordAudio(bool on) {
+    setValue(QStringLiteral("Record_Audio"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool Settings::recordVox() const {
+    return value(QStringLiteral("Record_Vox")) == QLatin1String("1");
+}
+void Settings::setRecordVox(bool on) {
+    setValue(QStringLiteral("Record_Vox"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+int Settings::recordMinimumMs() const {
+    bool ok = false;
+    const int ms = value(QStringLiteral("Record_Min_Ms")).toInt(&ok);
+    return ok && ms >= 0 ? ms : 1000;
+}
+
+int Settings::recordingsDays() const {
+    bool ok = false;
+    const int days = value(QStringLiteral("Recordings_Days")).toInt(&ok);
+    return ok && days >= 0 ? days : 30;
+}
+void Settings::setRecordingsDays(int days) {
+    setValue(QStringLiteral("Recordings_Days"), QString::number(days));
+}
+
+double Settings::recordingsMaxGb() const {
+    bool ok = false;
+    const double gb = value(QStringLiteral("Recordings_Max_GB")).toDouble(&ok);
+    return ok && gb >= 0 ? gb : 2.0;
+}
+void Settings::setRecordingsMaxGb(double gb) {
+    setValue(QStringLiteral("Recordings_Max_GB"), QString::number(gb));
+}
+
+QString Settings::streamUrl() const {
+    return value(QStringLiteral("Stream_Url"));
+}
+void Settings::setStreamUrl(const QString& url) {
+    setValue(QStringLiteral("Stream_Url"), url);
+}

@@ -119,7 +119,8 @@ private Q_SLOTS:
                                  // Out of the box the search reads the built-in sample.
                                  {"GetRemoteFreqs", "window:frmRemoteFreqs"},
                                  {"mnuTransmitterDb", "window:frmTransmitterDb"},
-                                 {"mnuPhoneView", "window:PhoneViewDialog"}};
+                                 {"mnuPhoneView", "window:PhoneViewDialog"},
+                                 {"mnuAudio", "window:frmAudio"}};
         for (const auto& [entry, effect] : rows)
             QTest::newRow(entry) << QString::fromLatin1(effect);
     }
@@ -159,7 +160,7 @@ private Q_SLOTS:
             entries << name;
             QVERIFY2(menus.entryAction(name), qPrintable(name));
         }
-        QCOMPARE(entries.size(), 27);
+        QCOMPARE(entries.size(), 28);
     }
 
     // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.

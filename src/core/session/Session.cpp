@@ -2,6 +2,7 @@
 
 #include "Prompter.h"
 #include "Settings.h"
+#include "audio/AudioService.h"
 #include "link/CommandCodeCheck.h"
 #include "link/LinkLamps.h"
 #include "link/PortSetup.h"
@@ -87,6 +88,8 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     m_commandCheck = std::make_unique<CommandCodeCheck>(m_state, *m_link);
     m_web = std::make_unique<WebServer>(m_state.gAppPath, m_clock);
     configureWeb();
+    m_audio = std::make_unique<AudioService>(m_state.gAppPath, *m_database);
+    m_audio->attach(*m_monitor);
 
     connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);
@@ -95,6 +98,7 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     connect(m_logs.get(), &ActivityLogWriter::statusLine, this, &Session::showStatus);
     connect(m_database.get(), &LocalDatabase::statusLine, this, &Session::showStatus);
     connect(m_monitor.get(), &Monitor::statusLine, this, &Session::showStatus);
+    connect(m_audio.get(), &AudioService::statusLine, this, &Session::showStatus);
     connect(m_portSetup.get(), &PortSetup::speedChosen, this, [this](const QString& speed) {
         // A slower line needs a little more time per pass for a reply to arrive whole.
         m_switches->setScanDelay(speed == QLatin1String("19200") ? 2 : 3);

@@ -13,6 +13,7 @@
 #include <optional>
 
 class ActivityLogWriter;
+class AudioService;
 class CommandCodeCheck;
 class DisplayModel;
 class LinkLamps;
@@ -107,6 +108,8 @@ public:
     /// detection takes over again however it ends.
     void runCommandCheck();
     CommandCodeCheck& commandCheck() { return *m_commandCheck; }
+    /// The scanner's audio: recordings of the hits and the live stream. Idle until started with a configuration.
+    AudioService& audio() { return *m_audio; }
 
 Q_SIGNALS:
     /// Something for the faceplate's status line (also written to the display's StatusLine).
@@ -139,4 +142,5 @@ private:
     std::unique_ptr<MonitorContext> m_context;
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<CommandCodeCheck> m_commandCheck;
+    std::unique_ptr<AudioService> m_audio;
 };

@@ -40,8 +40,8 @@ struct TalkgroupRow {
 
 /**
  * The local database: the channel names of each bank, the talkgroups heard, the backup sets, the
- * bank types and the last online search, in one SQLite file (Data/ValdoriaPro.mdb below the
- * application folder; the name is kept, the engine is SQLite).
+ * bank types, the last online search and the index of the audio recordings, in one SQLite file (Data/ValdoriaPro.mdb
+ * below the application folder; the name is kept, the engine is SQLite).
  *
  * The connection is opened on first use and stays open. A missing file is created with every
  * table; an existing one is checked for health. When the file cannot be used (its folder cannot

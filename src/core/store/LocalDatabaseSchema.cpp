@@ -62,6 +62,20 @@ const QList<Table>& schema() {
                    {"COUNTY", kText},
                    {"STATE", kText},
                    {"ALPHA_TAG", kText}}});
+        // One row per recorded hit: the file below the data folder and what the scanner showed.
+        t.append({QStringLiteral("RECORDINGS"),
+                  {{"FILE", kText},
+                   {"START", kText},
+                   {"DAY", kText},
+                   {"DURATION_MS", kWhole},
+                   {"FREQUENCY", kWhole},
+                   {"CHANNEL", kWhole},
+                   {"BANK", kWhole},
+                   {"TALKGROUP", kText},
+                   {"CHANNEL_NAME", kText},
+                   {"TALKGROUP_NAME", kText},
+                   {"MODE", kText},
+                   {"BYTES", kWhole}}});
         return t;
     }();
     return tables;

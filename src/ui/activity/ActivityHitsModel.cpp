@@ -5,6 +5,9 @@
 void ActivityHitsModel::setHits(const QList<ActivityHit>& hits) {
     beginResetModel();
     m_hits = hits;
+    m_recordingOf.clear();
+    for (const ActivityHit& hit : m_hits)
+        m_recordingOf.append(Recordings::indexForHit(m_recordings, hit));
     endResetModel();
 }
 
@@ -12,7 +15,22 @@ void ActivityHitsModel::appendHit(const ActivityHit& hit) {
     const int row = int(m_hits.size());
     beginInsertRows({}, row, row);
     m_hits.append(hit);
+    m_recordingOf.append(Recordings::indexForHit(m_recordings, hit));
     endInsertRows();
+}
+
+void ActivityHitsModel::setRecordings(const QList<Recording>& recordings) {
+    m_recordings = recordings;
+    for (int row = 0; row < m_hits.size(); ++row)
+        m_recordingOf[row] = Recordings::indexForHit(m_recordings, m_hits.at(row));
+    if (!m_hits.isEmpty())
+        Q_EMIT dataChanged(index(0, Recorded), index(int(m_hits.size()) - 1, Recorded));
+}
+
+const Recording* ActivityHitsModel::recordingAt(int row) const {
+    if (row < 0 || row >= m_recordingOf.size() || m_recordingOf.at(row) < 0)
+        return nullptr;
+    return &m_recordings.at(m_recordingOf.at(row));
 }
 
 QString ActivityHitsModel::text(const ActivityHit& hit, int column) const {
@@ -44,7 +62,15 @@ QVariant ActivityHitsModel::data(const QModelIndex& index, int role) const {
     const ActivityHit& hit = m_hits.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == Recorded) {
+            const Recording* r = recordingAt(index.row());
+            return r ? QStringLiteral("\u25B6 %1 s").arg(r->durationMs / 1000.0, 0, 'f', 1) : QString();
+        }
         return text(hit, index.column());
+    case Qt::ToolTipRole: {
+        const Recording* r = index.column() == Recorded ? recordingAt(index.row()) : nullptr;
+        return r ? tr("Double-click to play %1").arg(r->file) : QVariant();
+    }
     case Qt::DecorationRole:
         return index.column() == Log ? QVariant(ActivityChartWidget::colour(hit.log)) : QVariant();
     case Qt::TextAlignmentRole:
@@ -89,6 +115,8 @@ QVariant ActivityHitsModel::headerData(int section, Qt::Orientation orientation,
         return tr("Duration (s)");
     case Note:
         return tr("Note");
+    case Recorded:
+        return tr("Recording");
     default:
         return {};
     }

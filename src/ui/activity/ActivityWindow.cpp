@@ -2,6 +2,9 @@
 
 #include "activity/ActivityChartWidget.h"
 #include "activity/ActivityHitsModel.h"
+#include "audio/HitRecorder.h"
+#include "audio/RecordingPlayer.h"
+#include "audio/Recordings.h"
 #include "monitor/Monitor.h"
 
 #include <QDateEdit>
@@ -141,6 +144,10 @@ ActivityWindow::ActivityWindow(const QString& appFolder, const QDate& day, QWidg
     filterRow->addWidget(m_shown);
     hitsLayout->addLayout(filterRow);
     hitsLayout->addWidget(m_hitsView);
+    m_player = new RecordingPlayer(hitsPanel);
+    hitsLayout->addWidget(m_player);
+    connect(m_hitsView, &QTableView::doubleClicked, this, &ActivityWindow::playRow);
+    connect(m_player, &RecordingPlayer::nextRequested, this, &ActivityWindow::playNext);
 
     // The chart beside the busiest lists; the hits across the whole width, so every column shows.
     auto* overview = new QSplitter(Qt::Horizontal, this);
@@ -244,6 +251,8 @@ void ActivityWindow::onDayRead() {
         m_hits->appendHit(row);
     }
     m_pending.clear();
+    m_playingRow = -1;
+    reloadRecordings();
     refresh();
     m_hitsView->resizeColumnsToContents();
     Q_EMIT dayShown(m_day);
@@ -318,4 +327,58 @@ void ActivityWindow::updateCounts() {
     const int shown = m_filtered->rowCount();
     m_shown->setText(shown == all ? (all == 1 ? tr("1 hit") : tr("%1 hits").arg(all))
                                   : tr("%1 of %2 hits").arg(shown).arg(all));
+}
+
+void ActivityWindow::showRecordings(Recordings& recordings, HitRecorder* live) {
+    m_recordings = &recordings;
+    if (live)
+        connect(live, &HitRecorder::recorded, this, [this](const Recording& r) {
+            if (r.start.date() == m_day)
+                reloadRecordings();
+        });
+    reloadRecordings();
+}
+
+void ActivityWindow::reloadRecordings() {
+    if (!m_recordings)
+        return;
+    m_hits->setRecordings(m_recordings->forDay(m_day));
+    if (m_playingRow >= 0)
+        m_player->setNextAvailable(nextRecordedRow(m_filtered->mapFromSource(m_hits->index(m_playingRow, 0)).row()) >=
+                                   0);
+}
+
+void ActivityWindow::playRow(const QModelIndex& viewIndex) {
+    const int row = m_filtered->mapToSource(viewIndex).row();
+    const Recording* r = m_hits->recordingAt(row);
+    if (!r || !m_recordings)
+        return;
+    const QString path = m_recordings->absolutePath(*r);
+    if (path.isEmpty())
+        return;
+    m_playingRow = row;
+    m_hitsView->selectRow(viewIndex.row());
+    const QString name = r->talkgroupName.isEmpty() ? r->channelName : r->talkgroupName;
+    const QString caption =
+        QStringLiteral("%1  %2  %3")
+            .arg(r->start.toString(QStringLiteral("HH:mm:ss")), Recordings::frequencyText(r->frequencyHz), name)
+            .trimmed();
+    m_player->play(path, caption);
+    m_player->setNextAvailable(nextRecordedRow(viewIndex.row()) >= 0);
+}
+
+int ActivityWindow::nextRecordedRow(int from) const {
+    for (int row = from + 1; row < m_filtered->rowCount(); ++row) {
+        if (m_hits->recordingAt(m_filtered->mapToSource(m_filtered->index(row, 0)).row()))
+            return row;
+    }
+    return -1;
+}
+
+void ActivityWindow::playNext() {
+    if (m_playingRow < 0)
+        return;
+    const int next = nextRecordedRow(m_filtered->mapFromSource(m_hits->index(m_playingRow, 0)).row());
+    if (next >= 0)
+        playRow(m_filtered->index(next, 0));
 }

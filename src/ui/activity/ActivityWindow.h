@@ -11,7 +11,10 @@
 
 class ActivityChartWidget;
 class ActivityHitsModel;
+class HitRecorder;
 class Monitor;
+class RecordingPlayer;
+class Recordings;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -26,7 +29,7 @@ class QTabWidget;
  * channels, frequencies and talkgroups, and every hit in time order (filter and sort). The day is
  * read on a worker thread. While the window is open, each transmission the monitor heard on the day
  * shown appears as it ends (its hit), from the monitor's reading; reading the day again shows what
- * the logs hold.
+ * the logs hold. Hits with a recording say so, and a double-click plays it in the player below the list.
  */
 class ActivityWindow : public QWidget {
     Q_OBJECT
@@ -41,6 +44,8 @@ public:
     /// talkgroup, the frequency, names and modulation, and its length.
     static ActivityHit rowFor(const Hit& hit);
     void showDay(const QDate& day);
+    /// Links the hits to their recordings (and to those made while the window is open).
+    void showRecordings(Recordings& recordings, HitRecorder* live = nullptr);
 
     QDate day() const { return m_day; }
     const ActivitySummary& summary() const { return m_summary; }
@@ -56,6 +61,11 @@ private:
     void refresh();
     void fillBusiest(QTableWidget* table, ActivityLogKind log);
     void updateCounts();
+    void reloadRecordings();
+    void playRow(const QModelIndex& viewIndex);
+    void playNext();
+    /// The view row of the next hit after view row from that has a recording, or -1.
+    int nextRecordedRow(int from) const;
 
     QString m_appFolder;
     QDate m_day;
@@ -81,4 +91,8 @@ private:
     QLineEdit* m_filter = nullptr;
     QLabel* m_shown = nullptr;
     QTableView* m_hitsView = nullptr;
+    Recordings* m_recordings = nullptr;
+    RecordingPlayer* m_player = nullptr;
+    /// The hit (model row) whose recording is playing; -1 when none.
+    int m_playingRow = -1;
 };

@@ -3,6 +3,8 @@
 #include "Prompter.h"
 #include "Settings.h"
 #include "activity/ActivityWindow.h"
+#include "audio/AudioConfigDialog.h"
+#include "audio/AudioService.h"
 #include "faceplate/AuxDisplayWindow.h"
 #include "faceplate/FaceplateMenus.h"
 #include "faceplate/FaceplateWindow.h"
@@ -106,6 +108,16 @@ void FaceplateController::openTransmitterDb() {
     dialog->open();
 }
 
+void FaceplateController::openAudioConfig() {
+    auto* dialog = new AudioConfigDialog(m_session.settings(), &m_faceplate);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The new choices take effect at once: capture, recording and stream start over.
+    Session& session = m_session;
+    connect(dialog, &QDialog::accepted, this,
+            [&session] { session.audio().start(AudioConfig::fromSettings(session.settings())); });
+    dialog->open();
+}
+
 void FaceplateController::showHelp(const QString& heading) {
     if (!m_help)
         m_help = new HelpWindow(StartupInfo::helpTitle(), &m_faceplate);
@@ -177,6 +189,7 @@ void FaceplateController::openActivity() {
         m_activity = new ActivityWindow(m_session.state().gAppPath, m_session.clock().date(), &m_faceplate);
         m_activity->setAttribute(Qt::WA_DeleteOnClose);
         m_activity->follow(m_session.monitor());
+        m_activity->showRecordings(m_session.audio().recordings(), &m_session.audio().recorder());
     }
     m_activity->show();
     m_activity->raise();

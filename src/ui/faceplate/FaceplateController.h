@@ -45,6 +45,8 @@ public:
     /// Starts the companion program; a box says so when it cannot be started.
     void loadPellwick();
     void openTransmitterDb();
+    /// Config > Audio: the input, recordings and live stream; applied when accepted.
+    void openAudioConfig();
     /// The manual in its window, opened at a heading.
     void showHelp(const QString& heading);
     void showAbout();
