@@ -6,6 +6,7 @@
 #include "audio/Recordings.h"
 #include "audio/Retention.h"
 #include "audio/StreamTarget.h"
+#include "remote/IndexedRecordings.h"
 #include "store/LocalDatabase.h"
 
 #include <QDir>
@@ -308,6 +309,31 @@ private Q_SLOTS:
         QVERIFY(!rig.recordings.open(r));
         r.file = QStringLiteral("RECORDINGS/2026-12-07/x.opus");
         QCOMPARE(rig.recordings.absolutePath(r), QDir(rig.dir.path()).absoluteFilePath(r.file));
+    }
+
+    void phoneView_namesARecordingByItsDayAndFile() {
+        Rig rig;
+        Recording r;
+        r.file = QStringLiteral("RECORDINGS/2026-12-07/140312-CH005.opus");
+        r.start = QDateTime(QDate(2026, 12, 7), QTime(14, 3, 12));
+        r.durationMs = 2500;
+        r.frequencyHz = 460'125'000;
+        r.channel = 5;
+        r.channelName = QStringLiteral("City police dispatch");
+        r.mode = QStringLiteral("SCAN");
+        QVERIFY(rig.recordings.add(r));
+
+        const IndexedRecordings library(rig.recordings);
+        const QList<RecordingLibrary::Recording> listed = library.recordingsOn(QDate(2026, 12, 7));
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.at(0).id, QStringLiteral("2026-12-07_140312-CH005.opus"));
+        QCOMPARE(listed.at(0).label, QStringLiteral("CH 5 460.1250 City police dispatch"));
+        QCOMPARE(listed.at(0).durationMs, 2500);
+        QVERIFY(library.recordingsOn(QDate(2026, 12, 8)).isEmpty());
+        QCOMPARE(library.filePath(QStringLiteral("2026-12-07_140312-CH005.opus")),
+                 QDir(rig.dir.path()).absoluteFilePath(r.file));
+        for (const char* unknown : {"2026-12-07_..", "2026-12-07_140312-CH006.opus", "140312-CH005.opus", ""})
+            QVERIFY2(library.filePath(QLatin1String(unknown)).isEmpty(), unknown);
     }
 
     void fullDisk_stopsRecordingKeepsTheDatabaseAndResumes() {

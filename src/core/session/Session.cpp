@@ -16,6 +16,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/Panel.h"
 #include "protocol/ChannelToBank.h"
+#include "remote/IndexedRecordings.h"
 #include "remote/RigctlServer.h"
 #include "remote/TcpHost.h"
 #include "remote/WebAccess.h"
@@ -90,6 +91,8 @@ Session::Session(const SessionOptions& options, Prompter& prompter, QObject* par
     configureWeb();
     m_audio = std::make_unique<AudioService>(m_state.gAppPath, *m_database);
     m_audio->attach(*m_monitor);
+    m_webRecordings = std::make_unique<IndexedRecordings>(m_audio->recordings());
+    m_web->setRecordings(m_webRecordings.get());
 
     connect(m_portSetup.get(), &PortSetup::statusLine, this, &Session::showStatus);
     connect(m_remote.get(), &TcpHost::statusLine, this, &Session::showStatus);

@@ -15,6 +15,7 @@
 class ActivityLogWriter;
 class AudioService;
 class CommandCodeCheck;
+class IndexedRecordings;
 class DisplayModel;
 class LinkLamps;
 class LocalDatabase;
@@ -143,4 +144,6 @@ private:
     std::unique_ptr<Monitor> m_monitor;
     std::unique_ptr<CommandCodeCheck> m_commandCheck;
     std::unique_ptr<AudioService> m_audio;
+    /// The recordings as the phone view lists and serves them (after m_audio: it reads its index).
+    std::unique_ptr<IndexedRecordings> m_webRecordings;
 };

@@ -140,6 +140,8 @@ QString ActivityHitsModel::columnTip(int section) {
         return tr("Seconds the search rested on the frequency");
     case Note:
         return tr("NORMAL when the signal went, FORCED when the search hold ran out");
+    case Recorded:
+        return tr("The length of the hit's audio recording; double-click the row to play it");
     default:
         return {};
     }
