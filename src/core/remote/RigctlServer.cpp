@@ -1,5 +1,7 @@
 #include "RigctlServer.h"
 
+#include "ListenAddress.h"
+
 #include "link/SerialLink.h"
 #include "protocol/Commands.h"
 #include "state/ScannerProfile.h"
@@ -104,16 +106,12 @@ RigctlServer::~RigctlServer() {
 }
 
 void RigctlServer::setListenAddress(const QString& setting) {
-    const QString text = setting.trimmed();
-    if (text.isEmpty() || text.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        m_address = QHostAddress(QHostAddress::LocalHost);
-    else if (text.compare(QLatin1String("any"), Qt::CaseInsensitive) == 0)
-        m_address = QHostAddress(QHostAddress::Any);
-    else if (!m_address.setAddress(text)) {
-        // The protocol has no password: an address that does not parse must not open the port to everyone.
-        qCWarning(lcRigctl).noquote() << "Rigctl_Address" << text << "is no address; listening on loopback";
-        m_address = QHostAddress(QHostAddress::LocalHost);
-    }
+    const std::optional<QHostAddress> address = listenAddressFrom(setting);
+    // The protocol has no password: an address that does not parse must not open the port to everyone.
+    if (!address)
+        qCWarning(lcRigctl).noquote() << "Rigctl_Address" << setting.trimmed()
+                                      << "is no address; listening on loopback";
+    m_address = address.value_or(QHostAddress(QHostAddress::LocalHost));
 }
 
 bool RigctlServer::startListening() {

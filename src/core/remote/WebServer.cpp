@@ -1,5 +1,7 @@
 #include "WebServer.h"
 
+#include "ListenAddress.h"
+
 #include "Clock.h"
 #include "remote/WebActivity.h"
 #include "remote/WebServerHttp.h"
@@ -45,15 +47,10 @@ WebServer::~WebServer() {
 }
 
 void WebServer::setListenAddress(const QString& setting) {
-    const QString text = setting.trimmed();
-    if (text.isEmpty() || text.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        m_address = QHostAddress(QHostAddress::LocalHost);
-    else if (text.compare(QLatin1String("any"), Qt::CaseInsensitive) == 0)
-        m_address = QHostAddress(QHostAddress::Any);
-    else if (!m_address.setAddress(text)) {
-        qCWarning(lcWeb).noquote() << "Web_Address" << text << "is no address; listening on loopback";
-        m_address = QHostAddress(QHostAddress::LocalHost);
-    }
+    const std::optional<QHostAddress> address = listenAddressFrom(setting);
+    if (!address)
+        qCWarning(lcWeb).noquote() << "Web_Address" << setting.trimmed() << "is no address; listening on loopback";
+    m_address = address.value_or(QHostAddress(QHostAddress::LocalHost));
     m_access.setListenAddress(m_address);
 }
 
