@@ -170,25 +170,6 @@ private Q_SLOTS:
         feed(2000, 0, QStringLiteral("-"));
         QCOMPARE(window.summary().hits(), 2);
     }
-
-    // Not a check of the code: with ACTIVITY_DIR set, shows the logs of a real data folder (ACTIVITY_DATE, default
-    // today) and saves the window to ACTIVITY_SHOT, so the window can be judged on real logs.
-    void realLogs_screenshot() {
-        const QString folder = qEnvironmentVariable("ACTIVITY_DIR");
-        if (folder.isEmpty())
-            QSKIP("ACTIVITY_DIR names no data folder");
-        const QDate date = qEnvironmentVariableIsSet("ACTIVITY_DATE")
-                               ? QDate::fromString(qEnvironmentVariable("ACTIVITY_DATE"), Qt::ISODate)
-                               : QDate::currentDate();
-        ActivityWindow window(folder, date);
-        QSignalSpy shown(&window, &ActivityWindow::dayShown);
-        window.show();
-        QVERIFY(shown.wait(10000));
-        QVERIFY2(!barsDrawn(window.findChild<ActivityChartWidget*>()).isEmpty(), "no hits on that day");
-        // Lay the window out for its new texts before it is photographed.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QVERIFY(window.grab().save(qEnvironmentVariable("ACTIVITY_SHOT", QStringLiteral("activity.png"))));
-    }
 };
 
 QTEST_MAIN(TestActivityWindow)
