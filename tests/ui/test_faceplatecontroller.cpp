@@ -1,6 +1,7 @@
 // The faceplate window over a live session on the in-process simulator: what a click, a key or
 // a menu entry does; the range search's refusals and hand-over, the transmitter database's settings, and a
-// search on the built-in sample viewed, then programmed into a bank with SCAN FREQS.
+// search on the built-in sample viewed, then programmed into a bank with SCAN FREQS; the phone view's address
+// with its token and QR code, or how to turn the phone view on.
 #include "SessionRig.h"
 #include "Settings.h"
 #include "faceplate/FaceplateController.h"
@@ -8,8 +9,11 @@
 #include "faceplate/KeypadWidget.h"
 #include "faceplate/Pro2052Faceplate.h"
 #include "link/PortSetup.h"
+#include "remote/WebServer.h"
 #include "search/TransmitterDbDialog.h"
 #include "state/Switches.h"
+#include "web/PhoneViewDialog.h"
+#include "web/QrCode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -372,6 +376,44 @@ private Q_SLOTS:
             QVERIFY2(sent.contains(QLatin1String(program)), qPrintable(sent.join(' ')));
         QVERIFY2(lastMessage().contains("OrvFreqs_PW_DES MOINE_IA scan") && !lastMessage().contains("did not"),
                  qPrintable(lastMessage()));
+    }
+
+    // A version 1 code (21 modules) of a short text: the finder pattern's dark corner, its light ring and
+    // its dark centre sit where a reader looks for them, inside the four-module quiet zone.
+    void qrCode_hasTheFinderPatternInsideTheQuietZone() {
+        const QImage code = QrCode::image(QStringLiteral("VALDORIA"), 4);
+        QCOMPARE(code.size(), QSize((21 + 8) * 4, (21 + 8) * 4));
+        const auto module = [&code](int x, int y) { return code.pixelColor(x * 4 + 2, y * 4 + 2) == Qt::black; };
+        QVERIFY(!module(3, 3));
+        QVERIFY(module(4, 4));
+        QVERIFY(module(10, 4));
+        QVERIFY(!module(5, 5));
+        QVERIFY(module(7, 7));
+        QVERIFY(module(28 - 8, 4));
+        QVERIFY(!module(28 - 3, 4));
+    }
+
+    void phoneViewDialog_showsTheAddressWithTheTokenAndItsCode() {
+        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+        rig.session->start();
+        PhoneViewDialog dialog(*rig.session);
+        const QString token = rig.session->settings().webToken();
+        QCOMPARE(token.size(), 32);
+        QCOMPARE(dialog.url(),
+                 QStringLiteral("http://127.0.0.1:%1/?token=%2").arg(rig.session->web().serverPort()).arg(token));
+        const QLabel* code = dialog.findChild<QLabel*>(QStringLiteral("qrcode"));
+        QVERIFY(code);
+        QVERIFY(!code->pixmap().isNull());
+        QCOMPARE(code->pixmap().width(), code->pixmap().height());
+    }
+
+    // Config > Phone View with the phone view off says how to turn it on.
+    void phoneViewDialog_saysHowToTurnItOnWhenOff() {
+        PhoneViewDialog dialog(*m_rig->session);
+        QCOMPARE(dialog.url(), QString());
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("qrcode")));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("intro"))->text().contains(QLatin1String("--web-port")));
+        QVERIFY(m_rig->session->settings().webToken().isEmpty());
     }
 };
 
