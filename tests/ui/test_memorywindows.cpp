@@ -137,13 +137,6 @@ private Q_SLOTS:
             QVERIFY(!Bench::in<QPushButton>(window, QStringLiteral("Restore"))->isEnabled());
     }
 
-    void bankEditor_headsTheBank() {
-        Bench b;
-        b.windows.openEditor(true);
-        QCOMPARE(Bench::in<QLabel>(QStringLiteral("frmEditBank2"), QStringLiteral("lblHeading"))->text(),
-                 QStringLiteral("Valdoria2052/Pro - BANK 1"));
-    }
-
     void restoreWindow_listsWhatDidNotTake_retriesIt_thenHandsOverToBankTypes() {
         Bench b;
         BackupSets sets(b.rig.session->database());
@@ -254,14 +247,10 @@ private Q_SLOTS:
         for (int n = 1; n <= rows; ++n) {
             const bool used = n <= inUse;
             QVERIFY(sets.appendChannel(
-                set, {n,
-                      used ? QStringLiteral("155.%1").arg(n, 4, 10, QLatin1Char('0')) : QStringLiteral("000.000"),
-                      used ? 155.0 + n / 10000.0 : 0.0,
-                      false,
-                      false,
-                      !used,
-                      false,
-                      {}}));
+                set, {.channel = n,
+                      .frequencyText = used ? QStringLiteral("155.%1").arg(n, 4, 10, QLatin1Char('0')) : "000.000",
+                      .frequency = used ? 155.0 + n / 10000.0 : 0.0,
+                      .lockout = !used}));
         }
         QVERIFY(writing.commit());
         b.windows.openRestore();
@@ -271,19 +260,23 @@ private Q_SLOTS:
     // The grids show their headings and nothing else, however often rows are added and the window reopened.
     void editors_showTheirHeadingsOnly_afterAddAndReopen_data() {
         QTest::addColumn<bool>("banks");
+        QTest::addColumn<QString>("heading");
         QTest::addColumn<QStringList>("headings");
-        QTest::newRow("bank editor") << true << QStringList{"CHAN", "FREQ", "TRNK",         "DLY",
-                                                            "L/O",  "PRI",  "ALPHA TAG #1", "ALPHA TAG #2"};
-        QTest::newRow("talkgroup editor") << false << QStringList{"TG ID", "CITY", "SERVICE NOTES", "ALPHA TAG"};
+        QTest::newRow("bank editor") << true << "Valdoria2052/Pro - BANK 1"
+                                     << QStringList{"CHAN", "FREQ", "TRNK",         "DLY",
+                                                    "L/O",  "PRI",  "ALPHA TAG #1", "ALPHA TAG #2"};
+        QTest::newRow("talkgroup editor") << false << "Valdoria2052/Pro - TalkGroup IDs"
+                                          << QStringList{"TG ID", "CITY", "SERVICE NOTES", "ALPHA TAG"};
     }
 
     void editors_showTheirHeadingsOnly_afterAddAndReopen() {
         QFETCH(bool, banks);
+        QFETCH(QString, heading);
         QFETCH(QStringList, headings);
         Bench bench;
-        Session& session = *bench.rig.session;
-        NameEditorWindow editor(banks ? NameTableModel::Kind::Bank : NameTableModel::Kind::Talkgroups,
-                                session.database(), session.clock(), "Valdoria", 20);
+        bench.windows.openEditor(banks);
+        auto& editor = *qobject_cast<NameEditorWindow*>(Bench::window(banks ? "frmEditBank2" : "frmEditTrunkID"));
+        QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("lblHeading"))->text(), heading);
         const auto shown = [&editor] {
             QStringList texts;
             QHeaderView* header = editor.grid()->horizontalHeader();
@@ -294,7 +287,6 @@ private Q_SLOTS:
             }
             return texts;
         };
-        editor.open();
         const int columns = editor.model().columnCount();
         QCOMPARE(shown(), headings);
         for (int round = 0; round < 2; ++round) {
