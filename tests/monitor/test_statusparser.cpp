@@ -114,7 +114,7 @@ void TestStatusParser::replies_data() {
     // Trunk calls: a long line puts the ID in the channel field, a short one on the main line.
     pro("trunk long line", {"auxOpen=1", "tbModMode=NFM", "9:ID S 001234 08515625"},
         {"tbChan=1234", "tbfreq=851.5625", "lookups=talkgroup 1234", "tbModMode=", "sent=RM|TB|DL"});
-    pro("trunk short line", {"tbChan=keep", "9:ID S 12  "}, {"tbChan=keep", "tbfreq=12", "talkgroup=12  ", "lookups="});
+    pro("trunk short line", {"tbChan=keep", "9:ID S 12  "}, {"tbChan=keep", "tbfreq=12", "talkgroup=12", "lookups="});
     pro("trunk all-zero ID and frequency", {"tbChan=keep", "tbfreq=keep", "9:ID S 000000 00000000"},
         {"tbChan=keep", "tbfreq=keep", "sent=RM|TB|DL"});
     pro("mode 13 reads like trunk", {"13:ID S 000042 00453250"}, {"tbChan=42", "tbfreq=45.3250"});
@@ -128,6 +128,8 @@ void TestStatusParser::replies_data() {
     pro("trunk hold first call", {"10:ID S 123456"}, {"tbHOLD=HOLD", "tbfreq=123456", "sent=RM|TB|DL"});
     pro("trunk hold same ID bank", {"10:ID S 001234", "tbHOLD=keep", "10:ID S 012345"},
         {"tbHOLD=keep", "tbfreq=12345"});
+    pro("trunk hold call with its frequency", {"auxOpen=1", "10:ID S 001234 08510125"},
+        {"tbfreq=1234 08510125", "talkgroup=1234", "lookups=talkgroup 1234"});
     pro("trunk hold typed digits stay", {"keyEntry=42", "tbfreq=42", "10:ID S 005678"},
         {"tbfreq=42", "talkgroup=5678"});
 
