@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     pulse.env();
-    pulse.startTone(1000, seconds + 10);
+    pulse.startTone(1000);
 
     QTemporaryDir dir;
     ScriptedPrompter prompter;

@@ -104,7 +104,7 @@ private Q_SLOTS:
         QVERIFY2(m_pulse.start(), qPrintable(m_pulse.error()));
         // The monitors started below inherit the server's address.
         m_pulse.env();
-        QVERIFY2(m_pulse.startTone(1000, 120), qPrintable(m_pulse.error()));
+        QVERIFY2(m_pulse.startTone(1000), qPrintable(m_pulse.error()));
     }
 
     void monitorRecord_keepsAFilePerHitWithTheTone() {
