@@ -110,7 +110,8 @@ private Q_SLOTS:
         m_server.stop();
     }
 
-    // The server's status page shows an MP3 stream's title; an Ogg Opus stream carries its title inside.
+    // The server's status page shows an MP3 stream's title; an Ogg Opus stream carries its title inside. When the
+    // server restarts, the stream comes back with the title it had.
     void stream_carriesTheToneAndTheHitsTitle_data() {
         QTest::addColumn<QString>("mount");
         QTest::addColumn<bool>("titleOnTheServer");
@@ -123,6 +124,7 @@ private Q_SLOTS:
         const auto target = StreamTarget::parse(m_server.sourceUrl(mount));
         QVERIFY(target);
         IcecastStreamer streamer(*target, kRate);
+        streamer.setBackoff(200, 800);
         QSignalSpy status(&streamer, &IcecastStreamer::statusLine);
         streamer.setTitle("County fire dispatch - 154.2500");
         streamer.start();
@@ -140,30 +142,20 @@ private Q_SLOTS:
         streamer.setTitle("Highway patrol - 155.4750");
         if (titleOnTheServer)
             QTRY_COMPARE_WITH_TIMEOUT(serverTitle(mount), "Highway patrol - 155.4750", 5000);
-        for (const QList<QVariant>& line : status)
-            QVERIFY(!line.first().toString().contains(IcecastServer::kPassword));
-    }
-
-    void serverRestarted_streamComesBackWithItsTitle() {
-        const auto target = StreamTarget::parse(m_server.sourceUrl("/restart.mp3"));
-        IcecastStreamer streamer(*target, kRate);
-        streamer.setBackoff(200, 800);
-        QSignalSpy status(&streamer, &IcecastStreamer::statusLine);
-        streamer.setTitle("Fire ground - 154.2800");
-        streamer.start();
-        ToneSource tone(streamer);
-        QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 5000);
 
         m_server.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!streamer.isConnected(), 10000);
         QVERIFY2(status.last().first().toString().startsWith(
-                     QString("Stream to 127.0.0.1:%1/restart.mp3 lost").arg(m_server.port())),
+                     QString("Stream to 127.0.0.1:%1%2 lost").arg(m_server.port()).arg(mount)),
                  qPrintable(status.last().first().toString()));
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
         QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(serverTitle("/restart.mp3"), "Fire ground - 154.2800", 5000);
-        const QVector<qint16> heard = listen("/restart.mp3");
-        QVERIFY(AudioProbe::toneMedian(heard, 1000, kRate, heard.size() / 4) > 0.7);
+        if (titleOnTheServer)
+            QTRY_COMPARE_WITH_TIMEOUT(serverTitle(mount), "Highway patrol - 155.4750", 5000);
+        const QVector<qint16> again = listen(mount);
+        QVERIFY(AudioProbe::toneMedian(again, 1000, kRate, again.size() / 4) > 0.7);
+        for (const QList<QVariant>& line : status)
+            QVERIFY(!line.first().toString().contains(IcecastServer::kPassword));
     }
 
     void wrongPassword_isRetriedAndNeverShown() {
