@@ -15,6 +15,9 @@
 /// What ffprobe and ffmpeg make of an audio file or stream: its length, tags and samples.
 namespace AudioProbe {
 
+/// The rate the tests make and decode their samples at.
+constexpr int kRate = 16000;
+
 inline bool available() {
     return !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty() &&
            !QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty();
@@ -49,26 +52,40 @@ inline Info probe(const QString& file) {
     return info;
 }
 
-/// Mono 16-bit samples at 16 kHz, decoded by ffmpeg from a file.
-inline QVector<qint16> decode(const QString& file) {
-    QProcess p;
-    p.start("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-ac", "1", "-ar", "16000", "-"});
-    p.waitForFinished(15000);
-    const QByteArray bytes = p.readAllStandardOutput();
+/// Mono 16-bit samples from raw little-endian bytes.
+inline QVector<qint16> samples(const QByteArray& bytes) {
     QVector<qint16> out(bytes.size() / 2);
     memcpy(out.data(), bytes.constData(), size_t(out.size()) * 2);
     return out;
 }
 
+/// Mono 16-bit samples at kRate, decoded by ffmpeg from a file.
+inline QVector<qint16> decode(const QString& file) {
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-ac", "1", "-ar", QString::number(kRate), "-"});
+    p.waitForFinished(15000);
+    return samples(p.readAllStandardOutput());
+}
+
+/// A tone of hz (silence for 0) at kRate, as raw 16-bit bytes as a sound card delivers them.
+inline QByteArray tone(int hz, double seconds, double amplitude = 0.5) {
+    const int n = int(seconds * kRate);
+    QByteArray pcm(n * 2, Qt::Uninitialized);
+    auto* s = reinterpret_cast<qint16*>(pcm.data());
+    for (int i = 0; i < n; ++i)
+        s[i] = qint16(amplitude * 32767 * std::sin(2 * M_PI * hz * i / kRate));
+    return pcm;
+}
+
 /// The share of the signal's power at hz (Goertzel over the samples from..to): near 1 for a pure
 /// tone of that frequency, near 0 for another tone, noise or silence.
-inline double toneShare(const QVector<qint16>& s, int hz, int rate = 16000, qsizetype from = 0, qsizetype to = -1) {
+inline double toneShare(const QVector<qint16>& s, int hz, qsizetype from = 0, qsizetype to = -1) {
     if (to < 0 || to > s.size())
         to = s.size();
     const qsizetype n = to - from;
-    if (n < rate / 20)
+    if (n < kRate / 20)
         return 0;
-    const double w = 2 * M_PI * hz / rate;
+    const double w = 2 * M_PI * hz / kRate;
     const double c = 2 * std::cos(w);
     double s1 = 0, s2 = 0, energy = 0;
     for (qsizetype i = from; i < to; ++i) {
@@ -87,12 +104,12 @@ inline double toneShare(const QVector<qint16>& s, int hz, int rate = 16000, qsiz
 
 /// The median of toneShare over quarter-second windows: a playback glitch on a loaded machine breaks
 /// the tone's phase once, which spoils one window, not the whole measure.
-inline double toneMedian(const QVector<qint16>& s, int hz, int rate = 16000, qsizetype from = 0, qsizetype to = -1) {
+inline double toneMedian(const QVector<qint16>& s, int hz, qsizetype from = 0, qsizetype to = -1) {
     if (to < 0 || to > s.size())
         to = s.size();
     QVector<double> shares;
-    for (qsizetype at = from; at + rate / 4 <= to; at += rate / 4)
-        shares.append(toneShare(s, hz, rate, at, at + rate / 4));
+    for (qsizetype at = from; at + kRate / 4 <= to; at += kRate / 4)
+        shares.append(toneShare(s, hz, at, at + kRate / 4));
     if (shares.isEmpty())
         return 0;
     std::sort(shares.begin(), shares.end());

@@ -16,11 +16,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cmath>
-
 namespace {
 
-constexpr int kRate = 16000;
+using AudioProbe::kRate;
 
 QStringList g_logLines;
 QtMessageHandler g_previousHandler = nullptr;
@@ -30,24 +28,17 @@ void keepLogLine(QtMsgType type, const QMessageLogContext& context, const QStrin
     g_previousHandler(type, context, text);
 }
 
-// A 1 kHz tone in real time, 20 ms at a time, as the sound card would deliver it.
+// A 1 kHz tone in real time, 20 ms (twenty whole cycles) at a time, as the sound card would deliver it.
 class ToneSource : public QObject {
 public:
     explicit ToneSource(IcecastStreamer& streamer) {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this, &streamer] {
-            QByteArray pcm(kRate / 50 * 2, Qt::Uninitialized);
-            auto* s = reinterpret_cast<qint16*>(pcm.data());
-            for (int i = 0; i < kRate / 50; ++i, ++m_n)
-                s[i] = qint16(16000 * std::sin(2 * M_PI * 1000 * m_n / kRate));
-            streamer.onSamples(pcm);
-        });
-        m_timer.start();
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer,
+                         [&streamer] { streamer.onSamples(AudioProbe::tone(1000, 0.02)); });
+        m_timer.start(20);
     }
 
 private:
     QTimer m_timer;
-    qint64 m_n = 0;
 };
 
 } // namespace
@@ -69,10 +60,7 @@ class TestIcecast : public QObject {
         if (ffmpeg.state() != QProcess::NotRunning)
             ffmpeg.kill();
         ffmpeg.waitForFinished(1000);
-        bytes += ffmpeg.readAllStandardOutput();
-        QVector<qint16> pcm(bytes.size() / 2);
-        memcpy(pcm.data(), bytes.constData(), size_t(pcm.size()) * 2);
-        return pcm;
+        return AudioProbe::samples(bytes + ffmpeg.readAllStandardOutput());
     }
 
     // The title the server shows for a mount, from its status-json.xsl.
@@ -137,7 +125,7 @@ private Q_SLOTS:
 
         const QVector<qint16> heard = listen(mount);
         QVERIFY2(heard.size() > kRate, qPrintable(QString::number(heard.size())));
-        QVERIFY(AudioProbe::toneMedian(heard, 1000, kRate, heard.size() / 4) > 0.7);
+        QVERIFY(AudioProbe::toneMedian(heard, 1000, heard.size() / 4) > 0.7);
 
         streamer.setTitle("Highway patrol - 155.4750");
         if (titleOnTheServer)
@@ -153,7 +141,7 @@ private Q_SLOTS:
         if (titleOnTheServer)
             QTRY_COMPARE_WITH_TIMEOUT(serverTitle(mount), "Highway patrol - 155.4750", 5000);
         const QVector<qint16> again = listen(mount);
-        QVERIFY(AudioProbe::toneMedian(again, 1000, kRate, again.size() / 4) > 0.7);
+        QVERIFY(AudioProbe::toneMedian(again, 1000, again.size() / 4) > 0.7);
         for (const QList<QVariant>& line : status)
             QVERIFY(!line.first().toString().contains(IcecastServer::kPassword));
     }
