@@ -31,21 +31,14 @@ struct Info {
 
 inline Info probe(const QString& file) {
     QProcess p;
-    p.start("ffprobe",
-            {"-v", "error", "-show_entries", "format=duration:format_tags:stream_tags", "-of", "json", file});
+    p.start("ffprobe", {"-v", "error", "-show_entries", "format=duration:stream_tags", "-of", "json", file});
     Info info;
     if (!p.waitForFinished(10000) || p.exitCode() != 0)
         return info;
     const QJsonObject root = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    const QJsonObject format = root.value("format").toObject();
-    info.seconds = format.value("duration").toString().toDouble();
-    QJsonObject tags = format.value("tags").toObject();
-    const QJsonArray streams = root.value("streams").toArray();
-    if (!streams.isEmpty()) {
-        const QJsonObject streamTags = streams.first().toObject().value("tags").toObject();
-        for (auto it = streamTags.begin(); it != streamTags.end(); ++it)
-            tags.insert(it.key(), it.value());
-    }
+    info.seconds = root.value("format").toObject().value("duration").toString().toDouble();
+    // An Ogg Opus file keeps its tags with its one stream.
+    const QJsonObject tags = root.value("streams").toArray().first().toObject().value("tags").toObject();
     for (auto it = tags.begin(); it != tags.end(); ++it)
         info.tags.insert(it.key().toUpper(), it.value().toString());
     info.ok = true;

@@ -30,7 +30,6 @@ public:
                             "--load=module-null-sink sink_name=scanner"},
                            [this] { return QFile::exists(m_dir.filePath("native")) && plug(); });
     }
-    void stop() { stopServer(); }
 
     QString socket() const { return "unix:" + m_dir.filePath("native"); }
     /// Points this process's sound clients at the server.
