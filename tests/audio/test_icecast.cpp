@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 using AudioProbe::kRate;
@@ -29,17 +31,12 @@ void keepLogLine(QtMsgType type, const QMessageLogContext& context, const QStrin
 }
 
 // A 1 kHz tone in real time, 20 ms (twenty whole cycles) at a time, as the sound card would deliver it.
-class ToneSource : public QObject {
-public:
-    explicit ToneSource(IcecastStreamer& streamer) {
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer,
-                         [&streamer] { streamer.onSamples(AudioProbe::tone(1000, 0.02)); });
-        m_timer.start(20);
-    }
-
-private:
-    QTimer m_timer;
-};
+std::unique_ptr<QTimer> playTone(IcecastStreamer& streamer) {
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [&streamer] { streamer.onSamples(AudioProbe::tone(1000, 0.02)); });
+    timer->start(20);
+    return timer;
+}
 
 } // namespace
 
@@ -116,7 +113,7 @@ private Q_SLOTS:
         QSignalSpy status(&streamer, &IcecastStreamer::statusLine);
         streamer.setTitle("County fire dispatch - 154.2500");
         streamer.start();
-        ToneSource tone(streamer);
+        const auto tone = playTone(streamer);
         QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 5000);
         QCOMPARE(status.first().first().toString(),
                  QString("Streaming to 127.0.0.1:%1%2").arg(m_server.port()).arg(mount));
