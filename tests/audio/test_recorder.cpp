@@ -228,8 +228,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<QList<int>>("daysAgo"); // one recording of 1000 bytes each, oldest first
         QTest::addColumn<int>("kept");
-        QTest::newRow("all within days") << 30 << qint64(0) << QList<int>{29, 10, 0} << 3;
-        QTest::newRow("older than days") << 30 << qint64(0) << QList<int>{45, 30, 29, 0} << 2;
+        QTest::newRow("of 30 days, 29 before today kept") << 30 << qint64(0) << QList<int>{45, 30, 29, 0} << 2;
         QTest::newRow("over the cap") << 0 << qint64(2500) << QList<int>{3, 2, 1, 0} << 2;
         QTest::newRow("both") << 7 << qint64(1500) << QList<int>{8, 2, 1} << 1;
         QTest::newRow("no limits") << 0 << qint64(0) << QList<int>{400, 1} << 2;
