@@ -22,8 +22,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -32,10 +32,13 @@
 class TestSession : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_config;
+
 private Q_SLOTS:
     void initTestCase() {
-        // The faceplates' own settings files, kept out of the user's.
-        QStandardPaths::setTestModeEnabled(true);
+        // The faceplates' own settings files, kept out of the user's and new for every run: a file an earlier
+        // run left would hold the values looked for.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
     }
 
     void faceplates_keepTheirOwnPortSettings() {
