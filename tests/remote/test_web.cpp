@@ -30,6 +30,15 @@ namespace {
 
 const QString kToken = QStringLiteral("0123456789abcdef0123456789abcdef");
 
+// A request to the web server and what its answer must hold.
+struct Request {
+    QString listen; ///< "any": listening everywhere
+    QByteArray target, headers;
+    int status;
+    QByteArray expect; ///< a text of the answer's head or body
+    QByteArray method = "GET";
+};
+
 struct HttpAnswer {
     int status = 0;
     QByteArray head;
@@ -160,6 +169,8 @@ int openDescriptors() {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Request)
+
 class TestWeb : public QObject {
     Q_OBJECT
 
@@ -226,53 +237,38 @@ private Q_SLOTS:
         QCOMPARE(WebAccess::makeToken().size(), 32);
     }
 
-    // expect: a text of the answer's head or body.
     void http_data() {
-        QTest::addColumn<QString>("listen");
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QByteArray>("target");
-        QTest::addColumn<QByteArray>("headers");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("expect");
-        const auto row = [](const char* name, const char* listen, const QByteArray& target, const QByteArray& headers,
-                            int status, const QByteArray& expect, const char* method = "GET") {
-            QTest::newRow(name) << QString::fromLatin1(listen) << QByteArray(method) << target << headers << status
-                                << expect;
-        };
+        QTest::addColumn<Request>("row");
+        const auto row = [](const char* name, const Request& request) { QTest::newRow(name) << request; };
         const QByteArray token = kToken.toUtf8();
         const QByteArray cookie = "Cookie: valdoria_token=" + token + "\r\n";
-        row("the page", "", "/", {}, 200, "<title>Valdoria</title>");
-        row("its script", "", "/app.js", {}, 200, "new WebSocket");
-        row("the state", "", "/api/state", {}, 200, "\"keys\":false");
-        row("the state with the cookie", "", "/api/state", cookie, 200, "\"keys\":true");
+        row("the page", {"", "/", {}, 200, "<title>Valdoria</title>"});
+        row("its script", {"", "/app.js", {}, 200, "new WebSocket"});
+        row("the state", {"", "/api/state", {}, 200, "\"keys\":false"});
+        row("the state with the cookie", {"", "/api/state", cookie, 200, "\"keys\":true"});
         // The first visit with the token keeps it in a cookie and drops it from the address.
-        row("the token in the link", "", "/?token=" + token, {}, 303,
-            "Set-Cookie: valdoria_token=" + token + "; Path=/; HttpOnly");
-        row("dot-dot", "", "/../../../../etc/passwd", {}, 404, "Not found");
-        row("encoded dot-dot", "", "/%2e%2e/%2E%2E/etc/passwd", {}, 404, "Not found");
-        row("dot-dot in a recording", "", "/recordings/..%2f..%2f..%2fetc%2fpasswd", {}, 404, "No such recording");
-        row("dot-dot behind a page file", "", "/app.js/../../etc/passwd", {}, 404, "Not found");
-        row("POST", "", "/api/state", {}, 405, "Only GET", "POST");
-        row("a wrong token in the link", "", "/?token=nope", {}, 403, "not valid");
-        row("an empty token in the link", "", "/?token=", {}, 403, "not valid");
-        row("everywhere: nothing without the token", "any", "/", {}, 401, "needs its token");
-        row("everywhere: an empty cookie", "any", "/", "Cookie: valdoria_token=\r\n", 401, "needs its token");
-        row("everywhere: a wrong cookie", "any", "/api/state", "Cookie: valdoria_token=0123\r\n", 401,
-            "needs its token");
-        row("everywhere: the cookie", "any", "/api/state", cookie, 200, "\"keys\":true");
+        row("the token in the link",
+            {"", "/?token=" + token, {}, 303, "Set-Cookie: valdoria_token=" + token + "; Path=/; HttpOnly"});
+        row("dot-dot", {"", "/../../../../etc/passwd", {}, 404, "Not found"});
+        row("encoded dot-dot", {"", "/%2e%2e/%2E%2E/etc/passwd", {}, 404, "Not found"});
+        row("dot-dot in a recording", {"", "/recordings/..%2f..%2f..%2fetc%2fpasswd", {}, 404, "No such recording"});
+        row("dot-dot behind a page file", {"", "/app.js/../../etc/passwd", {}, 404, "Not found"});
+        row("POST", {"", "/api/state", {}, 405, "Only GET", "POST"});
+        row("a wrong token in the link", {"", "/?token=nope", {}, 403, "not valid"});
+        row("an empty token in the link", {"", "/?token=", {}, 403, "not valid"});
+        row("everywhere: nothing without the token", {"any", "/", {}, 401, "needs its token"});
+        row("everywhere: an empty cookie", {"any", "/", "Cookie: valdoria_token=\r\n", 401, "needs its token"});
+        row("everywhere: a wrong cookie",
+            {"any", "/api/state", "Cookie: valdoria_token=0123\r\n", 401, "needs its token"});
+        row("everywhere: the cookie", {"any", "/api/state", cookie, 200, "\"keys\":true"});
     }
     void http() {
-        QFETCH(QString, listen);
-        QFETCH(QByteArray, method);
-        QFETCH(QByteArray, target);
-        QFETCH(QByteArray, headers);
-        QFETCH(int, status);
-        QFETCH(QByteArray, expect);
-        const quint16 port = start(listen);
+        QFETCH(Request, row);
+        const quint16 port = start(row.listen);
         QVERIFY(port);
-        const HttpAnswer answer = rawGet(port, target, headers, method);
-        QCOMPARE(answer.status, status);
-        QVERIFY2(answer.head.contains(expect) || answer.body.contains(expect), answer.body.constData());
+        const HttpAnswer answer = rawGet(port, row.target, row.headers, row.method);
+        QCOMPARE(answer.status, row.status);
+        QVERIFY2(answer.head.contains(row.expect) || answer.body.contains(row.expect), answer.body.constData());
         QVERIFY(!answer.body.contains("root:"));
     }
 
