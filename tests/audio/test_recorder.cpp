@@ -166,20 +166,18 @@ private Q_SLOTS:
         QCOMPARE(dropped.size(), kept ? 0 : 1);
     }
 
-    // Two hits of 1.5 s, the second after a pause: one file or two, each with what the pre-roll adds.
+    // Two hits of 1.5 s, the second 0.2 s after the first: one file or two, each with what the pre-roll adds.
     void secondHit_continuesTheFileOrStartsItsOwn_data() {
         QTest::addColumn<int>("hangMs");
         QTest::addColumn<int>("secondChannel");
-        QTest::addColumn<double>("pause");
         QTest::addColumn<QList<int>>("durationsMs");
-        QTest::newRow("same channel within the hang time") << 400 << 5 << 0.2 << QList<int>{3200};
-        QTest::newRow("another channel within the hang time") << 400 << 6 << 0.2 << QList<int>{1700, 1500};
-        QTest::newRow("the pre-roll never repeats the last file") << 0 << 6 << 0.2 << QList<int>{1500, 1700};
+        QTest::newRow("same channel within the hang time") << 400 << 5 << QList<int>{3200};
+        QTest::newRow("another channel within the hang time") << 400 << 6 << QList<int>{1700, 1500};
+        QTest::newRow("the pre-roll never repeats the last file") << 0 << 6 << QList<int>{1500, 1700};
     }
     void secondHit_continuesTheFileOrStartsItsOwn() {
         QFETCH(int, hangMs);
         QFETCH(int, secondChannel);
-        QFETCH(double, pause);
         QFETCH(QList<int>, durationsMs);
         Rig rig;
         rig.recorder.setHangMs(hangMs);
@@ -188,7 +186,7 @@ private Q_SLOTS:
         rig.recorder.onHitStarted(first);
         feed(rig.recorder, tone(1000, 1.5));
         rig.recorder.onHitEnded(ended(first, 1500));
-        feed(rig.recorder, tone(0, pause));
+        feed(rig.recorder, tone(0, 0.2));
         const Hit second = hitOn(secondChannel, 0, {}, QTime(14, 3, 14));
         rig.recorder.onHitStarted(second);
         feed(rig.recorder, tone(1000, 1.5));
