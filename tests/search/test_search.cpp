@@ -407,16 +407,25 @@ private Q_SLOTS:
 
     // Lines that must count as malformed and be skipped, between two good frequencies of licence 1001.
     void badLinesAreCountedAndSkipped_data() {
-        QTest::addColumn<QByteArray>("bad");
-        QTest::newRow("infinite") << fr("1001", "1", "inf").toLatin1();
-        QTest::newRow("not a number") << fr("1001", "1", "nan").toLatin1();
-        QTest::newRow("1e308") << fr("1001", "1", "1e308").toLatin1();
-        QTest::newRow("above 300 GHz") << fr("1001", "1", "300000.5").toLatin1();
+        QTest::addColumn<QByteArray>("frFile");
+        QTest::addColumn<QList<qint64>>("counts"); // lines, rows, malformed lines, the first of them
+        const auto between = [](const QString& bad) {
+            return (fr("1001", "", "154.43") + "\r\n" + bad + "\r\n" + fr("1001", "", "155.1") + "\r\n").toLatin1();
+        };
+        const QList<qint64> oneBad{3, 2, 1, 2};
+        QTest::newRow("infinite") << between(fr("1001", "1", "inf")) << oneBad;
+        QTest::newRow("not a number") << between(fr("1001", "1", "nan")) << oneBad;
+        QTest::newRow("1e308") << between(fr("1001", "1", "1e308")) << oneBad;
+        QTest::newRow("above 300 GHz") << between(fr("1001", "1", "300000.5")) << oneBad;
         // A whole record whose trailing field runs past 64 KiB.
-        QTest::newRow("a line of 100 KiB") << fr("1001", "", "154.5").toLatin1() + "|" + QByteArray(100 * 1024, 'x');
+        QTest::newRow("a line of 100 KiB")
+            << between(fr("1001", "", "154.5") + "|" + QString(100 * 1024, 'x')) << oneBad;
+        QTest::newRow("a file without line ends is one malformed line")
+            << fr("1001", "", "154.43").toLatin1().repeated(4000) << QList<qint64>{1, 0, 1, 1};
     }
     void badLinesAreCountedAndSkipped() {
-        QFETCH(QByteArray, bad);
+        QFETCH(QByteArray, frFile);
+        QFETCH(QList<qint64>, counts);
         QTemporaryDir dir;
         const auto file = [&dir](const QString& name, const QByteArray& text) {
             QFile f(dir.filePath(name));
@@ -425,35 +434,18 @@ private Q_SLOTS:
             return f.fileName();
         };
         const QStringList files{file("HD.dat", hd(1001, "KAA100", "A", "PW").toLatin1() + "\r\n"),
-                                file("FR.dat", fr("1001", "", "154.43").toLatin1() + "\r\n" + bad + "\r\n" +
-                                                   fr("1001", "", "155.1").toLatin1() + "\r\n")};
+                                file("FR.dat", frFile)};
         TransmitterDatabase db(*RemoteDbUrl::parse("sqlite:" + dir.filePath("t.sqlite")),
                                TransmitterDatabase::Access::ReadWrite);
         const UlsImport::FileReport report = UlsImport(db).run(files).last();
         QVERIFY2(report.ok, qPrintable(report.error));
-        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed, report.firstMalformedLine}),
-                 (QList<qint64>{3, 2, 1, 2}));
+        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed, report.firstMalformedLine}), counts);
         QSqlQuery query(db.database());
         QVERIFY(query.exec("SELECT FREQUENCY FROM SPECTRUM1 ORDER BY FREQUENCY"));
         QStringList found;
         while (query.next())
             found << query.value(0).toString();
-        QCOMPARE(found, (QStringList{"154.43", "155.1"}));
-    }
-
-    void aFileWithoutLineEndsIsOneMalformedLine() {
-        QTemporaryDir dir;
-        QFile f(dir.filePath("FR.dat"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        const QByteArray record = fr("1001", "", "154.43").toLatin1();
-        for (int i = 0; i < 4000; ++i)
-            f.write(record);
-        f.close();
-        TransmitterDatabase db(*RemoteDbUrl::parse("sqlite:" + dir.filePath("t.sqlite")),
-                               TransmitterDatabase::Access::ReadWrite);
-        const UlsImport::FileReport report = UlsImport(db).run({f.fileName()}).last();
-        QVERIFY2(report.ok, qPrintable(report.error));
-        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed}), (QList<qint64>{1, 0, 1}));
+        QCOMPARE(found, counts[1] ? QStringList({"154.43", "155.1"}) : QStringList());
     }
 };
 
