@@ -46,6 +46,10 @@ struct Bc780Rig : MonitorContextRig {
             return QString::number(state.gMode);
         if (key == QLatin1String("light"))
             return QString::number(state.gLightState);
+        if (key == QLatin1String("count"))
+            return QString::number(state.gPollCount);
+        if (key == QLatin1String("delay"))
+            return QString::number(switches.scanDelay());
         if (key == QLatin1String("hold"))
             return QString::number(state.gSearchHoldStart);
         if (key == QLatin1String("talkgroup"))
@@ -66,7 +70,14 @@ struct Bc780Rig : MonitorContextRig {
             return display.foreColor(field) == Panel::kLcdLit ? QStringLiteral("lit") : QStringLiteral("dark");
         return display.text(key);
     }
-    // "9 count=27 tags=scanner entry=42 aux Text3 searchlog": the mode first, then what else is so.
+    // Each "key=value" against observe(key).
+    void expect(const QStringList& expected) {
+        for (const QString& pair : expected) {
+            const QString key = pair.section(QLatin1Char('='), 0, 0);
+            QCOMPARE(key + QLatin1Char('=') + observe(key), pair);
+        }
+    }
+    // "9 count=27 tags=scanner entry=42 aux Text3 searchlog sig": the mode first, then what else is so.
     void given(const QString& setup) {
         const QStringList words = setup.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         state.gMode = quint8(words.value(0).toInt());
@@ -80,8 +91,10 @@ struct Bc780Rig : MonitorContextRig {
                 state.gKeyEntry = value;
             else if (w == QLatin1String("aux"))
                 aux.setWindowVisible(true);
-            else if (w == QLatin1String("Text3"))
-                display.setVisible(QStringLiteral("Text3"), true);
+            else if (w.startsWith(QLatin1String("Text")))
+                display.setVisible(w, true);
+            else if (w == QLatin1String("sig"))
+                display.setForeColor(QStringLiteral("tbSIG"), Panel::kLcdLit);
             else if (w == QLatin1String("searchlog"))
                 switches.setSearchLogging(true);
         }
@@ -106,10 +119,7 @@ void runRow() {
         rig.state.gReply = line;
         rig.monitor.parser().parseReply();
     }
-    for (const QString& pair : expected) {
-        const QString key = pair.section(QLatin1Char('='), 0, 0);
-        QCOMPARE(key + QLatin1Char('=') + rig.observe(key), pair);
-    }
+    rig.expect(expected);
 }
 
 using Lines = QStringList;
@@ -186,9 +196,7 @@ private Q_SLOTS:
                       "remote=460.1250\r"};
         QTest::newRow("scan stop with the scanner's tags looks nothing up")
             << "0 tags=scanner" << Lines{"C005 F04601250"} << Expect{"lookups=", "sent=LCD LINE1|LCD LINE2|RM|SB"};
-        QTest::newRow("154.2500") << "0" << Lines{"C001 F01542500"} << Expect{"tbfreq=154.2500"};
         QTest::newRow("46.2625") << "0" << Lines{"C001 F00462625"} << Expect{"tbfreq=46.2625"};
-        QTest::newRow("851.5000") << "0" << Lines{"C051 F08515000"} << Expect{"tbfreq=851.5000"};
         // Delay at 20, lockout at 23, the LINE segment at 26: N lights, F darkens, anything else leaves.
         QTest::newRow("delay flag") << "0" << Lines{"C005 F04601250 TF DN LF AF PF"}
                                     << Expect{"lit:tbDELAY=lit", "lit:tbLOCKOUT=dark", "lit:tbLINE=dark"};
@@ -205,7 +213,7 @@ private Q_SLOTS:
             << "0" << Lines{"C001 F01542500", "CHN [005]"} << Expect{"tbfreq=154.2500", "sent="};
         // Which banks are lit is the bank list's to say; a stop only names its bank.
         QTest::newRow("a stop lights no bank box")
-            << "1" << Lines{"C051 F08515000"} << Expect{"tbBANKNUM(2)=2", "boxes=.........."};
+            << "1" << Lines{"C051 F08515000"} << Expect{"tbBANKNUM(2)=2", "boxes=..........", "tbfreq=851.5000"};
         QTest::newRow("SB lights the scanned banks") << "0" << Lines{"SB ACJ"} << Expect{"boxes=#.#......#"};
         QTest::newRow("manual +: MA and a refresh") << "1" << Lines{"+"} << Expect{"sent=MA|" + kRefresh};
         QTest::newRow("manual -: cleared, refreshed")
@@ -317,18 +325,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line4");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("ID hold") << 12 << ">ID HOLD"
-                                 << ""
-                                 << "MD|SB|IC";
-        QTest::newRow("trunk hold") << 10 << "> ID HOLD"
-                                    << ""
-                                    << "MD|SB|TB";
-        QTest::newRow("ID scan") << 11 << "> ID SCAN"
-                                 << ""
-                                 << "MD|SB";
-        QTest::newRow("unsupported") << 13 << ""
-                                     << "Mode #13 is unsupported at this time."
-                                     << "MD|SB";
+        const auto row = [](const char* name, int mode, const char* line4, const char* status, const char* sent) {
+            QTest::newRow(name) << mode << QString::fromLatin1(line4) << QString::fromLatin1(status)
+                                << QString::fromLatin1(sent);
+        };
+        row("ID hold", 12, ">ID HOLD", "", "MD|SB|IC");
+        row("trunk hold", 10, "> ID HOLD", "", "MD|SB|TB");
+        row("ID scan", 11, "> ID SCAN", "", "MD|SB");
+        row("unsupported", 13, "", "Mode #13 is unsupported at this time.", "MD|SB");
     }
     void newMode_laysOutTheLcd() {
         QFETCH(int, mode);
@@ -347,81 +351,49 @@ private Q_SLOTS:
         QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
     }
 
-    void cycleStart_switchesReportsByMode_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("scan") << 0 << "MUA|IDN|QUN|" + kRefresh + "|LTD";
-        QTest::newRow("trunk") << 9 << "MUA|QUN|IDN|" + kRefresh + "|LTD";
-        QTest::newRow("ID hold") << 12 << "MUA|QUF|IDN|" + kRefresh + "|LTD";
+    // "start" rows: what starting the cycle sends and sets. The others run one pass after the start, with the
+    // counter, the SIG segment and the port's input as given; the status line said mode 13 was unsupported.
+    void pollCycle_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* name, const char* setup, const QStringList& expected) {
+            QTest::newRow(name) << QString::fromLatin1(setup) << QByteArray() << expected;
+        };
+        row("scan start", "0 start", {"sent=MUA|IDN|QUN|" + kRefresh + "|LTD", "btnLIGHT=LCD DIM", "delay=2"});
+        row("trunk start", "9 start", {"sent=MUA|QUN|IDN|" + kRefresh + "|LTD"});
+        row("ID hold start", "12 start", {"sent=MUA|QUF|IDN|" + kRefresh + "|LTD"});
+        row("100 wraps to 0: MD", "0 count=100", {"count=0", "sent=MD"});
+        row("0 to 1: nothing", "0 count=0", {"count=1", "sent="});
+        row("4 to 5: refresh", "0 count=4", {"sent=" + kRefresh});
+        row("5 to 6: nothing", "0 count=5 sig", {"sent="});
+        row("9 to 10, signal shown: SMT", "0 count=9 sig", {"sent=LCD SMT"});
+        row("9 to 10, no signal: nothing", "0 count=9", {"sent="});
+        row("14 to 15: SMT", "0 count=14", {"sent=LCD SMT"});
+        row("15 to 16: nothing", "0 count=15 sig", {"sent="});
+        // The status line names the mode, but leaves the message that the mode is unsupported.
+        row("unsupported 13 stays", "13", {"StatusLine=Mode #13 is unsupported at this time."});
+        row("mode 1 is named", "1", {"StatusLine=Mode #1"});
+        QTest::newRow("acknowledgements never reach the parser")
+            << "0 Text6" << QByteArray("OK\rNG\rC001 F01542500\rOK\r")
+            << QStringList{"Text6=C001 F01542500", "tbfreq=154.2500"};
     }
-    void cycleStart_switchesReportsByMode() {
-        QFETCH(int, mode);
-        QFETCH(QString, sent);
+    void pollCycle() {
+        QFETCH(QString, setup);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, expected);
         Bc780Rig rig;
         rig.switches.setScanDelay(40);
-        rig.state.gMode = quint8(mode);
-        rig.monitor.poll().start();
-        QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
-        QCOMPARE(rig.display.text(QStringLiteral("btnLIGHT")), QStringLiteral("LCD DIM"));
-        QCOMPARE(rig.switches.scanDelay(), 2);
-    }
-
-    void acknowledgements_neverReachTheParser() {
-        Bc780Rig rig;
-        rig.state.gMode = ModeCode::Scan;
-        rig.monitor.poll().start();
-        rig.display.setVisible(QStringLiteral("Text6"), true);
-        rig.transport->feedNow("OK\rNG\rC001 F01542500\rOK\r");
-        rig.monitor.poll().runPass();
-        QCOMPARE(rig.display.text(QStringLiteral("Text6")), QStringLiteral("C001 F01542500"));
-        QCOMPARE(rig.display.text(QStringLiteral("tbfreq")), QStringLiteral("154.2500"));
-    }
-
-    // One pass from the count before: what the counter's new value sends.
-    void pollCounter_timedActions_data() {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<bool>("signal");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("100 wraps to 0: MD") << 100 << false << "MD";
-        QTest::newRow("0 to 1: nothing") << 0 << false << "";
-        QTest::newRow("4 to 5: refresh") << 4 << false << kRefresh;
-        QTest::newRow("5 to 6: nothing") << 5 << true << "";
-        QTest::newRow("9 to 10, signal shown: SMT") << 9 << true << "LCD SMT";
-        QTest::newRow("9 to 10, no signal: nothing") << 9 << false << "";
-        QTest::newRow("14 to 15: SMT") << 14 << false << "LCD SMT";
-        QTest::newRow("15 to 16: nothing") << 15 << true << "";
-    }
-    void pollCounter_timedActions() {
-        QFETCH(int, before);
-        QFETCH(bool, signal);
-        QFETCH(QString, sent);
-        Bc780Rig rig;
-        rig.state.gMode = ModeCode::Scan;
-        rig.monitor.poll().start();
-        rig.display.setForeColor(QStringLiteral("tbSIG"), signal ? Panel::kLcdLit : Panel::kLcdUnlit);
-        rig.state.gPollCount = quint8(before);
-        rig.takeCommands();
-        rig.monitor.poll().runPass();
-        QCOMPARE(int(rig.state.gPollCount), before == 100 ? 0 : before + 1);
-        QCOMPARE(rig.takeCommands().join(QLatin1Char('|')), sent);
-    }
-
-    // The cycle names the mode in the status line, but leaves the message that the mode is unsupported.
-    void statusLine_namesTheMode_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("unsupported 13 stays") << 13 << "Mode #13 is unsupported at this time.";
-        QTest::newRow("mode 1 is named") << 1 << "Mode #1";
-    }
-    void statusLine_namesTheMode() {
-        QFETCH(int, mode);
-        QFETCH(QString, status);
-        Bc780Rig rig;
         rig.display.setText(QStringLiteral("StatusLine"), QStringLiteral("Mode #13 is unsupported at this time."));
-        rig.state.gMode = quint8(mode);
+        rig.given(setup.section(QLatin1Char(' '), 0, 0));
         rig.monitor.poll().start();
-        rig.monitor.poll().runPass();
-        QCOMPARE(rig.display.text(QStringLiteral("StatusLine")), status);
+        if (!setup.endsWith(QLatin1String("start"))) {
+            rig.given(setup);
+            rig.takeCommands();
+            rig.transport->feedNow(input);
+            rig.monitor.poll().runPass();
+        }
+        rig.expect(expected);
     }
 
     void bcKeys_sendAndShow_data() {
@@ -463,21 +435,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("status");
-        QTest::newRow("minus from 1 to 500") << 1 << "" << 109 << "MA500|MA"
-                                             << "";
-        QTest::newRow("plus from 500 to 1") << 500 << "" << 107 << "MA001|MA001|SB"
-                                            << "";
-        QTest::newRow("plus goes to the typed channel") << 3 << "42" << 107 << "MA042|MA042|SB"
-                                                        << "";
-        QTest::newRow("typed 500") << 3 << "500" << 107 << "MA500|MA500|SB"
-                                   << "";
+        const auto row = [](const char* name, int channel, const char* typed, int key, const char* sent,
+                            const char* status) {
+            QTest::newRow(name) << channel << QString::fromLatin1(typed) << key << QString::fromLatin1(sent)
+                                << QString::fromLatin1(status);
+        };
+        row("minus from 1 to 500", 1, "", 109, "MA500|MA", "");
+        row("plus from 500 to 1", 500, "", 107, "MA001|MA001|SB", "");
+        row("plus goes to the typed channel", 3, "42", 107, "MA042|MA042|SB", "");
+        row("typed 500", 3, "500", 107, "MA500|MA500|SB", "");
         // Four digits would reach the scanner as the last three: another channel.
-        QTest::newRow("typed 1234 is refused") << 3 << "1234" << 107 << ""
-                                               << "There is no channel 1234: the BC780XLT has channels 1 to 500.";
-        QTest::newRow("typed 0042 is refused") << 3 << "0042" << 107 << ""
-                                               << "There is no channel 0042: the BC780XLT has channels 1 to 500.";
-        QTest::newRow("typed 501 is refused") << 3 << "501" << 107 << ""
-                                              << "There is no channel 501: the BC780XLT has channels 1 to 500.";
+        row("typed 0042 is refused", 3, "0042", 107, "",
+            "There is no channel 0042: the BC780XLT has channels 1 to 500.");
+        row("typed 501 is refused", 3, "501", 107, "", "There is no channel 501: the BC780XLT has channels 1 to 500.");
     }
     void keypadPlusAndMinus_stepThroughTheChannels() {
         QFETCH(int, channel);

@@ -173,12 +173,57 @@ private Q_SLOTS:
                             R"("squelch_open":true,"talkgroup":null,"talkgroup_name":null,"tone":"CTCSS 127.3"})"));
     }
 
-    // A scripted session: a stop on a channel, a move to the next one under an open squelch, a trunked call,
-    // and a search stop. Each hit starts when the squelch opened and lasts until it closed or the scanner moved on.
+    // Each hit starts when the squelch opened and lasts until it closed or the scanner moved on. Steps are
+    // "milliseconds later, mode, reply line".
+    void scriptedSession_givesTheHits_data() {
+        QTest::addColumn<quint8>("model");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("hits");
+        QTest::addColumn<int>("changes");
+        // A stop on a channel, a move to the next one under an open squelch, a trunked call, and a search stop;
+        // the "N" and the repeated mode lines change nothing.
+        QTest::newRow("PRO-2052") << kPro
+                                  << QStringList{"0 0 -",
+                                                 "1000 0 +",
+                                                 "100 0 " + kChannel12,
+                                                 "50 0 RM NFM",
+                                                 "50 0 N",
+                                                 "4800 0 -",
+                                                 "1000 0 +",
+                                                 "200 0 C013  01543500     N  F     F",
+                                                 "1800 0 C014  01544500     N  F     F",
+                                                 "1500 0 -",
+                                                 "1000 9 ID S 001234 08515625",
+                                                 "3000 9 ID E",
+                                                 "2000 3 +",
+                                                 "100 3 RM NFM",
+                                                 "100 3 WI    01542525",
+                                                 "3800 3 -"}
+                                  << QStringList{"start SCAN ch12 tg 154250000Hz at 12:00:01.000",
+                                                 "end SCAN ch12 tg 154250000Hz after 5000 ms",
+                                                 "start SCAN ch13 tg 154350000Hz at 12:00:07.000",
+                                                 "end SCAN ch13 tg 154350000Hz after 2000 ms",
+                                                 "start SCAN ch14 tg 154450000Hz at 12:00:09.000",
+                                                 "end SCAN ch14 tg 154450000Hz after 1500 ms",
+                                                 "start TRUNK ch0 tg1234 851562500Hz at 12:00:11.500",
+                                                 "end TRUNK ch0 tg1234 851562500Hz after 3000 ms",
+                                                 "start SEARCH HOLD ch0 tg 154252500Hz at 12:00:16.500",
+                                                 "end SEARCH HOLD ch0 tg 154252500Hz after 4000 ms"}
+                                  << 15;
+        // The BC780XLT's display replies name a stop's frequency and then its channel: one hit, not two.
+        QTest::newRow("BC780XLT frequency, then channel")
+            << kBc << QStringList{"0 0 +", "50 0 FRQ [ 154.2500]", "50 0 CHN [001]", "2900 0 -"}
+            << QStringList{"start SCAN ch0 tg 154250000Hz at 12:00:00.000", "end SCAN ch1 tg 154250000Hz after 3000 ms"}
+            << 4;
+    }
     void scriptedSession_givesTheHits() {
-        MonitorContextRig rig(kPro);
+        QFETCH(quint8, model);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, hits);
+        QFETCH(int, changes);
+        MonitorContextRig rig(model);
         Monitor monitor(rig.ctx);
-        QStringList hits;
+        QStringList got;
         const auto describe = [](const Hit& hit) {
             const Reading& r = hit.reading;
             return QStringLiteral("%1 ch%2 tg%3 %4Hz")
@@ -188,75 +233,22 @@ private Q_SLOTS:
                 .arg(r.frequencyHz);
         };
         connect(&monitor, &Monitor::hitStarted, this, [&](const Hit& hit) {
-            hits << QStringLiteral("start %1 at %2")
-                        .arg(describe(hit), hit.start.time().toString(QStringLiteral("HH:mm:ss.zzz")));
+            got << QStringLiteral("start %1 at %2")
+                       .arg(describe(hit), hit.start.time().toString(QStringLiteral("HH:mm:ss.zzz")));
         });
         connect(&monitor, &Monitor::hitEnded, this, [&](const Hit& hit) {
-            hits << QStringLiteral("end %1 after %2 ms").arg(describe(hit)).arg(hit.durationMs);
+            got << QStringLiteral("end %1 after %2 ms").arg(describe(hit)).arg(hit.durationMs);
         });
-        QSignalSpy changes(&monitor, &Monitor::readingChanged);
-        const auto at = [&](qint64 ms, quint8 mode, const QString& line) {
-            rig.clock.advanceMs(ms);
-            rig.state.gMode = mode;
-            rig.state.gReply = line;
-            monitor.parser().parseReply();
-            monitor.publish();
-        };
-        at(0, 0, "-");
-        at(1000, 0, "+");
-        at(100, 0, kChannel12);
-        at(50, 0, "RM NFM");
-        at(50, 0, "N");
-        at(4800, 0, "-");
-        at(1000, 0, "+");
-        at(200, 0, "C013  01543500     N  F     F");
-        at(1800, 0, "C014  01544500     N  F     F");
-        at(1500, 0, "-");
-        at(1000, 9, "ID S 001234 08515625");
-        at(3000, 9, "ID E");
-        at(2000, 3, "+");
-        at(100, 3, "RM NFM");
-        at(100, 3, "WI    01542525");
-        at(3800, 3, "-");
-        QCOMPARE(hits, QStringList({
-                           "start SCAN ch12 tg 154250000Hz at 12:00:01.000",
-                           "end SCAN ch12 tg 154250000Hz after 5000 ms",
-                           "start SCAN ch13 tg 154350000Hz at 12:00:07.000",
-                           "end SCAN ch13 tg 154350000Hz after 2000 ms",
-                           "start SCAN ch14 tg 154450000Hz at 12:00:09.000",
-                           "end SCAN ch14 tg 154450000Hz after 1500 ms",
-                           "start TRUNK ch0 tg1234 851562500Hz at 12:00:11.500",
-                           "end TRUNK ch0 tg1234 851562500Hz after 3000 ms",
-                           "start SEARCH HOLD ch0 tg 154252500Hz at 12:00:16.500",
-                           "end SEARCH HOLD ch0 tg 154252500Hz after 4000 ms",
-                       }));
-        // Once per change: the "N" and the repeated mode lines changed nothing.
-        QCOMPARE(changes.size(), 15);
-    }
-
-    // The BC780XLT's display replies name a stop's frequency and then its channel: one hit, not two.
-    void lcdStop_frequencyThenChannel_isOneHit() {
-        MonitorContextRig rig(kBc);
-        Monitor monitor(rig.ctx);
-        QStringList hits;
-        connect(&monitor, &Monitor::hitStarted, this, [&](const Hit& hit) {
-            hits << QStringLiteral("start ch%1 %2Hz").arg(hit.reading.channel).arg(hit.reading.frequencyHz);
-        });
-        connect(&monitor, &Monitor::hitEnded, this, [&](const Hit& hit) {
-            hits << QStringLiteral("end ch%1 %2Hz after %3 ms")
-                        .arg(hit.reading.channel)
-                        .arg(hit.reading.frequencyHz)
-                        .arg(hit.durationMs);
-        });
-        for (const auto& [ms, line] :
-             {std::pair(0, "+"), std::pair(50, "FRQ [ 154.2500]"), std::pair(50, "CHN [001]"), std::pair(2900, "-")}) {
-            rig.clock.advanceMs(ms);
-            rig.state.gMode = 0;
-            rig.state.gReply = QString::fromLatin1(line);
+        QSignalSpy changed(&monitor, &Monitor::readingChanged);
+        for (const QString& step : steps) {
+            rig.clock.advanceMs(step.section(QLatin1Char(' '), 0, 0).toLongLong());
+            rig.state.gMode = quint8(step.section(QLatin1Char(' '), 1, 1).toInt());
+            rig.state.gReply = step.section(QLatin1Char(' '), 2);
             monitor.parser().parseReply();
             monitor.publish();
         }
-        QCOMPARE(hits, QStringList({"start ch0 154250000Hz", "end ch1 154250000Hz after 3000 ms"}));
+        QCOMPARE(got, hits);
+        QCOMPARE(changed.size(), changes); // once per change
     }
 };
 

@@ -14,6 +14,27 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace {
+// The faceplate over the LCD's fields alone.
+struct Glass {
+    Glass() { Panel::addBc780xltFields(model); }
+    QImage shot() const { return window.lcd()->grab().toImage(); }
+    DisplayModel model, aux;
+    Switches switches;
+    Bc780Faceplate window{model, aux, switches};
+};
+
+// Near-black pixels of the shot in the rectangle.
+int darkPixels(const QImage& shot, const QRect& area) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qGray(shot.pixel(x, y)) < 60 ? 1 : 0;
+    }
+    return count;
+}
+} // namespace
+
 class TestBc780Faceplate : public QObject {
     Q_OBJECT
 
@@ -27,52 +48,33 @@ private Q_SLOTS:
     void lcd_drawsLitLinesBlackAndDarkOnesAlmostInvisible() {
         QFETCH(quint32, fore);
         QFETCH(bool, black);
-        DisplayModel model, aux;
-        Panel::addBc780xltFields(model);
-        Switches switches;
-        Bc780Faceplate window(model, aux, switches);
+        Glass glass;
         QCOMPARE(Bc780LcdWidget::lcdFontFamily(), QStringLiteral("DSEG14 Classic"));
-        model.setText(QStringLiteral("Text2"), 3, QStringLiteral("CITY PD"));
-        model.setForeColor(QStringLiteral("Text2(3)"), fore);
-
-        const QImage shot = window.lcd()->grab().toImage();
+        glass.model.setText(QStringLiteral("Text2"), 3, QStringLiteral("CITY PD"));
+        glass.model.setForeColor(QStringLiteral("Text2(3)"), fore);
         // Near-black pixels in the band of display line 3, and none in the empty line 1 above it.
-        const auto darkPixels = [&shot](int top) {
-            int count = 0;
-            for (int y = top; y < top + 28; ++y) {
-                for (int x = 16; x < 600; ++x)
-                    count += qGray(shot.pixel(x, y)) < 60 ? 1 : 0;
-            }
-            return count;
-        };
-        QCOMPARE(darkPixels(186), 0);
-        QCOMPARE(darkPixels(186 + 2 * 31) > 200, black);
+        const QImage shot = glass.shot();
+        QCOMPARE(darkPixels(shot, QRect(16, 186, 584, 28)), 0);
+        QCOMPARE(darkPixels(shot, QRect(16, 186 + 2 * 31, 584, 28)) > 200, black);
     }
 
     // Words the panel routines write on this display too: each must show somewhere on the glass.
     void lcd_showsEverySegmentWord_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("MANUAL") << "tbMANUAL"
-                                << "MANUAL";
-        QTest::newRow("PRI label") << "tbPRIlbl"
-                                   << "PRI";
-        QTest::newRow("MHz") << "tbMHZ"
-                             << "MHz";
-        QTest::newRow("SCAN") << "tbSCAN"
-                              << "SCAN";
+        for (const auto& [row, field, text] :
+             {std::tuple("MANUAL", "tbMANUAL", "MANUAL"), std::tuple("PRI label", "tbPRIlbl", "PRI"),
+              std::tuple("MHz", "tbMHZ", "MHz"), std::tuple("SCAN", "tbSCAN", "SCAN")})
+            QTest::newRow(row) << QString::fromLatin1(field) << QString::fromLatin1(text);
     }
     void lcd_showsEverySegmentWord() {
         QFETCH(QString, field);
         QFETCH(QString, text);
-        DisplayModel model, aux;
-        Panel::addBc780xltFields(model);
-        Switches switches;
-        Bc780Faceplate window(model, aux, switches);
-        const QImage before = window.lcd()->grab().toImage();
-        model.setText(field, text);
-        model.setForeColor(field, Panel::kLcdLit);
-        const QImage after = window.lcd()->grab().toImage();
+        Glass glass;
+        const QImage before = glass.shot();
+        glass.model.setText(field, text);
+        glass.model.setForeColor(field, Panel::kLcdLit);
+        const QImage after = glass.shot();
         int darkened = 0;
         for (int y = 0; y < after.height(); ++y) {
             for (int x = 0; x < after.width(); ++x)
@@ -83,29 +85,21 @@ private Q_SLOTS:
 
     // "> SCANNING": the first cell of line 4 shows a chevron, its point at the middle of the right side.
     void lcd_drawsTheChevronAsTwoDiagonals() {
-        DisplayModel model, aux;
-        Panel::addBc780xltFields(model);
-        Switches switches;
-        Bc780Faceplate window(model, aux, switches);
-        model.setText(QStringLiteral("Text2"), 4, QStringLiteral("> SCANNING"));
-        const QImage shot = window.lcd()->grab().toImage();
+        Glass glass;
+        glass.model.setText(QStringLiteral("Text2"), 4, QStringLiteral("> SCANNING"));
+        const QImage shot = glass.shot();
         if (qEnvironmentVariableIsSet("VALDORIA_SAVE_LCD"))
             shot.save(qEnvironmentVariable("VALDORIA_SAVE_LCD"));
-        // The first of sixteen cells across the glass, in the band of line 4; dark pixels per third.
+        // The first of sixteen cells across the glass, in the band of line 4; which thirds hold dark pixels.
         const QRect cell(16, 186 + 3 * 31, 590 / 16, 28);
-        const auto dark = [&shot, &cell](int column, int row) {
-            int count = 0;
-            for (int y = cell.top() + row * cell.height() / 3; y < cell.top() + (row + 1) * cell.height() / 3; ++y) {
-                for (int x = cell.left() + column * cell.width() / 3; x < cell.left() + (column + 1) * cell.width() / 3;
-                     ++x)
-                    count += qGray(shot.pixel(x, y)) < 60 ? 1 : 0;
-            }
-            return count > 0 ? '#' : '.';
-        };
         QString shape;
         for (int row = 0; row < 3; ++row) {
-            for (int column = 0; column < 3; ++column)
-                shape += dark(column, row);
+            for (int column = 0; column < 3; ++column) {
+                const int left = cell.left() + column * cell.width() / 3, top = cell.top() + row * cell.height() / 3;
+                const QRect third(QPoint(left, top), QPoint(cell.left() + (column + 1) * cell.width() / 3 - 1,
+                                                            cell.top() + (row + 1) * cell.height() / 3 - 1));
+                shape += darkPixels(shot, third) > 0 ? '#' : '.';
+            }
             shape += '|';
         }
         QCOMPARE(shape, "##.|.##|##.|");

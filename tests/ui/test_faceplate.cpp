@@ -176,38 +176,28 @@ private Q_SLOTS:
             std::tuple(key, modifiers, text));
     }
 
-    // The slider and the switch follow each other both ways; the tooltip names the delay. Closing is reported.
     // A key's caption keeps clear of its edges on both faceplates (MANUAL is the widest).
-    void keys_captionsKeepClearOfTheirEdges_data() {
-        QTest::addColumn<bool>("bc780");
-        QTest::newRow("PRO-2052") << false;
-        QTest::newRow("BC780XLT") << true;
-    }
-
     void keys_captionsKeepClearOfTheirEdges() {
-        QFETCH(bool, bc780);
         DisplayModel model, aux;
         Switches switches;
-        std::unique_ptr<FaceplateWindow> window;
-        if (bc780) {
-            Panel::addBc780xltFields(model);
-            window = std::make_unique<Bc780Faceplate>(model, aux, switches);
-        } else {
-            Panel::addPro2052Fields(model, FaceplateDisplayWidget::kLcdBack, FaceplateDisplayWidget::kLcdFore);
-            window = std::make_unique<Pro2052Faceplate>(model, aux, switches);
-        }
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Panel::addBc780xltFields(model);
+        Bc780Faceplate bc780(model, aux, switches);
+        bc780.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bc780));
         QStringList tight;
-        for (QPushButton* key : window->findChildren<QPushButton*>()) {
-            const int text = key->fontMetrics().horizontalAdvance(key->text());
-            if (key->width() < text + 12)
-                tight << QStringLiteral("%1 (%2 of %3 px)").arg(key->text()).arg(text).arg(key->width());
+        for (FaceplateWindow* window :
+             {static_cast<FaceplateWindow*>(m_window), static_cast<FaceplateWindow*>(&bc780)}) {
+            QVERIFY(window->findChild<QPushButton*>(QStringLiteral("btnMAN")));
+            for (QPushButton* key : window->findChildren<QPushButton*>()) {
+                const int text = key->fontMetrics().horizontalAdvance(key->text());
+                if (key->width() < text + 12)
+                    tight << QStringLiteral("%1 (%2 of %3 px)").arg(key->text()).arg(text).arg(key->width());
+            }
         }
-        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("btnMAN")));
         QCOMPARE(tight, QStringList());
     }
 
+    // The slider and the switch follow each other both ways; the tooltip names the delay. Closing is reported.
     void slider_tooltipAndSwitchThenClosing() {
         QSlider* slider = m_window->scanDelaySlider();
         QCOMPARE(slider->value(), m_rig->switches.scanDelay());

@@ -1,5 +1,7 @@
 // The faceplate window over a live session on the in-process simulator: what a click, a key or
-// a menu entry does.
+// a menu entry does; the range search's refusals and hand-over, the transmitter database's settings, and a
+// search on the built-in sample viewed, then programmed into a bank with SCAN FREQS; the phone view's address
+// with its token and QR code, or how to turn the phone view on.
 #include "SessionRig.h"
 #include "Settings.h"
 #include "faceplate/FaceplateController.h"
@@ -7,13 +9,24 @@
 #include "faceplate/KeypadWidget.h"
 #include "faceplate/Pro2052Faceplate.h"
 #include "link/PortSetup.h"
+#include "remote/WebServer.h"
+#include "search/TransmitterDbDialog.h"
+#include "state/Switches.h"
+#include "web/PhoneViewDialog.h"
+#include "web/QrCode.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -32,6 +45,22 @@ class TestFaceplateController : public QObject {
     void waitForPolling() {
         QTRY_VERIFY_WITH_TIMEOUT(m_rig->commands.contains(QStringLiteral("SI")), 5000);
         QCOMPARE(int(m_rig->session->state().gMode), 0);
+    }
+
+    // The named child of the visible top-level window, or the window itself for an empty name.
+    template <typename T> static T* find(const QString& window, const QString& name) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->objectName() == window)
+                return name.isEmpty() ? qobject_cast<T*>(w) : w->findChild<T*>(name);
+        }
+        return nullptr;
+    }
+    void menu(const QString& entry) {
+        waitForPolling();
+        m_window->menus()->action(entry)->trigger();
+    }
+    QString lastMessage() const {
+        return m_rig->prompter.calls().isEmpty() ? QString() : m_rig->prompter.calls().last().text;
     }
 
     // What can be seen of the program: the boxes it asked, the open windows and the check marks.
@@ -149,26 +178,13 @@ private Q_SLOTS:
         QTRY_VERIFY2(!did().filter(effect).isEmpty(), qPrintable(did().join(QLatin1Char('|'))));
     }
 
-    // An entry declared without an action would be chosen and do nothing.
-    void everyMenuEntry_carriesAnAction() {
-        const FaceplateMenus& menus = *m_window->menus();
-        QStringList entries;
-        for (QAction* action : m_window->findChildren<QAction*>()) {
-            const QString name = action->objectName();
-            if (name.isEmpty() || name.endsWith(QLatin1String("_heading")) || action->menu())
-                continue;
-            entries << name;
-            QVERIFY2(menus.entryAction(name), qPrintable(name));
-        }
-        QCOMPARE(entries.size(), 28);
-    }
-
     // Config, Serial Port lists the numbers 1 to 4 and the system's ports; a pick is stored and opened.
     void serialPortMenu_picksNumbersAndDevices() {
         waitForPolling();
         FaceplateMenus& menus = *m_window->menus();
-        menus.fillSerialPorts({{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("FT232R"), QStringLiteral("FTDI"),
-                                QStringLiteral("0403:6001")}});
+        const QList<PortSetup::SystemPort> fake{{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("FT232R"),
+                                                 QStringLiteral("FTDI"), QStringLiteral("0403:6001")}};
+        menus.fillSerialPorts(fake);
         QStringList captions;
         for (QAction* action : menus.menu(QStringLiteral("mnuSerialPorts"))->actions())
             captions << action->text();
@@ -180,8 +196,6 @@ private Q_SLOTS:
         QCOMPARE(m_rig->session->portSetup().device(), QStringLiteral("/dev/ttyFAKE0"));
         QTRY_VERIFY(!m_rig->session->portSetup().isBusy());
         // The entry of the port in use carries the check mark.
-        const QList<PortSetup::SystemPort> fake{{QStringLiteral("/dev/ttyFAKE0"), QStringLiteral("FT232R"),
-                                                 QStringLiteral("FTDI"), QStringLiteral("0403:6001")}};
         const auto marked = [&menus, &fake] {
             Q_EMIT menus.menu(QStringLiteral("COM_Options"))->aboutToShow();
             menus.fillSerialPorts(fake);
@@ -200,37 +214,28 @@ private Q_SLOTS:
     }
 
     // Backup hides the aux display; its View entry loses the tick with it, and gets it back when it opens again.
+    // The window goes with the controller.
     void auxTick_followsTheWindow() {
         waitForPolling();
         QAction* aux = m_window->menus()->action(QStringLiteral("mnuAuxDisp"));
-        const auto auxShown = [] {
+        const auto auxWindows = [](bool visibleOnly) {
+            int count = 0;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == QLatin1String("frmAuxDisplay"))
-                    return w->isVisible();
-            return false;
+                count += w->objectName() == QLatin1String("frmAuxDisplay") && (!visibleOnly || w->isVisible());
+            return count;
         };
         aux->trigger();
-        QTRY_VERIFY(auxShown());
+        QTRY_COMPARE(auxWindows(true), 1);
         QVERIFY(aux->isChecked());
         m_window->menus()->action(QStringLiteral("Backup"))->trigger();
-        QTRY_VERIFY(!auxShown());
+        QTRY_COMPARE(auxWindows(true), 0);
         Q_EMIT m_window->menus()->menu(QStringLiteral("mnuView"))->aboutToShow();
         QVERIFY(!aux->isChecked());
         aux->trigger();
-        QTRY_VERIFY(auxShown());
+        QTRY_COMPARE(auxWindows(true), 1);
         QVERIFY(aux->isChecked());
-    }
-
-    void auxWindow_goesWithTheController() {
-        const auto auxWindows = [] {
-            int count = 0;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                count += w->objectName() == QLatin1String("frmAuxDisplay");
-            return count;
-        };
-        QCOMPARE(auxWindows(), 1);
         m_controller.reset();
-        QCOMPARE(auxWindows(), 0);
+        QCOMPARE(auxWindows(false), 0);
     }
 
     // The in-process scanner raises both modem lines: each lamp names its own, Label8 the DSR.
@@ -242,6 +247,173 @@ private Q_SLOTS:
                                  {"lampPort", "COM Port is open"}};
         for (const auto& [name, tip] : tips)
             QTRY_COMPARE(m_window->findChild<QWidget*>(QString::fromLatin1(name))->toolTip(), QString::fromLatin1(tip));
+    }
+
+    void searchNow_data() {
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("refusal"); // empty: the search starts
+        for (const auto& [row, low, refusal] :
+             {std::tuple("not a number", "15x.5", "is not a frequency"),
+              std::tuple("outside the scanner's range", "1.5", "outside the scanner's range"),
+              std::tuple("lower above upper", "157", "above the upper limit"), std::tuple("accepted", " 155.5 ", "")})
+            QTest::newRow(row) << QString::fromLatin1(low) << QString::fromLatin1(refusal);
+    }
+    void searchNow() {
+        QFETCH(QString, low);
+        QFETCH(QString, refusal);
+        menu("Search");
+        QTRY_VERIFY(find<QWidget>("frmSearchRange", {}));
+        find<QLineEdit>("frmSearchRange", "tbLowLimit")->setText(low);
+        // No controls that nothing reads; the logging box is the search-log switch.
+        QVERIFY(!find<QWidget>("frmSearchRange", "listStepSize") && !find<QWidget>("frmSearchRange", "rb30Seconds"));
+        auto* logging = find<QCheckBox>("frmSearchRange", "chkEnableLogging");
+        QCOMPARE(logging->isChecked(), m_rig->session->switches().searchLogging());
+        logging->setChecked(!logging->isChecked());
+        const bool wanted = logging->isChecked();
+        const qsizetype before = m_rig->commands.size();
+        QTest::mouseClick(find<QPushButton>("frmSearchRange", "btnSEARCH"), Qt::LeftButton);
+        // Stored as typed (trimmed), whether or not the search may start.
+        QCOMPARE(m_rig->session->settings().lowSearch(), low.trimmed());
+        if (refusal.isEmpty()) {
+            QTRY_VERIFY(m_rig->commands.mid(before).contains(QStringLiteral("LL01555000")));
+            QVERIFY(!find<QWidget>("frmSearchRange", {}));
+            QCOMPARE(m_rig->session->switches().searchLogging(), wanted);
+            return;
+        }
+        QVERIFY2(lastMessage().contains(refusal), qPrintable(lastMessage()));
+        QTest::qWait(100);
+        QVERIFY(!m_rig->commands.mid(before).join(' ').contains("LL"));
+        QVERIFY(find<QWidget>("frmSearchRange", {}));
+    }
+
+    // The kinds are choices with fields of their own; what is stored is the URL, and it reads back into the
+    // same fields with the password hidden.
+    void transmitterDbDialog_storesTheUrlOfTheFields_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("fields"); // objectName=text
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("PostgreSQL") << int(TransmitterDbDialog::Postgres)
+                                    << QStringList{"tbHost=db.example.org", "tbDatabase=fcc", "tbUser=radio",
+                                                   "tbPassword=pa:ss@word"}
+                                    << "postgresql://radio:pa:ss%40word@db.example.org:5432/fcc";
+        QTest::newRow("ODBC data source")
+            << int(TransmitterDbDialog::Odbc)
+            << QStringList{"tbDataSource=Licences", "tbOdbcUser=sa", "tbOdbcPassword=se;cret"}
+            << "odbc:DSN=Licences;UID=sa;PWD={se;cret}";
+        QTest::newRow("the sample") << int(TransmitterDbDialog::Sample) << QStringList{} << "";
+    }
+
+    void transmitterDbDialog_storesTheUrlOfTheFields() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, stored);
+        m_rig->session->settings().setRemoteDb("sqlite:/nowhere/else.sqlite");
+        for (int round = 0; round < 2; ++round) {
+            menu("mnuTransmitterDb");
+            QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+            auto* kinds = find<QComboBox>("frmTransmitterDb", "listKind");
+            if (round == 0)
+                kinds->setCurrentIndex(kind);
+            QCOMPARE(kinds->currentIndex(), kind);
+            for (const QString& pair : fields) {
+                auto* box = find<QLineEdit>("frmTransmitterDb", pair.section('=', 0, 0));
+                QVERIFY2(box && box->isVisibleTo(find<QDialog>("frmTransmitterDb", {})), qPrintable(pair));
+                if (round == 0)
+                    box->setText(pair.section('=', 1));
+                else
+                    QCOMPARE(box->text(), pair.section('=', 1));
+                if (box->objectName().contains("Password"))
+                    QCOMPARE(box->echoMode(), QLineEdit::Password);
+            }
+            find<QDialog>("frmTransmitterDb", {})->accept();
+            QTRY_VERIFY(!find<QDialog>("frmTransmitterDb", {}));
+            QCOMPARE(m_rig->session->settings().remoteDb(), stored);
+        }
+    }
+
+    // Test connects on a worker and says how many transmitters it sees: the sample holds 32. A file that is not
+    // there, or holds no transmitters, is refused at OK, not at search time.
+    void transmitterDbDialog_countsTheSample_andRefusesAFileThatCannotWork() {
+        QTemporaryDir dir;
+        QFile notADatabase(dir.filePath("notes.txt"));
+        QVERIFY(notADatabase.open(QIODevice::WriteOnly) && notADatabase.write("just some notes\n") > 0);
+        notADatabase.close();
+        m_rig->session->settings().setRemoteDb("");
+        menu("mnuTransmitterDb");
+        QTRY_VERIFY(find<QDialog>("frmTransmitterDb", {}));
+        find<QPushButton>("frmTransmitterDb", "btnTest")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(find<QLabel>("frmTransmitterDb", "lblTestResult")->text(),
+                                  QStringLiteral("Connected: it holds 32 transmitters."), 10000);
+        find<QComboBox>("frmTransmitterDb", "listKind")->setCurrentIndex(TransmitterDbDialog::SqliteFile);
+        for (const QString& path : {dir.filePath("missing.sqlite"), notADatabase.fileName()}) {
+            find<QLineEdit>("frmTransmitterDb", "tbFile")->setText(path);
+            find<QDialog>("frmTransmitterDb", {})->accept();
+            QVERIFY(find<QDialog>("frmTransmitterDb", {}));
+            QVERIFY(!find<QLabel>("frmTransmitterDb", "lblProblem")->text().isEmpty());
+            QCOMPARE(m_rig->session->settings().remoteDb(), QString());
+        }
+        find<QDialog>("frmTransmitterDb", {})->reject();
+    }
+
+    void sampleSearch_viewedThenScannedIntoChosenBank() {
+        menu("GetRemoteFreqs");
+        QTRY_VERIFY(find<QWidget>("frmRemoteFreqs", {}));
+        find<QComboBox>("frmRemoteFreqs", "listSTATE")->setCurrentText("IA");
+        find<QLineEdit>("frmRemoteFreqs", "tbCITY")->setText("des moines");
+        m_rig->prompter.queueConfirm(true); // view them
+        QTest::mouseClick(find<QPushButton>("frmRemoteFreqs", "btnGETFREQS"), Qt::LeftButton);
+        QTRY_VERIFY(find<QWidget>("frmSearchResults", {}));
+        QCOMPARE(find<QWidget>("frmSearchResults", "tbSearchResults")->property("plainText").toString().count("\n"), 1);
+
+        m_rig->prompter.queueText(QStringLiteral("3"));
+        m_rig->prompter.queueConfirm(true);
+        const qsizetype before = m_rig->commands.size();
+        QTest::mouseClick(find<QPushButton>("frmSearchResults", "btnSCANFREQS"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(lastMessage().contains("restore", Qt::CaseInsensitive), 20000);
+        const QStringList sent = m_rig->commands.mid(before);
+        // Bank 3 is channels 101 to 150: the two transmitters first, lowest frequency first, then empty channels.
+        for (const char* program : {"PM101 01557750", "PM102 04532000", "PM150 00000000"})
+            QVERIFY2(sent.contains(QLatin1String(program)), qPrintable(sent.join(' ')));
+        QVERIFY2(lastMessage().contains("OrvFreqs_PW_DES MOINE_IA scan") && !lastMessage().contains("did not"),
+                 qPrintable(lastMessage()));
+    }
+
+    // A version 1 code (21 modules) of a short text: the finder pattern's dark corner, its light ring and
+    // its dark centre sit where a reader looks for them, inside the four-module quiet zone.
+    void qrCode_hasTheFinderPatternInsideTheQuietZone() {
+        const QImage code = QrCode::image(QStringLiteral("VALDORIA"), 4);
+        QCOMPARE(code.size(), QSize((21 + 8) * 4, (21 + 8) * 4));
+        const auto module = [&code](int x, int y) { return code.pixelColor(x * 4 + 2, y * 4 + 2) == Qt::black; };
+        QVERIFY(!module(3, 3));
+        QVERIFY(module(4, 4));
+        QVERIFY(module(10, 4));
+        QVERIFY(!module(5, 5));
+        QVERIFY(module(7, 7));
+        QVERIFY(module(28 - 8, 4));
+        QVERIFY(!module(28 - 3, 4));
+    }
+
+    void phoneViewDialog_showsTheAddressWithTheTokenAndItsCode() {
+        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+        rig.session->start();
+        PhoneViewDialog dialog(*rig.session);
+        const QString token = rig.session->settings().webToken();
+        QCOMPARE(token.size(), 32);
+        QCOMPARE(dialog.url(),
+                 QStringLiteral("http://127.0.0.1:%1/?token=%2").arg(rig.session->web().serverPort()).arg(token));
+        const QLabel* code = dialog.findChild<QLabel*>(QStringLiteral("qrcode"));
+        QVERIFY(code);
+        QVERIFY(!code->pixmap().isNull());
+        QCOMPARE(code->pixmap().width(), code->pixmap().height());
+    }
+
+    // Config > Phone View with the phone view off says how to turn it on.
+    void phoneViewDialog_saysHowToTurnItOnWhenOff() {
+        PhoneViewDialog dialog(*m_rig->session);
+        QCOMPARE(dialog.url(), QString());
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("qrcode")));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("intro"))->text().contains(QLatin1String("--web-port")));
+        QVERIFY(m_rig->session->settings().webToken().isEmpty());
     }
 };
 

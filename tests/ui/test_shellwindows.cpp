@@ -5,7 +5,6 @@
 #include "shell/HelpWindow.h"
 #include "shell/QtPrompter.h"
 #include "shell/SplashWindow.h"
-#include "shell/StartupInfo.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTest>
@@ -33,6 +33,12 @@ template <typename T> T* openDialog() {
 QString labelText(QWidget* window, const char* name) {
     auto* label = window->findChild<QLabel*>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<missing %1>").arg(QString::fromLatin1(name));
+}
+
+// "Version 2.0.15 - Created: May 12, 2001", whatever the version of this build.
+bool isVersionLine(const QString& text, const char* created) {
+    static const QRegularExpression version(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+ - "));
+    return text.contains(version) && text.section(QStringLiteral(" - "), 1) == QLatin1String(created);
 }
 } // namespace
 
@@ -65,7 +71,7 @@ private Q_SLOTS:
         QCOMPARE(labelText(&splash, "lblManuf"), maker);
         QCOMPARE(labelText(&splash, "lblModel"), name);
         QCOMPARE(labelText(&splash, "lblProductName1"), QStringLiteral("Valdoria2052/Pro"));
-        QCOMPARE(labelText(&splash, "lblVersion1"), StartupInfo::versionLine(QStringLiteral("Created: May 12, 2001")));
+        QVERIFY(isVersionLine(labelText(&splash, "lblVersion1"), "Created: May 12, 2001"));
     }
 
     // start() returns at once; keys do not cut the time short.
@@ -86,7 +92,7 @@ private Q_SLOTS:
     void about_showsItsLabelsAndOkClosesIt() {
         AboutWindow about(QStringLiteral("Valdoria2052/Pro"), QStringLiteral("Created: Sept 5, 2000"));
         QCOMPARE(labelText(&about, "Label1"), QStringLiteral("Valdoria2052/Pro"));
-        QCOMPARE(labelText(&about, "Label4"), StartupInfo::versionLine(QStringLiteral("Created: Sept 5, 2000")));
+        QVERIFY(isVersionLine(labelText(&about, "Label4"), "Created: Sept 5, 2000"));
         QCOMPARE(labelText(&about, "lblRunningOn"), QStringLiteral("Running On: ") + QSysInfo::prettyProductName());
         QVERIFY(labelText(&about, "Label5").contains(QLatin1String("manual.md")));
         // The program's own icon, from the resources the desktop entry's pictures are also built from.
@@ -162,64 +168,54 @@ private Q_SLOTS:
         QCOMPARE(AuxDisplayWindow::placementBeside(anchor, QSize(400, 300), QRect(0, 0, 1280, 1024)), expected);
     }
 
-    void prompter_informAndConfirmReturnBeforeTheAnswer_data() {
+    // The box shows its title, text and icon and answers only once it is closed; Enter alone must not wipe
+    // the scanner: a warning's OK needs a click of its own.
+    void prompter_informAndConfirmAnswerWhenClosed_data() {
         QTest::addColumn<int>("icon");
         QTest::addColumn<int>("shown");
         QTest::addColumn<bool>("confirm");
-        QTest::addColumn<bool>("pressOk");
+        QTest::addColumn<QString>("press"); // a button's text, or "Return" for the key
+        QTest::addColumn<bool>("answer");
         using Icon = Prompter::Icon;
-        // Each row shows another icon, so every icon is mapped once.
-        QTest::newRow("inform") << int(Icon::Information) << int(QMessageBox::Information) << false << true;
-        QTest::newRow("inform, critical") << int(Icon::Critical) << int(QMessageBox::Critical) << false << true;
-        QTest::newRow("confirm OK") << int(Icon::Warning) << int(QMessageBox::Warning) << true << true;
-        QTest::newRow("confirm Cancel") << int(Icon::Question) << int(QMessageBox::Question) << true << false;
+        // Each icon is mapped by at least one row.
+        QTest::newRow("inform") << int(Icon::Information) << int(QMessageBox::Information) << false << "OK" << true;
+        QTest::newRow("inform, critical") << int(Icon::Critical) << int(QMessageBox::Critical) << false << "OK" << true;
+        QTest::newRow("confirm OK") << int(Icon::Warning) << int(QMessageBox::Warning) << true << "OK" << true;
+        QTest::newRow("confirm Cancel") << int(Icon::Question) << int(QMessageBox::Question) << true << "Cancel"
+                                        << false;
+        QTest::newRow("Enter on the wipe warning: Cancel")
+            << int(Icon::Warning) << int(QMessageBox::Warning) << true << "Return" << false;
+        QTest::newRow("Enter on critical: Cancel")
+            << int(Icon::Critical) << int(QMessageBox::Critical) << true << "Return" << false;
+        QTest::newRow("Enter on a question: OK")
+            << int(Icon::Question) << int(QMessageBox::Question) << true << "Return" << true;
     }
 
-    void prompter_informAndConfirmReturnBeforeTheAnswer() {
+    void prompter_informAndConfirmAnswerWhenClosed() {
         QFETCH(int, icon);
         QFETCH(int, shown);
         QFETCH(bool, confirm);
-        QFETCH(bool, pressOk);
+        QFETCH(QString, press);
+        QFETCH(bool, answer);
         QtPrompter prompter;
-        std::optional<bool> answer;
+        std::optional<bool> got;
         const QString title = QStringLiteral("WIPE OUT SCANNER MEMORY?"),
-                      text = QStringLiteral("Are you ABSOLUTELY SURE");
+                      text = QStringLiteral("Are you ABSOLUTELY SURE\r\nthat you want to restore the scanner to\r\n"
+                                            "FACTORY DEFAULTS?");
         if (confirm)
-            prompter.confirm(title, text, Prompter::Icon(icon), [&](bool ok) { answer = ok; });
+            prompter.confirm(title, text, Prompter::Icon(icon), [&](bool ok) { got = ok; });
         else
-            prompter.inform(title, text, Prompter::Icon(icon), [&] { answer = true; });
-        QVERIFY(!answer.has_value());
+            prompter.inform(title, text, Prompter::Icon(icon), [&] { got = true; });
+        QVERIFY(!got.has_value());
         QMessageBox* box = openDialog<QMessageBox>();
         QVERIFY(box);
         QCOMPARE(std::tuple(box->windowTitle(), box->text(), int(box->icon())), std::tuple(title, text, shown));
-        box->button(pressOk ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-        QTRY_VERIFY(answer.has_value());
-        QCOMPARE(*answer, pressOk);
-    }
-
-    // Enter alone must not wipe the scanner: a warning's OK needs a click of its own.
-    void prompter_enterAnswersTheDefaultButton_data() {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<bool>("answer");
-        QTest::newRow("the wipe warning: Cancel") << int(Prompter::Icon::Warning) << false;
-        QTest::newRow("critical: Cancel") << int(Prompter::Icon::Critical) << false;
-        QTest::newRow("a question: OK") << int(Prompter::Icon::Question) << true;
-    }
-
-    void prompter_enterAnswersTheDefaultButton() {
-        QFETCH(int, icon);
-        QFETCH(bool, answer);
-        QtPrompter prompter;
-        std::optional<bool> ok;
-        prompter.confirm(QStringLiteral("WIPE OUT SCANNER MEMORY?"),
-                         QStringLiteral("Are you ABSOLUTELY SURE\r\nthat you want to restore the scanner to\r\n"
-                                        "FACTORY DEFAULTS?"),
-                         Prompter::Icon(icon), [&](bool yes) { ok = yes; });
-        QMessageBox* box = openDialog<QMessageBox>();
-        QVERIFY(box);
-        QTest::keyClick(box, Qt::Key_Return);
-        QTRY_VERIFY(ok.has_value());
-        QCOMPARE(*ok, answer);
+        if (press == QLatin1String("Return"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            box->button(press == QLatin1String("OK") ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        QTRY_VERIFY(got.has_value());
+        QCOMPARE(*got, answer);
     }
 
     void prompter_askText_data() {
