@@ -7,6 +7,8 @@
 namespace {
 // The modes the parser reads, the codes it shares with them, and codes it must leave alone.
 constexpr quint8 kModes[] = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, 15, 16, 21, 157, 255};
+// Whatever arrives, the parser only ever asks the scanner these queries.
+const QStringList kQueries = {"MA", "RM", "SB", "WI", "TB", "DL", "IS", "IC"};
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -24,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MonitorRig rig(ScannerModel::Pro2052);
     rig.state.gMode = kModes[(scene & 0x1f) % std::size(kModes)];
     rig.aux.setWindowVisible(scene & 0x40);
+    rig.state.gSignalActive = scene & 0x20;
     if (scene & 0x80) {
         rig.ctx.lookups = nullptr;
         rig.ctx.log = nullptr;
@@ -31,8 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const QByteArray& read : FuzzHarness::reads(FuzzHarness::bytes(data + 1, size - 1))) {
         rig.transport->feedNow(read);
-        while (rig.link.cutOneLine())
+        while (rig.link.cutOneLine()) {
             rig.parser.parseStatusReply();
+            for (const QString& command : rig.takeCommands()) {
+                if (!kQueries.contains(command)) {
+                    qFatal("mode %d: the parser sent \"%s\"", rig.state.gMode, qPrintable(command));
+                }
+            }
+        }
         rig.clock.advanceMs(700);
     }
     FuzzHarness::settle();

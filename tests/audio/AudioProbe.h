@@ -28,19 +28,18 @@ struct Info {
 
 inline Info probe(const QString& file) {
     QProcess p;
-    p.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                                        QStringLiteral("format=duration:format_tags:stream_tags"),
-                                        QStringLiteral("-of"), QStringLiteral("json"), file});
+    p.start("ffprobe",
+            {"-v", "error", "-show_entries", "format=duration:format_tags:stream_tags", "-of", "json", file});
     Info info;
     if (!p.waitForFinished(10000) || p.exitCode() != 0)
         return info;
     const QJsonObject root = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    const QJsonObject format = root.value(QStringLiteral("format")).toObject();
-    info.seconds = format.value(QStringLiteral("duration")).toString().toDouble();
-    QJsonObject tags = format.value(QStringLiteral("tags")).toObject();
-    const QJsonArray streams = root.value(QStringLiteral("streams")).toArray();
+    const QJsonObject format = root.value("format").toObject();
+    info.seconds = format.value("duration").toString().toDouble();
+    QJsonObject tags = format.value("tags").toObject();
+    const QJsonArray streams = root.value("streams").toArray();
     if (!streams.isEmpty()) {
-        const QJsonObject streamTags = streams.first().toObject().value(QStringLiteral("tags")).toObject();
+        const QJsonObject streamTags = streams.first().toObject().value("tags").toObject();
         for (auto it = streamTags.begin(); it != streamTags.end(); ++it)
             tags.insert(it.key(), it.value());
     }
@@ -50,22 +49,13 @@ inline Info probe(const QString& file) {
     return info;
 }
 
-/// Mono 16-bit samples at rate, decoded by ffmpeg from a file or a URL (at most maxSeconds of it).
-inline QVector<qint16> decode(const QString& source, int rate = 16000, double maxSeconds = 0, int timeoutMs = 15000) {
-    QStringList args = {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), source};
-    if (maxSeconds > 0)
-        args << QStringLiteral("-t") << QString::number(maxSeconds);
-    args << QStringLiteral("-f") << QStringLiteral("s16le") << QStringLiteral("-ac") << QStringLiteral("1")
-         << QStringLiteral("-ar") << QString::number(rate) << QStringLiteral("-");
+/// Mono 16-bit samples at 16 kHz, decoded by ffmpeg from a file.
+inline QVector<qint16> decode(const QString& file) {
     QProcess p;
-    p.start(QStringLiteral("ffmpeg"), args);
-    QVector<qint16> out;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-ac", "1", "-ar", "16000", "-"});
+    p.waitForFinished(15000);
     const QByteArray bytes = p.readAllStandardOutput();
-    out.resize(bytes.size() / 2);
+    QVector<qint16> out(bytes.size() / 2);
     memcpy(out.data(), bytes.constData(), size_t(out.size()) * 2);
     return out;
 }

@@ -110,8 +110,17 @@ private Q_SLOTS:
         m_server.stop();
     }
 
-    void mp3Stream_carriesTheToneAndTheHitsTitle() {
-        const auto target = StreamTarget::parse(m_server.sourceUrl("/scanner.mp3"));
+    // The server's status page shows an MP3 stream's title; an Ogg Opus stream carries its title inside.
+    void stream_carriesTheToneAndTheHitsTitle_data() {
+        QTest::addColumn<QString>("mount");
+        QTest::addColumn<bool>("titleOnTheServer");
+        QTest::newRow("MP3") << "/scanner.mp3" << true;
+        QTest::newRow("Ogg Opus") << "/scanner.opus" << false;
+    }
+    void stream_carriesTheToneAndTheHitsTitle() {
+        QFETCH(QString, mount);
+        QFETCH(bool, titleOnTheServer);
+        const auto target = StreamTarget::parse(m_server.sourceUrl(mount));
         QVERIFY(target);
         IcecastStreamer streamer(*target, kRate);
         QSignalSpy status(&streamer, &IcecastStreamer::statusLine);
@@ -120,15 +129,17 @@ private Q_SLOTS:
         ToneSource tone(streamer);
         QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 5000);
         QCOMPARE(status.first().first().toString(),
-                 QString("Streaming to 127.0.0.1:%1/scanner.mp3").arg(m_server.port()));
-        QTRY_COMPARE_WITH_TIMEOUT(serverTitle("/scanner.mp3"), "County fire dispatch - 154.2500", 5000);
+                 QString("Streaming to 127.0.0.1:%1%2").arg(m_server.port()).arg(mount));
+        if (titleOnTheServer)
+            QTRY_COMPARE_WITH_TIMEOUT(serverTitle(mount), "County fire dispatch - 154.2500", 5000);
 
-        const QVector<qint16> heard = listen("/scanner.mp3");
+        const QVector<qint16> heard = listen(mount);
         QVERIFY2(heard.size() > kRate, qPrintable(QString::number(heard.size())));
         QVERIFY(AudioProbe::toneMedian(heard, 1000, kRate, heard.size() / 4) > 0.7);
 
         streamer.setTitle("Highway patrol - 155.4750");
-        QTRY_COMPARE_WITH_TIMEOUT(serverTitle("/scanner.mp3"), "Highway patrol - 155.4750", 5000);
+        if (titleOnTheServer)
+            QTRY_COMPARE_WITH_TIMEOUT(serverTitle(mount), "Highway patrol - 155.4750", 5000);
         for (const QList<QVariant>& line : status)
             QVERIFY(!line.first().toString().contains(IcecastServer::kPassword));
     }
@@ -152,19 +163,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(serverTitle("/restart.mp3"), "Fire ground - 154.2800", 5000);
         const QVector<qint16> heard = listen("/restart.mp3");
-        QVERIFY(AudioProbe::toneMedian(heard, 1000, kRate, heard.size() / 4) > 0.7);
-    }
-
-    void oggOpusStream_isDecodedByAListener() {
-        const auto target = StreamTarget::parse(m_server.sourceUrl("/scanner.opus"));
-        QVERIFY(target && target->format == StreamTarget::Format::OggOpus);
-        IcecastStreamer streamer(*target, kRate);
-        streamer.setTitle("County fire dispatch - 154.2500");
-        streamer.start();
-        ToneSource tone(streamer);
-        QTRY_VERIFY_WITH_TIMEOUT(streamer.isConnected(), 5000);
-        const QVector<qint16> heard = listen("/scanner.opus");
-        QVERIFY2(heard.size() > kRate, qPrintable(QString::number(heard.size())));
         QVERIFY(AudioProbe::toneMedian(heard, 1000, kRate, heard.size() / 4) > 0.7);
     }
 

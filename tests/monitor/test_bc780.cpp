@@ -288,6 +288,10 @@ private Q_SLOTS:
                                  << Expect{"sent=LCD BAR|LCD LINE1|LCD LINE2|RM|TB", "talkgroup=1234", "tbfreq=1234",
                                            "lookups=talkgroup 1234"};
         QTest::newRow("10 ID S 0 at 6 only") << "10" << Lines{"ID S 012345"} << Expect{"tbfreq=12345"};
+        // The call's frequency after the talkgroup is shown, never looked up as part of the ID.
+        QTest::newRow("10 ID S with frequency")
+            << "10" << Lines{"ID S 001234 08510125"}
+            << Expect{"tbfreq=1234 08510125", "talkgroup=1234", "lookups=talkgroup 1234"};
         QTest::newRow("10 end logs the tags with the aux display")
             << "10 aux" << Lines{"ID S 001234", "LINE1 [FIRE]", "LINE2 [DISPATCH]", "ID E"}
             << Expect{"log=trunk,1234,,,FIRE,DISPATCH"};

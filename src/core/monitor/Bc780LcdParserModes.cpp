@@ -165,13 +165,13 @@ void Bc780LcdParser::parseTrunkHold(const ReplyText& reply, const CallEnd& end) 
     if (switchReply(reply, true))
         return;
     if (reply.startsWith("ID") && reply.is(4, 'S')) {
-        s.gTalkgroupId = ReplyRules::positionTalkgroup(reply);
-        setText(Field::tbfreq, s.gTalkgroupId);
+        const QString shown = ReplyRules::positionTalkgroup(reply);
+        s.gTalkgroupId = ReadingRules::talkgroupId(shown);
+        setText(Field::tbfreq, shown);
         // The main line shows the talkgroup; a frequency after it is the call's.
         const auto freq =
             reply.length() > kShortCallReply ? ReplyRules::callFrequency(reply, kCallFrequencyEnd) : std::nullopt;
-        ReadingRules::showCall(m_reading, s.gTalkgroupId.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty),
-                               freq ? Reading::hzFromMhzText(*freq) : 0);
+        ReadingRules::showCall(m_reading, s.gTalkgroupId, freq ? Reading::hzFromMhzText(*freq) : 0);
         lookupTalkgroup();
         sendEach({Commands::LcdLine1, Commands::LcdLine2, Commands::Modulation, Commands::TrunkBank});
     } else if (reply.startsWith("ID") && isCallEnd(reply)) {
@@ -271,7 +271,7 @@ void Bc780LcdParser::searchHitReply(const ReplyText& reply) {
 
 void Bc780LcdParser::talkgroupRule(const ReplyText& reply) {
     if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
-        m_ctx.state.gTalkgroupId = *id;
+        m_ctx.state.gTalkgroupId = ReadingRules::talkgroupId(*id);
         setText(Field::tbTONES, id->trimmed());
         light(Field::tbTONES, true);
     }

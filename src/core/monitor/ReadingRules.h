@@ -29,6 +29,12 @@ inline QString firstWord(const ReplyText& reply, int from) {
     return (space < 0 ? rest : rest.left(space)).toString();
 }
 
+/// The talkgroup ID in text shown for a call: its first word, without the padding or the call's frequency
+/// that may follow it. This is the ID names are looked up and stored by.
+inline QString talkgroupId(const QString& shown) {
+    return shown.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+}
+
 /// A channel on show with its frequency. Another channel's modulation and name are not this one's.
 inline void showChannel(Reading& r, int channel, qint64 frequencyHz) {
     if (channel != r.channel) {

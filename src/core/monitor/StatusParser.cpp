@@ -177,10 +177,10 @@ bool StatusParser::trackIdBank(const ReplyText& reply) {
     return true;
 }
 
-void StatusParser::showTalkgroup(const QString& id) {
-    m_ctx.state.gTalkgroupId = id;
+void StatusParser::showTalkgroup(const QString& shown) {
+    m_ctx.state.gTalkgroupId = ReadingRules::talkgroupId(shown);
     if (m_ctx.state.gKeyEntry.isEmpty())
-        setText(Field::tbfreq, id);
+        setText(Field::tbfreq, shown);
 }
 
 void StatusParser::showIdTrunkType(const ReplyText& reply) {

@@ -73,7 +73,7 @@ private:
     /// Follows the ID-bank letter of a talkgroup reply; true when it changed.
     bool trackIdBank(const ReplyText& reply);
     /// Puts a talkgroup ID into gTalkgroupId and on the main line unless digits are being typed.
-    void showTalkgroup(const QString& id);
+    void showTalkgroup(const QString& shown);
     void showIdTrunkType(const ReplyText& reply);
     /// The ID bank of an "IC" reply becomes gIdBank and is shown as the one being received.
     void showIdBankActive(const ReplyText& reply);

@@ -58,7 +58,7 @@ void StatusParser::parseTrunk(const ReplyText& reply) {
 
     const bool withFrequency = reply.length() > kShortCallReply;
     if (const auto id = ReplyRules::scannedTalkgroup(reply)) {
-        s.gTalkgroupId = *id;
+        s.gTalkgroupId = ReadingRules::talkgroupId(*id);
         setText(withFrequency ? "tbChan" : "tbfreq", id->trimmed());
     }
     if (withFrequency) {
