@@ -99,7 +99,8 @@ private Q_SLOTS:
             << Reading{kPro, 10, "TRUNK HOLD", 0, 0, 0, "123456", Mod::Unknown, true, -1};
         QTest::newRow("PRO trunk hold, a call with its frequency")
             << kPro << quint8(10) << QStringList{"ID S 001234 08520125"}
-            << Reading{kPro, 10, "TRUNK HOLD", 852012500, 0, 0, "1234", Mod::Unknown, true, -1};
+            << Reading{kPro, 10, "TRUNK HOLD", 852012500,      0, 0, "1234", Mod::Unknown, true,
+                       -1,   "", "",           "Fire dispatch"};
         QTest::newRow("PRO trunk hold, the call ended: the talkgroup stays")
             << kPro << quint8(10) << QStringList{"ID S 123456", "ID E"}
             << Reading{kPro, 10, "TRUNK HOLD", 0, 0, 0, "123456", Mod::Unknown, false, -1};

@@ -22,49 +22,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tuneChannel");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QStringList>("sent");
-        const QStringList none;
-        QTest::newRow("f: the frequency shown, in Hz") << "f" << Mod::Unknown << ""
-                                                       << "154250000\n"
-                                                       << none;
-        QTest::newRow("m: AM with its passband") << "\\get_mode" << Mod::Am << ""
-                                                 << "AM\n8000\n"
-                                                 << none;
-        QTest::newRow("m: NFM is FM") << "m" << Mod::Nfm << ""
-                                      << "FM\n15000\n"
-                                      << none;
-        QTest::newRow("extended with line breaks") << "+f" << Mod::Unknown << ""
-                                                   << "get_freq:\nFrequency: 154250000\nRPRT 0\n"
-                                                   << none;
-        QTest::newRow("extended with a separator") << ";\\get_mode" << Mod::Wfm << ""
-                                                   << "get_mode:;Mode: WFM;Passband: 230000;RPRT 0\n"
-                                                   << none;
-        QTest::newRow("extended chk_vfo is its record alone") << "+\\chk_vfo" << Mod::Unknown << ""
-                                                              << "ChkVFO: 0\n"
-                                                              << none;
-        QTest::newRow("dcd while a signal holds") << "\\get_dcd" << Mod::Unknown << ""
-                                                  << "1\n"
-                                                  << none;
-        QTest::newRow("F tunes the tune channel") << "F 154000000.000000" << Mod::Unknown << "12"
-                                                  << "RPRT 0\n"
-                                                  << QStringList{"PM012 01540000", "MA012"};
-        QTest::newRow("F extended echoes its argument") << "+F 851012500" << Mod::Unknown << "1000"
-                                                        << "set_freq: 851012500\nRPRT 0\n"
-                                                        << QStringList{"PM000 08510125", "MA000"};
-        QTest::newRow("F without a tune channel") << "F 154000000" << Mod::Unknown << ""
-                                                  << "RPRT -11\n"
-                                                  << none;
-        QTest::newRow("F with a tune channel past 1000") << "F 154000000" << Mod::Unknown << "1001"
-                                                         << "RPRT -11\n"
-                                                         << none;
-        QTest::newRow("F outside every band") << "F 2000000" << Mod::Unknown << "12"
-                                              << "RPRT -1\n"
-                                              << none;
-        QTest::newRow("F with no number") << "F abc" << Mod::Unknown << "12"
-                                          << "RPRT -1\n"
-                                          << none;
-        QTest::newRow("unknown command") << "\\set_mode FM 0" << Mod::Unknown << ""
-                                         << "RPRT -4\n"
-                                         << none;
+        const auto row = [](const char* name, const char* line, Mod modulation, const char* tuneChannel,
+                            const char* reply, const QStringList& sent = {}) {
+            QTest::newRow(name) << QString::fromLatin1(line) << modulation << QString::fromLatin1(tuneChannel)
+                                << QString::fromLatin1(reply) << sent;
+        };
+        row("f: the frequency shown, in Hz", "f", Mod::Unknown, "", "154250000\n");
+        row("m: AM with its passband", "\\get_mode", Mod::Am, "", "AM\n8000\n");
+        row("m: NFM is FM", "m", Mod::Nfm, "", "FM\n15000\n");
+        row("extended with line breaks", "+f", Mod::Unknown, "", "get_freq:\nFrequency: 154250000\nRPRT 0\n");
+        row("extended with a separator", ";\\get_mode", Mod::Wfm, "", "get_mode:;Mode: WFM;Passband: 230000;RPRT 0\n");
+        row("extended chk_vfo is its record alone", "+\\chk_vfo", Mod::Unknown, "", "ChkVFO: 0\n");
+        row("dcd while a signal holds", "\\get_dcd", Mod::Unknown, "", "1\n");
+        row("F tunes the tune channel", "F 154000000.000000", Mod::Unknown, "12", "RPRT 0\n",
+            {"PM012 01540000", "MA012"});
+        row("F extended echoes its argument", "+F 851012500", Mod::Unknown, "1000", "set_freq: 851012500\nRPRT 0\n",
+            {"PM000 08510125", "MA000"});
+        row("F without a tune channel", "F 154000000", Mod::Unknown, "", "RPRT -11\n");
+        row("F with a tune channel past 1000", "F 154000000", Mod::Unknown, "1001", "RPRT -11\n");
+        row("F outside every band", "F 2000000", Mod::Unknown, "12", "RPRT -1\n");
+        row("F with no number", "F abc", Mod::Unknown, "12", "RPRT -1\n");
+        row("unknown command", "\\set_mode FM 0", Mod::Unknown, "", "RPRT -4\n");
     }
     void answer() {
         QFETCH(QString, line);

@@ -22,8 +22,11 @@ class TestWebSession : public QObject {
     }
 
 private Q_SLOTS:
-    void tokenIsMadeOnceAndKept() {
-        SessionRig rig({}, QStringLiteral("pro2052"), 0);
+    void phoneViewIsOffUnlessAskedFor_itsTokenIsMadeOnceAndKept() {
+        SessionRig rig;
+        rig.session->start();
+        QVERIFY(!rig.session->webEnabled());
+        QVERIFY(!rig.session->web().isListening());
         QVERIFY(rig.session->settings().webToken().isEmpty());
         const QString token = rig.session->webToken();
         QCOMPARE(token.size(), 32);
@@ -31,26 +34,7 @@ private Q_SLOTS:
         QCOMPARE(rig.session->webToken(), token);
     }
 
-    void phoneViewIsOffUnlessAskedFor() {
-        SessionRig rig;
-        rig.session->start();
-        QVERIFY(!rig.session->webEnabled());
-        QVERIFY(!rig.session->web().isListening());
-    }
-
-    void keyFromThePage_reachesTheScannerAsTheFaceplatesDoes_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("HOLD") << "btnHOLD"
-                              << "KEY07";
-        QTest::newRow("a digit") << "btnNUM5"
-                                 << "KEY02 5";
-        QTest::newRow("SCAN") << "btnSCAN"
-                              << "KEY00";
-    }
-    void keyFromThePage_reachesTheScannerAsTheFaceplatesDoes() {
-        QFETCH(QString, key);
-        QFETCH(QString, command);
+    void keysFromThePage_reachTheScannerAsTheFaceplatesDo() {
         SessionRig rig({}, QStringLiteral("pro2052"), 0);
         rig.session->start();
         QVERIFY(rig.session->web().isListening());
@@ -63,9 +47,13 @@ private Q_SLOTS:
         const QJsonObject hello = QJsonDocument::fromJson(messages.first().toUtf8()).object();
         QCOMPARE(hello.value("keys").toBool(), true);
         QCOMPARE(hello.value("link").toObject().value("text").toString(), QStringLiteral("Scanner connected"));
-        rig.commands.clear();
-        page.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"%1\"}").arg(key));
-        QTRY_VERIFY2(rig.commands.contains(command), qPrintable(rig.commands.join(QLatin1Char('|'))));
+        for (const auto& [key, command] :
+             {std::pair("btnHOLD", "KEY07"), {"btnNUM5", "KEY02 5"}, {"btnSCAN", "KEY00"}}) {
+            rig.commands.clear();
+            page.sendTextMessage(QStringLiteral("{\"type\":\"key\",\"key\":\"%1\"}").arg(QLatin1String(key)));
+            QTRY_VERIFY2(rig.commands.contains(QLatin1String(command)),
+                         qPrintable(rig.commands.join(QLatin1Char('|'))));
+        }
     }
 
     void readingsHitsAndTheLink_reachThePage() {
