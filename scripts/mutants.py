@@ -55,9 +55,11 @@ def copy_tree():
         if not os.path.isfile(source):
             continue
         os.makedirs(os.path.dirname(target), exist_ok=True)
-        # Unchanged files keep their time stamps, so a second run rebuilds only what moved on.
+        # Unchanged files keep their time stamps, so a second run rebuilds only what moved on. A changed file
+        # gets the time of the copy: with its own (older) time the build would keep objects made from the old text.
         if not os.path.exists(target) or open(source, "rb").read() != open(target, "rb").read():
-            shutil.copy2(source, target)
+            shutil.copyfile(source, target)
+            shutil.copymode(source, target)
 
 
 def run(args, log):

@@ -1,15 +1,18 @@
-// valdoria-cli activity on a data folder written by the log writer: the summary a script reads and the exit
-// statuses.
+// valdoria-cli activity and recordings on a data folder written by the log writer and the recorder's index:
+// the summary and the lines a script reads, and the exit statuses.
+#include "CliRun.h"
 #include "ManualClock.h"
+#include "ScriptedPrompter.h"
+#include "audio/Recordings.h"
 #include "logging/ActivityLogWriter.h"
 #include "state/Switches.h"
+#include "store/LocalDatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +40,20 @@ private Q_SLOTS:
         scanLog.write("garbage\r\n");
         // A day whose trunk log cannot be opened.
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("LOGS/TRUNK/20010301.log"))));
+
+        ScriptedPrompter prompter;
+        LocalDatabase db(LocalDatabase::pathForAppFolder(m_dir.path()), prompter);
+        Recording r;
+        r.file = "RECORDINGS/2026-12-07/140312-CH012.opus";
+        r.start = QDateTime(QDate(2026, 12, 7), QTime(14, 3, 12, 250));
+        r.durationMs = 2480;
+        r.frequencyHz = 154250000;
+        r.channel = 12;
+        r.bank = 1;
+        r.channelName = "County fire dispatch";
+        r.mode = "SCAN";
+        r.bytes = 6100;
+        QVERIFY(Recordings(m_dir.path(), db).add(r));
     }
 
     void activity_data() {
@@ -75,24 +92,16 @@ private Q_SLOTS:
         QFETCH(QString, stdoutHas);
         QFETCH(QString, stderrHas);
         arguments.replaceInStrings(QStringLiteral("DIR"), m_dir.path());
-        QProcess cli;
-        cli.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE), arguments);
-        QVERIFY(cli.waitForFinished(10000));
-        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QCOMPARE(cli.exitCode(), status);
-        QVERIFY2(out.contains(stdoutHas), qPrintable(out));
-        QVERIFY2(err.contains(stderrHas), qPrintable(err));
+        const CliRun run = runCli(arguments);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.out.contains(stdoutHas), qPrintable(run.out));
+        QVERIFY2(run.err.contains(stderrHas), qPrintable(run.err));
     }
 
     void json_hoursAndBusiest() {
-        QProcess cli;
-        cli.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE),
-                  {QStringLiteral("activity"), QStringLiteral("--data-dir"), m_dir.path(), QStringLiteral("--date"),
-                   QStringLiteral("2001-02-15"), QStringLiteral("--json")});
-        QVERIFY(cli.waitForFinished(10000));
-        QCOMPARE(cli.exitCode(), 0);
-        const QJsonObject root = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        const CliRun run = runCli({"activity", "--data-dir", m_dir.path(), "--date", "2001-02-15", "--json"});
+        QCOMPARE(run.status, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(root[QStringLiteral("hours")][QStringLiteral("scan")][15].toInt(), 2);
         QCOMPARE(root[QStringLiteral("hours")][QStringLiteral("trunk")][9].toInt(), 1);
         QCOMPARE(root[QStringLiteral("hours")][QStringLiteral("scan")][9].toInt(), 0);
@@ -101,6 +110,42 @@ private Q_SLOTS:
         QCOMPARE(top[QStringLiteral("channel")].toString(), QStringLiteral("12"));
         QCOMPARE(top[QStringLiteral("hits")].toInt(), 2);
         QCOMPARE(top[QStringLiteral("name")].toString(), QStringLiteral("CITY PD / DISPATCH"));
+    }
+
+    void recordings_listTheDayAsTextOrJson_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("text") << QStringList{"--date", "2026-12-07"} << 0
+                              << "14:03:12    2.5 s   154.2500  CH 12     County fire dispatch  "
+                                 "RECORDINGS/2026-12-07/140312-CH012.opus\n";
+        QTest::newRow("another day") << QStringList{"--date", "2026-12-08"} << 0 << "No recordings on 2026-12-08.\n";
+        QTest::newRow("bad date") << QStringList{"--date", "7 Dec"} << 2 << "";
+    }
+    void recordings_listTheDayAsTextOrJson() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        const CliRun run = runCli(QStringList{"recordings", "--data-dir", m_dir.path()} + arguments);
+        QCOMPARE(run.out, output);
+        QCOMPARE(run.status, status);
+    }
+
+    void recordingsJson_holdsEveryField() {
+        const CliRun run = runCli({"recordings", "--data-dir", m_dir.path(), "--date", "2026-12-07", "--json"});
+        QCOMPARE(run.status, 0);
+        const QJsonArray rows = QJsonDocument::fromJson(run.out.toUtf8()).array();
+        QCOMPARE(rows.size(), 1);
+        const QJsonObject r = rows.first().toObject();
+        QCOMPARE(r.value("file").toString(), "RECORDINGS/2026-12-07/140312-CH012.opus");
+        QCOMPARE(r.value("start").toString(), "2026-12-07T14:03:12.250");
+        QCOMPARE(r.value("duration_ms").toInt(), 2480);
+        QCOMPARE(r.value("frequency_hz").toDouble(), 154250000.0);
+        QCOMPARE(r.value("channel").toInt(), 12);
+        QCOMPARE(r.value("bank").toInt(), 1);
+        QCOMPARE(r.value("channel_name").toString(), "County fire dispatch");
+        QCOMPARE(r.value("mode").toString(), "SCAN");
+        QCOMPARE(r.value("bytes").toInt(), 6100);
     }
 };
 

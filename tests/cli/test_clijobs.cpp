@@ -2,6 +2,7 @@
 // the database locked, a signal, a read-only file, a full disk, a scanner that hangs up, a set name with a
 // line break. Each case runs the real program against a simulated scanner on a pseudo-terminal and then reads
 // the database file it left, so every count the program reports is checked against the file.
+#include "CliRun.h"
 #include "PtyHost.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
@@ -25,8 +26,6 @@
 
 namespace {
 
-const QString kCli = QStringLiteral(VALDORIA_CLI_EXECUTABLE);
-
 // A scanner on a pseudo-terminal that the program opens with --port; every command it receives is kept.
 struct PtyScanner {
     explicit PtyScanner(const QString& model = QStringLiteral("pro2052"), int baud = 0)
@@ -47,52 +46,6 @@ struct PtyScanner {
     QStringList commands;
     bool opened = false;
 };
-
-// The program as a script runs it: the core's diagnostics left at their default.
-QProcessEnvironment cliEnvironment() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_LOGGING_RULES"));
-    return env;
-}
-
-struct Finished {
-    bool inTime = false;
-    bool crashed = false;
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// Waits for the program with the event loop running, so the simulator keeps answering meanwhile.
-Finished waitFor(QProcess& cli, int ms) {
-    Finished f;
-    if (cli.state() != QProcess::NotRunning) {
-        QSignalSpy done(&cli, &QProcess::finished);
-        f.inTime = done.wait(ms);
-    } else {
-        f.inTime = true;
-    }
-    if (!f.inTime) {
-        cli.kill();
-        cli.waitForFinished(5000);
-    }
-    f.crashed = cli.exitStatus() == QProcess::CrashExit;
-    f.status = cli.exitCode();
-    f.out = QString::fromUtf8(cli.readAllStandardOutput());
-    f.err = QString::fromUtf8(cli.readAllStandardError());
-    return f;
-}
-
-void start(QProcess& cli, const QStringList& arguments) {
-    cli.setProcessEnvironment(cliEnvironment());
-    cli.start(kCli, arguments);
-}
-
-Finished run(const QStringList& arguments, int ms = 20000) {
-    QProcess cli;
-    start(cli, arguments);
-    return waitFor(cli, ms);
-}
 
 // "N of M channels" in a job's closing message: N, or -1 when the message has no count.
 int countSaid(const QString& err) {
@@ -121,12 +74,9 @@ public:
             q.addBindValue(v);
         return q.exec();
     }
-    int count(const QString& sql, const QVariantList& values = {}) {
+    int count(const QString& sql) {
         QSqlQuery q(QSqlDatabase::database(m_name));
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec() && q.next() ? q.value(0).toInt() : -1;
+        return q.exec(sql) && q.next() ? q.value(0).toInt() : -1;
     }
 
 private:
@@ -138,10 +88,17 @@ QString dbPath(const QTemporaryDir& dir) {
     return dir.filePath(QStringLiteral("Data/ValdoriaPro.mdb"));
 }
 
-// A fresh data folder with its database made by the program itself.
+// A fresh data folder with its database made by the program itself. The core notes the new file as a
+// diagnostic, which a script must not see.
 bool createDatabase(const QTemporaryDir& dir) {
-    return run({QStringLiteral("sets"), QStringLiteral("--data-dir"), dir.path()}).status == 0 &&
-           QFile::exists(dbPath(dir));
+    const CliRun made = runCli({"sets", "--data-dir", dir.path()});
+    return made.status == 0 && !made.err.contains(QLatin1String("valdoria.")) && QFile::exists(dbPath(dir));
+}
+
+// A job's command line against the scanner on the pseudo-terminal and the test's data folder.
+QStringList jobArguments(const QString& job, const PtyScanner& scanner, const QTemporaryDir& dir,
+                         const QStringList& more) {
+    return QStringList{job, "--port", scanner.host.devicePath(), "--data-dir", dir.path()} + more;
 }
 
 // Rows "channel=sFREQ" written straight into a set, as any program could have left them.
@@ -162,143 +119,113 @@ class TestCliJobs : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void lockedDatabase_backupStoresEveryRowOrSaysWhatItStored_data() {
+    // Another program holds the file locked: a short transaction is waited out; one held past the program's
+    // wait of 10 s ends the job honestly, a restore before it programs anything and without naming a safety set
+    // that is not in the file.
+    void lockedDatabase_jobWaitsOrSaysWhatItStored_data() {
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("lockMs");
         QTest::addColumn<int>("status");
-        // Another program's short transaction is waited out; one held past the wait ends the backup honestly.
-        QTest::newRow("lock released after 1.5 s") << 1500 << 0;
-        QTest::newRow("lock held for 16 s") << 16000 << 1;
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("countSql");
+        QTest::addColumn<int>("count"); // rows countSql finds; -1: as many as the message says
+        QTest::addColumn<int>("programmed");
+        const QStringList backup{"backup", "--banks", "1-2", "--name", "Locked"};
+        const QString backedUp = "SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Locked - %'";
+        const QStringList restore{"restore", "--set", "Home", "--banks", "1"};
+        QTest::newRow("backup, lock released after 1.5 s")
+            << backup << 1500 << 0 << "100 channels and" << backedUp << 100 << 0;
+        QTest::newRow("backup, lock held for 16 s")
+            << backup << 16000 << 1 << "another program has held the file locked" << backedUp << -1 << 0;
+        QTest::newRow("restore, lock released after 1.5 s")
+            << restore + QStringList{"--no-safety-backup"} << 1500 << 0 << ""
+            << "SELECT COUNT(*) FROM BANK01 WHERE sFREQ IN ('154.5000', '155.2500', '460.1250')" << 3 << 3;
+        QTest::newRow("restore, lock held for 16 s")
+            << restore << 16000 << 1 << "Nothing was programmed.\n"
+            << "SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Before %'" << 0 << 0;
     }
-    void lockedDatabase_backupStoresEveryRowOrSaysWhatItStored() {
+    void lockedDatabase_jobWaitsOrSaysWhatItStored() {
+        QFETCH(QStringList, arguments);
         QFETCH(int, lockMs);
-        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QString, countSql);
+        QFETCH(int, count);
         QTemporaryDir dir;
         QVERIFY(createDatabase(dir));
+        addRows(dir, "Home", {"1=154.5000", "2=155.2500", "3=460.1250"});
         PtyScanner scanner;
         QVERIFY(scanner.opened);
         DbFile other(dbPath(dir));
-        QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(other.exec("BEGIN EXCLUSIVE"));
         QTimer release;
         release.setSingleShot(true);
-        QObject::connect(&release, &QTimer::timeout, [&other] { other.exec(QStringLiteral("COMMIT")); });
+        QObject::connect(&release, &QTimer::timeout, [&other] { other.exec("COMMIT"); });
         release.start(lockMs);
 
-        const Finished f = run({QStringLiteral("backup"), QStringLiteral("--port"), scanner.host.devicePath(),
-                                QStringLiteral("--banks"), QStringLiteral("1-2"), QStringLiteral("--name"),
-                                QStringLiteral("Locked"), QStringLiteral("--data-dir"), dir.path()},
-                               30000);
+        const CliRun f = runCli(jobArguments(arguments.takeFirst(), scanner, dir, arguments), 30000);
         QVERIFY2(f.inTime && !f.crashed, qPrintable(f.err));
-        QVERIFY2(f.status == status, qPrintable(f.err));
-        other.exec(QStringLiteral("COMMIT"));
-        const int inFile =
-            other.count(QStringLiteral("SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Locked - %'"));
-        if (status == 0) {
-            QCOMPARE(inFile, 100);
-            QVERIFY2(f.err.contains(QLatin1String("100 channels and")), qPrintable(f.err));
-        } else {
-            QVERIFY2(f.err.contains(QLatin1String("another program has held the file locked")), qPrintable(f.err));
-            QCOMPARE(countSaid(f.err), inFile);
-        }
+        QTEST(f.status, "status");
+        QVERIFY2(f.err.contains(said), qPrintable(f.err));
+        other.exec("COMMIT");
+        QCOMPARE(other.count(countSql), count < 0 ? countSaid(f.err) : count);
+        QStringList sent = scanner.commandsStartingWith("PM");
+        sent.removeDuplicates();
+        QTEST(int(sent.size()), "programmed");
     }
 
-    void lockedDatabase_restoreProgramsNothingWithoutItsSafetySet() {
-        QTemporaryDir dir;
-        QVERIFY(createDatabase(dir));
-        addRows(dir, QStringLiteral("Home"), {"1=154.5000", "2=155.2500", "3=460.1250"});
-        PtyScanner scanner;
-        QVERIFY(scanner.opened);
-        DbFile other(dbPath(dir));
-        QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        // Held past the program's wait of 10 s: the lock goes only after the program has ended.
-
-        const Finished f = run({QStringLiteral("restore"), QStringLiteral("--port"), scanner.host.devicePath(),
-                                QStringLiteral("--set"), QStringLiteral("Home"), QStringLiteral("--banks"),
-                                QStringLiteral("1"), QStringLiteral("--data-dir"), dir.path()},
-                               30000);
-        QVERIFY2(f.inTime && !f.crashed && f.status == 1, qPrintable(f.err));
-        QVERIFY2(f.err.contains(QLatin1String("Nothing was programmed.")), qPrintable(f.err));
-        QCOMPARE(scanner.commandsStartingWith(QStringLiteral("PM")), QStringList());
-        // No safety set is named that is not in the file.
-        QVERIFY2(!f.err.contains(QLatin1String("Before restore")), qPrintable(f.err));
-        other.exec(QStringLiteral("COMMIT"));
-        QCOMPARE(other.count(QStringLiteral("SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Before %'")),
-                 0);
-    }
-
-    void lockedDatabase_restoreWritesTheBankTableOnceTheLockGoes() {
-        QTemporaryDir dir;
-        QVERIFY(createDatabase(dir));
-        addRows(dir, QStringLiteral("Home"), {"1=154.5000", "2=155.2500", "3=460.1250"});
-        PtyScanner scanner;
-        QVERIFY(scanner.opened);
-        DbFile other(dbPath(dir));
-        QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        QTimer release;
-        release.setSingleShot(true);
-        QObject::connect(&release, &QTimer::timeout, [&other] { other.exec(QStringLiteral("COMMIT")); });
-        release.start(1500);
-
-        const Finished f =
-            run({QStringLiteral("restore"), QStringLiteral("--port"), scanner.host.devicePath(),
-                 QStringLiteral("--set"), QStringLiteral("Home"), QStringLiteral("--banks"), QStringLiteral("1"),
-                 QStringLiteral("--no-safety-backup"), QStringLiteral("--data-dir"), dir.path()},
-                30000);
-        QVERIFY2(f.inTime && !f.crashed && f.status == 0, qPrintable(f.err));
-        other.exec(QStringLiteral("COMMIT"));
-        QCOMPARE(other.count(QStringLiteral("SELECT COUNT(*) FROM BANK01 WHERE sFREQ IN ('154.5000', '155.2500', "
-                                            "'460.1250')")),
-                 3);
-    }
-
-    void signalDuringJob_keepsTheRowsAndHandsTheScannerBack_data() {
+    // A job that ends half-way keeps the rows it stored and says how many.
+    void jobEndsHalfWay_keepsTheRowsAndHandsTheScannerBack_data() {
         QTest::addColumn<QString>("job");
-        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("signal"); // 0: the scanner hangs up
+        QTest::addColumn<QString>("said");
         QTest::addColumn<QStringList>("handBack");
         const QStringList backupEnd{"IDN", "QUN", "MA001", "KEY00"};
-        QTest::newRow("backup, Ctrl+C") << "backup" << SIGINT << backupEnd;
-        QTest::newRow("backup, terminal closed") << "backup" << SIGHUP << backupEnd;
-        QTest::newRow("restore, kill") << "restore" << SIGTERM << QStringList{"MA001", "KEY00"};
+        QTest::newRow("backup, Ctrl+C") << "backup" << SIGINT << "SIGINT: stopping the backup" << backupEnd;
+        QTest::newRow("backup, terminal closed") << "backup" << SIGHUP << "SIGHUP: stopping the backup" << backupEnd;
+        QTest::newRow("restore, kill") << "restore" << SIGTERM << "SIGTERM: stopping the restore"
+                                       << QStringList{"MA001", "KEY00"};
+        // The message reads as sentences.
+        QTest::newRow("backup, scanner hangs up")
+            << "backup" << 0 << "the device hung up. Backup ended; " << QStringList{};
     }
-    void signalDuringJob_keepsTheRowsAndHandsTheScannerBack() {
+    void jobEndsHalfWay_keepsTheRowsAndHandsTheScannerBack() {
         QFETCH(QString, job);
         QFETCH(int, signal);
+        QFETCH(QString, said);
         QFETCH(QStringList, handBack);
         QTemporaryDir dir;
         QVERIFY(createDatabase(dir));
         QStringList rows;
         for (int channel = 1; channel <= 200; ++channel)
             rows.append(QStringLiteral("%1=%2.0000").arg(channel).arg(150 + channel % 20));
-        addRows(dir, QStringLiteral("Many"), rows);
+        addRows(dir, "Many", rows);
         // A real line's pace, so the job is still running when the signal comes.
-        PtyScanner scanner(QStringLiteral("pro2052"), 19200);
+        PtyScanner scanner("pro2052", 19200);
         QVERIFY(scanner.opened);
 
         QProcess cli;
-        QStringList arguments{job, QStringLiteral("--port"), scanner.host.devicePath(), QStringLiteral("--data-dir"),
-                              dir.path()};
-        arguments += job == QLatin1String("backup")
-                         ? QStringList{QStringLiteral("--name"), QStringLiteral("Night")}
-                         : QStringList{QStringLiteral("--set"), QStringLiteral("Many"), QStringLiteral("--banks"),
-                                       QStringLiteral("1-4"), QStringLiteral("--no-safety-backup")};
-        start(cli, arguments);
-        QTRY_VERIFY_WITH_TIMEOUT(scanner.commands.contains(QStringLiteral("MA040")), 20000);
+        startCli(cli,
+                 jobArguments(job, scanner, dir,
+                              job == "backup" ? QStringList{"--name", "Night"}
+                                              : QStringList{"--set", "Many", "--banks", "1-4", "--no-safety-backup"}));
+        QTRY_VERIFY_WITH_TIMEOUT(scanner.commands.contains("MA040"), 20000);
         const qsizetype before = scanner.commands.size();
-        QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
-        const Finished f = waitFor(cli, 10000);
-        QVERIFY2(f.inTime && !f.crashed, qPrintable(f.err));
-        QVERIFY2(f.status == 1, qPrintable(f.err));
-        QVERIFY2(f.err.contains(QStringLiteral("stopping the ") + job), qPrintable(f.err));
+        if (signal)
+            QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
+        else
+            scanner.host.close();
+        const CliRun f = waitForCli(cli, 10000);
+        QVERIFY2(f.inTime && !f.crashed && f.status == 1, qPrintable(f.err));
+        QVERIFY2(f.err.contains(said), qPrintable(f.err));
 
         // The count said is the count in the file.
-        const int said = countSaid(f.err);
-        QVERIFY2(said >= 30, qPrintable(f.err));
+        const int stored = countSaid(f.err);
+        QVERIFY2(stored >= 30, qPrintable(f.err));
         DbFile db(dbPath(dir));
-        const int inFile =
-            job == QLatin1String("backup")
-                ? db.count(QStringLiteral("SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Night - %'"))
-                : db.count(QStringLiteral("SELECT (SELECT COUNT(*) FROM BANK01) + (SELECT COUNT(*) FROM BANK02) + "
-                                          "(SELECT COUNT(*) FROM BANK03) + (SELECT COUNT(*) FROM BANK04)"));
-        QCOMPARE(inFile, said);
+        QCOMPARE(job == "backup" ? db.count("SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Night - %'")
+                                 : db.count("SELECT (SELECT COUNT(*) FROM BANK01) + (SELECT COUNT(*) FROM BANK02) + "
+                                            "(SELECT COUNT(*) FROM BANK03) + (SELECT COUNT(*) FROM BANK04)"),
+                 stored);
 
         // After the signal the scanner gets the job's own closing commands, in order (the commands of the
         // channel in hand may come first).
@@ -332,17 +259,15 @@ private Q_SLOTS:
         QFETCH(QString, listed);
         QTemporaryDir dir;
         QVERIFY(createDatabase(dir));
-        addRows(dir, QStringLiteral("Odd"), rows);
+        addRows(dir, "Odd", rows);
         PtyScanner scanner(model);
         QVERIFY(scanner.opened);
-        const Finished f = run({QStringLiteral("restore"), QStringLiteral("--port"), scanner.host.devicePath(),
-                                QStringLiteral("--model"), model, QStringLiteral("--set"), QStringLiteral("Odd"),
-                                QStringLiteral("--banks"), QStringLiteral("1"), QStringLiteral("--no-safety-backup"),
-                                QStringLiteral("--data-dir"), dir.path()});
+        const CliRun f = runCli(jobArguments("restore", scanner, dir,
+                                             {"--model", model, "--set", "Odd", "--banks", "1", "--no-safety-backup"}));
         QVERIFY2(f.inTime && !f.crashed, qPrintable(f.err));
         QCOMPARE(f.status, listed.isEmpty() ? 0 : 1);
         QCOMPARE(f.out, listed);
-        QStringList sent = scanner.commandsStartingWith(QStringLiteral("PM"));
+        QStringList sent = scanner.commandsStartingWith("PM");
         sent.removeDuplicates();
         QCOMPARE(sent, programmed);
     }
@@ -350,25 +275,23 @@ private Q_SLOTS:
     void readOnlyDatabase_setsAndExportStillRead() {
         QTemporaryDir dir;
         QVERIFY(createDatabase(dir));
-        addRows(dir, QStringLiteral("Home"), {"1=154.5000", "2=155.2500"});
+        addRows(dir, "Home", {"1=154.5000", "2=155.2500"});
         QFile file(dbPath(dir));
         QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         file.close();
 
-        Finished f = run({QStringLiteral("sets"), QStringLiteral("--data-dir"), dir.path()});
+        CliRun f = runCli({"sets", "--data-dir", dir.path()});
         QVERIFY2(f.status == 0, qPrintable(f.err));
-        QCOMPARE(f.out, QStringLiteral("Home\t2\n"));
-        const QString csv = dir.filePath(QStringLiteral("home.csv"));
-        f = run({QStringLiteral("export"), QStringLiteral("--set"), QStringLiteral("Home"), csv,
-                 QStringLiteral("--data-dir"), dir.path()});
+        QCOMPARE(f.out, "Home\t2\n");
+        const QString csv = dir.filePath("home.csv");
+        f = runCli({"export", "--set", "Home", csv, "--data-dir", dir.path()});
         QVERIFY2(f.status == 0, qPrintable(f.err));
         QFile exported(csv);
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QCOMPARE(exported.readAll().count('\n'), 3);
-        f = run({QStringLiteral("export-talkgroups"), dir.filePath(QStringLiteral("tg.csv")),
-                 QStringLiteral("--data-dir"), dir.path()});
+        f = runCli({"export-talkgroups", dir.filePath("tg.csv"), "--data-dir", dir.path()});
         QVERIFY2(f.status == 0, qPrintable(f.err));
 
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -392,16 +315,15 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, said);
         QTemporaryDir dir;
-        QFile csv(dir.filePath(QStringLiteral("one.csv")));
+        QFile csv(dir.filePath("one.csv"));
         QVERIFY(csv.open(QIODevice::WriteOnly));
         csv.write("Location,Name,Frequency\n1,ONE,154.500000\n");
         csv.close();
-        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^CSV$")), csv.fileName());
-        Finished f = run(arguments + QStringList{QStringLiteral("--data-dir"), dir.path()});
+        arguments.replaceInStrings(QRegularExpression("^CSV$"), csv.fileName());
+        const CliRun f = runCli(arguments + QStringList{"--data-dir", dir.path()});
         QVERIFY2(f.status == status, qPrintable(f.err));
         QVERIFY2(f.err.contains(said), qPrintable(f.err));
-        f = run({QStringLiteral("sets"), QStringLiteral("--data-dir"), dir.path()});
-        QCOMPARE(f.out, QString());
+        QCOMPARE(runCli({"sets", "--data-dir", dir.path()}).out, QString());
     }
 
     void fullDisk_backupNamesTheCause() {
@@ -424,10 +346,11 @@ private Q_SLOTS:
                 "for f in \"$1\"/Data/ValdoriaPro.mdb*; do cp \"$f\" \"$3${f##*.mdb}\"; done; exit $status\n")
                 .arg(room);
         QProcess shell;
-        shell.setProcessEnvironment(cliEnvironment());
-        shell.start(unshare, {geteuid() == 0 ? QStringLiteral("-m") : QStringLiteral("-rm"), QStringLiteral("sh"),
-                              QStringLiteral("-c"), script, QStringLiteral("sh"), disk, dbPath(dir), copy, kCli});
-        const Finished f = waitFor(shell, 60000);
+        startCli(
+            shell,
+            {geteuid() == 0 ? "-m" : "-rm", "sh", "-c", script, "sh", disk, dbPath(dir), copy, VALDORIA_CLI_EXECUTABLE},
+            {}, unshare);
+        const CliRun f = waitForCli(shell, 60000);
         QVERIFY(f.inTime);
         if (f.status == 77 || (f.status == 1 && f.err.contains(QLatin1String("unshare"))))
             QSKIP("this machine does not let the test mount a small disk");
@@ -438,29 +361,6 @@ private Q_SLOTS:
         QVERIFY2(said > 0 && said < 1000, qPrintable(f.err));
         QCOMPARE(after.count(QStringLiteral("SELECT COUNT(*) FROM BACKUP_CHANNELS WHERE BACKUP_SET LIKE 'Full - %'")),
                  said);
-    }
-
-    void scannerHangsUp_theMessageReadsAsSentences() {
-        QTemporaryDir dir;
-        PtyScanner scanner(QStringLiteral("pro2052"), 19200);
-        QVERIFY(scanner.opened);
-        QProcess cli;
-        start(cli, {QStringLiteral("backup"), QStringLiteral("--port"), scanner.host.devicePath(),
-                    QStringLiteral("--data-dir"), dir.path()});
-        QTRY_VERIFY_WITH_TIMEOUT(scanner.commands.contains(QStringLiteral("MA010")), 20000);
-        scanner.host.close();
-        const Finished f = waitFor(cli, 10000);
-        QVERIFY2(f.inTime && f.status == 1, qPrintable(f.err));
-        QVERIFY2(f.err.contains(QLatin1String("the device hung up. Backup ended; ")), qPrintable(f.err));
-    }
-
-    void diagnostics_stayOffTheCommandLine() {
-        QTemporaryDir dir;
-        // A first run creates the database; the core notes that as a diagnostic, which a script must not see.
-        const Finished f = run({QStringLiteral("export-talkgroups"), dir.filePath(QStringLiteral("tg.csv")),
-                                QStringLiteral("--data-dir"), dir.path()});
-        QVERIFY2(f.status == 0, qPrintable(f.err));
-        QVERIFY2(!f.err.contains(QLatin1String("valdoria.")), qPrintable(f.err));
     }
 };
 

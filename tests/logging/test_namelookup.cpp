@@ -1,5 +1,6 @@
 #include "MonitorRig.h"
 #include "logging/NameLookup.h"
+#include "memory/NameTableModel.h"
 #include "store/LocalDatabase.h"
 
 #include <QFile>
@@ -8,7 +9,7 @@
 
 namespace {
 
-// The auxiliary window open, an empty database.
+// The auxiliary window open, an empty database; the name grids write to it what the lookup reads.
 struct Bench : MonitorContextRig {
     QTemporaryDir dir;
     LocalDatabase db{LocalDatabase::pathForAppFolder(dir.path()), prompter};
@@ -36,6 +37,15 @@ struct Bench : MonitorContextRig {
         state.gTalkgroupId = id;
         lookup.lookupTalkgroup();
     }
+    // The lookup names a frequency once: each hearing comes on a new one.
+    QString heardName(const QString& channel) {
+        hearChannel(channel, QString::number(154.25 + ++heard));
+        return aux.text("Text2", 3);
+    }
+    void set(NameTableModel& m, int row, const char* column, const QVariant& value, int role = Qt::EditRole) {
+        QVERIFY2(m.setData(m.index(row, m.fieldIndex(QLatin1String(column))), value, role), column);
+    }
+    int heard = 0;
 };
 
 } // namespace
@@ -81,22 +91,32 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("company");
         QTest::addColumn<QVariant>("tag");
         QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("name");
         const QStringList first{"AUX1FREQ: 154.2500\r", "AUX2CHAN: 12\r"};
         QTest::newRow("both") << QVariant("CITY PD") << QVariant("DISPATCH")
-                              << first + QStringList{"AUX3CITY PD\r", "AUX4DISPATCH\r"};
-        QTest::newRow("empty company") << QVariant("") << QVariant("DISPATCH") << first + QStringList{"AUX4DISPATCH\r"};
-        QTest::newRow("no alpha tag") << QVariant("CITY PD") << QVariant() << first + QStringList{"AUX3CITY PD\r"};
+                              << first + QStringList{"AUX3CITY PD\r", "AUX4DISPATCH\r"} << "CITY PD / DISPATCH";
+        QTest::newRow("empty company") << QVariant("") << QVariant("DISPATCH") << first + QStringList{"AUX4DISPATCH\r"}
+                                       << "DISPATCH";
+        QTest::newRow("no alpha tag") << QVariant("CITY PD") << QVariant() << first + QStringList{"AUX3CITY PD\r"}
+                                      << "CITY PD";
+        // A tag that repeats the company is named once.
+        QTest::newRow("tag same as company")
+            << QVariant("County Fire") << QVariant("county fire")
+            << first + QStringList{"AUX3County Fire\r", "AUX4county fire\r"} << "County Fire";
     }
 
     void channel_namesGoToAuxAndRemote_onceForTheSameFrequency() {
         QFETCH(QVariant, company);
         QFETCH(QVariant, tag);
         QFETCH(QStringList, sent);
+        QFETCH(QString, name);
         Bench b;
         b.addChannel("BANK01", 12, company, tag);
         b.aux.setText("Text2", 3, "old name");
         b.aux.setText("Text2", 4, "old notes");
-        b.hearChannel("12");
+        b.state.gChannelText = QStringLiteral("12");
+        b.state.gFreqText = QStringLiteral("154.2500");
+        QCOMPARE(b.lookup.lookupChannel(), name);
         QCOMPARE(b.remote.sent, sent);
         QCOMPARE(b.auxLines(), (QStringList{"FREQ: 154.2500", "CHAN: 12", company.toString(), tag.toString()}));
         const int queries = b.db.statementCount();
@@ -176,6 +196,68 @@ private Q_SLOTS:
         QCOMPARE(b.auxLines().mid(0, 2), (QStringList{"FREQ: 155.0000", "TRANSMITTER CITY"}));
         QVERIFY(b.remote.sent.isEmpty());
         QCOMPARE(b.prompter.count("inform"), 1);
+    }
+
+    // A row typed into bank 3's grid is what the lookup shows for its channel, through every later change.
+    void bankGridEdit_isWhatTheChannelLookupReads() {
+        Bench b;
+        NameTableModel m(NameTableModel::Kind::Bank, b.db, b.clock);
+        QVERIFY(m.showBank(3));
+        const int row = m.addRow();
+        QVERIFY(row >= 0);
+        b.set(m, row, "CHANNEL", 120);
+        b.set(m, row, "COMPANY_NAME", "County Fire");
+        QCOMPARE(b.heardName("120"), QStringLiteral("County Fire"));
+        b.set(m, row, "DELAY", Qt::Checked, Qt::CheckStateRole);
+        b.set(m, row, "COMPANY_NAME", "County Fire Dispatch");
+        QCOMPARE(b.heardName("120"), QStringLiteral("County Fire Dispatch"));
+        QCOMPARE(b.db.findBankChannel(3, 120).row->value(QStringLiteral("DELAY")).toInt(), 1);
+        QVERIFY(m.deleteRow(row));
+        QVERIFY(!b.db.findBankChannel(3, 120).row);
+    }
+
+    void addRow_takesTheBanksFirstFreeChannel_data() {
+        QTest::addColumn<QList<int>>("present");
+        QTest::addColumn<int>("added");
+        QTest::newRow("empty bank") << QList<int>{} << 51;
+        QTest::newRow("after the rows there are") << QList<int>{51, 52, 54} << 53;
+        QList<int> full;
+        for (int c = 51; c <= 100; ++c)
+            full << c;
+        QTest::newRow("full bank") << full << 51;
+    }
+
+    void addRow_takesTheBanksFirstFreeChannel() {
+        QFETCH(QList<int>, present);
+        QFETCH(int, added);
+        Bench b;
+        for (int channel : present)
+            QVERIFY(b.db.insertRow(QStringLiteral("BANK02"), {{QStringLiteral("CHANNEL"), channel}}));
+        NameTableModel m(NameTableModel::Kind::Bank, b.db, b.clock);
+        QVERIFY(m.showBank(2));
+        const int row = m.addRow();
+        QCOMPARE(m.data(m.index(row, m.fieldIndex(QStringLiteral("CHANNEL")))).toInt(), added);
+        QCOMPARE(b.db.rowCount(QStringLiteral("BANK02")), present.size() + 1);
+    }
+
+    void grids_showTheirHeadingsInOrder_sortedByChannelOrId() {
+        Bench b;
+        for (const char* id : {"10", "A1", "2"})
+            QVERIFY(b.db.addTalkgroup({QLatin1String(id), {}, {}, {}, {}, {}, {}}));
+        for (int channel : {7, 3})
+            QVERIFY(b.db.insertRow(QStringLiteral("BANK01"), {{QStringLiteral("CHANNEL"), channel}}));
+        NameTableModel talkgroups(NameTableModel::Kind::Talkgroups, b.db, b.clock);
+        NameTableModel bank(NameTableModel::Kind::Bank, b.db, b.clock);
+        QVERIFY(bank.showBank(1));
+        QStringList seen;
+        for (NameTableModel* m : {&talkgroups, &bank}) {
+            for (int column : m->shownColumns())
+                seen << m->headerData(column, Qt::Horizontal).toString();
+            for (int r = 0; r < m->rowCount(); ++r)
+                seen << m->data(m->index(r, m->shownColumns().first())).toString();
+        }
+        QCOMPARE(seen, (QStringList{"TG ID", "CITY", "SERVICE NOTES", "ALPHA TAG", "A1", "2", "10", "CHAN", "FREQ",
+                                    "TRNK", "DLY", "L/O", "PRI", "ALPHA TAG #1", "ALPHA TAG #2", "3", "7"}));
     }
 };
 

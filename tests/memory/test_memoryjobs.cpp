@@ -321,29 +321,19 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.commands.mid(from + during.size()).contains("MD"));
     }
 
+    // Twice under one name: one copy of each row, and the message counts in the right number.
     void backupTwiceUnderOneName_keepsOneCopyOfEachRow() {
         Rig rig(false);
         rig.db.addTalkgroup({"1234", "Reno", "Fire", "Dispatch", {}, {}, {}});
-        rig.db.addTalkgroup({"5678", "Reno", "Police", "Ops", {}, {}, {}});
         BackupJob backup(rig.context());
         QSignalSpy finished(&backup, &MemoryJob::finished);
         for (int run = 0; run < 2; ++run) {
             finished.clear();
             backup.start({1}, "Twice");
-            QVERIFY(Rig::waitFor(finished).succeeded());
+            QCOMPARE(Rig::waitFor(finished).message, "Backup set \"Twice\": 50 channels and 1 talkgroup stored.");
         }
         QCOMPARE(BackupSets(rig.db).channels("Twice")->size(), 50);
-        QCOMPARE(BackupSets(rig.db).talkgroupCount("Twice"), 2);
-    }
-
-    void backupMessage_countsInTheRightNumber() {
-        Rig rig(false);
-        rig.db.addTalkgroup({"1234", "Reno", "Fire", "Dispatch", {}, {}, {}});
-        BackupJob backup(rig.context());
-        QSignalSpy finished(&backup, &MemoryJob::finished);
-        backup.start({1}, "One");
-        QCOMPARE(Rig::waitFor(finished).message,
-                 QStringLiteral("Backup set \"One\": 50 channels and 1 talkgroup stored."));
+        QCOMPARE(BackupSets(rig.db).talkgroupCount("Twice"), 1);
     }
 };
 

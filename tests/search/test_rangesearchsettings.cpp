@@ -10,35 +10,24 @@ class TestRangeSearchSettings : public QObject {
 
 private Q_SLOTS:
     void load_data() {
-        QTest::addColumn<QString>("low");
-        QTest::addColumn<QString>("high");
-        QTest::addColumn<QString>("dwell");
+        QTest::addColumn<QStringList>("stored"); // low, high, dwell
         QTest::addColumn<int>("holdLimit");
         QTest::addColumn<QStringList>("loaded");
-        QTest::newRow("first use") << ""
-                                   << ""
-                                   << "" << 900 << QStringList{"154.000", "156.000", "1"};
-        QTest::newRow("stored dwell wins over the hold limit") << ""
-                                                               << ""
-                                                               << "2" << 900 << QStringList{"154.000", "156.000", "2"};
-        QTest::newRow("off is kept") << " 420.5 "
-                                     << "abc"
-                                     << "0" << 30 << QStringList{"420.5", "abc", "0"};
+        QTest::newRow("first use") << QStringList{"", "", ""} << 900 << QStringList{"154.000", "156.000", "1"};
+        QTest::newRow("stored dwell wins over the hold limit")
+            << QStringList{"", "", "2"} << 900 << QStringList{"154.000", "156.000", "2"};
+        QTest::newRow("off is kept") << QStringList{" 420.5 ", "abc", "0"} << 30 << QStringList{"420.5", "abc", "0"};
         QTest::newRow("a stored position off the list leaves the hold limit's")
-            << ""
-            << ""
-            << "12" << 900 << QStringList{"154.000", "156.000", "7"};
+            << QStringList{"", "", "12"} << 900 << QStringList{"154.000", "156.000", "7"};
     }
     void load() {
-        QFETCH(QString, low);
-        QFETCH(QString, high);
-        QFETCH(QString, dwell);
+        QFETCH(QStringList, stored);
         QFETCH(int, holdLimit);
         QFETCH(QStringList, loaded);
         QTemporaryDir dir;
         Settings settings("Valdoria2052/Pro", dir.filePath("settings.ini"));
-        RangeSearchSettings{low, high, 0}.save(settings);
-        settings.setDwellTime(dwell);
+        RangeSearchSettings{stored[0], stored[1], 0}.save(settings);
+        settings.setDwellTime(stored[2]);
         const RangeSearchSettings s = RangeSearchSettings::load(settings, holdLimit);
         QCOMPARE((QStringList{s.low, s.high, QString::number(s.dwell)}), loaded);
     }
@@ -54,35 +43,25 @@ private Q_SLOTS:
     }
 
     void refusal_data() {
-        QTest::addColumn<QString>("low");
-        QTest::addColumn<QString>("high");
+        QTest::addColumn<QStringList>("limits"); // low, high
         QTest::addColumn<QString>("reason");
-        QTest::newRow("accepted") << "154.000"
-                                  << " 156 "
-                                  << "";
-        QTest::newRow("not a number") << "154.000"
-                                      << "15x"
+        QTest::newRow("accepted") << QStringList{"154.000", " 156 "} << "";
+        QTest::newRow("not a number") << QStringList{"154.000", "15x"}
                                       << "The upper limit \"15x\" is not a frequency in MHz.";
-        QTest::newRow("empty") << ""
-                               << "156"
-                               << "The lower limit \"\" is not a frequency in MHz.";
+        QTest::newRow("empty") << QStringList{"", "156"} << "The lower limit \"\" is not a frequency in MHz.";
         QTest::newRow("below the scanner's range")
-            << "24.9"
-            << "156"
+            << QStringList{"24.9", "156"}
             << "The lower limit 24.9 MHz is outside the scanner's range of 25 to 1300 MHz.";
         QTest::newRow("above the scanner's range")
-            << "154"
-            << "1300.01"
+            << QStringList{"154", "1300.01"}
             << "The upper limit 1300.01 MHz is outside the scanner's range of 25 to 1300 MHz.";
-        QTest::newRow("lower above upper") << "156"
-                                           << "154"
-                                           << "The lower limit 156 MHz is above the upper limit 154 MHz.";
+        QTest::newRow("lower above upper")
+            << QStringList{"156", "154"} << "The lower limit 156 MHz is above the upper limit 154 MHz.";
     }
     void refusal() {
-        QFETCH(QString, low);
-        QFETCH(QString, high);
+        QFETCH(QStringList, limits);
         QFETCH(QString, reason);
-        QCOMPARE((RangeSearchSettings{low, high, 1}.refusal().value_or(QString())), reason);
+        QCOMPARE((RangeSearchSettings{limits[0], limits[1], 1}.refusal().value_or(QString())), reason);
     }
 };
 

@@ -4,8 +4,10 @@
 #include "search/RemoteDbUrl.h"
 #include "search/RemoteSearch.h"
 #include "search/TransmitterDatabase.h"
+#include "search/UlsImport.h"
 #include "store/LocalDatabase.h"
 
+#include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlError>
@@ -13,12 +15,47 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// A record with these fields at their 1-based positions, padded with empty fields to the layout's length.
+QString record(const QString& type, int length, const QMap<int, QString>& fields) {
+    QStringList line(length, QString());
+    line[0] = type;
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        line[it.key() - 1] = it.value();
+    return line.join('|');
+}
+QString hd(int id, const QString& call, const QString& status, const QString& service) {
+    return record("HD", 51, {{2, QString::number(id)}, {5, call}, {6, status}, {7, service}});
+}
+QString en(int id, const QString& type, const QString& name) {
+    return record("EN", 27, {{2, QString::number(id)}, {6, type}, {8, name}});
+}
+QString lo(int id, int number, const QString& city, const QString& county, const QString& state) {
+    return record("LO", 51,
+                  {{2, QString::number(id)}, {9, QString::number(number)}, {13, city}, {14, county}, {15, state}});
+}
+QString fr(const QString& id, const QString& location, const QString& mhz) {
+    return record("FR", 30, {{2, id}, {5, "K" + id}, {7, location}, {11, mhz}});
+}
+
+} // namespace
+
 class TestSearch : public QObject {
     Q_OBJECT
 
 private:
     PostgresServer m_server;
     QTemporaryDir m_dir;
+    QStringList m_files; // licence files, as in the weekly download
+
+    void write(const QString& name, const QStringList& lines) {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // The published files end their lines with CR LF.
+        file.write(lines.join("\r\n").toUtf8() + "\r\n");
+        m_files << file.fileName();
+    }
 
     // A search window's flow over the test server and a fresh local database.
     struct Flow {
@@ -61,85 +98,66 @@ private Q_SLOTS:
                            "(151.625, 'KAB3', 'IG', 'FARM CO', 'PRIMGHAR', 'O''BRIEN', 'IA')"),
         };
         QVERIFY2(m_server.exec(QStringLiteral("radio"), sql), qPrintable(m_server.error()));
+        // The licence files import into a database of their own.
+        QVERIFY2(m_server.exec("postgres", {"CREATE DATABASE uls"}), qPrintable(m_server.error()));
+        // The records of one licence are spread over four files, as in the weekly download.
+        write("HD.dat", {hd(1001, "KAA100", "A", "PW"), hd(1002, "KAA200", "A", "PW"), hd(1003, "KAA300", "E", "IG"),
+                         hd(1004, "KAA400", "A", "YW")});
+        write("EN.dat", {en(1001, "CL", "JOHN CONTACT"), en(1001, "L", "SPRINGFIELD CITY OF"),
+                         en(1002, "L", "O'BRIEN COUNTY"), en(1003, "L", "EXPIRED CO")});
+        write("LO.dat", {lo(1001, 1, "Springfield", "Sangamon", "IL"), lo(1002, 1, "PRIMGHAR", "O'BRIEN", "IA"),
+                         lo(1004, 1, "CHICAGO", "COOK", "IL")});
+        write("FR.dat", {fr("1001", "1", "154.43000000"), fr("1001", "1", "155.10000000"),
+                         fr("1001", "1", "154.43000000"), "garbage without fields", fr("1002", "1", "155.13"),
+                         fr("1003", "1", "151.625"), fr("x1004", "1", "851.2125"), fr("1004", "1", "851.2125")});
     }
 
     void search_data() {
         QTest::addColumn<QString>("via");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("county");
-        QTest::addColumn<QString>("city");
+        QTest::addColumn<QStringList>("criteria"); // state, service, county, city
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
+        const QString iowaFirst = "8.5,KAB1,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA";
+        const QString iowaLast = "155.13,KAB2,PW,IOWA PATROL,PRIMGHAR,O'BRIEN,IA";
         // The lowest 50 of 120, in ascending order.
         QTest::newRow("county in capitals, entry gives its code")
-            << "postgresql"
-            << "IL"
-            << "PW Public Safety"
-            << "cook"
-            << "" << 50 << "150,KC120,PW,COOK AGENCY 120,CHICAGO,COOK,IL"
+            << "postgresql" << QStringList{"IL", "PW Public Safety", "cook", ""} << 50
+            << "150,KC120,PW,COOK AGENCY 120,CHICAGO,COOK,IL"
             << "150.6125,KC71,PW,COOK AGENCY 71,CHICAGO,COOK,IL";
-        QTest::newRow("quote in the county") << "postgresql"
-                                             << "IA"
-                                             << "PW"
-                                             << "O'Brien"
-                                             << "" << 2 << "8.5,KAB1,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA"
-                                             << "155.13,KAB2,PW,IOWA PATROL,PRIMGHAR,O'BRIEN,IA";
-        QTest::newRow("missing licensee, city in capitals") << "postgresql"
-                                                            << "IL"
-                                                            << "PW"
-                                                            << ""
-                                                            << "cicero" << 1 << "453.775,KAA308,PW,,CICERO,COOK,IL"
-                                                            << "453.775,KAA308,PW,,CICERO,COOK,IL";
+        QTest::newRow("quote in the county")
+            << "postgresql" << QStringList{"IA", "PW", "O'Brien", ""} << 2 << iowaFirst << iowaLast;
+        QTest::newRow("missing licensee, city in capitals")
+            << "postgresql" << QStringList{"IL", "PW", "", "cicero"} << 1 << "453.775,KAA308,PW,,CICERO,COOK,IL"
+            << "453.775,KAA308,PW,,CICERO,COOK,IL";
         // An ODBC data source that is not SQL Server gets LIMIT, as its own driver reports its kind.
-        QTest::newRow("odbc") << "odbc"
-                              << "IA"
-                              << "PW"
-                              << "o'brien"
-                              << "" << 2 << "8.5,KAB1,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA"
-                              << "155.13,KAB2,PW,IOWA PATROL,PRIMGHAR,O'BRIEN,IA";
-        QTest::newRow("nothing found") << "postgresql"
-                                       << "WY"
-                                       << "PW"
-                                       << ""
-                                       << "" << 0 << ""
+        QTest::newRow("odbc") << "odbc" << QStringList{"IA", "PW", "o'brien", ""} << 2 << iowaFirst << iowaLast;
+        QTest::newRow("nothing found") << "postgresql" << QStringList{"WY", "PW", "", ""} << 0 << ""
                                        << "";
-        QTest::newRow("sample") << "sample"
-                                << "IA"
-                                << "PW Public Safety"
-                                << "o'brien"
-                                << "" << 4 << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
+        QTest::newRow("sample") << "sample" << QStringList{"IA", "PW Public Safety", "o'brien", ""} << 4
+                                << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
                                 << "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA";
         QTest::newRow("Kansas is KA in the list, KS in the licence files")
-            << "sample"
-            << "KA"
-            << "PW"
-            << ""
-            << "" << 3 << "154.89,KSA502,PW,SEDGWICK COUNTY SHERIFF,WICHITA,SEDGWICK,KA"
+            << "sample" << QStringList{"KA", "PW", "", ""} << 3
+            << "154.89,KSA502,PW,SEDGWICK COUNTY SHERIFF,WICHITA,SEDGWICK,KA"
             << "155.31,KSA801,PW,SEDGWICK COUNTY EMERGENCY COMMUNICATIONS,WICHITA,SEDGWICK,KS";
     }
     void search() {
         QFETCH(QString, via);
+        QFETCH(QStringList, criteria);
         QFETCH(int, count);
-        QFETCH(QString, first);
-        QFETCH(QString, last);
         const QString odbc = "odbc:DRIVER={PostgreSQL Unicode};SERVERNAME=" + m_server.socketFolder() +
                              ";PORT=5432;DATABASE=radio;UID=valdoria";
         TransmitterDatabase db(*RemoteDbUrl::parse(via == "sample" ? QString()
                                                    : via == "odbc" ? odbc
                                                                    : m_server.url()));
-        QFETCH(QString, state);
-        QFETCH(QString, service);
-        QFETCH(QString, county);
-        QFETCH(QString, city);
-        const auto rows = db.search({state, service, county, city});
+        const auto rows = db.search({criteria[0], criteria[1], criteria[2], criteria[3]});
         QVERIFY2(rows, qPrintable(db.error()));
         QCOMPARE(rows->size(), count);
         if (count == 0)
             return;
-        QCOMPARE(rows->first().resultLine(), first);
-        QCOMPARE(rows->last().resultLine(), last);
+        QTEST(rows->first().resultLine(), "first");
+        QTEST(rows->last().resultLine(), "last");
         for (qsizetype i = 1; i < rows->size(); ++i)
             QVERIFY(rows->at(i - 1).frequency.toDouble() <= rows->at(i).frequency.toDouble());
     }
@@ -336,6 +354,98 @@ private Q_SLOTS:
         QCOMPARE(QStringList({parsed->host(), QString::number(parsed->port()), parsed->databaseName(),
                               parsed->userName(), parsed->password()}),
                  readBack);
+    }
+
+    void import_data() {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("sqlite file") << false;
+        QTest::newRow("postgresql") << true;
+    }
+    void import() {
+        QFETCH(bool, postgres);
+        const QString url = postgres ? m_server.url("uls") : "sqlite:" + m_dir.filePath("transmitters.sqlite");
+        const QStringList expected{
+            "154.43,KAA100,PW,SPRINGFIELD CITY OF,SPRINGFIELD,SANGAMON,IL",
+            "155.1,KAA100,PW,SPRINGFIELD CITY OF,SPRINGFIELD,SANGAMON,IL",
+            "155.13,KAA200,PW,O'BRIEN COUNTY,PRIMGHAR,O'BRIEN,IA",
+            "851.2125,KAA400,YW,,CHICAGO,COOK,IL",
+        };
+        // Twice: the second run replaces each licence's rows with the same rows.
+        for (int run = 0; run < 2; ++run) {
+            TransmitterDatabase db(*RemoteDbUrl::parse(url), TransmitterDatabase::Access::ReadWrite);
+            const QList<UlsImport::FileReport> reports = UlsImport(db).run(m_files);
+            QCOMPARE(reports.size(), 4);
+            const UlsImport::FileReport& frFile = reports.last();
+            QVERIFY2(frFile.ok, qPrintable(frFile.error));
+            QCOMPARE((QList<qint64>{frFile.rows, frFile.malformed, frFile.firstMalformedLine}),
+                     (QList<qint64>{4, 2, 4}));
+            QStringList found;
+            QSqlQuery query(db.database());
+            QVERIFY(query.exec("SELECT FREQUENCY, CALLSIGN, RADIO_SERV, DBA_NAME, XMIT_CITY, XMIT_COUNT, XMIT_STATE "
+                               "FROM SPECTRUM1 ORDER BY FREQUENCY"));
+            while (query.next()) {
+                found << TransmitterRow{query.value(0).toDouble(),
+                                        query.value(1),
+                                        query.value(2),
+                                        query.value(3),
+                                        query.value(4),
+                                        query.value(5),
+                                        query.value(6)}
+                             .resultLine();
+            }
+            QCOMPARE(found, expected);
+            QVERIFY(query.exec("SELECT RSCODE FROM RS_CODES ORDER BY RSCODE"));
+            QStringList codes;
+            while (query.next())
+                codes << query.value(0).toString();
+            QCOMPARE(codes, QStringList({"PW Public Safety Pool, Conventional", "YW Public Safety Pool, Trunked"}));
+        }
+        // What was imported is found by the search.
+        TransmitterDatabase db(*RemoteDbUrl::parse(url));
+        QCOMPARE(db.search({"IA", "PW", "o'brien", ""})->size(), 1);
+    }
+
+    // Lines that must count as malformed and be skipped, between two good frequencies of licence 1001.
+    void badLinesAreCountedAndSkipped_data() {
+        QTest::addColumn<QByteArray>("frFile");
+        QTest::addColumn<QList<qint64>>("counts"); // lines, rows, malformed lines, the first of them
+        const auto between = [](const QString& bad) {
+            return (fr("1001", "", "154.43") + "\r\n" + bad + "\r\n" + fr("1001", "", "155.1") + "\r\n").toLatin1();
+        };
+        const QList<qint64> oneBad{3, 2, 1, 2};
+        QTest::newRow("infinite") << between(fr("1001", "1", "inf")) << oneBad;
+        QTest::newRow("not a number") << between(fr("1001", "1", "nan")) << oneBad;
+        QTest::newRow("1e308") << between(fr("1001", "1", "1e308")) << oneBad;
+        QTest::newRow("above 300 GHz") << between(fr("1001", "1", "300000.5")) << oneBad;
+        // A whole record whose trailing field runs past 64 KiB.
+        QTest::newRow("a line of 100 KiB")
+            << between(fr("1001", "", "154.5") + "|" + QString(100 * 1024, 'x')) << oneBad;
+        QTest::newRow("a file without line ends is one malformed line")
+            << fr("1001", "", "154.43").toLatin1().repeated(4000) << QList<qint64>{1, 0, 1, 1};
+    }
+    void badLinesAreCountedAndSkipped() {
+        QFETCH(QByteArray, frFile);
+        QFETCH(QList<qint64>, counts);
+        QTemporaryDir dir;
+        const auto file = [&dir](const QString& name, const QByteArray& text) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(text);
+            return f.fileName();
+        };
+        const QStringList files{file("HD.dat", hd(1001, "KAA100", "A", "PW").toLatin1() + "\r\n"),
+                                file("FR.dat", frFile)};
+        TransmitterDatabase db(*RemoteDbUrl::parse("sqlite:" + dir.filePath("t.sqlite")),
+                               TransmitterDatabase::Access::ReadWrite);
+        const UlsImport::FileReport report = UlsImport(db).run(files).last();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QCOMPARE((QList<qint64>{report.lines, report.rows, report.malformed, report.firstMalformedLine}), counts);
+        QSqlQuery query(db.database());
+        QVERIFY(query.exec("SELECT FREQUENCY FROM SPECTRUM1 ORDER BY FREQUENCY"));
+        QStringList found;
+        while (query.next())
+            found << query.value(0).toString();
+        QCOMPARE(found, counts[1] ? QStringList({"154.43", "155.1"}) : QStringList());
     }
 };
 

@@ -1,9 +1,16 @@
+// The lines that carry the simulated scanner: in the program's own process, on a pseudo-terminal, and
+// valdoria-sim as a program of its own (which test_monitor runs against valdoria-cli).
+#include "PtyHost.h"
 #include "SimOutput.h"
 #include "Simulator.h"
 #include "SimulatorTransport.h"
 
+#include <QProcess>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
 
 class TestSimulatorTransport : public QObject {
     Q_OBJECT
@@ -70,6 +77,51 @@ private Q_SLOTS:
         QTRY_COMPARE(received, out.sent);
         // 270 bytes at 1920 bytes a second cannot arrive in one piece.
         QVERIFY(pieces > 1);
+    }
+
+    // The program may close and reopen the port at will; only a hang-up takes the scanner away.
+    void serialPort_roundTripsAfterReopeningUntilHangUp() {
+        Simulator simulator;
+        PtyHost host(&simulator);
+        QSignalSpy hungUp(&host, &PtyHost::hungUp);
+        QVERIFY2(host.open(), qPrintable(host.errorText()));
+        QVERIFY(host.devicePath().startsWith(QLatin1String("/dev/pts/")));
+        std::unique_ptr<QSerialPort> port;
+        for (int round = 0; round < 2; ++round) {
+            port = std::make_unique<QSerialPort>(host.devicePath());
+            port->setBaudRate(QSerialPort::Baud19200);
+            QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
+            QByteArray received;
+            connect(port.get(), &QSerialPort::readyRead, this, [&] { received += port->readAll(); });
+            port->write("MA001\rMD\r");
+            QTRY_COMPARE(received, QByteArray("C001 F01542500 TF DN LF PRI F\rMD01\r"));
+        }
+        // That the program then finds no scanner on the line is seen by test_session's pulled adapter.
+        simulator.injectFault(Simulator::Fault::HangUp);
+        QCOMPARE(hungUp.count(), 1);
+        QVERIFY(!host.isOpen());
+    }
+
+    void badOptions_endWithAMessage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("unknown model") << QStringList{"--model", "pro9999"} << "unknown model";
+        QTest::newRow("missing script") << QStringList{"--script", "/nonexistent/script.txt"} << "cannot read";
+        QTest::newRow("time scale of zero") << QStringList{"--time-scale", "0"} << "--time-scale";
+    }
+
+    void badOptions_endWithAMessage() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+
+        QProcess sim;
+        sim.start(QStringLiteral(VALDORIA_SIM_EXECUTABLE), arguments);
+        QTRY_COMPARE(sim.state(), QProcess::NotRunning);
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
     }
 };
 
