@@ -91,22 +91,32 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("company");
         QTest::addColumn<QVariant>("tag");
         QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("name");
         const QStringList first{"AUX1FREQ: 154.2500\r", "AUX2CHAN: 12\r"};
         QTest::newRow("both") << QVariant("CITY PD") << QVariant("DISPATCH")
-                              << first + QStringList{"AUX3CITY PD\r", "AUX4DISPATCH\r"};
-        QTest::newRow("empty company") << QVariant("") << QVariant("DISPATCH") << first + QStringList{"AUX4DISPATCH\r"};
-        QTest::newRow("no alpha tag") << QVariant("CITY PD") << QVariant() << first + QStringList{"AUX3CITY PD\r"};
+                              << first + QStringList{"AUX3CITY PD\r", "AUX4DISPATCH\r"} << "CITY PD / DISPATCH";
+        QTest::newRow("empty company") << QVariant("") << QVariant("DISPATCH") << first + QStringList{"AUX4DISPATCH\r"}
+                                       << "DISPATCH";
+        QTest::newRow("no alpha tag") << QVariant("CITY PD") << QVariant() << first + QStringList{"AUX3CITY PD\r"}
+                                      << "CITY PD";
+        // A tag that repeats the company is named once.
+        QTest::newRow("tag same as company")
+            << QVariant("County Fire") << QVariant("county fire")
+            << first + QStringList{"AUX3County Fire\r", "AUX4county fire\r"} << "County Fire";
     }
 
     void channel_namesGoToAuxAndRemote_onceForTheSameFrequency() {
         QFETCH(QVariant, company);
         QFETCH(QVariant, tag);
         QFETCH(QStringList, sent);
+        QFETCH(QString, name);
         Bench b;
         b.addChannel("BANK01", 12, company, tag);
         b.aux.setText("Text2", 3, "old name");
         b.aux.setText("Text2", 4, "old notes");
-        b.hearChannel("12");
+        b.state.gChannelText = QStringLiteral("12");
+        b.state.gFreqText = QStringLiteral("154.2500");
+        QCOMPARE(b.lookup.lookupChannel(), name);
         QCOMPARE(b.remote.sent, sent);
         QCOMPARE(b.auxLines(), (QStringList{"FREQ: 154.2500", "CHAN: 12", company.toString(), tag.toString()}));
         const int queries = b.db.statementCount();

@@ -44,7 +44,8 @@ QString joinedName(std::initializer_list<QString> parts) {
     QStringList named;
     for (const QString& part : parts) {
         const QString text = part.trimmed();
-        if (!text.isEmpty() && text != kUnknown && text != kAddedBy)
+        // A part that repeats an earlier one (a tag the same as the licensee) is named once.
+        if (!text.isEmpty() && text != kUnknown && text != kAddedBy && !named.contains(text, Qt::CaseInsensitive))
             named.append(text);
     }
     return named.join(QStringLiteral(" / "));

@@ -1,6 +1,6 @@
 // Not a test: opens every window of the program over the in-process simulator and saves a picture of each,
 // so the windows can be looked at as a user sees them. Run it offscreen at each scale:
-//   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1.5 build/tests/ui/valdoria_windowshots OUT_DIR
+//   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1.5 build/tools/windowshots/valdoria_windowshots OUT_DIR
 #include "ActivityScript.h"
 #include "DemoNames.h"
 #include "SessionRig.h"
