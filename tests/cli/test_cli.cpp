@@ -1,11 +1,14 @@
-// The command line of valdoria-cli: what a script sees for a wrong or missing command, and the choice of
-// scanner. --simulate=MODEL and --model name the same rows of facts, so the banks a command accepts and the
-// channels a backup stores are those of the scanner named.
+// valdoria-cli as a script sees it: a wrong or missing command, the choice of scanner, backup, restore and sets
+// against the in-process simulator, search and import-uls. --simulate=MODEL and --model name the same rows of
+// facts, so the banks a command accepts and the channels a backup stores are those of the scanner named.
 #include "CliRun.h"
 #include "ScriptedPrompter.h"
 #include "store/BackupSets.h"
 #include "store/LocalDatabase.h"
 
+#include <QDate>
+#include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -87,6 +90,105 @@ private Q_SLOTS:
         QCOMPARE(run.status, 2);
         QCOMPARE(run.err, message);
         QCOMPARE(run.out, QString());
+    }
+
+    // One command after another on one data folder: exit status, all of stdout, a line stderr holds.
+    void commandsInTurn_data() {
+        const QString set =
+            QStringLiteral("Home - ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("stdoutIs");
+        QTest::addColumn<QString>("says"); // a line stderr holds, when not empty
+        QTest::newRow("search: sample, whole list entry")
+            << QStringList{"search",   "--state", "IA",     "--service", "PW Public Safety",
+                           "--county", "o'brien", "--city", "primghar"}
+            << 0
+            << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA\n"
+               "154.905,KSA402,PW,IOWA STATE PATROL,PRIMGHAR,O'BRIEN,IA\n"
+               "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA\n"
+            << "";
+        QTest::newRow("search: nothing found is no error")
+            << QStringList{"search", "--state", "WY", "--service", "PW"} << 0 << ""
+            << "";
+        QTest::newRow("search: no such state") << QStringList{"search", "--state", "KX", "--service", "PW"} << 2 << ""
+                                               << "";
+        // Codes in any case; KS is Kansas as KA is, and finds the same transmitters.
+        QTest::newRow("search: lower-case service and state")
+            << QStringList{"search", "--state", "ks", "--service", "pw", "--city", "wichita"} << 0
+            << "154.89,KSA502,PW,SEDGWICK COUNTY SHERIFF,WICHITA,SEDGWICK,KA\n"
+               "155.055,KSA501,PW,WICHITA CITY OF,WICHITA,SEDGWICK,KA\n"
+               "155.31,KSA801,PW,SEDGWICK COUNTY EMERGENCY COMMUNICATIONS,WICHITA,SEDGWICK,KS\n"
+            << "";
+        QTest::newRow("search: missing file")
+            << QStringList{"search", "--state", "IA", "--service", "PW", "--db", "sqlite:/nonexistent"} << 1 << ""
+            << "";
+        // The window offers no saving without results: an empty set would blank a bank when restored. The next
+        // row sees that no set was stored.
+        QTest::newRow("search: saving nothing is refused")
+            << QStringList{"search", "--state", "WY", "--service", "PW", "--save", "Empty"} << 1 << ""
+            << "valdoria-cli: nothing was found, so no backup set \"Empty\" was stored\n";
+        QTest::newRow("no sets yet") << QStringList{"sets"} << 0 << ""
+                                     << "";
+        QTest::newRow("backup") << QStringList{"backup", "--simulate", "--banks", "1-2,5", "--name", "Home"} << 0
+                                << set + "\n"
+                                << "";
+        QTest::newRow("sets") << QStringList{"sets"} << 0 << set + "\t150\n"
+                              << "";
+        QTest::newRow("restore")
+            << QStringList{"restore", "--simulate", "--set", set, "--banks", "2", "--no-safety-backup"} << 0 << ""
+            << "valdoria-cli: bank 2 was sent its stored trunk type again: Motorola Type II 800 MHz\n"
+               "valdoria-cli: the scanner is back on channel 1 and scanning\n";
+        QTest::newRow("a bank the set lacks")
+            << QStringList{"restore", "--simulate", "--set", set, "--banks", "3-4", "--no-safety-backup"} << 1 << ""
+            << "valdoria-cli: set \"" + set + "\" holds no channels in banks 3, 4; nothing was sent\n";
+        QTest::newRow("unknown set") << QStringList{"restore", "--simulate", "--set", "Away"} << 1 << ""
+                                     << "";
+        QTest::newRow("restore needs a set") << QStringList{"restore", "--simulate"} << 2 << ""
+                                             << "";
+        QTest::newRow("no such port") << QStringList{"backup", "--port", m_dir.filePath("ttyNone")} << 1 << ""
+                                      << "";
+        QTest::newRow("still one set") << QStringList{"sets"} << 0 << set + "\t150\n"
+                                       << "";
+    }
+    void commandsInTurn() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, stdoutIs);
+        QFETCH(QString, says);
+        const CliRun run = runCli(arguments + QStringList{"--data-dir", m_dir.path()});
+        QVERIFY2(run.status == status, qPrintable(run.err));
+        QCOMPARE(run.out, stdoutIs);
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+        // A failure says why in one line.
+        if (status != 0)
+            QCOMPARE(run.err.count('\n'), 1);
+    }
+
+    // Licence files imported twice, then searched and saved as a set under a name with a quote.
+    void importThenSearchAndSave() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("l_LMpriv.dat"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("HD|77|||KZZ9|A|IG|||\r\n"
+                   "EN|77|||KZZ9|L||RIVER FARMS|\r\n"
+                   "LO|77|||KZZ9||||1||||AMES|STORY|IA|\r\n"
+                   "FR|77|||KZZ9||1||||151.955|more|fields\r\n"
+                   "FR|77|||KZZ9||one||||151.955\r\n");
+        file.close();
+        const QString db = "sqlite:" + dir.filePath("transmitters.sqlite");
+        for (int i = 0; i < 2; ++i) {
+            const CliRun run = runCli({"import-uls", "--db", db, file.fileName()});
+            QCOMPARE(run.status, 0);
+            QVERIFY2(
+                run.err.contains("5 lines, 1 rows for 1 licences, 1 malformed lines skipped (the first is line 5)"),
+                qPrintable(run.err));
+        }
+        const CliRun search = runCli({"search", "--db", db, "--state", "IA", "--service", "IG", "--county", "story",
+                                      "--save", "Joe's farm", "--data-dir", dir.path()});
+        QCOMPARE(search.status, 0);
+        QCOMPARE(search.out, "151.955,KZZ9,IG,RIVER FARMS,AMES,STORY,IA\n");
+        QCOMPARE(runCli({"sets", "--data-dir", dir.path()}).out, "Joe's farm\t50\n");
     }
 
     // A backup of the simulated scanner stores the channels of the banks asked for, numbered as that scanner
