@@ -1,16 +1,28 @@
+// The serial link: the command text it writes, the receive buffer, the port set-up and its questions, the serial
+// transport on a real device or pseudo-terminal, and the command-code check over the link.
 #include "MemoryTransport.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
+#include "link/CommandCodeCheck.h"
 #include "link/LinkLamps.h"
 #include "link/PortSetup.h"
 #include "link/SerialLink.h"
+#include "link/SerialTransport.h"
 #include "protocol/Commands.h"
 #include "state/ScannerState.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Lamp = LinkLamps::Lamp;
 using Strings = QStringList;
@@ -90,12 +102,94 @@ struct Setup {
 struct Opening {
     QString stored, path, failure, status, remembered, hint;
 };
+
+// Opens the master side of a pseudo-terminal, standing in for the scanner end of the cable; -1 when none.
+int openPtyMaster(QString* slavePath) {
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0)
+        return -1;
+    *slavePath = QString::fromLocal8Bit(::ptsname(fd));
+    return fd;
+}
+
+// The error text of opening the device; as the user "nobody", who is in no group, when asked (root ignores rights).
+QString openError(const QString& device, bool asNobody) {
+    SerialTransport transport;
+    transport.setDevice(device);
+    if (!asNobody)
+        return transport.open() ? QStringLiteral("opened") : transport.errorText();
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            const QByteArray text = transport.open() ? QByteArray("opened") : transport.errorText().toUtf8();
+            [[maybe_unused]] const auto n = ::write(out[1], text.constData(), size_t(text.size()));
+        }
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    char buf[512];
+    const ssize_t n = ::read(out[0], buf, sizeof buf); // one write far below the pipe's atomic size
+    ::close(out[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(buf, qMax<ssize_t>(n, 0));
+}
+
+constexpr int kPairWaitMs = 200;
+
+// A scanner that answers "MD" with a scripted text and every other pair with "<pair>=OK", unless told to stay silent.
+struct CheckRig {
+    QTemporaryDir dir;
+    ScannerState state;
+    SerialLink link{state};
+    MemoryTransport* transport = new MemoryTransport;
+    CommandCodeCheck check{state, link};
+    QSignalSpy finished{&check, &CommandCodeCheck::finished};
+    QSignalSpy cancelled{&check, &CommandCodeCheck::cancelled};
+    QSignalSpy failed{&check, &CommandCodeCheck::failed};
+    QSignalSpy progress{&check, &CommandCodeCheck::progress};
+    QByteArray modeAnswer;
+    QStringList silent;
+    int silentAfter = -1; // pairs answered before the scanner falls silent; -1 never
+    int answered = 0;
+
+    CheckRig() {
+        state.gAppPath = dir.path();
+        link.setTransport(transport);
+        link.openPort();
+        check.setModeTimeoutMs(100);
+        check.setPairWaitMs(kPairWaitMs);
+        QObject::connect(transport, &MemoryTransport::written, transport, [this](const QByteArray& bytes) {
+            const QByteArray command = bytes.chopped(1);
+            if (command == "MD")
+                transport->feed(modeAnswer);
+            else if (command.size() == 2 && !silent.contains(QLatin1String(command)) &&
+                     (silentAfter < 0 || answered++ < silentAfter))
+                transport->feed(command + "=OK\r");
+        });
+    }
+    QByteArray log() const {
+        QFile f(check.logPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+struct Run {
+    QString end; // "finish", or "cancel" or "lost" after ten pairs
+    QByteArray modeAnswer;
+    QStringList silent;    // pairs the scanner does not answer
+    QStringList spotLines; // the first log line, then lines that must follow in this order
+    QString failure = {};  // in the reason the check gives when it fails
+};
 } // namespace
 
 Q_DECLARE_METATYPE(Send)
 Q_DECLARE_METATYPE(Rx)
 Q_DECLARE_METATYPE(Setup)
 Q_DECLARE_METATYPE(Opening)
+Q_DECLARE_METATYPE(Run)
 
 class TestLink : public QObject {
     Q_OBJECT
@@ -308,6 +402,144 @@ private Q_SLOTS:
         // Closing the port puts every lamp out.
         rig.link.closePort();
         QCOMPARE(lit(), Strings());
+    }
+
+    void open_saysWhatTheUserCanDo_data() {
+        QTest::addColumn<QString>("device"); // "file": a regular file; "denied": a pseudo-terminal of group dialout
+        QTest::addColumn<QString>("error");  // "<dev>" stands for the device path; a final blank, for a reason
+
+        const auto row = [](const char* name, const char* device, const char* error) {
+            QTest::newRow(name) << QString::fromLatin1(device) << QString::fromLatin1(error);
+        };
+        row("missing device", "/dev/valdoria-no-such-port", "Cannot open <dev>: ");
+        row("regular file", "file", "<dev> is not a serial device");
+        row("/dev/null", "/dev/null", "<dev> is not a serial device");
+        row("device of a group the user is not in", "denied",
+            "Cannot open <dev>: permission denied. Add your user to the dialout group, then log in again "
+            "(sudo adduser nobody dialout).");
+    }
+    void open_saysWhatTheUserCanDo() {
+        QFETCH(QString, device);
+        QFETCH(QString, error);
+
+        QTemporaryFile file;
+        const bool denied = device == QLatin1String("denied");
+        if (device == QLatin1String("file")) {
+            QVERIFY(file.open());
+            device = file.fileName();
+        } else if (denied) {
+            if (::geteuid() != 0)
+                QSKIP("handing the device to root and dialout needs root");
+            const group* dialout = ::getgrnam("dialout");
+            const int master = openPtyMaster(&device);
+            QVERIFY(dialout && master >= 0);
+            QVERIFY(::chown(QFile::encodeName(device).constData(), 0, dialout->gr_gid) == 0);
+            QVERIFY(::chmod(QFile::encodeName(device).constData(), 0660) == 0);
+        }
+        const QString got = openError(device, denied);
+        error.replace(QLatin1String("<dev>"), device);
+        const bool reason = error.endsWith(QLatin1Char(' '));
+        QVERIFY2(reason ? got.startsWith(error) && got.size() > error.size() : got == error, qPrintable(got));
+    }
+
+    void pseudoTerminal_roundTripsThenHangUpIsALostPort() {
+        QString slave;
+        const int master = openPtyMaster(&slave);
+        QVERIFY(master >= 0);
+        SerialTransport transport;
+        transport.setDevice(slave);
+        QVERIFY2(transport.open(), qPrintable(transport.errorText()));
+        QSignalSpy lost(&transport, &Transport::lost);
+        QSignalSpy ready(&transport, &Transport::readyRead);
+
+        // Modem lines on a pseudo-terminal read as low and do not close the port.
+        QVERIFY(!transport.cts() && !transport.dsr() && transport.isOpen());
+        QVERIFY(transport.write("MD\r"));
+        QByteArray out;
+        const auto readMaster = [&] {
+            char buf[64];
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            return out.append(buf, qMax<ssize_t>(n, 0));
+        };
+        QTRY_COMPARE(readMaster(), QByteArray("MD\r"));
+        QCOMPARE(::write(master, "MD02\r", 5), 5);
+        QVERIFY(ready.wait());
+        QByteArray in;
+        QTRY_COMPARE(in += transport.readAll(), QByteArray("MD02\r"));
+
+        ::close(master);
+        QTRY_COMPARE(lost.count(), 1);
+        QVERIFY(!transport.isOpen());
+    }
+
+    void run_logsTheModeAndEveryPairButAcUntilItEnds_data() {
+        QTest::addColumn<Run>("row");
+        const auto row = [](const char* name, const Run& r) { QTest::newRow(name) << r; };
+        row("every pair answered",
+            {"finish", "MD02\r", {}, {"MODE: MD02", "AA AA=OK", "AB AB=OK", "AD AD=OK", "ZZ ZZ=OK"}});
+        row("a line before the mode reply is dropped", {"finish", "SB AB\rMD 1\r", {}, {"MODE: MD 1", "AA AA=OK"}});
+        row("a silent pair repeats the reply before it",
+            {"finish",
+             "MD00\r",
+             {"AB", "QR", "QS"},
+             {"MODE: MD00", "AA AA=OK", "AB AA=OK", "AD AD=OK", "QQ QQ=OK", "QR QQ=OK", "QS QQ=OK"}});
+        row("no mode answer", {"finish", "", {}, {"MODE: (no answer)", "AA AA=OK"}});
+        row("cancelled", {"cancel", "MD02\r", {}, {"MODE: MD02", "AA AA=OK"}});
+        row("port lost", {"lost", "MD02\r", {}, {"MODE: MD02", "AA AA=OK"}, "the port was lost (cable pulled)"});
+    }
+    void run_logsTheModeAndEveryPairButAcUntilItEnds() {
+        QFETCH(Run, row);
+        CheckRig rig;
+        rig.modeAnswer = row.modeAnswer;
+        rig.silent = row.silent;
+        const bool finish = row.end == QLatin1String("finish");
+        // Silent after ten pairs unless the run is to finish, so it is still waiting when it is ended.
+        if (!finish)
+            rig.silentAfter = 10;
+        QVERIFY(rig.check.start());
+        if (finish) {
+            QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 1, 30000);
+        } else {
+            QTRY_VERIFY(rig.progress.count() >= 10);
+            if (row.end == QLatin1String("lost"))
+                rig.transport->loseDevice(QStringLiteral("cable pulled"));
+            else
+                rig.check.cancel();
+        }
+        QCOMPARE(rig.cancelled.count(), row.end == QLatin1String("cancel") ? 1 : 0);
+        QCOMPARE(rig.failed.count(), row.failure.isEmpty() ? 0 : 1);
+        QVERIFY(row.failure.isEmpty() || rig.failed.first().at(0).toString().contains(row.failure));
+
+        // A late answer arrives; nothing may go out, not even when the pair wait would have run out.
+        const QStringList written = rig.transport->writtenLines();
+        QSignalSpy writes(rig.transport, &MemoryTransport::written);
+        rig.transport->feed("ZZ=OK\r");
+        QVERIFY(!writes.wait(3 * kPairWaitMs));
+        QVERIFY(!rig.check.isRunning());
+        QCOMPARE(rig.finished.count(), finish ? 1 : 0);
+
+        // The mode line and one line per pair done, each ended by CR LF.
+        const QByteArray log = rig.log();
+        const QStringList lines = QString::fromLatin1(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const int done = rig.progress.constLast().at(0).toInt();
+        QCOMPARE(log.count("\r\n"), 1 + done);
+        QCOMPARE(log.count('\r'), 1 + done); // no bare CR inside a line
+        for (qsizetype i = 0, from = 0; i < row.spotLines.size(); ++i) {
+            from = lines.indexOf(row.spotLines.at(i), from) + 1;
+            QVERIFY2(from > 0 && (i > 0 || from == 1), qPrintable(row.spotLines.at(i)));
+        }
+        if (!finish)
+            return;
+        // Every pair from "AA" to "ZZ" but "AC".
+        QCOMPARE(done, 675);
+        QCOMPARE(written.first(3), QStringList({"QUF", "IDF", "MD"}));
+        QCOMPARE(written.size(), 3 + 675);
+        QVERIFY(!written.contains(QStringLiteral("AC")));
+
+        // A second run appends to the log.
+        QVERIFY(rig.check.start());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.finished.count(), 2, 30000);
+        QCOMPARE(rig.log(), log + log);
     }
 };
 
