@@ -169,7 +169,6 @@ private Q_SLOTS:
         QTest::addColumn<double>("mhz");
         QTest::addColumn<QString>("text");
         QTest::newRow("two integer digits at least") << 8.5 << "08.5000";
-        QTest::newRow("four decimals") << 154.25 << "154.2500";
         QTest::newRow("four integer digits") << 1000.0 << "1000.0000";
     }
     void sfreq() {
