@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(int(rig.state.gMode), 1);
     }
 
-    void newerDetection_stopsPollingAndReplacesRunningOne() {
+    void newerDetection_replacesRunningOneAndSearchEntryHandsScannerAway() {
         ControlRig rig;
         QVERIFY(rig.detect({QStringLiteral("MD00\r")}));
         rig.modeAnswers.clear();
@@ -198,6 +198,21 @@ private Q_SLOTS:
         QCOMPARE(detected.count(), 1);
         // The inner detection started from 255, so the mode counts as newly entered.
         QCOMPARE(rig.monitor.detector().previousMode(), 255);
+
+        // Search entry hands the scanner to the range-search window.
+        rig.monitor.actions().searchMode();
+        QCOMPARE(int(rig.state.gMode), int(ModeCode::RangeSearch));
+        // The window has the scanner: a pass already due leaves what comes back to the window.
+        rig.transport->feed("LL01555000\r");
+        QTRY_VERIFY(rig.state.gRxBuffer.contains(QStringLiteral("LL")));
+        rig.monitor.poll().runPass();
+        QVERIFY(rig.state.gRxBuffer.contains(QStringLiteral("LL")));
+
+        // The window hands back through searchRange: detection and a fresh cycle in search mode.
+        rig.modeAnswers = {QStringLiteral("MD02\r")};
+        rig.monitor.searchRange(QStringLiteral("155.5"), QStringLiteral("156"), 2);
+        QTRY_VERIFY(rig.monitor.poll().isRunning() && !rig.monitor.poll().isSuspended());
+        QCOMPARE(int(rig.state.gMode), 2);
     }
 
     // Each pass refreshes the lamps and cuts one line off the buffer; every 200 passes it asks the status.
@@ -340,7 +355,7 @@ private Q_SLOTS:
         QCOMPARE(int(rig.state.gSearchHoldLimit), row.seconds);
     }
 
-    void muteDelayShift_cycleTheirIndicators() {
+    void faceplateActions_cycleIndicatorsAndClearMemoryOnlyWhenConfirmed() {
         ControlRig rig;
         QStringList shown;
         for (int i = 0; i < 3; ++i) {
@@ -351,6 +366,17 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, (QStringList{"MUTE ON|DELAY|SHIFT+", "MUTE OFF||-", "MUTE AUTO|DELAY|SHIFT+"}));
         QCOMPARE(rig.takeCommands().join(' '), "MUN KEY12 KEY14 MUF KEY12 KEY14 MUA KEY12 KEY14");
+
+        // Clearing the memory sends nothing when cancelled.
+        for (const bool ok : {false, true}) {
+            rig.prompter.queueConfirm(ok);
+            rig.monitor.actions().clearMemory();
+            // The answer comes from the event loop; a zero timer posted now runs after it.
+            bool answered = false;
+            QTimer::singleShot(0, [&answered] { answered = true; });
+            QTRY_VERIFY(answered);
+            QCOMPARE(rig.transport->writtenLines(), ok ? QStringList{"AC"} : QStringList{});
+        }
     }
 
     void typedKeys_showDigitsAndStepChannels_data() {
@@ -389,37 +415,6 @@ private Q_SLOTS:
         QCOMPARE(shown.join(','), row.shown);
         QCOMPARE(rig.state.gKeyEntry, row.entry);
         QCOMPARE(rig.monitor.detector().isRunning(), row.detects);
-    }
-
-    void clearMemory_cancelSendsNothing() {
-        ControlRig rig;
-        for (const bool ok : {false, true}) {
-            rig.prompter.queueConfirm(ok);
-            rig.monitor.actions().clearMemory();
-            // The answer comes from the event loop; a zero timer posted now runs after it.
-            bool answered = false;
-            QTimer::singleShot(0, [&answered] { answered = true; });
-            QTRY_VERIFY(answered);
-            QCOMPARE(rig.transport->writtenLines(), ok ? QStringList{"AC"} : QStringList{});
-        }
-    }
-
-    void searchEntry_handsScannerToRangeSearchAndBack() {
-        ControlRig rig;
-        QVERIFY(rig.detect({QStringLiteral("MD00\r")}));
-        rig.monitor.actions().searchMode();
-        QCOMPARE(int(rig.state.gMode), int(ModeCode::RangeSearch));
-        // The window has the scanner: a pass already due leaves what comes back to the window.
-        rig.transport->feed("LL01555000\r");
-        QTRY_VERIFY(rig.state.gRxBuffer.contains(QStringLiteral("LL")));
-        rig.monitor.poll().runPass();
-        QVERIFY(rig.state.gRxBuffer.contains(QStringLiteral("LL")));
-
-        // The window hands back through searchRange: detection and a fresh cycle in search mode.
-        rig.modeAnswers = {QStringLiteral("MD02\r")};
-        rig.monitor.searchRange(QStringLiteral("155.5"), QStringLiteral("156"), 2);
-        QTRY_VERIFY(rig.monitor.poll().isRunning() && !rig.monitor.poll().isSuspended());
-        QCOMPARE(int(rig.state.gMode), 2);
     }
 };
 

@@ -171,23 +171,6 @@ private Q_SLOTS:
         QVERIFY(!rig.lamps.isLit(Lamp::Buffer));
     }
 
-    void lamps_showAnOpenPortsLinesAndGoDarkWhenItCloses() {
-        Rig rig;
-        rig.transport->setModemLines(false, true);
-        rig.transport->feed("MD00\r"); // queued, not yet read by the link
-        rig.lamps.refresh();
-        const auto lit = [&rig] {
-            QStringList names;
-            for (const char* name : {"lampBuffer", "lampCTS", "lampDSR", "lampPort"})
-                if (rig.lamps.color(QLatin1String(name)) == 65280u)
-                    names << QLatin1String(name);
-            return names;
-        };
-        QCOMPARE(lit(), Strings({"lampBuffer", "lampDSR", "lampPort"}));
-        rig.link.closePort();
-        QCOMPARE(lit(), Strings());
-    }
-
     void setup_asksUntilValidStoresAndOpens_data() {
         QTest::addColumn<Setup>("row");
         const auto row = [](const char* name, const Setup& s) { QTest::newRow(name) << s; };
@@ -210,14 +193,10 @@ private Q_SLOTS:
         row("port: out of range asks again", {"port", was, {"12", "31"}, {menu, port}, 3, "9600"});
         row("port: a number replaces a device path", {"port", {"2", "9600", "/dev/pts/4"}, {"1"}, {menu}, 1, "9600"});
         row("speed: cancel keeps the speed", {"speed", was, {kCancel}, {speedQuestion(2, "9600")}, 2, "9600"});
+        const QString notASpeed = QStringLiteral(
+            "Select a bps rate|300 is not a speed the scanner can use: type 19200, 9600, 4800 or 2400.|");
         row("speed: invalid asks again with 19200",
-            {"speed",
-             was,
-             {"300", "2400"},
-             {speedQuestion(2, "9600"),
-              "Select a bps rate|300 is not a speed the scanner can use: type 19200, 9600, 4800 or 2400.|", speed2},
-             2,
-             "2400"});
+            {"speed", was, {"300", "2400"}, {speedQuestion(2, "9600"), notASpeed, speed2}, 2, "2400"});
     }
     void setup_asksUntilValidStoresAndOpens() {
         QFETCH(Setup, row);
@@ -290,7 +269,7 @@ private Q_SLOTS:
                      qPrintable(box.text));
     }
 
-    void lostPort_reopensWhenItsDeviceIsBack() {
+    void lampsShowTheOpenPort_andALostPortReopensWhenItsDeviceIsBack() {
         Rig rig(false);
         const QString device = rig.dir.filePath(QStringLiteral("ttyUSB0"));
         QFile node(device);
@@ -298,6 +277,18 @@ private Q_SLOTS:
         rig.store(QStringLiteral("2"), QStringLiteral("9600"), device);
         rig.setup.start();
         QTRY_VERIFY(rig.link.isOpen());
+        // The lamps show the open port's modem lines and characters waiting to be read.
+        rig.transport->setModemLines(false, true);
+        rig.transport->feed("MD00\r"); // queued, not yet read by the link
+        rig.lamps.refresh();
+        const auto lit = [&rig] {
+            QStringList names;
+            for (const char* name : {"lampBuffer", "lampCTS", "lampDSR", "lampPort"})
+                if (rig.lamps.color(QLatin1String(name)) == 65280u)
+                    names << QLatin1String(name);
+            return names;
+        };
+        QCOMPARE(lit(), Strings({"lampBuffer", "lampDSR", "lampPort"}));
         rig.setup.setReconnectIntervalMs(10);
         rig.transport->loseDevice(QStringLiteral("the adapter was unplugged"));
         QVERIFY(node.remove());
@@ -314,6 +305,9 @@ private Q_SLOTS:
                  Strings({opened, QStringLiteral("NO LINK - COMM PORT %1 LOST: the adapter was unplugged").arg(device),
                           opened}));
         QCOMPARE(rig.prompter.calls().size(), 0);
+        // Closing the port puts every lamp out.
+        rig.link.closePort();
+        QCOMPARE(lit(), Strings());
     }
 };
 

@@ -40,7 +40,6 @@ private Q_SLOTS:
         QTest::newRow("owner process has ended") << "99999999\nValdoria\n" + host + '\n' << "" << false << "";
         QTest::newRow("owner's number reused") << self + "\nsome-other-program\n" + host + '\n' << "" << false << "";
         QTest::newRow("empty") << QByteArray() << "" << false << "";
-        QTest::newRow("a newline") << QByteArray("\n") << "" << false << "";
         QTest::newRow("junk") << QByteArray("\177ELF garbage") << "" << false << "";
         QTest::newRow("junk held by a living copy") << QByteArray("junk") << "" << true << "refused";
         QTest::newRow("folder missing") << QByteArray() << "missing" << false << "its folder does not exist";
