@@ -41,7 +41,6 @@ private Q_SLOTS:
         row("F without a tune channel", "F 154000000", Mod::Unknown, "", "RPRT -11\n");
         row("F with a tune channel past 1000", "F 154000000", Mod::Unknown, "1001", "RPRT -11\n");
         row("F outside every band", "F 2000000", Mod::Unknown, "12", "RPRT -1\n");
-        row("F with no number", "F abc", Mod::Unknown, "12", "RPRT -1\n");
         row("unknown command", "\\set_mode FM 0", Mod::Unknown, "", "RPRT -4\n");
     }
     void answer() {

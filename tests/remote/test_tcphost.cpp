@@ -72,13 +72,11 @@ private Q_SLOTS:
         QTest::addColumn<Message>("row");
         const auto row = [](const char* name, const Message& m) { QTest::newRow(name) << m; };
         const QStringList key00{"KEY00"};
-        const QStringList key00and01{"KEY00", "KEY01"};
         row("spaces around, ended by LF", {{"  CMD:KEY00  \n"}, key00});
         row("bare command after quiet time", {{"CMD:KEY00"}, key00, false, TcpHost::kDefaultQuietMs});
         // Only the hang-up may end the bare message here, not the quiet time.
         row("bare command then hang-up", {{"CMD:KEY00"}, key00, false, 60000, true});
-        row("two in one write", {{"CMD:KEY00\r\nCMD:KEY01\r"}, key00and01});
-        row("split message joined across writes", {{"CMD:KE", "Y00\rCMD:", "KEY01\n"}, key00and01});
+        row("split message joined across writes", {{"CMD:KE", "Y00\rCMD:", "KEY01\n"}, {"KEY00", "KEY01"}});
         row("text after prefix unchanged", {{"CMD: MA\r"}, {" MA"}});
         row("lower-case prefix ignored", {{"cmd:KEY00\r"}, {}});
         row("QUIT leaves the rest unread", {{"CMD:KEY00\r QUIT \rCMD:KEY01\r"}, key00, true});
@@ -148,7 +146,9 @@ private Q_SLOTS:
                      .arg(good->localPort()));
     }
 
-    void garbageFlood_thenGoodClientServed() {
+    // A client that floods one endless line, then one that stops reading what the host sends: each is dealt
+    // with and the next client is served.
+    void garbageFlood_thenAClientThatStopsReading_droppedWithStatus_nextClientServed() {
         Rig r(60000);
         qint64 dropped = 0;
         QObject::connect(&r.host, &TcpHost::inputDiscarded, [&dropped](int bytes) { dropped += bytes; });
@@ -161,16 +161,8 @@ private Q_SLOTS:
         flooder->write(flood);
         QTRY_COMPARE_WITH_TIMEOUT(dropped, qint64(flood.size()), 20000);
         QCOMPARE(r.host.pendingInputSize(), 0);
-        // A new client mid-flood starts clean.
-        QVERIFY(r.servesNextClient());
-        QCOMPARE(r.transport->writtenLines(), QStringList{"KEY05"});
-    }
 
-    void clientThatStopsReading_droppedWithStatus_nextClientServed() {
-        Rig r;
-        QVERIFY(r.host.startListening());
-        QSignalSpy status(&r.host, &TcpHost::statusLine);
-        // A client that never reads, with a receive window too small to soak up what the host sends.
+        // It never reads, with a receive window too small to soak up what the host sends.
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
         QVERIFY(fd >= 0);
         const auto closeFd = qScopeGuard([fd] { ::close(fd); });
@@ -178,7 +170,8 @@ private Q_SLOTS:
         QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &window, sizeof window), 0);
         const sockaddr_in to{AF_INET, htons(r.host.serverPort()), {htonl(INADDR_LOOPBACK)}, {}};
         QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-        QTRY_VERIFY(r.host.isClientConnected());
+        QTRY_VERIFY(flooder->state() == QAbstractSocket::UnconnectedState && r.host.isClientConnected());
+        QSignalSpy status(&r.host, &TcpHost::statusLine);
 
         QTimer scanner;
         QObject::connect(&scanner, &QTimer::timeout, &r.host, [&r] { r.host.sendToClient(QString(4000, '1') + '\r'); });
@@ -187,6 +180,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(status.count(), 1, 15000);
         QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Remote client 127.0.0.1 dropped: it stopped reading"));
         QVERIFY(r.servesNextClient());
+        QCOMPARE(r.transport->writtenLines(), QStringList{"KEY05"});
     }
 
     void listening_busyPortReported_localhostInAnyCase_mappedClientAsIPv4() {
@@ -213,7 +207,6 @@ private Q_SLOTS:
         };
         // The default on localhost serves every other test's client.
         row("private ranges only", "10.0.0.0/8, 192.168.0.0/16", "localhost", false);
-        row("private ranges only, listening everywhere", "10.0.0.0/8 fc00::/7", "any", false);
         row("IPv6 loopback only", "::1", "localhost", false);
         row("the default, listening everywhere", "", "any", true);
         row("127.0.0.0/8", "10.0.0.0/8,127.0.0.0/8", "localhost", true);

@@ -14,13 +14,6 @@
 class TestWebSession : public QObject {
     Q_OBJECT
 
-    static QNetworkRequest pageRequest(quint16 port, const QString& token) {
-        QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
-        if (!token.isEmpty())
-            request.setRawHeader("Cookie", "valdoria_token=" + token.toUtf8());
-        return request;
-    }
-
 private Q_SLOTS:
     void phoneViewIsOffUnlessAskedFor_itsTokenIsMadeOnceAndKept() {
         SessionRig rig;
@@ -34,19 +27,22 @@ private Q_SLOTS:
         QCOMPARE(rig.session->webToken(), token);
     }
 
-    void keysFromThePage_reachTheScannerAsTheFaceplatesDo() {
+    void thePage_pressesKeysAsTheFaceplatesDo_andFollowsReadingsHitsAndTheLink() {
         SessionRig rig({}, QStringLiteral("pro2052"), 0);
         rig.session->start();
         QVERIFY(rig.session->web().isListening());
         QTRY_COMPARE_WITH_TIMEOUT(int(rig.session->state().gMode), 0, 5000);
         QWebSocket page;
-        QStringList messages;
-        connect(&page, &QWebSocket::textMessageReceived, this, [&messages](const QString& m) { messages << m; });
-        page.open(pageRequest(rig.session->web().serverPort(), rig.session->webToken()));
+        QList<QJsonObject> messages;
+        connect(&page, &QWebSocket::textMessageReceived, this,
+                [&messages](const QString& m) { messages << QJsonDocument::fromJson(m.toUtf8()).object(); });
+        QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(rig.session->web().serverPort())));
+        request.setRawHeader("Cookie", "valdoria_token=" + rig.session->webToken().toUtf8());
+        page.open(request);
         QTRY_VERIFY(!messages.isEmpty());
-        const QJsonObject hello = QJsonDocument::fromJson(messages.first().toUtf8()).object();
-        QCOMPARE(hello.value("keys").toBool(), true);
-        QCOMPARE(hello.value("link").toObject().value("text").toString(), QStringLiteral("Scanner connected"));
+        QCOMPARE(messages.first().value("keys").toBool(), true);
+        QCOMPARE(messages.first().value("link").toObject().value("text").toString(),
+                 QStringLiteral("Scanner connected"));
         for (const auto& [key, command] :
              {std::pair("btnHOLD", "KEY07"), {"btnNUM5", "KEY02 5"}, {"btnSCAN", "KEY00"}}) {
             rig.commands.clear();
@@ -54,25 +50,12 @@ private Q_SLOTS:
             QTRY_VERIFY2(rig.commands.contains(QLatin1String(command)),
                          qPrintable(rig.commands.join(QLatin1Char('|'))));
         }
-    }
-
-    void readingsHitsAndTheLink_reachThePage() {
-        SessionRig rig({}, QStringLiteral("pro2052"), 0);
-        rig.session->start();
-        QWebSocket page;
-        QList<QJsonObject> messages;
-        connect(&page, &QWebSocket::textMessageReceived, this,
-                [&messages](const QString& m) { messages << QJsonDocument::fromJson(m.toUtf8()).object(); });
-        page.open(pageRequest(rig.session->web().serverPort(), {}));
-        QTRY_VERIFY(!messages.isEmpty());
-        QCOMPARE(messages.first().value("keys").toBool(), false);
         const auto lastOf = [&messages](const QString& type) {
             for (qsizetype i = messages.size() - 1; i >= 0; --i)
                 if (messages.at(i).value("type").toString() == type)
                     return messages.at(i);
             return QJsonObject();
         };
-        // What the monitor publishes is what the page gets.
         Reading reading;
         reading.modeName = QStringLiteral("SCAN");
         reading.frequencyHz = 460'125'000;
