@@ -90,23 +90,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("channel");
         QTest::addColumn<QString>("freq");
         QTest::addColumn<QString>("flags"); // trunked, delay, lockout, priority
-        QTest::newRow("three-digit MHz") << "C001 F01545000 TN DF LF PRI N" << 1 << "154.5000"
-                                         << "1001";
-        QTest::newRow("four-digit MHz") << "C000 F12400000 TF DN LF PRI F" << 1000 << "1240.0000"
-                                        << "0100";
-        QTest::newRow("one zero dropped") << "C002 F00453250 TF DF LN PRI F" << 2 << "045.3250"
-                                          << "0010";
-        QTest::newRow("empty channel") << "C003 F00000000 TN DN LF PRI N" << 3 << "000.000"
-                                       << "0010";
-        QTest::newRow("after other text") << "OKC005 F01545000 TF DF LF PRI F" << 5 << "154.5000"
-                                          << "0000";
-        QTest::newRow("another channel") << "C004 F01545000 TF DF LF PRI F" << 5 << ""
-                                         << "";
-        QTest::newRow("garbled digits") << "C006 F01\x01"
-                                           "45000 TF DF LF PRI F"
-                                        << 6 << ""
-                                        << "";
+        const auto row = [](const char* name, const char* line, int channel, const char* freq, const char* flags) {
+            QTest::newRow(name) << line << channel << freq << flags;
+        };
+        row("three-digit MHz", "C001 F01545000 TN DF LF PRI N", 1, "154.5000", "1001");
+        row("four-digit MHz", "C000 F12400000 TF DN LF PRI F", 1000, "1240.0000", "0100");
+        row("one zero dropped", "C002 F00453250 TF DF LN PRI F", 2, "045.3250", "0010");
+        row("empty channel", "C003 F00000000 TN DN LF PRI N", 3, "000.000", "0010");
+        row("after other text", "OKC005 F01545000 TF DF LF PRI F", 5, "154.5000", "0000");
+        row("another channel", "C004 F01545000 TF DF LF PRI F", 5, "", "");
+        row("garbled digits",
+            "C006 F01\x01"
+            "45000 TF DF LF PRI F",
+            6, "", "");
     }
+
     void memoryReply_readsFrequencyAndFlags() {
         QFETCH(QString, line);
         QFETCH(int, channel);
@@ -141,33 +139,12 @@ private Q_SLOTS:
     }
 
     // The names the operator sees in the set list; the date is the clock's (15 Feb 2001, 12:00), in the C locale.
-    void setNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
+    void setNames_carryTheDateInTheCLocale() {
         const QDate day(2001, 2, 15);
-        QTest::newRow("typed") << BackupJob::setName("Home", day) << "Home - 15 Feb 2001";
-        QTest::newRow("empty gives VDPro") << BackupJob::setName("", day) << "VDPro - 15 Feb 2001";
-        QTest::newRow("safety backup") << RestoreJob::safetyBackupName("Home", QDateTime(day, QTime(12, 0)))
-                                       << "Before restore of Home - 15 Feb 2001 12:00:00";
-    }
-    void setNames() {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QCOMPARE(name, expected);
-    }
-
-    // A set's empty name leaves the bank table's; its latitude and longitude replace the table's even when empty.
-    void restoredNames_keepWhatTheSetLacks() {
-        Rig rig(false);
-        QVERIFY(rig.db.exec("INSERT INTO BANK01 (CHANNEL, FREQUENCY, CALLSIGN, CITY, LATITUDE) VALUES "
-                            "(3, 150.0, 'KEEP', 'OLD TOWN', '41.5')"));
-        BackupChannel c = row(3, "154.5000");
-        c.names = {{"CALLSIGN", ""}, {"CITY", "NEW TOWN"}};
-        QVERIFY(BackupSets(rig.db).writeBankChannel(1, 3, c) == LocalDatabase::WriteResult::Stored);
-        const auto stored = rig.db.findBankChannel(1, 3).row;
-        QCOMPARE((QStringList{stored->value("CALLSIGN").toString(), stored->value("CITY").toString(),
-                              stored->value("LATITUDE").toString(), stored->value("FREQUENCY").toString()}),
-                 (QStringList{"KEEP", "NEW TOWN", "", "154.5"}));
+        QCOMPARE(BackupJob::setName("Home", day), "Home - 15 Feb 2001");
+        QCOMPARE(BackupJob::setName("", day), "VDPro - 15 Feb 2001");
+        QCOMPARE(RestoreJob::safetyBackupName("Home", QDateTime(day, QTime(12, 0))),
+                 "Before restore of Home - 15 Feb 2001 12:00:00");
     }
 
     void backupThenRestore_onPty_scannerHoldsTheBackup() {
@@ -214,11 +191,14 @@ private Q_SLOTS:
         QCOMPARE(trunked.value(0).value(0).value<QList<int>>(), QList<int>{20});
     }
 
-    void orvFreqsSet_programsEveryChosenBankByPosition() {
+    // A set's empty name leaves the bank table's; its latitude and longitude replace the table's even when empty.
+    void orvFreqsSet_programsEveryChosenBankByPosition_keepsNamesTheSetLacks() {
         Rig rig(false);
+        QVERIFY(rig.db.exec("INSERT INTO BANK02 (CHANNEL, FREQUENCY, CALLSIGN, CITY, LATITUDE) VALUES "
+                            "(51, 150.0, 'OLD', 'OLD TOWN', '41.5')"));
         BackupSets sets(rig.db);
         BackupChannel named = row(1, "154.5000");
-        named.names.insert("CALLSIGN", "KAB123");
+        named.names = {{"CALLSIGN", "KAB123"}, {"CITY", ""}};
         sets.appendChannel("OrvFreqs_Reno", named);
         sets.appendChannel("OrvFreqs_Reno", row(2, "0000.0000"));
         sets.appendChannel("OrvFreqs_Reno", row(1, "160.0000"));
@@ -230,7 +210,10 @@ private Q_SLOTS:
         QCOMPARE(rig.model().channel(51).steps, 1545000);
         QCOMPARE(rig.model().channel(201).steps, 1545000);
         QVERIFY(rig.model().channel(1).isEmpty());
-        QCOMPARE(rig.db.findBankChannel(2, 51).row->value("CALLSIGN").toString(), "KAB123");
+        const auto stored = rig.db.findBankChannel(2, 51).row;
+        QCOMPARE((QStringList{stored->value("CALLSIGN").toString(), stored->value("CITY").toString(),
+                              stored->value("LATITUDE").toString(), stored->value("FREQUENCY").toString()}),
+                 (QStringList{"KAB123", "OLD TOWN", "", "154.5"}));
         QCOMPARE(rig.db.findBankChannel(5, 201).row->value("CALLSIGN").toString(), "KAB123");
         // Without trunked channels the scanner goes straight back to channel 1 and scanning.
         restore.handBack();

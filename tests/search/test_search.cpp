@@ -125,15 +125,12 @@ private Q_SLOTS:
             << "postgresql" << QStringList{"IL", "PW Public Safety", "cook", ""} << 50
             << "150,KC120,PW,COOK AGENCY 120,CHICAGO,COOK,IL"
             << "150.6125,KC71,PW,COOK AGENCY 71,CHICAGO,COOK,IL";
-        QTest::newRow("quote in the county")
-            << "postgresql" << QStringList{"IA", "PW", "O'Brien", ""} << 2 << iowaFirst << iowaLast;
         QTest::newRow("missing licensee, city in capitals")
             << "postgresql" << QStringList{"IL", "PW", "", "cicero"} << 1 << "453.775,KAA308,PW,,CICERO,COOK,IL"
             << "453.775,KAA308,PW,,CICERO,COOK,IL";
         // An ODBC data source that is not SQL Server gets LIMIT, as its own driver reports its kind.
-        QTest::newRow("odbc") << "odbc" << QStringList{"IA", "PW", "o'brien", ""} << 2 << iowaFirst << iowaLast;
-        QTest::newRow("nothing found") << "postgresql" << QStringList{"WY", "PW", "", ""} << 0 << ""
-                                       << "";
+        QTest::newRow("odbc, quote in the county")
+            << "odbc" << QStringList{"IA", "PW", "o'brien", ""} << 2 << iowaFirst << iowaLast;
         QTest::newRow("sample") << "sample" << QStringList{"IA", "PW Public Safety", "o'brien", ""} << 4
                                 << "8.5,KSA404,PW,O'BRIEN COUNTY EMERGENCY MANAGEMENT,PRIMGHAR,O'BRIEN,IA"
                                 << "155.13,KSA401,PW,O'BRIEN COUNTY SHERIFF,PRIMGHAR,O'BRIEN,IA";
@@ -154,8 +151,6 @@ private Q_SLOTS:
         const auto rows = db.search({criteria[0], criteria[1], criteria[2], criteria[3]});
         QVERIFY2(rows, qPrintable(db.error()));
         QCOMPARE(rows->size(), count);
-        if (count == 0)
-            return;
         QTEST(rows->first().resultLine(), "first");
         QTEST(rows->last().resultLine(), "last");
         for (qsizetype i = 1; i < rows->size(); ++i)
@@ -174,7 +169,6 @@ private Q_SLOTS:
         QTest::addColumn<double>("mhz");
         QTest::addColumn<QString>("text");
         QTest::newRow("two integer digits at least") << 8.5 << "08.5000";
-        QTest::newRow("four decimals") << 154.25 << "154.2500";
         QTest::newRow("four integer digits") << 1000.0 << "1000.0000";
     }
     void sfreq() {
@@ -249,18 +243,8 @@ private Q_SLOTS:
         QTRY_COMPARE(flow.finished.size(), 1);
     }
 
-    void cancelWhileWaiting_keepsWindowAndDropsAnswer() {
-        Flow flow(m_dir.filePath("cancel"), m_server.url());
-        flow.search.search({"IL", "PW", "cook", ""});
-        flow.search.cancelWait();
-        QTest::qWait(300);
-        QVERIFY(flow.prompter.calls().isEmpty());
-        QCOMPARE(flow.finished.size(), 0);
-        QCOMPARE(flow.waiting.size(), 2);
-    }
-
     // Another session holds SPECTRUM1 locked: the search ends after its time-out with a message naming the
-    // server, and Cancel still lets go of it at once.
+    // server, and Cancel still lets go of it at once, hides the waiting window and drops the late answer.
     void lockedTable_searchEndsAfterTimeout_cancelStillWorks_data() {
         QTest::addColumn<bool>("cancel");
         QTest::newRow("waits for the time-out") << false;
@@ -290,6 +274,7 @@ private Q_SLOTS:
                 QTest::qWait(1500);
                 QVERIFY(flow.prompter.calls().isEmpty());
                 QCOMPARE(flow.finished.size(), 0);
+                QCOMPARE(flow.waiting.size(), 2);
             } else {
                 QVERIFY(QTest::qWaitFor([&] { return !flow.prompter.calls().isEmpty(); }, 15000));
                 const QString message = flow.prompter.calls().first().text;
@@ -413,9 +398,7 @@ private Q_SLOTS:
             return (fr("1001", "", "154.43") + "\r\n" + bad + "\r\n" + fr("1001", "", "155.1") + "\r\n").toLatin1();
         };
         const QList<qint64> oneBad{3, 2, 1, 2};
-        QTest::newRow("infinite") << between(fr("1001", "1", "inf")) << oneBad;
         QTest::newRow("not a number") << between(fr("1001", "1", "nan")) << oneBad;
-        QTest::newRow("1e308") << between(fr("1001", "1", "1e308")) << oneBad;
         QTest::newRow("above 300 GHz") << between(fr("1001", "1", "300000.5")) << oneBad;
         // A whole record whose trailing field runs past 64 KiB.
         QTest::newRow("a line of 100 KiB")
