@@ -22,61 +22,6 @@ struct Bc780Rig : MonitorContextRig {
         : MonitorContextRig(ScannerModel::Bc780xlt) {}
     Monitor monitor{ctx};
 
-    // Lit segments read "#", dark ones ".", a lit "w" marker "w".
-    QString look(const QString& array, int count) const {
-        QString out;
-        for (int i = 1; i <= count; ++i) {
-            const QString name = DisplayModel::element(array, i);
-            const bool lit = display.foreColor(name) == Panel::kLcdLit;
-            out += !lit                                       ? QLatin1Char('.')
-                   : display.text(name) == QLatin1String("w") ? QLatin1Char('w')
-                                                              : QLatin1Char('#');
-        }
-        return out;
-    }
-    QString observe(const QString& key) {
-        const QString field = key.section(QLatin1Char(':'), 1);
-        if (key == QLatin1String("sent"))
-            return takeCommands().join(QLatin1Char('|'));
-        if (key == QLatin1String("log"))
-            return log.lines.join(QLatin1Char('|'));
-        if (key == QLatin1String("lookups"))
-            return lookups.calls.join(QLatin1Char('|'));
-        if (key == QLatin1String("mode"))
-            return QString::number(state.gMode);
-        if (key == QLatin1String("light"))
-            return QString::number(state.gLightState);
-        if (key == QLatin1String("count"))
-            return QString::number(state.gPollCount);
-        if (key == QLatin1String("delay"))
-            return QString::number(switches.scanDelay());
-        if (key == QLatin1String("hold"))
-            return QString::number(state.gSearchHoldStart);
-        if (key == QLatin1String("talkgroup"))
-            return state.gTalkgroupId;
-        if (key == QLatin1String("idbank"))
-            return QString::number(state.gIdBank);
-        if (key == QLatin1String("signal"))
-            return state.gSignalActive ? QStringLiteral("yes") : QStringLiteral("no");
-        if (key == QLatin1String("remote"))
-            return remote.sent.join(QLatin1Char('|'));
-        if (key == QLatin1String("markers"))
-            return look(QStringLiteral("tbACTIVEBANK"), 30);
-        if (key == QLatin1String("bars"))
-            return look(QStringLiteral("SigStrength"), 6);
-        if (key == QLatin1String("boxes"))
-            return look(QStringLiteral("tbBANKNUM"), 10);
-        if (key.startsWith(QLatin1String("lit:")))
-            return display.foreColor(field) == Panel::kLcdLit ? QStringLiteral("lit") : QStringLiteral("dark");
-        return display.text(key);
-    }
-    // Each "key=value" against observe(key).
-    void expect(const QStringList& expected) {
-        for (const QString& pair : expected) {
-            const QString key = pair.section(QLatin1Char('='), 0, 0);
-            QCOMPARE(key + QLatin1Char('=') + observe(key), pair);
-        }
-    }
     // "9 count=27 tags=scanner entry=42 aux Text3 searchlog sig": the mode first, then what else is so.
     void given(const QString& setup) {
         const QStringList words = setup.split(QLatin1Char(' '), Qt::SkipEmptyParts);
