@@ -1,15 +1,24 @@
+// The simulated scanner without a serial line: its answers, its line faults and scripts, the activity it plays,
+// and the contract with the program: every kind of line it sends is decoded here by the program's own parser, and
+// must give the values docs/scanner-protocol.md reads at the positions of its rulers.
 #include "DemoNames.h"
+#include "MonitorRig.h"
 #include "Pro2052Model.h"
 #include "ScriptedPrompter.h"
 #include "SimOutput.h"
+#include "SimulatedScanner.h"
 #include "Simulator.h"
+#include "monitor/ModeDetector.h"
 #include "store/LocalDatabase.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+
+#include <functional>
 
 class TestSimulator : public QObject {
     Q_OBJECT
@@ -39,7 +48,7 @@ private Q_SLOTS:
         row("shifted digit is bank 13", "KEY14|KEY02 3", "SB", "SB ABM");
         row("the last bank stays", "KEY02 1|KEY02 2", "SB", "SB B");
         row("switches are not answered", "", "QUF", "");
-        row("broadcast band is WFM", "MA021", "RM", "RM WFM"); // AM, NFM and the status queries: see test_simactivity
+        row("broadcast band is WFM", "MA021", "RM", "RM WFM"); // AM, NFM and the status queries: below, during an event
         row("search starts at the lower limit", "LL01555000|KEY08", "WI", "WI F  01555000");
         row("typed frequency moves the search", "KEY09|KEY02 1|KEY02 2|KEY02 1|KEY03|KEY02 5|KEY04", "WI",
             "WI F  01215000");
@@ -244,6 +253,209 @@ private Q_SLOTS:
                                         QString::number(row.row->value(QStringLiteral("FREQUENCY")).toDouble(), 'g', 10)
                                   : QString();
         QCOMPARE(found, stored);
+    }
+
+    void event_reportsWhatTheScannerWouldSend_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QStringList>("sent");
+        const auto row = [](const char* name, const char* script, const char* commands, const char* sent) {
+            QTest::newRow(name) << QString::fromLatin1(script) << linesOf(commands) << linesOf(sent);
+        };
+        const char* call = "ID S 001234 08510125|ID E 001234 08510125|END";
+        row("scan stop", "1 stop 5 2", "", "+|-|END");
+        row("locked-out channel is passed", "1 stop 21 2", "", "END");
+        row("empty channel is passed", "1 stop 61 2", "", "END");
+        row("bank not scanned is passed", "1 stop 1000 2", "", "END");
+        row("stop needs scan mode", "1 stop 5 2", "KEY01", "END");
+        row("hit in search", "1 hit 154.4300 2", "KEY09", "+|-|END");
+        row("hit needs search mode", "1 hit 154.4300 2", "", "END");
+        row("search hears a hit between its limits", "1 hit 155.0000 2", "LL01540000|LU01560000|KEY09",
+            "OK|OK|+|-|END");
+        row("search passes a hit outside its limits", "1 hit 156.8000 2", "LL01540000|LU01560000|KEY09", "OK|OK|END");
+        row("limits from a script", "limits 154 156\n1 hit 153.9875 2", "KEY09", "END");
+        row("call in trunk tracking", "mode 9\n1 call 1234 851.0125 2", "", call);
+        row("call without frequency after FIF", "mode 9\n1 call 1234 851.0125 2", "FIF", "ID S 001234|ID E 001234|END");
+        row("call unreported after IDF", "mode 9\n1 call 1234 851.0125 2", "IDF", "END");
+        row("call needs a trunk mode", "1 call 1234 851.0125 2", "", "END");
+        row("ID scan hears stored IDs", "mode 11\n1 call 4567 852.0125 2", "",
+            "ID S 004567 08520125|ID E 004567 08520125|END");
+        row("ID scan skips unknown IDs", "mode 11\n1 call 9876 851.5125 2", "", "END");
+        row("ID scan skips banks off the list", "mode 11\nidbanks A\n1 call 4567 852.0125 2", "", "END");
+        row("ID hold hears the held ID", "mode 12\n1 call 1234 851.0125 2", "", call);
+        row("ID hold ignores other IDs", "mode 12\n1 call 2345 851.2625 2", "", "END");
+        row("dropped line", "1 fault drop\n1 stop 5 2", "", "-|END");
+        row("raw line", "1 send ID S 000042", "", "ID S 000042|END");
+    }
+
+    void event_reportsWhatTheScannerWouldSend() {
+        QFETCH(QString, script);
+        QFETCH(QStringList, commands);
+        QFETCH(QStringList, sent);
+
+        Simulator simulator;
+        SimOutput out(simulator);
+        QVERIFY(out.play(script + QStringLiteral("\nrepeat off\n1 send END\n"), commands));
+        QTRY_VERIFY(out.lines.contains(QStringLiteral("END")));
+        QCOMPARE(out.lines, sent);
+    }
+
+    void duringEvent_commandsAnswerAsTheScanner_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QStringList>("replies");
+        const auto row = [](const char* name, const char* script, const char* before, const char* reported,
+                            const char* commands, const char* replies) {
+            QTest::newRow(name) << QString::fromLatin1(script) << linesOf(before) << linesOf(reported)
+                                << linesOf(commands) << linesOf(replies);
+        };
+        const char* hit = "0 hit 154.4300 1000";
+        row("scan stop: channel, status, mode; SKIP ends it", "0 stop 14 1000", "", "+", "MA|SQ|SI|MD|KEY06|SQ",
+            "C014 F01568000 TF DF LF PRI F|N|+|MD00|-|N");
+        row("search hit: frequency and modulation", "limits 108 137\n0 hit 118.3500 1000", "KEY09", "+", "RM|WI",
+            "RM AM|WI F  01183500");
+        row("SRCH moves on from a hit", hit, "KEY09", "+", "KEY09|SI", "-|-");
+        row("HOLD keeps the hit", hit, "KEY09", "+", "KEY07|SI", "+");
+        row("SCAN leaves the hit unreported", hit, "KEY09", "+", "KEY00|SI", "-");
+        row("squelch reports off: status still tells", "0 stop 5 1000", "QUF", "", "SQ|SQ", "+|N");
+        row("ID scan call: ID channel and bank follow it", "mode 11\n0 call 5678 852.2625 1000", "",
+            "ID S 005678 08522625", "IC|TB|RM", "IC B02005678|TB B MOT TYPE II|RM NFM");
+        // The silence outlasts the test by far: no timer decides what is hidden.
+        row("silence hides the stop, its answers and its end", "0 fault silence 1000\n0 stop 5 1000", "", "",
+            "SQ|MA|KEY06", "");
+    }
+
+    void duringEvent_commandsAnswerAsTheScanner() {
+        QFETCH(QString, script);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, reported);
+        QFETCH(QStringList, commands);
+        QFETCH(QStringList, replies);
+
+        Simulator simulator;
+        SimOutput out(simulator);
+        QVERIFY(out.play(QStringLiteral("repeat off\n") + script, before));
+        QTRY_VERIFY(simulator.model().activityRunning());
+        QCOMPARE(out.lines, reported);
+        QStringList answered;
+        for (const QString& command : commands)
+            answered += out.ask(command);
+        QCOMPARE(answered, replies);
+    }
+
+    // The BC780XLT tells a stop while scanning with the channel's line, whose flags and tags the LCD shows.
+    void bc780Stop_tellsTheChannelAndItsTags() {
+        Simulator simulator(Simulator::createModel(QStringLiteral("bc780xlt")));
+        SimOutput out(simulator);
+        QVERIFY(
+            out.play(QStringLiteral("repeat off\nprogram 5 460.1250 priority City police dispatch\n0 stop 5 1000\n")));
+        QTRY_VERIFY(simulator.model().activityRunning());
+        QCOMPARE(out.lines, (QStringList{"+", "C005 F04601250 TF DF LF AN PN"}));
+        QCOMPARE(out.ask(QStringLiteral("LCD LINE1")) + out.ask(QStringLiteral("LCD LINE2")),
+                 (QStringList{"LINE1 [City police disp]", "LINE2 [CH 005]"}));
+    }
+
+    void stopActivity_endsARunningEvent() {
+        Simulator simulator;
+        SimOutput out(simulator);
+        QVERIFY(out.play(QStringLiteral("0 stop 5 1000\n")));
+        QTRY_COMPARE(out.lines, QStringList{"+"});
+        simulator.stopActivity();
+        QCOMPARE(out.lines, (QStringList{"+", "-"}));
+        QVERIFY(!simulator.activityRunning());
+    }
+
+    void repeat_playsTheScriptAgain() {
+        Simulator simulator;
+        SimOutput out(simulator);
+        QVERIFY(out.play(QStringLiteral("1 stop 5 1\n")));
+        QTRY_VERIFY(out.lines.size() >= 6);
+        QCOMPARE(out.lines.mid(0, 6), (QStringList{"+", "-", "+", "-", "+", "-"}));
+    }
+
+    // Steps: a set-up line of a simulator script ("program 12 154.25 delay"); "ask:CMD", whose answer is parsed;
+    // "do:CMD", whose answer is dropped; "hit STEPS", "call TALKGROUP STEPS" and "end", the lines the scanner
+    // sends on its own, parsed. Every line is parsed in the row's mode.
+    // Expected: a display field's text, or "banks" (boxes showing a number), "lit" (active bank), "talkgroup",
+    // "sent" (queries the parser sent), "log", "mode" (the number in the last line).
+    void simulatorLines_decodeToWhatTheRulerSays_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* name, int mode, const QStringList& steps, const QStringList& expected) {
+            QTest::newRow(name) << mode << steps << expected;
+        };
+        row("mode", 0, {"mode 10", "ask:MD"}, {"mode=10"});
+        row("channel, delay on", 1, {"program 12 154.25 delay", "ask:MA012"},
+            {"tbChan=12", "tbfreq=154.2500", "banks=1", "tbDELAY=DELAY", "tbLOCKOUT=", "tbPRI="});
+        row("channel below 100 MHz, lockout and priority", 1, {"program 51 45.325 lockout priority", "ask:MA051"},
+            {"tbChan=51", "tbfreq=45.3250", "banks=2", "tbDELAY=", "tbLOCKOUT=L/O", "tbPRI=PRI"});
+        row("scan banks", 0, {"banks ACT", "ask:SB"}, {"banks=1,3,20"});
+        row("ID scan banks", 11, {"idbanks BD", "ask:IS"}, {"banks=2,4"});
+        row("ID channel", 12, {"mode 12", "talkgroup A 7 2345", "do:KEY02 7", "ask:IC"},
+            {"lit=1", "tbChan=07", "talkgroup=2345", "tbfreq=2345"});
+        row("tenth ID channel", 12, {"mode 12", "talkgroup A 10 4567", "do:KEY02 0", "ask:IC"},
+            {"tbChan=10", "talkgroup=4567", "sent=IS"});
+        row("trunk bank", 11, {"trunktype D EDACS", "trunkbank D", "ask:TB"}, {"banks=4", "tbTRUNKTYPE=EDACS"});
+        row("search frequency", 2, {"limits 154.43 160", "do:KEY08", "ask:WI"}, {"tbfreq=154.4300", "sent="});
+        row("delay", 9, {"mode 9", "do:KEY12", "ask:DL"}, {"tbDELAY=DELAY"});
+        row("data skip", 2, {"do:DSN", "ask:DS"}, {"tbDATA=DATA"});
+        row("AM", 0, {"program 1 121.5", "do:MA001", "ask:RM"}, {"tbModMode=AM"});
+        row("squelch opens and closes", 2, {"mode 2", "hit 1544300", "end"},
+            {"sent=RM", "log=search,43200,43200,,,NORMAL"});
+        row("call without its frequency", 9, {"mode 9", "do:FIF", "call 4567 8510125"}, {"tbfreq=4567", "tbChan="});
+        row("call and its end", 9, {"mode 9", "call 1234 8510125", "end"},
+            {"talkgroup=1234", "sent=RM|TB|DL", "log=trunk,851.0125,,,,"});
+        row("ID scan call", 11, {"mode 11", "idbanks A", "talkgroup A 3 3456", "do:FIF", "call 3456 8510125"},
+            {"tbfreq=3456", "talkgroup=3456"});
+    }
+
+    void simulatorLines_decodeToWhatTheRulerSays() {
+        QFETCH(int, mode);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, expected);
+        Simulator sim(std::make_unique<Pro2052Model>());
+        SimOutput out(sim);
+        MonitorRig rig;
+        QString last;
+        for (const QString& step : steps) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            QStringList lines;
+            if (step.startsWith(QLatin1String("ask:"))) {
+                lines = out.ask(step.mid(4));
+            } else if (step.startsWith(QLatin1String("do:"))) {
+                out.ask(step.mid(3));
+            } else if (words[0] == QLatin1String("hit") || words[0] == QLatin1String("call")) {
+                ActivityEvent event;
+                event.kind = words[0] == QLatin1String("hit") ? ActivityEvent::Kind::Hit : ActivityEvent::Kind::Call;
+                event.talkgroup = words.size() > 2 ? words[1].toInt() : 0;
+                event.steps = words.constLast().toInt();
+                QVERIFY2(sim.model().beginActivity(event, lines), qPrintable(step));
+            } else if (step == QLatin1String("end")) {
+                sim.model().endActivity(lines);
+            } else {
+                QString error;
+                QVERIFY2(sim.loadScript(step, &error), qPrintable(error));
+            }
+            for (const QString& line : lines) {
+                rig.parse(quint8(mode), line);
+                last = line;
+            }
+        }
+        const QHash<QString, std::function<QString()>> probes = {
+            {"banks", [&] { return rig.boxes('#'); }},
+            {"lit", [&] { return rig.boxes('L'); }},
+            {"talkgroup", [&] { return rig.state.gTalkgroupId; }},
+            {"sent", [&] { return rig.takeCommands().join(QLatin1Char('|')); }},
+            {"log", [&] { return rig.log.lines.join(QLatin1Char('|')); }},
+            {"mode", [&] { return QString::number(ModeDetector::modeNumber(last).value_or(-1)); }},
+        };
+        for (const QString& e : expected) {
+            const QString key = e.section(QLatin1Char('='), 0, 0);
+            QCOMPARE(probes.contains(key) ? probes[key]() : rig.text(key), e.section(QLatin1Char('='), 1));
+        }
     }
 };
 
