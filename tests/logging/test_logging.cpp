@@ -129,10 +129,6 @@ QString busiestText(const ActivitySummary& summary) {
 const char* const kDay =
     "scan 09:00:00 7 | scan 15:04:05 12 | scan 15:30:00 12 | search 10:00:00 154.2500 35990 | trunk 15:10:00 2416";
 
-} // namespace
-
-namespace {
-
 // The auxiliary window open, an empty database; the name grids write to it what the lookup reads.
 struct LookupBench : MonitorContextRig {
     QTemporaryDir dir;

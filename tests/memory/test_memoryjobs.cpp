@@ -81,10 +81,6 @@ BackupChannel row(int channel, const QString& freq, bool delay = false, bool loc
     return {channel, freq, freq.toDouble(), false, delay, lockout, priority, {}};
 }
 
-} // namespace
-
-namespace {
-
 // A new database: the eight installed types, every bank on type 0.
 struct Bench : MonitorContextRig {
     QTemporaryDir dir;
