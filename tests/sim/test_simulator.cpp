@@ -1,28 +1,34 @@
 // The simulated scanner without a serial line: its answers, its line faults and scripts, the activity it plays,
 // and the contract with the program: every kind of line it sends is decoded here by the program's own parser, and
 // must give the values docs/scanner-protocol.md reads at the positions of its rulers.
+// Then the lines that carry the simulated scanner: in the program's own process, on a pseudo-terminal, and
+// valdoria-sim as a program of its own (which test_monitor runs against valdoria-cli).
 #include "DemoNames.h"
 #include "MonitorRig.h"
 #include "Pro2052Model.h"
+#include "PtyHost.h"
 #include "ScriptedPrompter.h"
 #include "SimOutput.h"
 #include "SimulatedScanner.h"
 #include "Simulator.h"
+#include "SimulatorTransport.h"
 #include "monitor/ModeDetector.h"
 #include "store/LocalDatabase.h"
 
 #include <QHash>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <functional>
+#include <memory>
 
 class TestSimulator : public QObject {
     Q_OBJECT
-
 private Q_SLOTS:
     void command_answersAsTheScanner_data() {
         QTest::addColumn<QStringList>("before");
@@ -111,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(out.ask(command), reply);
     }
 
-    // A hang-up reaches the line through the transports: see test_simulatortransport.
+    // A hang-up reaches the line through the transports: see the transports' tests below.
     void line_carriesWhatTheScannerSends_data() {
         QTest::addColumn<int>("fault"); // -1: none
         QTest::addColumn<QList<QByteArray>>("chunks");
@@ -456,6 +462,114 @@ private Q_SLOTS:
             const QString key = e.section(QLatin1Char('='), 0, 0);
             QCOMPARE(probes.contains(key) ? probes[key]() : rig.text(key), e.section(QLatin1Char('='), 1));
         }
+    }
+
+    void write_answerArrivesLaterAndHandlerMayWriteAgain() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        QVERIFY(transport.open());
+        QByteArray received;
+        connect(&transport, &Transport::readyRead, this, [&] {
+            received += transport.readAll();
+            if (received == "MD00\r")
+                transport.write("SB\r");
+        });
+        QVERIFY(transport.write("MD\r"));
+        // Nothing inside write(): the program's receive handler must not run re-entrantly.
+        QCOMPARE(received, QByteArray());
+        QCOMPARE(transport.bytesAvailable(), 0);
+        QTRY_COMPARE(received, QByteArray("MD00\rSB AB\r"));
+    }
+
+    void closedOrHungUp_writesRefusedAndNothingArrives() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        QSignalSpy commands(&simulator, &Simulator::commandReceived);
+        QSignalSpy lost(&transport, &Transport::lost);
+        QVERIFY(!transport.write("MD\r"));
+        QCOMPARE(commands.count(), 0);
+
+        // An answer still on its way when the line closes is not waiting for the next open.
+        QVERIFY(transport.open());
+        transport.write("MD\r");
+        transport.close();
+        QVERIFY(transport.open());
+        QByteArray received;
+        connect(&transport, &Transport::readyRead, this, [&] { received += transport.readAll(); });
+        transport.write("SB\r");
+        QTRY_COMPARE(received, QByteArray("SB AB\r"));
+
+        QCOMPARE(lost.count(), 0);
+        simulator.injectFault(Simulator::Fault::HangUp);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(!transport.isOpen());
+        QVERIFY(!transport.write("MD\r"));
+    }
+
+    // Unpaced delivery (every other test) is checked by all of them; paced, the same bytes come in pieces.
+    void throttled_sameBytesInSmallerPieces() {
+        Simulator simulator;
+        SimulatorTransport transport(&simulator);
+        transport.setThrottled(true);
+        QVERIFY(transport.open());
+        SimOutput out(simulator);
+        QByteArray received;
+        int pieces = 0;
+        connect(&transport, &Transport::readyRead, this, [&] {
+            received += transport.readAll();
+            ++pieces;
+        });
+        for (int channel = 1; channel <= 9; ++channel)
+            transport.write(QStringLiteral("MA00%1\r").arg(channel).toLatin1());
+        QCOMPARE(out.sent.size(), 9 * 30);
+        QTRY_COMPARE(received, out.sent);
+        // 270 bytes at 1920 bytes a second cannot arrive in one piece.
+        QVERIFY(pieces > 1);
+    }
+
+    // The program may close and reopen the port at will; only a hang-up takes the scanner away.
+    void serialPort_roundTripsAfterReopeningUntilHangUp() {
+        Simulator simulator;
+        PtyHost host(&simulator);
+        QSignalSpy hungUp(&host, &PtyHost::hungUp);
+        QVERIFY2(host.open(), qPrintable(host.errorText()));
+        QVERIFY(host.devicePath().startsWith(QLatin1String("/dev/pts/")));
+        std::unique_ptr<QSerialPort> port;
+        for (int round = 0; round < 2; ++round) {
+            port = std::make_unique<QSerialPort>(host.devicePath());
+            port->setBaudRate(QSerialPort::Baud19200);
+            QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
+            QByteArray received;
+            connect(port.get(), &QSerialPort::readyRead, this, [&] { received += port->readAll(); });
+            port->write("MA001\rMD\r");
+            QTRY_COMPARE(received, QByteArray("C001 F01542500 TF DN LF PRI F\rMD01\r"));
+        }
+        // That the program then finds no scanner on the line is seen by test_session's pulled adapter.
+        simulator.injectFault(Simulator::Fault::HangUp);
+        QCOMPARE(hungUp.count(), 1);
+        QVERIFY(!host.isOpen());
+    }
+
+    void badOptions_endWithAMessage_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("unknown model") << QStringList{"--model", "pro9999"} << "unknown model";
+        QTest::newRow("missing script") << QStringList{"--script", "/nonexistent/script.txt"} << "cannot read";
+        QTest::newRow("time scale of zero") << QStringList{"--time-scale", "0"} << "--time-scale";
+    }
+
+    void badOptions_endWithAMessage() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+
+        QProcess sim;
+        sim.start(QStringLiteral(VALDORIA_SIM_EXECUTABLE), arguments);
+        QTRY_COMPARE(sim.state(), QProcess::NotRunning);
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
     }
 };
 
