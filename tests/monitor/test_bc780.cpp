@@ -1,5 +1,5 @@
 // The BC780XLT monitor: its LCD replies mode by mode, its mode table, its poll counter and its own keys.
-#include "MonitorRig.h"
+#include "Observed.h"
 #include "monitor/Bc780LcdParser.h"
 #include "monitor/KeyHandlers.h"
 #include "monitor/Keyboard.h"
@@ -64,7 +64,7 @@ void runRow() {
         rig.state.gReply = line;
         rig.monitor.parser().parseReply();
     }
-    rig.expect(expected);
+    expectObserved(rig, expected);
 }
 
 using Lines = QStringList;
@@ -342,7 +342,7 @@ private Q_SLOTS:
             rig.transport->feedNow(input);
             rig.monitor.poll().runPass();
         }
-        rig.expect(expected);
+        expectObserved(rig, expected);
     }
 
     void bcKeys_sendAndShow_data() {

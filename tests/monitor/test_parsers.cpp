@@ -1,7 +1,7 @@
 // The PRO-2052 status replies, the panel routines both models share, and the typed reading both parsers keep
 // beside the display with the hits the monitor makes of it. The reading table is what the recorder and the
 // phone view rely on: reply lines in a mode give this Reading.
-#include "MonitorRig.h"
+#include "Observed.h"
 #include "monitor/Bc780LcdParser.h"
 #include "monitor/Monitor.h"
 
@@ -396,7 +396,7 @@ void TestParsers::replies() {
         else
             rig.display.setText(key, value);
     }
-    rig.expect(expected);
+    expectObserved(rig, expected);
     QCOMPARE(rig.boxes('?'), QString()); // no box is ever left half lit
 }
 
@@ -480,7 +480,7 @@ void TestParsers::clearPanel() {
     rig.display.setText(QStringLiteral("Text2(3)"), QStringLiteral("CITY PD"));
     rig.display.setText(QStringLiteral("Text2(4)"), QStringLiteral("DISPATCH"));
     rig.panel.clearPanel();
-    rig.expect(expected);
+    expectObserved(rig, expected);
 }
 
 // Expected: what the client got, then gRemoteLast and gRemoteOut after the last call.

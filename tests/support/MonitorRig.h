@@ -16,7 +16,6 @@
 
 #include <QHash>
 #include <QStringList>
-#include <QTest>
 
 #include <functional>
 
@@ -139,13 +138,6 @@ struct MonitorContextRig {
         if (kind == QLatin1String("fore"))
             return QString::fromLatin1(display.foreColor(field) == Panel::kLcdUnlit ? "unlit" : "lit");
         return display.hasField(key) ? display.text(key) : QStringLiteral("(no field %1)").arg(key);
-    }
-    /// Each "key=value" against observe(key).
-    void expect(const QStringList& expected) {
-        for (const QString& pair : expected) {
-            const QString key = pair.section(QLatin1Char('='), 0, 0);
-            QCOMPARE(key + QLatin1Char('=') + observe(key), pair);
-        }
     }
 
     static constexpr quint32 kBack = 0x000000;
