@@ -65,8 +65,13 @@ void IcecastStreamer::start() {
 }
 
 void IcecastStreamer::stop() {
-    m_tick.stop();
     m_retry.stop();
+    if (closeConnection(State::Stopped))
+        Q_EMIT connectedChanged(false);
+}
+
+bool IcecastStreamer::closeConnection(State next) {
+    m_tick.stop();
     const bool was = m_state == State::Connected;
     if (m_shout) {
         shout_close(m_shout);
@@ -74,9 +79,8 @@ void IcecastStreamer::stop() {
         m_shout = nullptr;
     }
     m_encoder.reset();
-    m_state = State::Stopped;
-    if (was)
-        Q_EMIT connectedChanged(false);
+    m_state = next;
+    return was;
 }
 
 void IcecastStreamer::connectNow() {
@@ -142,15 +146,7 @@ void IcecastStreamer::onConnected() {
 }
 
 void IcecastStreamer::drop(const QString& why) {
-    m_tick.stop();
-    const bool was = m_state == State::Connected;
-    if (m_shout) {
-        shout_close(m_shout);
-        shout_free(m_shout);
-        m_shout = nullptr;
-    }
-    m_encoder.reset();
-    m_state = State::Waiting;
+    const bool was = closeConnection(State::Waiting);
     const QString text = was ? QStringLiteral("Stream to %1 lost (%2): trying again in %3 s")
                              : QStringLiteral("Cannot stream to %1 (%2): trying again in %3 s");
     const QString line = text.arg(m_target.shown(), why).arg(m_backoffMs / 1000.0);

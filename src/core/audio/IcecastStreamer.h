@@ -56,6 +56,8 @@ private:
     void onTick();
     void onConnected();
     void drop(const QString& why);
+    /// Closes the server connection and the encoder and moves to next; whether the stream had been connected.
+    bool closeConnection(State next);
     void send(const QByteArray& bytes);
     void sendTitle();
 
