@@ -115,9 +115,7 @@ void Bc780LcdParser::followMode() {
 }
 
 void Bc780LcdParser::restartReading() {
-    const quint8 mode = m_ctx.state.gMode;
-    m_reading =
-        Reading::forMode(m_ctx.state.gScannerModel, mode <= Reading::kHighestScannerMode ? mode : m_reading.mode);
+    ReadingRules::restart(m_reading, m_ctx.state.gScannerModel, m_ctx.state.gMode);
 }
 
 void Bc780LcdParser::parseDisplayReply(const ReplyText& reply) {

@@ -77,4 +77,9 @@ inline void followMode(Reading& r, quint8 model, quint8 mode) {
         r = Reading::forMode(model, mode);
 }
 
+/// A reading that starts over from the mode alone; a program code above the scanner's keeps the mode shown.
+inline void restart(Reading& r, quint8 model, quint8 mode) {
+    r = Reading::forMode(model, mode <= Reading::kHighestScannerMode ? mode : r.mode);
+}
+
 } // namespace ReadingRules

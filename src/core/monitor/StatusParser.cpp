@@ -20,9 +20,7 @@ void StatusParser::followMode() {
 }
 
 void StatusParser::restartReading() {
-    const quint8 mode = m_ctx.state.gMode;
-    m_reading =
-        Reading::forMode(m_ctx.state.gScannerModel, mode <= Reading::kHighestScannerMode ? mode : m_reading.mode);
+    ReadingRules::restart(m_reading, m_ctx.state.gScannerModel, m_ctx.state.gMode);
 }
 
 void StatusParser::parseStatusReply() {
