@@ -120,14 +120,10 @@ int runActivity(const QStringList& arguments) {
     if (!parser.positionalArguments().isEmpty())
         return Cli::fail(QStringLiteral("activity takes no arguments"), Cli::Usage);
 
-    QDate date = QDate::currentDate();
-    if (parser.isSet(QStringLiteral("date"))) {
-        date = QDate::fromString(parser.value(QStringLiteral("date")), Qt::ISODate);
-        if (!date.isValid())
-            return Cli::fail(QStringLiteral("--date wants a day as YYYY-MM-DD, not \"%1\"")
-                                 .arg(parser.value(QStringLiteral("date"))),
-                             Cli::Usage);
-    }
+    const std::optional<QDate> chosen = Cli::dayOption(parser);
+    if (!chosen)
+        return Cli::Usage;
+    const QDate date = *chosen;
     // Only reads: a folder that is not there is not created.
     const QString folder = parser.isSet(QStringLiteral("data-dir"))
                                ? parser.value(QStringLiteral("data-dir"))

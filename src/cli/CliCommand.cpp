@@ -59,6 +59,18 @@ void addDataDirOption(QCommandLineParser& parser) {
                       QStringLiteral("dir")});
 }
 
+std::optional<QDate> dayOption(const QCommandLineParser& parser) {
+    if (!parser.isSet(QStringLiteral("date")))
+        return QDate::currentDate();
+    const QString text = parser.value(QStringLiteral("date"));
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!date.isValid()) {
+        fail(QStringLiteral("--date wants a day as YYYY-MM-DD, not \"%1\"").arg(text));
+        return std::nullopt;
+    }
+    return date;
+}
+
 std::optional<QString> dataDir(const QCommandLineParser& parser) {
     const QString dir = parser.isSet(QStringLiteral("data-dir"))
                             ? parser.value(QStringLiteral("data-dir"))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,8 @@ void out(const QString& text);
 void addDataDirOption(QCommandLineParser& parser);
 /// The folder --data-dir names, or the window's default. Created if missing; no value when it cannot be.
 std::optional<QString> dataDir(const QCommandLineParser& parser);
+/// The day --date names (YYYY-MM-DD), today without it; no value, with the message said, when it is no day.
+std::optional<QDate> dayOption(const QCommandLineParser& parser);
 /// Parses the subcommand's arguments; on a wrong command line prints the parser's error and returns false.
 bool parse(QCommandLineParser& parser, const QStringList& arguments);
 

@@ -32,14 +32,10 @@ int runRecordings(const QStringList& arguments) {
     Cli::addDataDirOption(parser);
     if (!Cli::parse(parser, arguments))
         return Cli::Usage;
-    QDate date = QDate::currentDate();
-    if (parser.isSet(QStringLiteral("date"))) {
-        date = QDate::fromString(parser.value(QStringLiteral("date")), Qt::ISODate);
-        if (!date.isValid())
-            return Cli::fail(QStringLiteral("--date wants a day as YYYY-MM-DD, not \"%1\"")
-                                 .arg(parser.value(QStringLiteral("date"))),
-                             Cli::Usage);
-    }
+    const std::optional<QDate> chosen = Cli::dayOption(parser);
+    if (!chosen)
+        return Cli::Usage;
+    const QDate date = *chosen;
     const std::optional<QString> folder = Cli::dataDir(parser);
     if (!folder)
         return Cli::Failed;
