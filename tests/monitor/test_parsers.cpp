@@ -177,6 +177,20 @@ private Q_SLOTS:
         QCOMPARE(rig.reading(), expected);
     }
 
+    // A new layout starts the reading over from the mode alone; the program's own code for a mode not yet known
+    // keeps the mode the scanner still shows.
+    void restart_startsOverFromTheMode() {
+        ReadingRig rig(kPro);
+        rig.feed(0, kChannel12);
+        rig.state.gMode = 1;
+        rig.parser.restartReading();
+        QCOMPARE(rig.reading(), (Reading{kPro, 1, "MANUAL", 0, 0, 0, "", Mod::Unknown, false, -1}));
+        rig.feed(0, kChannel12);
+        rig.state.gMode = ModeCode::Undetermined;
+        rig.parser.restartReading();
+        QCOMPARE(rig.reading(), (Reading{kPro, 0, "SCAN", 0, 0, 0, "", Mod::Unknown, false, -1}));
+    }
+
     void json_hasTheDocumentedFields() {
         const Reading call{kPro, 10, "TRUNK HOLD", 0, 0, 0, "123456", Mod::Unknown, true, -1};
         QCOMPARE(QJsonDocument(call.toJson()).toJson(QJsonDocument::Compact),
